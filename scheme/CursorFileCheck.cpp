@@ -194,13 +194,11 @@ public:
     bool AtEnd() const { return pos_ >= bytes_.size(); }
 
     CursorFault Next(Chunk& chunk) {
+        // A writer that leaves out the pad byte puts the next chunk one byte early.
+        if (afterPad_ && !HeaderFits(pos_) && HeaderFits(pos_ - 1)) return F::MissingPadByte;
         const std::size_t left = bytes_.size() - pos_;
-        const bool idOk = PrintableId(bytes_, pos_);
-        if (afterPad_ && (left < 8 || !idOk) && left + 1 >= 8 && PrintableId(bytes_, pos_ - 1)) {
-            return F::MissingPadByte;
-        }
         if (left < 8) return F::Truncated;
-        if (!idOk) return F::BadChunkId;
+        if (!PrintableId(bytes_, pos_)) return F::BadChunkId;
         const std::uint32_t size = U32(bytes_, pos_ + 4);
         if (size > left - 8) return F::Truncated;
         chunk = {bytes_.subspan(pos_, 4), bytes_.subspan(pos_ + 8, size)};
@@ -211,6 +209,10 @@ public:
     }
 
 private:
+    bool HeaderFits(std::size_t at) const {
+        return at + 8 <= bytes_.size() && PrintableId(bytes_, at) && U32(bytes_, at + 4) <= bytes_.size() - at - 8;
+    }
+
     Bytes bytes_;
     std::size_t pos_;
     bool afterPad_ = false;
