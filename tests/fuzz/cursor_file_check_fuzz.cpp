@@ -1,0 +1,15 @@
+// libFuzzer target for the cursor-file check. Any crash, sanitizer report or
+// broken invariant here is a bug in scheme/CursorFileCheck.cpp.
+#include "scheme/CursorFileCheck.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const shubiao::CursorCheck check = shubiao::CheckCursorBytes({data, size});
+    if (shubiao::DescribeCursorFault(check.fault).empty()) std::abort();
+    // A file that passes has been recognised as one of the two kinds.
+    if (check.ok() && check.kind == shubiao::CursorFileKind::Unknown) std::abort();
+    // Passing needs at least a directory entry and a bitmap header or a RIFF header.
+    if (check.ok() && size < 12) std::abort();
+    return 0;
+}
