@@ -31,7 +31,7 @@ enum class CursorFault {
     Truncated,              // ends inside a header, directory or chunk
     // ICO/CUR directory and images (also every animation frame)
     NoImages,               // directory holds no entries
-    ImageOutsideFile,       // entry offset/size beyond the data or into the directory
+    ImageOutsideFile,       // entry offset past the end of the data or inside the directory
     ImageTooShort,          // header, palette or pixel rows need more bytes than the entry states
     ZeroDimension,          // width or height 0
     DimensionTooLarge,      // width or height above 256

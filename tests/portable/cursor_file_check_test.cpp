@@ -332,7 +332,7 @@ protected:
         fs::remove_all(folder_, ignored);
     }
     fs::path Write(const char* name, const Bytes& bytes) {
-        const fs::path path = folder_ / name;
+        const fs::path path = folder_ / fs::u8path(name);
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
@@ -347,6 +347,10 @@ TEST_F(CursorFileOnDisk, KindFollowsContentNotName) {
     const shubiao::CursorCheck animatedAsCur = shubiao::CheckCursorFile(Write("animated.cur", MakeAnimation()));
     EXPECT_TRUE(animatedAsCur.ok());
     EXPECT_EQ(animatedAsCur.kind, CursorFileKind::Animated);
+}
+
+TEST_F(CursorFileOnDisk, ChineseFileNameIsRead) {
+    EXPECT_TRUE(shubiao::CheckCursorFile(Write("忙碌光标.ani", MakeAnimation())).ok());
 }
 
 TEST_F(CursorFileOnDisk, BrokenFileOnDiskReportsItsFault) {
