@@ -1,0 +1,36 @@
+// ShuBiao: replace the current user's mouse pointers, one role at a time.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/MainWindow.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    using namespace shubiao;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    int exitCode = 0;
+    {
+        const std::unique_ptr<Desktop> desktop = MakeWindowsDesktop();
+        MainWindow main(*desktop);
+        try {
+            main.Create(showCommand);
+        } catch (...) {
+            MessageBoxW(nullptr, DescribeCurrentException().c_str(), MainWindow::kTitle, MB_OK | MB_ICONERROR);
+            exitCode = 1;
+        }
+        if (exitCode == 0) {
+            MSG msg{};
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (IsDialogMessageW(main.hwnd(), &msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            exitCode = static_cast<int>(msg.wParam);
+        }
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return exitCode;
+}

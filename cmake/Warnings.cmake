@@ -1,0 +1,18 @@
+# Warnings are errors for our own code; third-party code (GoogleTest) is left alone.
+function(shubiao_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /WX /utf-8 /permissive-)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror
+                           -Wno-missing-field-initializers -Wno-cast-function-type)
+  endif()
+endfunction()
+
+# One executable that needs no DLL but Windows' own.
+function(shubiao_static_runtime target)
+  if(MINGW)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  elseif(MSVC)
+    set_property(TARGET ${target} PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+  endif()
+endfunction()

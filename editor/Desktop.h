@@ -1,0 +1,47 @@
+#pragma once
+// The editor's few calls that would block on a person or change the live
+// system: modal prompts and dialogs, replacing system cursors, starting a
+// program. The editor reaches them only through this interface; the program
+// uses the Windows implementation, tests substitute their own.
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace shubiao {
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // A modal message box; returns IDOK, IDCANCEL, ... as MessageBoxW does.
+    virtual int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) = 0;
+
+    // Modal open / save dialogs. `filter` is in the "description|patterns|"
+    // form; `fileName` is the name the dialog starts from and, when the user
+    // confirms, receives the full path. Returns false when the user cancelled
+    // (or the dialog failed); `fileName` is then unchanged.
+    virtual bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) = 0;
+    virtual bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) = 0;
+
+    // Modal folder picker limited to file-system folders. nullopt when
+    // cancelled; an empty string when the picked item has no file-system path.
+    virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;
+
+    // Replaces a system cursor (SetSystemCursor semantics: on success the
+    // system owns `cursor`). Returns false on failure; the caller still owns
+    // the cursor then.
+    virtual bool SetSystemCursor(HCURSOR cursor, DWORD id) = 0;
+
+    // Starts a command line with the given show command, without waiting.
+    virtual bool StartProgram(const std::wstring& commandLine, int showCommand) = 0;
+};
+
+std::unique_ptr<Desktop> MakeWindowsDesktop();
+
+// Turns "desc|patterns|desc2|patterns2|" into the double-NUL-terminated list
+// that the common dialogs take.
+std::wstring CommonDialogFilter(const std::wstring& filter);
+
+}  // namespace shubiao

@@ -1,0 +1,88 @@
+#include "editor/ImageFile.h"
+
+#include <wincodec.h>
+
+#include <cstring>
+
+#include "editor/Window.h"
+
+namespace shubiao {
+namespace {
+
+[[noreturn]] void Fail(const std::wstring& path, const std::wstring& reason) {
+    throw UserError(L"无法读取图片文件“" + path + L"”：" + reason);
+}
+
+std::wstring ReasonFor(HRESULT hr) {
+    if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) {
+        return L"文件不存在。";
+    }
+    if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) return L"没有读取权限。";
+    if (hr == WINCODEC_ERR_COMPONENTNOTFOUND || hr == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
+        return L"不是可识别的图片格式。";
+    }
+    wchar_t code[16];
+    wsprintfW(code, L"0x%08X", static_cast<unsigned>(hr));
+    return std::wstring(L"图片数据已损坏或无法解码（") + code + L"）。";
+}
+
+// Balances a successful CoInitializeEx.
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+
+private:
+    HRESULT hr_;
+};
+
+}  // namespace
+
+UniqueBitmap LoadPictureFile(const std::wstring& path) {
+    ComScope com;
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  factory.put_void());
+    if (FAILED(hr)) Fail(path, L"系统的图像组件不可用。");
+
+    ComPtr<IWICBitmapDecoder> decoder;
+    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                            decoder.put());
+    if (FAILED(hr)) Fail(path, ReasonFor(hr));
+    ComPtr<IWICBitmapFrameDecode> frame;
+    hr = decoder->GetFrame(0, frame.put());
+    if (FAILED(hr)) Fail(path, ReasonFor(hr));
+    ComPtr<IWICFormatConverter> converter;
+    hr = factory->CreateFormatConverter(converter.put());
+    if (SUCCEEDED(hr)) {
+        hr = converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom);
+    }
+    if (FAILED(hr)) Fail(path, ReasonFor(hr));
+
+    UINT width = 0;
+    UINT height = 0;
+    hr = converter->GetSize(&width, &height);
+    if (FAILED(hr) || width == 0 || height == 0 || width > 16384 || height > 16384) Fail(path, L"图片尺寸无效。");
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) Fail(path, L"内存不足。");
+    const UINT stride = width * 4;
+    hr = converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
+    if (FAILED(hr)) Fail(path, ReasonFor(hr));
+    return bitmap;
+}
+
+}  // namespace shubiao

@@ -1,0 +1,15 @@
+#pragma once
+// Decodes a picture file (JPEG, PNG, BMP, ...) with the Windows Imaging
+// Component into a 32-bit top-down DIB section.
+#include <windows.h>
+
+#include <string>
+
+#include "scheme/Raii.h"
+
+namespace shubiao {
+
+// Throws UserError naming the file and the reason when it cannot be read.
+UniqueBitmap LoadPictureFile(const std::wstring& path);
+
+}  // namespace shubiao

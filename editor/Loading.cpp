@@ -1,0 +1,68 @@
+// Loading the scheme in force into the previews.
+#include "editor/CursorLoader.h"
+#include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
+#include "scheme/Folders.h"
+
+namespace shubiao {
+
+void ShuBiaoKong::ChuShiShuBiao() {
+    scheme_.ClearFiles();
+    scheme_.ClearChanged();
+    ShuaXinYuLan();
+}
+
+void ShuBiaoKong::ChuShi_SB_Click() { ChuShiShuBiao(); }
+
+void ShuBiaoKong::ShuaXinYuLan() {
+    ShowWindow(xianShi_.hwnd(), SW_SHOW);
+    scheme_.ClearFiles();
+    JiaZaiFangAn();
+}
+
+// Never fails to its caller: a step that fails is skipped and the remaining
+// roles are still loaded and drawn.
+void ShuBiaoKong::JiaZaiFangAn() {
+    for (int n = 1; n <= kRoleCount; ++n) {
+        try {
+            Picture(n).Cls();
+        } catch (...) {
+        }
+    }
+    ShowWindow(xianShi_.hwnd(), SW_HIDE);
+    const std::wstring dataStorage = DataStorageFolder();
+
+    for (const CursorRole& role : kRoles) {
+        try {
+            std::wstring& file = scheme_.RoleCursorFile(role.number);
+            if (file.empty()) {
+                std::wstring data;
+                if (registry::RegRead(role.ValuePath(), data) != ERROR_SUCCESS) {
+                    const std::wstring fallback = dataStorage + role.FileName();
+                    DrawPreview(role.number, fallback);
+                    file = fallback;
+                    continue;
+                }
+                file = std::move(data);
+            }
+            DrawPreview(role.number, file);
+        } catch (...) {
+        }
+    }
+}
+
+// Draws the cursor in `path` into box `role` as Windows loads it: the first
+// frame of an animated cursor, at the large-icon size, at the box's top-left
+// corner, transparently. A file that does not load leaves the box blank.
+void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
+    const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
+    const CursorLoad load = LoadCursorChecked(path, size, size);
+    if (!load.ok()) return;
+    PictureBox& box = Picture(role);
+    DrawIconEx(box.ImageDC(), 0, 0, load.cursor.get(), size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    box.Invalidate();
+}
+
+}  // namespace shubiao

@@ -1,0 +1,147 @@
+#include "editor/PictureBox.h"
+
+#include <windowsx.h>
+
+namespace shubiao {
+
+PictureBox::~PictureBox() {
+    // The image bitmap can only be deleted once it is no longer selected.
+    if (imageDc_ && oldImageBitmap_ != nullptr) SelectObject(imageDc_.get(), oldImageBitmap_);
+}
+
+void PictureBox::Create(HWND parent, int x, int y, int width, int height, bool visible, int id) {
+    RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), nullptr);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    if (visible) style |= WS_VISIBLE;
+    CreateFor(0, kClassName, L"", style, x, y, width, height, parent,
+              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    EnsureImage();
+}
+
+void PictureBox::Move(int x, int y, int width, int height) {
+    MoveWindow(hwnd(), x, y, width, height, TRUE);
+    EnsureImage();
+}
+
+void PictureBox::SetPicture(UniqueBitmap picture) {
+    picture_ = std::move(picture);
+    Cls();
+}
+
+void PictureBox::EnsureImage() {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    const int width = client.right > 0 ? client.right : 1;
+    const int height = client.bottom > 0 ? client.bottom : 1;
+    if (imageDc_ && width == width_ && height == height_) return;
+
+    if (imageDc_ && oldImageBitmap_ != nullptr) SelectObject(imageDc_.get(), oldImageBitmap_);
+    image_.reset();
+    imageDc_.reset();
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    image_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!image_) throw std::runtime_error("CreateDIBSection failed");
+    imageDc_.reset(CreateCompatibleDC(nullptr));
+    if (!imageDc_) throw std::runtime_error("CreateCompatibleDC failed");
+    oldImageBitmap_ = SelectObject(imageDc_.get(), image_.get());
+    pixels_ = static_cast<std::uint32_t*>(bits);
+    width_ = width;
+    height_ = height;
+    Cls();
+}
+
+void PictureBox::Cls() {
+    if (!imageDc_) return;
+    UniqueBrush brush(CreateSolidBrush(backColor_));
+    RECT all{0, 0, width_, height_};
+    FillRect(imageDc_.get(), &all, brush.get());
+    if (picture_) {
+        BITMAP bm{};
+        GetObjectW(picture_.get(), sizeof(bm), &bm);
+        UniqueMemDC source(CreateCompatibleDC(imageDc_.get()));
+        SelectGuard select(source.get(), picture_.get());
+        BitBlt(imageDc_.get(), 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
+    }
+    GdiFlush();
+    Invalidate();
+}
+
+HDC PictureBox::ImageDC() {
+    EnsureImage();
+    return imageDc_.get();
+}
+
+void PictureBox::Invalidate() {
+    if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void PictureBox::Paint() {
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(hwnd(), &ps);
+    if (imageDc_) {
+        if (onPaintOverlay) {
+            // Compose image and overlay off screen so that nothing flickers.
+            UniqueMemDC buffer(CreateCompatibleDC(dc));
+            UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width_, height_));
+            SelectGuard select(buffer.get(), bitmap.get());
+            BitBlt(buffer.get(), 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+            onPaintOverlay(buffer.get());
+            BitBlt(dc, 0, 0, width_, height_, buffer.get(), 0, 0, SRCCOPY);
+        } else {
+            BitBlt(dc, 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+        }
+    }
+    EndPaint(hwnd(), &ps);
+}
+
+LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_SIZE:
+        EnsureImage();
+        return 0;
+    case WM_SETCURSOR:
+        if (fixedCursor_ != nullptr && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(fixedCursor_);
+            return TRUE;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (onMouseMove) onMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        pressed_ = true;
+        SetCapture(hwnd());
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool wasPressed = pressed_;
+        pressed_ = false;
+        if (GetCapture() == hwnd()) ReleaseCapture();
+        RECT client{};
+        GetClientRect(hwnd(), &client);
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (wasPressed && PtInRect(&client, at) && onClick) onClick();
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        pressed_ = false;
+        return 0;
+    default:
+        break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace shubiao

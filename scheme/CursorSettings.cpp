@@ -1,0 +1,131 @@
+#include "scheme/CursorSettings.h"
+
+#include <array>
+#include <optional>
+#include <utility>
+
+#include "scheme/Raii.h"
+
+namespace shubiao::registry {
+namespace {
+
+struct Redirect {
+    std::wstring from;
+    std::wstring to;
+};
+std::optional<Redirect> g_redirect;
+
+bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+HKEY RootByName(std::wstring_view name) {
+    struct Root {
+        std::wstring_view longName;
+        std::wstring_view shortName;
+        HKEY key;
+    };
+    static const std::array<Root, 5> roots{{
+        {L"HKEY_CURRENT_USER", L"HKCU", HKEY_CURRENT_USER},
+        {L"HKEY_LOCAL_MACHINE", L"HKLM", HKEY_LOCAL_MACHINE},
+        {L"HKEY_CLASSES_ROOT", L"HKCR", HKEY_CLASSES_ROOT},
+        {L"HKEY_USERS", L"HKU", HKEY_USERS},
+        {L"HKEY_CURRENT_CONFIG", L"HKCC", HKEY_CURRENT_CONFIG},
+    }};
+    for (const Root& root : roots) {
+        if (EqualNoCase(name, root.longName) || EqualNoCase(name, root.shortName)) return root.key;
+    }
+    return nullptr;
+}
+
+std::wstring ApplyRedirect(std::wstring_view path) {
+    if (!g_redirect) return std::wstring(path);
+    const std::wstring& from = g_redirect->from;
+    if (path.size() > from.size() && path[from.size()] == L'\\' && EqualNoCase(path.substr(0, from.size()), from)) {
+        return g_redirect->to + std::wstring(path.substr(from.size()));
+    }
+    return std::wstring(path);
+}
+
+}  // namespace
+
+ScopedRedirect::ScopedRedirect(std::wstring from, std::wstring to) {
+    g_redirect = Redirect{std::move(from), std::move(to)};
+}
+
+ScopedRedirect::~ScopedRedirect() { g_redirect.reset(); }
+
+bool ResolveValuePath(std::wstring_view valuePath, ValueLocation& location) {
+    const std::wstring path = ApplyRedirect(valuePath);
+    const size_t firstSlash = path.find(L'\\');
+    const size_t lastSlash = path.rfind(L'\\');
+    if (firstSlash == std::wstring::npos) return false;
+    location.root = RootByName(std::wstring_view(path).substr(0, firstSlash));
+    if (location.root == nullptr) return false;
+    location.subkey = firstSlash == lastSlash ? std::wstring() : path.substr(firstSlash + 1, lastSlash - firstSlash - 1);
+    location.valueName = path.substr(lastSlash + 1);
+    return true;
+}
+
+LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data) {
+    ValueLocation where;
+    if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
+    UniqueHKey key;
+    LSTATUS status = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (status != ERROR_SUCCESS) return status;
+
+    for (;;) {
+        DWORD type = 0;
+        DWORD size = 0;
+        status = RegQueryValueExW(key.get(), where.valueName.c_str(), nullptr, &type, nullptr, &size);
+        if (status != ERROR_SUCCESS) return status;
+        if (type == REG_DWORD) {
+            DWORD value = 0;
+            size = sizeof(value);
+            status = RegQueryValueExW(key.get(), where.valueName.c_str(), nullptr, &type,
+                                      reinterpret_cast<BYTE*>(&value), &size);
+            if (status != ERROR_SUCCESS) return status;
+            data = std::to_wstring(value);
+            return ERROR_SUCCESS;
+        }
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_UNSUPPORTED_TYPE;
+
+        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        status = RegQueryValueExW(key.get(), where.valueName.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(text.data()), &bytes);
+        if (status == ERROR_MORE_DATA) continue;  // the value grew between the two calls
+        if (status != ERROR_SUCCESS) return status;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_UNSUPPORTED_TYPE;
+        text.resize(bytes / sizeof(wchar_t));
+        // Stored strings may or may not carry their terminating NULs.
+        const size_t nul = text.find(L'\0');
+        if (nul != std::wstring::npos) text.resize(nul);
+        data = std::move(text);
+        return ERROR_SUCCESS;
+    }
+}
+
+LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data) {
+    ValueLocation where;
+    if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
+    UniqueHKey key;
+    LSTATUS status = RegCreateKeyExW(where.root, where.subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (status != ERROR_SUCCESS) return status;
+    const std::wstring text(data);
+    return RegSetValueExW(key.get(), where.valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LSTATUS RegDelete(std::wstring_view valuePath) {
+    ValueLocation where;
+    if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
+    UniqueHKey key;
+    LSTATUS status = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_SET_VALUE, key.put());
+    if (status != ERROR_SUCCESS) return status;
+    return RegDeleteValueW(key.get(), where.valueName.c_str());
+}
+
+}  // namespace shubiao::registry

@@ -1,0 +1,46 @@
+#pragma once
+// Registry access by full value path, such as
+// "HKEY_CURRENT_USER\Control Panel\Cursors\Arrow": read, write and delete one
+// value. The root is spelled out in full or abbreviated (HKCU, HKLM, ...).
+// Every call opens and closes its own key; no handle outlives a call.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace shubiao::registry {
+
+// Reads a value. REG_SZ and REG_EXPAND_SZ come back as stored (not expanded),
+// REG_DWORD as decimal text. A missing key or value is an error
+// (ERROR_FILE_NOT_FOUND); other types give ERROR_UNSUPPORTED_TYPE.
+LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data);
+
+// Creates or overwrites a value as a plain string (REG_SZ), whatever type it
+// had; the key is created when missing.
+LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data);
+
+// Removes a value (never the key). A missing value is an error.
+LSTATUS RegDelete(std::wstring_view valuePath);
+
+// Sends every path under `from` (a key path such as
+// "HKEY_CURRENT_USER\Control Panel\Cursors") to the key `to` instead, for as
+// long as the object lives. Tests use it so that they never touch the real
+// user's pointers. Not thread-safe; one redirect at a time.
+class ScopedRedirect {
+public:
+    ScopedRedirect(std::wstring from, std::wstring to);
+    ScopedRedirect(const ScopedRedirect&) = delete;
+    ScopedRedirect& operator=(const ScopedRedirect&) = delete;
+    ~ScopedRedirect();
+};
+
+// Where a value path leads after any redirect: a predefined root, the subkey
+// and the value name. False when the root is not known.
+struct ValueLocation {
+    HKEY root = nullptr;
+    std::wstring subkey;
+    std::wstring valueName;
+};
+bool ResolveValuePath(std::wstring_view valuePath, ValueLocation& location);
+
+}  // namespace shubiao::registry
