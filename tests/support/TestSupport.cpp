@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <winternl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -247,9 +249,43 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     }
 }
 
+namespace {
+
+// Under Wine GetGuiResources answers 0. Wine keeps the process's GDI handle
+// table where Windows does (PEB->GdiSharedHandleTable), one table per
+// process, so the live entries are this process's GDI objects. Cursors and
+// icons hold their images as GDI bitmaps there, so a leaked cursor shows up
+// in this count too.
+DWORD CountGdiHandleTable() {
+    struct Entry {
+        unsigned long long object;
+        unsigned long owner;
+        unsigned short unique;
+        unsigned char type;
+        unsigned char flags;
+        unsigned long long user;
+    };
+    static_assert(sizeof(Entry) == 24);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+    const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#pragma GCC diagnostic pop
+    const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
+    if (table == nullptr) return 0;
+    DWORD live = 0;
+    for (int i = 0; i < 0x10000; ++i) {
+        if (table[i].type != 0) ++live;
+    }
+    return live;
+}
+
+}  // namespace
+
 GuiCounts CountGuiObjects() {
-    return GuiCounts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+    GuiCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
                      GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    if (counts.gdi == 0) counts.gdi = CountGdiHandleTable();
+    return counts;
 }
 
 HostWindow::HostWindow() {

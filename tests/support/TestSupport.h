@@ -128,7 +128,9 @@ void PumpMessages(DWORD milliseconds);
 // Runs the message loop until `done` is true or `milliseconds` passed.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
 
-// GDI and USER objects of this process.
+// GDI and USER objects of this process. Under Wine, where GetGuiResources
+// is not implemented, `gdi` is counted from the process's GDI handle table and
+// `user` stays 0.
 struct GuiCounts {
     DWORD gdi;
     DWORD user;

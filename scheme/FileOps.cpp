@@ -1,0 +1,72 @@
+#include "scheme/FileOps.h"
+
+#include "scheme/Raii.h"
+
+namespace shubiao {
+namespace {
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Length of the part of `path` that cannot be created: "C:" , "\\server\share"
+// or "\\?\C:".
+size_t RootLength(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) {
+        const size_t next = path.find(L'\\', 4);
+        return next == std::wstring::npos ? path.size() : next;
+    }
+    if (path.rfind(L"\\\\", 0) == 0) {
+        const size_t server = path.find(L'\\', 2);
+        if (server == std::wstring::npos) return path.size();
+        const size_t share = path.find(L'\\', server + 1);
+        return share == std::wstring::npos ? path.size() : share;
+    }
+    if (path.size() >= 2 && path[1] == L':') return 2;
+    return 0;
+}
+
+}  // namespace
+
+DWORD EnsureFolderPath(const std::wstring& path) {
+    const size_t last = path.find_last_of(L"\\/");
+    if (last == std::wstring::npos) return ERROR_SUCCESS;
+    const std::wstring folder = path.substr(0, last);
+    if (folder.empty() || IsFolder(folder)) return ERROR_SUCCESS;
+
+    for (size_t at = RootLength(folder); at != std::wstring::npos;) {
+        const size_t next = folder.find_first_of(L"\\/", at + 1);
+        const std::wstring part = folder.substr(0, next);
+        at = next;
+        if (part.empty() || part.back() == L'\\' || part.back() == L'/' || IsFolder(part)) continue;
+        if (!CreateDirectoryW(part.c_str(), nullptr)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS || !IsFolder(part)) return error;
+        }
+    }
+    return IsFolder(folder) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    auto open = [](const std::wstring& path) {
+        return UniqueFile(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    };
+    const UniqueFile first = open(a);
+    const UniqueFile second = open(b);
+    if (!first || !second) return false;
+    BY_HANDLE_FILE_INFORMATION x{};
+    BY_HANDLE_FILE_INFORMATION y{};
+    if (!GetFileInformationByHandle(first.get(), &x) || !GetFileInformationByHandle(second.get(), &y)) return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+DWORD CopyFileReplacing(const std::wstring& source, const std::wstring& destination) {
+    if (SameFile(source, destination)) return ERROR_SUCCESS;
+    if (CopyFileW(source.c_str(), destination.c_str(), FALSE)) return ERROR_SUCCESS;
+    return GetLastError();
+}
+
+}  // namespace shubiao
