@@ -266,10 +266,14 @@ DWORD CountGdiHandleTable() {
         unsigned long long user;
     };
     static_assert(sizeof(Entry) == 24);
+#if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Warray-bounds"
+#endif
     const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#if defined(__GNUC__)
 #pragma GCC diagnostic pop
+#endif
     const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
     if (table == nullptr) return 0;
     DWORD live = 0;
