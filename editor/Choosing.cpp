@@ -1,10 +1,57 @@
 // Picking a file per box and the hover preview.
+#include "editor/CursorLoader.h"
 #include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
 
 namespace shubiao {
+namespace {
 
-void ShuBiaoKong::Picture_Click(int /*role*/) {}
-void ShuBiaoKong::Picture_MouseMove(int /*role*/) {}
-void ShuBiaoKong::Picture16_MouseMove() {}
+constexpr const wchar_t* kCursorFilter = L"指定图片(*.ani;*.cur)|*.ani;*.cur|";
+
+// The hover latch in Text1: "0" armed, anything else disarmed.
+constexpr const wchar_t* kArmed = L"0";
+constexpr const wchar_t* kDisarmed = L"1";
+
+bool MouseIsOver(HWND window) {
+    POINT at{};
+    if (!GetCursorPos(&at)) return false;
+    return WindowFromPoint(at) == window;
+}
+
+}  // namespace
+
+// The picked file is taken as it is: its extension, existence and content are
+// dealt with when it is drawn and when it is applied. A cancelled dialog
+// leaves the role alone, whatever name the shared dialog still holds.
+void ShuBiaoKong::Picture_Click(int role) {
+    Role(role);  // throws for a number outside 1..15
+    shuBianXZ_.Filter = kCursorFilter;
+    if (!shuBianXZ_.ShowOpen(hwnd())) return;
+    if (shuBianXZ_.FileName.empty()) return;
+    scheme_.RoleCursorFile(role) = shuBianXZ_.FileName;
+    scheme_.SetRoleChanged(role, true);
+    JiaZaiFangAn();
+}
+
+// One load per entry from the container: the role's cursor becomes the class
+// cursor of the picture boxes, and stays so until the next entry replaces it.
+// A file that does not load leaves the pointer as it is; the latch is
+// disarmed all the same so that it is not tried on every move.
+void ShuBiaoKong::Picture_MouseMove(int role) {
+    if (WindowText(text1_) != kArmed) return;
+    HWND box = Picture(role).hwnd();
+    CursorLoad load = LoadCursorChecked(scheme_.RoleCursorFile(role));
+    if (load.ok()) {
+        SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(load.cursor.get()));
+        // Show it at once, and never leave the replaced preview on screen.
+        const bool oldOnScreen = previewCursor_ && GetCursor() == previewCursor_.get();
+        if (oldOnScreen || MouseIsOver(box)) SetCursor(load.cursor.get());
+        previewCursor_ = std::move(load.cursor);
+    }
+    SetWindowTextW(text1_, kDisarmed);
+}
+
+// Re-arms the latch; the pointer keeps the shape of the last preview.
+void ShuBiaoKong::Picture16_MouseMove() { SetWindowTextW(text1_, kArmed); }
 
 }  // namespace shubiao

@@ -1,0 +1,269 @@
+// Apply: copying the chosen files into the Windows cursor folder, replacing
+// the live pointers and recording the settings, and what happens to roles
+// whose file cannot be used.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include "scheme/CursorRole.h"
+#include "support/CursorFilesSupport.h"
+#include "support/TestSupport.h"
+
+namespace shubiao {
+namespace {
+
+using namespace test;
+
+class ApplyTest : public ::testing::Test {
+protected:
+    void SetUp() override { f.editor.ChuShiShuBiao(); }
+    void TearDown() override { EXPECT_TRUE(f.errors.empty()) << "an error left a handler"; }
+
+    void Choose(int role, const std::wstring& path) {
+        f.desktop.openAnswers.push_back(path);
+        f.editor.Picture_Click(role);
+        ASSERT_TRUE(f.editor.Scheme().RoleChanged(role));
+    }
+    // A cursor file of our own, chosen for `role`.
+    std::wstring ChooseCursor(int role, int hot = 1) {
+        const std::wstring path = files / (std::wstring(Role(role).valueName) + L" 选.cur");
+        WriteStaticCursor(path, hot, hot);
+        Choose(role, path);
+        return path;
+    }
+    void Apply(int answer = IDOK) {
+        f.desktop.boxAnswers.push_back(answer);
+        f.editor.YingYong_SB_Click();
+    }
+    std::wstring Destination(int role) const { return f.SchemeFolder() + Role(role).FileName(); }
+    std::vector<DWORD> LiveIds() const {
+        std::vector<DWORD> ids;
+        for (const auto& call : f.desktop.systemCursors) ids.push_back(call.id);
+        return ids;
+    }
+    std::vector<std::wstring> FolderFiles() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found{};
+        UniqueFind find(FindFirstFileW((f.SchemeFolder() + L"*").c_str(), &found));
+        if (!find) return names;
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
+        } while (FindNextFileW(find.get(), &found));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The warning boxes shown after the confirmation.
+    std::vector<FakeDesktop::Box> Warnings() const {
+        std::vector<FakeDesktop::Box> warnings;
+        for (const auto& box : f.desktop.boxes) {
+            if (box.style != MB_OKCANCEL) warnings.push_back(box);
+        }
+        return warnings;
+    }
+    void ExpectApplied(int role, const std::wstring& source) {
+        SCOPED_TRACE(std::wstring(Role(role).valueName));
+        EXPECT_EQ(ReadBytes(Destination(role)), ReadBytes(source));
+        DWORD type = 0;
+        EXPECT_EQ(f.registry.GetString(std::wstring(Role(role).valueName), &type), Destination(role));
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    }
+
+    EditorFixture f;
+    ScratchFolder files{L"apply"};
+};
+
+TEST_F(ApplyTest, ChangedRolesAreAppliedInRoleOrderAndOnlyThoseWithAnIdGoLive) {
+    // Chosen in reverse order; Help (5) and NWPen (8) have no system cursor id.
+    const std::wstring wait = ChooseCursor(15);
+    const std::wstring pen = ChooseCursor(8);
+    const std::wstring help = ChooseCursor(5);
+    const std::wstring arrow = ChooseCursor(2);
+    const std::wstring starting = ChooseCursor(1);
+    Apply();
+
+    ASSERT_EQ(f.desktop.boxes.size(), 1u) << "a run with nothing skipped is silent";
+    EXPECT_EQ(f.desktop.boxes[0].text, L"是否应用当前鼠标指针");
+    EXPECT_EQ(f.desktop.boxes[0].title, L"温馨提示");
+    EXPECT_EQ(f.desktop.boxes[0].style, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_EQ(LiveIds(), (std::vector<DWORD>{32650, 32512, 32514}));
+    for (const auto& call : f.desktop.systemCursors) EXPECT_EQ(call.width, 32);
+    ExpectApplied(1, starting);
+    ExpectApplied(2, arrow);
+    ExpectApplied(5, help);
+    ExpectApplied(8, pen);
+    ExpectApplied(15, wait);
+    // A ".cur" lands under the role's ".ani" name; nothing else is left there.
+    EXPECT_EQ(FolderFiles(),
+              (std::vector<std::wstring>{L"AppStarting.ani", L"Arrow.ani", L"Help.ani", L"NWPen.ani", L"Wait.ani"}));
+    EXPECT_EQ(f.registry.ValueNames().size(), 5u);
+    for (int n = 1; n <= kRoleCount; ++n) {
+        EXPECT_EQ(f.editor.Scheme().RoleChanged(n), n == 1 || n == 2 || n == 5 || n == 8 || n == 15);
+    }
+}
+
+// Cancel, Escape and closing the box all answer IDCANCEL; an empty answer
+// queue answers IDCANCEL too.
+class NotConfirmedTest : public ApplyTest, public ::testing::WithParamInterface<std::optional<int>> {};
+
+TEST_P(NotConfirmedTest, ChangesNothingAndCreatesNoFolder) {
+    ChooseCursor(2);
+    ChooseCursor(5);
+    if (GetParam()) f.desktop.boxAnswers.push_back(*GetParam());
+    f.editor.YingYong_SB_Click();
+
+    EXPECT_EQ(f.desktop.boxes.size(), 1u);
+    EXPECT_FALSE(FolderExists(f.windows / L"Cursors"));
+    EXPECT_TRUE(f.desktop.systemCursors.empty());
+    EXPECT_TRUE(f.registry.ValueNames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, NotConfirmedTest,
+                         ::testing::Values(std::optional<int>(IDCANCEL), std::optional<int>(IDNO),
+                                           std::optional<int>()));
+
+TEST_F(ApplyTest, OkWithNothingChangedOnlyMakesTheFolder) {
+    Apply();
+    EXPECT_TRUE(FolderExists(f.windows / L"Cursors\\Cursors"));
+    EXPECT_TRUE(FolderFiles().empty());
+    EXPECT_TRUE(f.desktop.systemCursors.empty());
+    EXPECT_TRUE(f.registry.ValueNames().empty());
+    EXPECT_EQ(f.desktop.boxes.size(), 1u);
+}
+
+TEST_F(ApplyTest, ApplyingTwiceRepeatsTheWork) {
+    const std::wstring arrow = ChooseCursor(2, 1);
+    const std::wstring help = ChooseCursor(5, 1);
+    Apply();
+    ExpectApplied(2, arrow);
+    WriteStaticCursor(arrow, 7, 7, 0x00112233);  // changed on disk since
+    f.registry.Delete(L"Help");
+    Apply();
+
+    EXPECT_EQ(LiveIds(), (std::vector<DWORD>{32512, 32512}));
+    ExpectApplied(2, arrow);
+    ExpectApplied(5, help);
+    EXPECT_TRUE(Warnings().empty());
+}
+
+TEST_F(ApplyTest, AFileThatAlreadyIsTheDestinationCountsAsCopied) {
+    const std::wstring arrow = ChooseCursor(2);
+    Apply();
+    const auto bytes = ReadBytes(Destination(2));
+    // The applied folder's own file, spelt another way.
+    Choose(2, f.windows / L"Cursors\\.\\Cursors\\Arrow.ani");
+    Apply();
+
+    EXPECT_TRUE(Warnings().empty());
+    EXPECT_EQ(LiveIds(), (std::vector<DWORD>{32512, 32512}));
+    EXPECT_EQ(ReadBytes(Destination(2)), bytes);
+    EXPECT_EQ(f.registry.GetString(L"Arrow"), Destination(2));
+}
+
+TEST_F(ApplyTest, EnvironmentReferencesInTheChosenPathAreExpanded) {
+    WriteStaticCursor(files / L"env.cur", 2, 2);
+    SetEnvironmentVariableW(L"SHUBIAO_APPLY_TEST", files.Path().c_str());
+    Choose(4, L"%SHUBIAO_APPLY_TEST%\\env.cur");
+    Apply();
+    SetEnvironmentVariableW(L"SHUBIAO_APPLY_TEST", nullptr);
+
+    EXPECT_TRUE(Warnings().empty());
+    EXPECT_EQ(LiveIds(), (std::vector<DWORD>{32649}));
+    ExpectApplied(4, files / L"env.cur");
+}
+
+TEST_F(ApplyTest, ARefusedLiveReplacementStillRecordsTheSettingAndLeaksNothing) {
+    const std::wstring arrow = ChooseCursor(2);
+    Apply();  // first run loads whatever the loader caches once
+    f.desktop.setSystemCursorSucceeds = false;
+    const GuiCounts before = CountGuiObjects();
+    for (int i = 0; i < 20; ++i) Apply();
+    EXPECT_LE(CountGuiObjects().gdi, before.gdi + 2);
+    ExpectApplied(2, arrow);
+    EXPECT_TRUE(Warnings().empty());
+}
+
+TEST_F(ApplyTest, AFolderThatCannotBeMadeSkipsEveryRoleAndSaysSo) {
+    WriteBytes(f.windows / L"Cursors", {'x'});  // a file where the folder should be
+    ChooseCursor(2);
+    ChooseCursor(8);
+    Apply();
+
+    EXPECT_TRUE(f.desktop.systemCursors.empty());
+    EXPECT_TRUE(f.registry.ValueNames().empty());
+    EXPECT_EQ(ReadBytes(f.windows / L"Cursors"), (std::vector<std::uint8_t>{'x'}));
+    const auto warnings = Warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].title, L"温馨提示");
+    EXPECT_EQ(warnings[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(warnings[0].text.find(L"正常选择"), std::wstring::npos) << warnings[0].text;
+    EXPECT_NE(warnings[0].text.find(L"手    写"), std::wstring::npos) << warnings[0].text;
+    EXPECT_NE(warnings[0].text.find(f.SchemeFolder()), std::wstring::npos) << warnings[0].text;
+}
+
+// A chosen file that cannot be used, with or without an earlier Apply of the
+// same role: the role is skipped whole and what was there stays; the other
+// role still applies; one warning names the role and the reason.
+struct BadSource {
+    const char* name;
+    std::function<void(const std::wstring& path)> make;  // leaves `path` unusable
+    const wchar_t* reason;                               // a phrase of the warning
+};
+
+class BadSourceTest : public ApplyTest, public ::testing::WithParamInterface<std::tuple<BadSource, bool>> {};
+
+TEST_P(BadSourceTest, SkipsTheRoleAndReportsIt) {
+    const auto& [bad, earlier] = GetParam();
+    const std::wstring arrow = ChooseCursor(2, 3);
+    std::vector<std::uint8_t> earlierBytes;
+    if (earlier) {
+        Apply();
+        earlierBytes = ReadBytes(Destination(2));
+        f.desktop.systemCursors.clear();
+        f.desktop.boxes.clear();
+    }
+    bad.make(arrow);
+    const std::wstring wait = ChooseCursor(15);
+    Apply();
+
+    EXPECT_EQ(LiveIds(), (std::vector<DWORD>{32514}));
+    ExpectApplied(15, wait);
+    if (earlier) {
+        EXPECT_EQ(ReadBytes(Destination(2)), earlierBytes);
+        EXPECT_EQ(f.registry.GetString(L"Arrow"), Destination(2));
+        EXPECT_EQ(FolderFiles(), (std::vector<std::wstring>{L"Arrow.ani", L"Wait.ani"}));
+    } else {
+        EXPECT_FALSE(f.registry.Exists(L"Arrow"));
+        EXPECT_EQ(FolderFiles(), (std::vector<std::wstring>{L"Wait.ani"}));
+    }
+    const auto warnings = Warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].title, L"温馨提示");
+    EXPECT_EQ(warnings[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(warnings[0].text.find(L"“正常选择”"), std::wstring::npos) << warnings[0].text;
+    EXPECT_NE(warnings[0].text.find(bad.reason), std::wstring::npos) << warnings[0].text;
+    EXPECT_EQ(warnings[0].text.find(L"“忙”"), std::wstring::npos) << warnings[0].text;
+}
+
+const BadSource kBadSources[] = {
+    {"Deleted", [](const std::wstring& p) { DeleteFileW(p.c_str()); }, L"已不存在"},
+    {"Text", [](const std::wstring& p) { WriteBytes(p, {'h', 'e', 'l', 'l', 'o'}); }, L"不是可用的光标文件"},
+    {"Empty", [](const std::wstring& p) { WriteBytes(p, {}); }, L"不是可用的光标文件"},
+    {"CutShort",
+     [](const std::wstring& p) {
+         auto bytes = MakeStaticCursor(1, 1);
+         bytes.resize(bytes.size() / 2);
+         WriteBytes(p, bytes);
+     },
+     L"不是可用的光标文件"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Sources, BadSourceTest, ::testing::Combine(::testing::ValuesIn(kBadSources), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "AfterEarlierApply" : "FirstApply");
+                         });
+
+}  // namespace
+}  // namespace shubiao
