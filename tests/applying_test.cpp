@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "scheme/CursorRole.h"
+#include "scheme/FileOps.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
 
@@ -202,6 +203,24 @@ TEST_F(ApplyTest, AFolderThatCannotBeMadeSkipsEveryRoleAndSaysSo) {
     EXPECT_NE(warnings[0].text.find(f.SchemeFolder()), std::wstring::npos) << warnings[0].text;
 }
 
+TEST_F(ApplyTest, ADestinationThatCannotBeReplacedSkipsTheRole) {
+    // A folder in the way of Arrow.ani: the checked copy cannot take its place.
+    ASSERT_EQ(EnsureFolderPath(Destination(2) + L"\\"), static_cast<DWORD>(ERROR_SUCCESS));
+    ChooseCursor(2);
+    const std::wstring help = ChooseCursor(5);
+    Apply();
+
+    EXPECT_TRUE(f.desktop.systemCursors.empty());
+    EXPECT_FALSE(f.registry.Exists(L"Arrow"));
+    ExpectApplied(5, help);
+    EXPECT_TRUE(FolderExists(Destination(2)));
+    EXPECT_EQ(FolderFiles(), (std::vector<std::wstring>{L"Help.ani"})) << "no copy is left behind";
+    const auto warnings = Warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].text.find(L"“正常选择”："), std::wstring::npos) << warnings[0].text;
+    EXPECT_EQ(warnings[0].text.find(L"帮助选择"), std::wstring::npos) << warnings[0].text;
+}
+
 // A chosen file that cannot be used, with or without an earlier Apply of the
 // same role: the role is skipped whole and what was there stays; the other
 // role still applies; one warning names the role and the reason.
@@ -210,6 +229,8 @@ struct BadSource {
     std::function<void(const std::wstring& path)> make;  // leaves `path` unusable
     const wchar_t* reason;                               // a phrase of the warning
 };
+
+void PrintTo(const BadSource& source, std::ostream* out) { *out << source.name; }
 
 class BadSourceTest : public ApplyTest, public ::testing::WithParamInterface<std::tuple<BadSource, bool>> {};
 
