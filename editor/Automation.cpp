@@ -1,10 +1,55 @@
 // Confirming the Mouse Properties dialog without showing it.
+//
+// After a restore Timer1 polls for the dialog's window; once found it is
+// hidden and sent Enter, and Timer2 takes over to confirm the question that
+// may follow, for as long as that window exists.
+#include <cstdint>
+#include <cwchar>
+
 #include "editor/ShuBiaoKong.h"
 
 namespace shubiao {
+namespace {
 
-void ShuBiaoKong::Timer1_Timer() {}
-void ShuBiaoKong::Timer2_Timer() {}
-std::wstring ShuBiaoKong::AnXiaHuiChe(const std::wstring& /*title*/) { return L"0"; }
+constexpr const wchar_t* kMousePropertiesTitle = L"鼠标 属性";
+constexpr const wchar_t* kReplaceSchemeTitle = L"是否替换方案?";
+
+// lParam of a first press of the main Enter key: repeat count 1, the key's
+// scan code in bits 16-23, not extended, key was up.
+LPARAM EnterKeyDownLParam() {
+    const UINT scanCode = MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC);
+    return static_cast<LPARAM>(1u | ((scanCode & 0xFFu) << 16));
+}
+
+// AnXiaHuiChe's answer: a window handle as decimal text, "0" for none.
+bool Found(const std::wstring& handleText) { return std::wcstoll(handleText.c_str(), nullptr, 10) != 0; }
+
+}  // namespace
+
+void ShuBiaoKong::Timer1_Timer() {
+    if (!Found(AnXiaHuiChe(kMousePropertiesTitle))) return;  // not there yet: keep polling
+    AnXiaHuiChe(kMousePropertiesTitle);
+    // Timer2 goes on before Timer1 goes off, so no tick of either is lost.
+    SetTimerEnabled(timer2_, true);
+    SetTimerEnabled(timer1_, false);
+}
+
+void ShuBiaoKong::Timer2_Timer() {
+    if (Found(AnXiaHuiChe(kReplaceSchemeTitle))) {
+        AnXiaHuiChe(kReplaceSchemeTitle);
+        return;
+    }
+    SetTimerEnabled(timer2_, false);
+}
+
+// Hides the top-level window with exactly this title and posts it one Enter
+// key-down. Returns its handle as decimal text, "0" when there is none.
+std::wstring ShuBiaoKong::AnXiaHuiChe(const std::wstring& title) {
+    HWND window = FindWindowW(nullptr, title.c_str());
+    if (window == nullptr) return L"0";
+    ShowWindow(window, SW_HIDE);
+    PostMessageW(window, WM_KEYDOWN, VK_RETURN, EnterKeyDownLParam());
+    return std::to_wstring(reinterpret_cast<intptr_t>(window));
+}
 
 }  // namespace shubiao
