@@ -1,6 +1,7 @@
 // The Desktop the program uses: the real Windows prompts, dialogs and calls.
 #include <windows.h>
 #include <commdlg.h>
+#include <shlobj.h>
 #include <shobjidl.h>
 
 #include <vector>
@@ -40,7 +41,7 @@ public:
         ComPtr<IFileOpenDialog> dialog;
         if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
                                     dialog.put_void()))) {
-            return std::nullopt;
+            return BrowseForFolderClassic(owner);
         }
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
@@ -74,6 +75,23 @@ public:
     }
 
 private:
+    // The shell's older folder browser, for when the item dialog cannot be
+    // created: only file-system folders can be confirmed.
+    static std::optional<std::wstring> BrowseForFolderClassic(HWND owner) {
+        BROWSEINFOW info{};
+        info.hwndOwner = owner;
+        info.lpszTitle = L"";
+        info.ulFlags = BIF_RETURNONLYFSDIRS;
+        CoTaskMem<PIDLIST_ABSOLUTE> item;
+        *item.put() = SHBrowseForFolderW(&info);
+        if (item.get() == nullptr) return std::nullopt;  // cancelled
+        std::vector<wchar_t> path(32768, L'\0');
+        if (!SHGetPathFromIDListEx(item.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
+            return std::wstring();
+        }
+        return std::wstring(path.data());
+    }
+
     static bool ShowFileDialog(HWND owner, const std::wstring& filter, std::wstring& fileName, bool save) {
         const std::wstring filterList = CommonDialogFilter(filter);
         // Room for long paths; the dialog starts from the current name.

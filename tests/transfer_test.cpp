@@ -1,0 +1,480 @@
+// Exporting the applied scheme to a folder, importing a folder of role files,
+// and the control's registry query method.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <functional>
+#include <optional>
+
+#include "scheme/CursorRole.h"
+#include "support/TestSupport.h"
+
+namespace shubiao {
+namespace {
+
+using namespace test;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kArrow = 2;
+constexpr int kHand = 4;
+constexpr int kHelp = 5;
+constexpr int kIBeam = 6;
+constexpr int kNWPen = 8;
+constexpr int kWait = 15;
+
+std::wstring AsciiLower(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return c < 128 ? static_cast<wchar_t>(std::towlower(c)) : c; });
+    return text;
+}
+
+Bytes InstalledCursor(int role) { return ReadBytes(DataStorageFile(std::wstring(Role(role).valueName))); }
+
+std::vector<std::wstring> FolderListing(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class TransferTest : public testing::Test {
+protected:
+    void SetUp() override { f.editor.ChuShiShuBiao(); }
+
+    // A button click as the window receives it, so that errors go where the
+    // user would see them.
+    void Click(ShuBiaoKong::ChildId id) {
+        SendMessageW(f.editor.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(f.editor.Button(id)));
+    }
+
+    void Export(const std::optional<std::wstring>& answer) {
+        f.desktop.saveAnswers.push_back(answer);
+        Click(ShuBiaoKong::kDaoChuId);
+    }
+
+    void Import(const std::optional<std::wstring>& answer) {
+        f.desktop.folderAnswers.push_back(answer);
+        Click(ShuBiaoKong::kDaoRuId);
+    }
+
+    // Puts role files into the system scheme folder as Apply would.
+    void Applied(int role, const Bytes& bytes) {
+        CreateDirectoryW((f.windows / L"Cursors").c_str(), nullptr);
+        CreateDirectoryW(f.SchemeFolder().c_str(), nullptr);
+        WriteBytes(f.SchemeFolder() + Role(role).FileName(), bytes);
+    }
+
+    // A mark in the corner of box 1 that only a redraw wipes.
+    void MarkPreview() {
+        PictureBox& box = f.editor.Picture(1);
+        HDC dc = box.ImageDC();
+        ASSERT_GT(box.ImageWidth() * box.ImageHeight(), 0);
+        SetPixelV(dc, box.ImageWidth() - 1, box.ImageHeight() - 1, RGB(1, 2, 3));
+        GdiFlush();
+    }
+    bool PreviewStillMarked() {
+        PictureBox& box = f.editor.Picture(1);
+        return box.Pixels()[box.ImageWidth() * box.ImageHeight() - 1] == 0x010203u;
+    }
+
+    std::array<std::wstring, kRoleCount> Files() const {
+        std::array<std::wstring, kRoleCount> files;
+        for (int n = 1; n <= kRoleCount; ++n) files[static_cast<size_t>(n - 1)] = f.editor.Scheme().RoleCursorFile(n);
+        return files;
+    }
+    std::array<bool, kRoleCount> Changed() const {
+        std::array<bool, kRoleCount> changed{};
+        for (int n = 1; n <= kRoleCount; ++n) changed[static_cast<size_t>(n - 1)] = f.editor.Scheme().RoleChanged(n);
+        return changed;
+    }
+
+    EditorFixture f;
+    ScratchFolder out{L"xfer"};
+};
+
+// --- Export ---
+
+TEST_F(TransferTest, ExportWithoutAppliedFilesCreatesAnEmptyFolder) {
+    const auto files = Files();
+    const std::wstring target = out / L"新方案\\蓝色";
+    Export(target);
+
+    ASSERT_EQ(f.desktop.saveFilters.size(), 1u);
+    EXPECT_EQ(f.desktop.saveFilters[0], L"资源名称(*.*)|*.*|");
+    EXPECT_TRUE(FolderExists(target));
+    EXPECT_TRUE(FolderListing(target).empty());
+    EXPECT_TRUE(f.desktop.boxes.empty());
+    EXPECT_TRUE(f.errors.empty());
+    EXPECT_EQ(Files(), files);
+}
+
+TEST_F(TransferTest, ExportOverAnEarlierExportReplacesRoleFilesAndKeepsOthers) {
+    Applied(kArrow, InstalledCursor(kWait));
+    Applied(kNWPen, InstalledCursor(kHelp));
+    Applied(kWait, InstalledCursor(kArrow));
+    const std::wstring target = out / L"scheme";
+    CreateDirectoryW(target.c_str(), nullptr);
+    WriteBytes(target + L"\\Arrow.ani", {1, 2, 3});
+    WriteBytes(target + L"\\Hand.ani", {4, 5, 6});
+    WriteBytes(target + L"\\readme.txt", {7});
+    MarkPreview();
+    const auto files = Files();
+    const auto changed = Changed();
+
+    Export(target);
+
+    EXPECT_EQ(ReadBytes(target + L"\\Arrow.ani"), InstalledCursor(kWait));
+    EXPECT_EQ(ReadBytes(target + L"\\NWPen.ani"), InstalledCursor(kHelp));
+    EXPECT_EQ(ReadBytes(target + L"\\Wait.ani"), InstalledCursor(kArrow));
+    EXPECT_EQ(ReadBytes(target + L"\\Hand.ani"), (Bytes{4, 5, 6}));  // not applied: left alone
+    EXPECT_EQ(ReadBytes(target + L"\\readme.txt"), (Bytes{7}));
+    EXPECT_EQ(FolderListing(target), (std::vector<std::wstring>{L"Arrow.ani", L"Hand.ani", L"NWPen.ani",
+                                                                L"Wait.ani", L"readme.txt"}));
+    EXPECT_TRUE(f.desktop.boxes.empty()) << "roles never applied are skipped without a word";
+    EXPECT_EQ(Files(), files);
+    EXPECT_EQ(Changed(), changed);
+    EXPECT_TRUE(PreviewStillMarked());
+}
+
+TEST_F(TransferTest, ExportThatCannotReplaceARoleFileNamesItAndCopiesTheRest) {
+    Applied(kArrow, InstalledCursor(kWait));
+    Applied(kWait, InstalledCursor(kArrow));
+    const std::wstring target = out / L"locked";
+    CreateDirectoryW(target.c_str(), nullptr);
+    // A folder where the role file would go cannot be replaced by a copy.
+    ASSERT_TRUE(CreateDirectoryW((target + L"\\Arrow.ani").c_str(), nullptr));
+
+    Export(target);
+
+    EXPECT_TRUE(FolderExists(target + L"\\Arrow.ani"));
+    EXPECT_EQ(ReadBytes(target + L"\\Wait.ani"), InstalledCursor(kArrow));
+    ASSERT_EQ(f.desktop.boxes.size(), 1u);
+    EXPECT_EQ(f.desktop.boxes[0].title, L"温馨提示");
+    EXPECT_EQ(f.desktop.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(f.desktop.boxes[0].text.find(L"Arrow.ani"), std::wstring::npos);
+    EXPECT_EQ(f.desktop.boxes[0].text.find(L"Wait.ani"), std::wstring::npos);
+}
+
+TEST_F(TransferTest, CancelledExportCreatesNothingWhateverTheDialogHeld) {
+    Applied(kArrow, InstalledCursor(kWait));
+    const std::wstring preset = out / L"preset";
+    f.editor.ShuBianXZ().FileName = preset;
+
+    Export(std::nullopt);
+
+    ASSERT_EQ(f.desktop.saveStartNames.size(), 1u);
+    EXPECT_EQ(f.desktop.saveStartNames[0], preset);
+    EXPECT_FALSE(FolderExists(preset));
+    EXPECT_FALSE(FileExists(preset));
+    EXPECT_TRUE(f.desktop.boxes.empty());
+}
+
+TEST_F(TransferTest, ExportOntoAnExistingFileTellsTheUserAndCopiesNothing) {
+    Applied(kArrow, InstalledCursor(kWait));
+    const std::wstring picked = out / L"我的指针.cur";
+    WriteBytes(picked, {9, 9, 9});
+    f.editor.ShuBianXZ().FileName = picked;  // left there by the last pick for a box
+
+    Export(picked);  // confirmed unchanged
+
+    ASSERT_EQ(f.desktop.boxes.size(), 1u);
+    EXPECT_EQ(f.desktop.boxes[0].title, L"温馨提示");
+    EXPECT_EQ(f.desktop.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(f.desktop.boxes[0].text.find(picked), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(picked), (Bytes{9, 9, 9}));
+    EXPECT_FALSE(FileExists(picked + L"\\Arrow.ani"));
+    EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::wstring>{L"我的指针.cur"}));
+}
+
+// --- Import ---
+
+TEST_F(TransferTest, ImportMarksOnlyTheRolesFoundAndRefillsTheOthers) {
+    // A first import leaves IBeam marked; the second folder lacks it.
+    const std::wstring first = out / L"first";
+    CreateDirectoryW(first.c_str(), nullptr);
+    WriteBytes(first + L"\\IBeam.ani", InstalledCursor(kHelp));
+    Import(first);
+    ASSERT_TRUE(f.editor.Scheme().RoleChanged(kIBeam));
+
+    f.registry.SetString(L"Hand", DataStorageFile(L"Help"));
+    const std::wstring second = out / L"second";
+    CreateDirectoryW(second.c_str(), nullptr);
+    WriteBytes(second + L"\\Arrow.ani", InstalledCursor(kWait));
+    WriteBytes(second + L"\\Wait.ani", InstalledCursor(kArrow));
+    WriteBytes(second + L"\\notes.txt", {1});
+    WriteBytes(second + L"\\Arrow.cur", {2});
+    MarkPreview();
+
+    Import(second);
+
+    const std::wstring prefix = AsciiLower(second) + L"\\";
+    for (const CursorRole& role : kRoles) {
+        const int n = role.number;
+        SCOPED_TRACE(std::wstring(role.valueName));
+        if (n == kArrow || n == kWait) {
+            EXPECT_EQ(f.editor.Scheme().RoleCursorFile(n), prefix + role.FileName());
+            EXPECT_TRUE(f.editor.Scheme().RoleChanged(n));
+            continue;
+        }
+        const std::wstring current = n == kHand ? DataStorageFile(L"Help") : DataStorageFile(std::wstring(role.valueName));
+        EXPECT_EQ(f.editor.Scheme().RoleCursorFile(n), current);
+        EXPECT_EQ(f.editor.Scheme().RoleChanged(n), n == kIBeam);
+    }
+    EXPECT_FALSE(PreviewStillMarked()) << "the previews are redrawn";
+    EXPECT_TRUE(f.errors.empty());
+}
+
+struct EntryCase {
+    const char* what;
+    bool folder;
+    DWORD attributes;
+    bool counts;
+};
+
+class ImportEntryTest : public TransferTest, public testing::WithParamInterface<EntryCase> {};
+
+TEST_P(ImportEntryTest, FollowsTheDirectoryQueryRule) {
+    const EntryCase& c = GetParam();
+    const std::wstring folder = out / L"entries";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring entry = folder + L"\\Hand.ani";
+    if (c.folder) {
+        ASSERT_TRUE(CreateDirectoryW(entry.c_str(), nullptr));
+    } else {
+        WriteBytes(entry, InstalledCursor(kHelp));
+    }
+    if (c.attributes != 0) {
+        ASSERT_TRUE(SetFileAttributesW(entry.c_str(), c.attributes));
+    }
+
+    Import(folder);
+
+    EXPECT_EQ(f.editor.Scheme().RoleChanged(kHand), c.counts);
+    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kHand),
+              c.counts ? AsciiLower(folder) + L"\\Hand.ani" : DataStorageFile(L"Hand"));
+    EXPECT_TRUE(f.errors.empty());
+    SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Import, ImportEntryTest,
+    testing::Values(EntryCase{"plain file", false, 0, true},
+                    EntryCase{"read-only file", false, FILE_ATTRIBUTE_READONLY, true},
+                    EntryCase{"archive file", false, FILE_ATTRIBUTE_ARCHIVE, true},
+                    EntryCase{"subfolder", true, 0, true},
+                    EntryCase{"hidden file", false, FILE_ATTRIBUTE_HIDDEN, false},
+                    EntryCase{"system file", false, FILE_ATTRIBUTE_SYSTEM, false},
+                    EntryCase{"hidden subfolder", true, FILE_ATTRIBUTE_HIDDEN, false}),
+    [](const testing::TestParamInfo<EntryCase>& info) {
+        std::string name = info.param.what;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
+
+struct FolderNameCase {
+    const char* what;
+    const wchar_t* name;     // under the scratch folder
+    const wchar_t* stored;   // as the import stores it
+};
+
+class FolderNameTest : public TransferTest, public testing::WithParamInterface<FolderNameCase> {};
+
+TEST_P(FolderNameTest, ExportsAndImportsUnderTheName) {
+    const std::wstring folder = out / GetParam().name;
+    Applied(kArrow, InstalledCursor(kWait));
+    Applied(kHelp, InstalledCursor(kNWPen));
+
+    Export(folder);
+    ASSERT_EQ(FolderListing(folder), (std::vector<std::wstring>{L"Arrow.ani", L"Help.ani"}));
+    EXPECT_EQ(ReadBytes(folder + L"\\Arrow.ani"), InstalledCursor(kWait));
+
+    Import(folder);
+    const std::wstring prefix = AsciiLower(out.Path()) + L"\\" + GetParam().stored + L"\\";
+    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kArrow), prefix + L"Arrow.ani");
+    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kHelp), prefix + L"Help.ani");
+    EXPECT_TRUE(f.editor.Scheme().RoleChanged(kArrow));
+    EXPECT_TRUE(f.editor.Scheme().RoleChanged(kHelp));
+    EXPECT_FALSE(f.editor.Scheme().RoleChanged(kHand));
+    EXPECT_TRUE(f.desktop.boxes.empty());
+    EXPECT_TRUE(f.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, FolderNameTest,
+    testing::Values(FolderNameCase{"Capitals", L"My Schemes\\Blue", L"my schemes\\blue"},
+                    FolderNameCase{"Cyrillic", L"Схема Синяя", L"схема синяя"},
+                    FolderNameCase{"Emoji", L"指针🖱️方案", L"指针🖱️方案"},
+                    FolderNameCase{"Greek", L"ΣΧΗΜΑ", L"σχημα"}),
+    [](const testing::TestParamInfo<FolderNameCase>& info) { return std::string(info.param.what); });
+
+TEST_F(TransferTest, ImportCancelledOrWithoutAPathChangesNothing) {
+    const std::wstring folder = out / L"full";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WriteBytes(folder + L"\\IBeam.ani", InstalledCursor(kHelp));
+    Import(folder);
+    MarkPreview();
+    const auto files = Files();
+    const auto changed = Changed();
+
+    Import(std::nullopt);
+    Import(std::wstring());
+
+    EXPECT_EQ(f.desktop.folderDialogs, 3);
+    EXPECT_EQ(Files(), files);
+    EXPECT_EQ(Changed(), changed);
+    EXPECT_TRUE(PreviewStillMarked());
+    EXPECT_TRUE(f.errors.empty());
+}
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// A drive root already ends in a backslash. Under Wine the drive C: of the
+// throwaway prefix serves; on Windows a spare drive letter is mapped to a
+// scratch folder for the test.
+TEST_F(TransferTest, ImportFromADriveRootAddsNoSecondBackslash) {
+    std::wstring root = L"C:\\";
+    std::optional<ScratchFolder> mapped;
+    if (!UnderWine()) {
+        mapped.emplace(L"drive");
+        root = L"S:\\";
+        for (; root[0] < L'Z' && GetDriveTypeW(root.c_str()) != DRIVE_NO_ROOT_DIR; ++root[0]) {
+        }
+        const std::wstring letter = root.substr(0, 2);
+        if (!DefineDosDeviceW(0, letter.c_str(), mapped->Path().c_str())) GTEST_SKIP() << "no spare drive letter";
+    }
+    struct Cleanup {
+        std::wstring root;
+        std::wstring target;
+        ~Cleanup() {
+            DeleteFileW((root + L"Wait.ani").c_str());
+            if (!target.empty()) {
+                DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, root.substr(0, 2).c_str(),
+                                 target.c_str());
+            }
+        }
+    } cleanup{root, mapped ? mapped->Path() : std::wstring()};
+    WriteBytes(root + L"Wait.ani", InstalledCursor(kArrow));
+
+    Import(root);
+
+    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kWait), AsciiLower(root) + L"Wait.ani");
+    EXPECT_TRUE(f.editor.Scheme().RoleChanged(kWait));
+    EXPECT_TRUE(f.errors.empty());
+}
+
+TEST_F(TransferTest, AFolderTheFileSystemRefusesEndsTheImportWithAMessage) {
+    const std::wstring folder = out / L"full";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WriteBytes(folder + L"\\IBeam.ani", InstalledCursor(kHelp));
+    Import(folder);
+    MarkPreview();
+    const auto files = Files();
+    const auto changed = Changed();
+
+    Import(out / L"bad<name>");
+
+    ASSERT_EQ(f.errors.size(), 1u);
+    EXPECT_NE(f.errors[0].find(L"Arrow.ani"), std::wstring::npos) << "the first role queried is named";
+    EXPECT_NE(f.errors[0].find(L"导入已中止"), std::wstring::npos);
+    EXPECT_EQ(Files(), files);
+    EXPECT_EQ(Changed(), changed);
+    EXPECT_TRUE(PreviewStillMarked());
+}
+
+// --- Round trip through the system ---
+
+// Apply, export, restore, import, apply: the same bytes under the same names
+// in the system scheme folder, and the same registry values.
+TEST_F(TransferTest, RoundTripThroughAnExportedFolderRestoresTheAppliedScheme) {
+    const std::wstring chosen = out / L"chosen";
+    CreateDirectoryW(chosen.c_str(), nullptr);
+    WriteBytes(chosen + L"\\Arrow.ani", InstalledCursor(kWait));
+    WriteBytes(chosen + L"\\Hand.ani", InstalledCursor(kHelp));
+    WriteBytes(chosen + L"\\NWPen.ani", InstalledCursor(kIBeam));
+    WriteBytes(chosen + L"\\Wait.ani", InstalledCursor(kArrow));
+    Import(chosen);
+
+    f.desktop.boxAnswers.push_back(IDOK);
+    Click(ShuBiaoKong::kYingYongId);
+    const std::vector<std::wstring> appliedNames = FolderListing(f.SchemeFolder());
+    ASSERT_EQ(appliedNames, (std::vector<std::wstring>{L"Arrow.ani", L"Hand.ani", L"NWPen.ani", L"Wait.ani"}));
+    std::vector<Bytes> appliedBytes;
+    std::vector<std::optional<std::wstring>> appliedValues;
+    for (const std::wstring& name : appliedNames) appliedBytes.push_back(ReadBytes(f.SchemeFolder() + name));
+    for (const CursorRole& role : kRoles) appliedValues.push_back(f.registry.GetString(std::wstring(role.valueName)));
+
+    const std::wstring exported = out / L"导出 Схема 🖱️";
+    Export(exported);
+    EXPECT_EQ(FolderListing(exported), appliedNames);
+
+    f.desktop.boxAnswers.push_back(IDOK);
+    Click(ShuBiaoKong::kHuanYuanId);
+    ASSERT_FALSE(FolderExists(f.SchemeFolder())) << "the restore removes the applied files";
+    ASSERT_TRUE(f.registry.ValueNames().empty());
+
+    Import(exported);
+    f.desktop.boxAnswers.push_back(IDOK);
+    Click(ShuBiaoKong::kYingYongId);
+
+    EXPECT_EQ(FolderListing(f.SchemeFolder()), appliedNames);
+    for (size_t i = 0; i < appliedNames.size(); ++i) {
+        EXPECT_EQ(ReadBytes(f.SchemeFolder() + appliedNames[i]), appliedBytes[i]) << appliedNames[i];
+    }
+    for (const CursorRole& role : kRoles) {
+        EXPECT_EQ(f.registry.GetString(std::wstring(role.valueName)), appliedValues[static_cast<size_t>(role.number - 1)]);
+    }
+    EXPECT_TRUE(f.errors.empty());
+}
+
+// --- The registry query method ---
+
+struct QueryCase {
+    const char* what;
+    std::function<void(ScratchRegistry&)> set;
+    const wchar_t* valueName;
+    RegistryVariant expected;
+};
+
+class QueryValueTest : public TransferTest, public testing::WithParamInterface<QueryCase> {};
+
+TEST_P(QueryValueTest, ReadsStringsAndDwordsOnly) {
+    GetParam().set(f.registry);
+    EXPECT_EQ(f.editor.QueryValue(HKEY_CURRENT_USER, f.registry.CursorsSubkey(), GetParam().valueName),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, QueryValueTest,
+    testing::Values(
+        QueryCase{"String", [](ScratchRegistry& r) { r.SetString(L"Arrow", L"abc"); }, L"Arrow",
+                  RegistryVariant(std::wstring(L"abc"))},
+        QueryCase{"ChineseString", [](ScratchRegistry& r) { r.SetString(L"指针", L"C:\\鼠标\\忙.ani"); }, L"指针",
+                  RegistryVariant(std::wstring(L"C:\\鼠标\\忙.ani"))},
+        QueryCase{"Dword", [](ScratchRegistry& r) { r.SetDword(L"Scheme Source", 0xFFFFFFFE); }, L"Scheme Source",
+                  RegistryVariant(std::int32_t{-2})},
+        QueryCase{"ExpandString",
+                  [](ScratchRegistry& r) { r.SetString(L"Wait", L"%SystemRoot%\\cursors\\aero_busy.ani",
+                                                       REG_EXPAND_SZ); },
+                  L"Wait", RegistryVariant()},
+        QueryCase{"DefaultValue", [](ScratchRegistry& r) { r.SetString(L"", L"默认"); }, L"",
+                  RegistryVariant(std::wstring(L"默认"))},
+        QueryCase{"Missing", [](ScratchRegistry&) {}, L"Hand", RegistryVariant()}),
+    [](const testing::TestParamInfo<QueryCase>& info) { return std::string(info.param.what); });
+
+TEST_F(TransferTest, QueryValueOfAMissingKeyIsEmpty) {
+    EXPECT_EQ(f.editor.QueryValue(HKEY_CURRENT_USER, f.registry.RootSubkey() + L"\\NoSuchKey", L"Arrow"),
+              RegistryVariant());
+}
+
+}  // namespace
+}  // namespace shubiao
