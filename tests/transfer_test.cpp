@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <functional>
 #include <optional>
+#include <ostream>
 
 #include "scheme/CursorRole.h"
 #include "support/TestSupport.h"
@@ -239,6 +240,7 @@ struct EntryCase {
     DWORD attributes;
     bool counts;
 };
+void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.what; }
 
 class ImportEntryTest : public TransferTest, public testing::WithParamInterface<EntryCase> {};
 
@@ -286,6 +288,7 @@ struct FolderNameCase {
     const wchar_t* name;     // under the scratch folder
     const wchar_t* stored;   // as the import stores it
 };
+void PrintTo(const FolderNameCase& c, std::ostream* os) { *os << c.what; }
 
 class FolderNameTest : public TransferTest, public testing::WithParamInterface<FolderNameCase> {};
 
@@ -444,6 +447,7 @@ struct QueryCase {
     const wchar_t* valueName;
     RegistryVariant expected;
 };
+void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.what; }
 
 class QueryValueTest : public TransferTest, public testing::WithParamInterface<QueryCase> {};
 
