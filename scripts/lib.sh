@@ -32,6 +32,8 @@ _needed_packages() {
     [ -e /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || missing+=(fonts-wqy-microhei)
     [ -e /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v locale-gen >/dev/null || missing+=(locales)
+    command -v makensis >/dev/null || missing+=(nsis)
+    command -v unzip >/dev/null || missing+=(unzip)
     printf '%s\n' "${missing[@]}"
 }
 
