@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/Skin.h"
+#include "app/WindowIcon.h"
 #include "editor/Layout.h"
 #include "scheme/Folders.h"
 
@@ -8,22 +10,26 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr int kClientWidthTwips = 5790;
-constexpr int kClientHeightTwips = 4725;
 
 }  // namespace
 
 MainWindow::MainWindow(Desktop& desktop) : editor_(desktop) {}
+
+MainWindow::~MainWindow() {
+    // The window does not own its icons: take them back before they go.
+    if (hwnd() == nullptr) return;
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, 0);
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, 0);
+}
 
 void MainWindow::Create(int showCommand) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
     CreateFor(kExStyle, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr);
     // The large icon is the program's own icon resource.
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                     GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                                     LR_SHARED)));
+    largeIcon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
     SizeAndCentre();
     editor_.Create(hwnd(), layout::kControl.left, layout::kControl.top, layout::kControl.width,
                    layout::kControl.height);
@@ -46,7 +52,24 @@ void MainWindow::SizeAndCentre() {
                  area.top + (area.bottom - area.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::Form_Load() { editor_.ChuShiShuBiao(); }
+// Skin, aero, small icon, then the scheme in force; each once. The results
+// of the two skin calls are not examined: without a skin the window keeps
+// the system's look.
+void MainWindow::Form_Load() {
+    SkinH_AttachEx(AppFolder() + L"\\Skin\\aero.she", L"");
+    Step(LoadStep::Skin);
+    SkinH_SetAero(1);
+    Step(LoadStep::Aero);
+    iconFile_ = AppFolder() + L"\\Skin\\ico.ico";
+    smallIcon_ = SetWindowIconFromFile(hwnd(), iconFile_, 0);
+    Step(LoadStep::Icon);
+    editor_.ChuShiShuBiao();
+    Step(LoadStep::ChuShiShuBiao);
+}
+
+void MainWindow::Step(LoadStep step) {
+    if (onLoadStep) onLoadStep(step);
+}
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -4,12 +4,13 @@
 // loads the scheme in force. Closing it ends the program.
 #include <windows.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 
 #include "editor/Desktop.h"
 #include "editor/ShuBiaoKong.h"
 #include "editor/Window.h"
+#include "scheme/Raii.h"
 
 namespace shubiao {
 
@@ -17,8 +18,14 @@ class MainWindow : public Window {
 public:
     static constexpr const wchar_t* kClassName = L"ShuBiaoMain";
     static constexpr const wchar_t* kTitle = L"鼠标指针方案";
+    static constexpr int kClientWidthTwips = 5790;
+    static constexpr int kClientHeightTwips = 4725;
+
+    // The steps of Form_Load, in the order they run.
+    enum class LoadStep { Skin, Aero, Icon, ChuShiShuBiao };
 
     explicit MainWindow(Desktop& desktop);
+    ~MainWindow() override;
 
     // Creates the window and its editor, runs Form_Load, then shows the
     // window centred on the screen. Throws UserError when the editor cannot
@@ -26,6 +33,11 @@ public:
     void Create(int showCommand);
 
     ShuBiaoKong& Editor() { return editor_; }
+    // The small-icon path Form_Load used (after the fallback).
+    const std::wstring& IconFile() const { return iconFile_; }
+
+    // Told after each step of Form_Load (for diagnostics and tests).
+    std::function<void(LoadStep)> onLoadStep;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -34,8 +46,12 @@ protected:
 private:
     void Form_Load();
     void SizeAndCentre();
+    void Step(LoadStep step);
 
     ShuBiaoKong editor_;
+    std::wstring iconFile_;
+    UniqueIcon largeIcon_;
+    UniqueIcon smallIcon_;
 };
 
 }  // namespace shubiao

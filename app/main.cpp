@@ -18,7 +18,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         try {
             main.Create(showCommand);
         } catch (...) {
-            MessageBoxW(nullptr, DescribeCurrentException().c_str(), MainWindow::kTitle, MB_OK | MB_ICONERROR);
+            const std::wstring reason = L"程序无法启动。\n" + DescribeCurrentException();
+            MessageBoxW(nullptr, reason.c_str(), MainWindow::kTitle, MB_OK | MB_ICONERROR);
             exitCode = 1;
         }
         if (exitCode == 0) {

@@ -1,0 +1,33 @@
+#pragma once
+// The small window icon taken from a file beside the executable, with the
+// executable's own first icon as the fallback.
+#include <windows.h>
+
+#include <string>
+
+#include "scheme/Raii.h"
+
+namespace shubiao {
+
+// Where the fallback icon comes from: the executable's folder and its file
+// name without extension.
+struct ExecutableName {
+    std::wstring folder;
+    std::wstring baseName;
+};
+ExecutableName OwnExecutable();
+// folder + "\" (unless the folder already ends in one) + baseName + ".exe".
+std::wstring ExecutablePathOf(const ExecutableName& executable);
+
+// True when `path` names an existing file, hidden ones included; a folder of
+// that name does not count.
+bool IconFileExists(const std::wstring& path);
+
+// Sets the small icon of `hWnd` to icon `iconIndex` of `iconFile`. When
+// `iconFile` is empty or names no file it is replaced by the executable's
+// path, so the caller's string then holds the path used. The icon handle is
+// returned and must outlive its use by the window.
+UniqueIcon SetWindowIconFromFile(HWND hWnd, std::wstring& iconFile, short iconIndex,
+                                 const ExecutableName& fallback = OwnExecutable());
+
+}  // namespace shubiao
