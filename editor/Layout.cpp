@@ -1,5 +1,7 @@
 #include "editor/Layout.h"
 
+#include <string>
+
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 
@@ -9,6 +11,18 @@ int layout::CaptionWidth(std::wstring_view text) {
     int width = 0;
     for (const wchar_t c : text) width += c < 0x2E80 ? 90 : 180;
     return width;
+}
+
+std::vector<int> layout::CaptionAdvances(std::wstring_view text, UINT dpi) {
+    std::vector<int> advances;
+    advances.reserve(text.size());
+    int twips = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int before = Pixels(twips, dpi);
+        twips += CaptionWidth(text.substr(i, 1));
+        advances.push_back(Pixels(twips, dpi) - before);
+    }
+    return advances;
 }
 
 int ShuBiaoKong::Px(int twips) const { return layout::Pixels(twips, dpi_); }
@@ -45,12 +59,38 @@ RECT ShuBiaoKong::CaptionRect(int index) const {
     return RECT{Px(at.x), Px(at.y), Px(at.x + width), Px(at.y + layout::kCaptionHeight)};
 }
 
+const std::wstring& layout::FontFace() {
+    static const std::wstring face = [] {
+        // Chinese faces whose characters are a full em wide. Captions are
+        // drawn with fixed advances, so the width of spaces and digits in
+        // the face does not matter.
+        for (const wchar_t* candidate : {L"SimSun", L"NSimSun", L"Microsoft YaHei", L"WenQuanYi Micro Hei"}) {
+            LOGFONTW query{};
+            query.lfCharSet = GB2312_CHARSET;
+            lstrcpynW(query.lfFaceName, candidate, LF_FACESIZE);
+            bool found = false;
+            HDC dc = GetDC(nullptr);
+            EnumFontFamiliesExW(
+                dc, &query,
+                [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+                    *reinterpret_cast<bool*>(found) = true;
+                    return 0;
+                },
+                reinterpret_cast<LPARAM>(&found), 0);
+            ReleaseDC(nullptr, dc);
+            if (found) return std::wstring(candidate);
+        }
+        return std::wstring();  // let the font mapper pick a Chinese face
+    }();
+    return face;
+}
+
 void ShuBiaoKong::UpdateFont() {
     // A 9-point font: a Chinese character is 12 pixels wide at 96 DPI, which
     // is what the caption geometry assumes.
     font_.reset(CreateFontW(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"SimSun"));
+                            GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, layout::FontFace().c_str()));
 }
 
 void ShuBiaoKong::PlaceChildren() {

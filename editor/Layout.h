@@ -3,7 +3,9 @@
 // one pixel at 96 DPI), relative to the parent's client area.
 #include <windows.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace shubiao::layout {
 
@@ -40,6 +42,13 @@ inline constexpr int kLastCaptionShift = 150;
 // Width of a caption sized to its text: 180 twips for each Chinese character,
 // 90 for each space, digit or other narrow character.
 int CaptionWidth(std::wstring_view text);
+// Pixel advance of each character of a caption at a DPI, so that the caption
+// drawn in any font spans exactly its CaptionWidth.
+std::vector<int> CaptionAdvances(std::wstring_view text, UINT dpi);
+
+// Face name of the editor's font: the first installed Chinese face, whose
+// characters are 12 pixels wide at 9 points and 96 DPI.
+const std::wstring& FontFace();
 
 // Twips to pixels at a DPI (96 DPI: twips / 15).
 inline int Pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }

@@ -164,7 +164,11 @@ void ShuBiaoKong::PaintCaptions(HDC dc) {
     for (int i = 0; i < kRoleCount; ++i) {
         const std::wstring_view caption = Role(i + 1).caption;
         const RECT r = CaptionRect(i);
-        TextOutW(dc, r.left, r.top, caption.data(), static_cast<int>(caption.size()));
+        // Each character at its place in the caption's geometry, whatever
+        // the face's own widths.
+        std::vector<int> advances = layout::CaptionAdvances(caption, dpi_);
+        ExtTextOutW(dc, r.left, r.top, 0, nullptr, caption.data(), static_cast<UINT>(caption.size()),
+                    advances.data());
     }
 }
 
