@@ -1,9 +1,11 @@
 // The Desktop the program uses: the real Windows prompts, dialogs and calls.
 #include <windows.h>
 #include <commdlg.h>
+#include <cderr.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "editor/Desktop.h"
@@ -105,7 +107,14 @@ private:
         ofn.lpstrFile = buffer.data();
         ofn.nMaxFile = static_cast<DWORD>(buffer.size());
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+        auto show = [&] { return save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn); };
+        BOOL ok = show();
+        if (!ok && CommDlgExtendedError() == FNERR_INVALIDFILENAME && buffer[0] != L'\0') {
+            // The dialog refuses to start from that name (it would never
+            // open again for it): start from no name instead.
+            std::fill(buffer.begin(), buffer.end(), L'\0');
+            ok = show();
+        }
         if (!ok) return false;
         fileName.assign(buffer.data());
         return true;
