@@ -1,10 +1,74 @@
 // Restore: back to the Windows default pointers.
+//
+// The whole restore tells the user nothing after the confirmation: every step
+// that fails (a value that is not there, a file that will not go, a program
+// that does not start) is skipped and the next step runs.
+#include <utility>
+#include <vector>
+
 #include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
+#include "scheme/Folders.h"
 
 namespace shubiao {
+namespace {
 
-void ShuBiaoKong::HuanYuan_SB_Click() {}
-void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {}
-void ShuBiaoKong::HuiFuMoRen() {}
+constexpr const wchar_t* kRestorePrompt = L"是否还原鼠标指针";
+// Opens the Mouse Properties dialog; Timer1 and Timer2 confirm it.
+constexpr const wchar_t* kMousePropertiesCommand = L"cmd.exe  /c main.cpl @0,1";
+
+// Runs one step of the restore; whatever it throws is dropped.
+template <typename Step>
+void Skipping(Step&& step) noexcept {
+    try {
+        std::forward<Step>(step)();
+    } catch (...) {
+    }
+}
+
+// Deletes the files directly in `folder` (which ends in a backslash).
+// Subfolders and what they hold are left alone. A read-only file is left
+// too: its attribute is not cleared, since someone marked it so and the
+// folder then simply stays with it.
+void DeleteFilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    {
+        WIN32_FIND_DATAW found{};
+        UniqueFind find(FindFirstFileW((folder + L"*.*").c_str(), &found));
+        if (!find) return;
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+            names.emplace_back(found.cFileName);
+        } while (FindNextFileW(find.get(), &found));
+    }
+    for (const std::wstring& name : names) DeleteFileW((folder + name).c_str());
+}
+
+}  // namespace
+
+void ShuBiaoKong::HuanYuan_SB_Click() { HuanYuan_ShuBiaoZhiZhen(); }
+
+void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
+    int answer = 0;
+    Skipping([&] { answer = desktop_.MessageBox(hwnd(), kRestorePrompt, kPromptTitle, MB_OKCANCEL); });
+    if (answer != IDOK) return;
+    Skipping([&] { HuiFuMoRen(); });
+    // The files Apply copied go after the editor has been re-initialised;
+    // only the last folder of the path is removed, and only when empty.
+    Skipping([] { DeleteFilesIn(SystemSchemeFolder()); });
+    Skipping([] { RemoveDirectoryW(SystemSchemeFolder().c_str()); });
+}
+
+// Clears the per-role settings and lets the Mouse Properties dialog make
+// Windows load its defaults; the editor then shows the installed fallbacks.
+void ShuBiaoKong::HuiFuMoRen() {
+    for (int number : kRestoreOrder) {
+        Skipping([number] { registry::RegDelete(Role(number).ValuePath()); });
+    }
+    Skipping([this] { desktop_.StartProgram(kMousePropertiesCommand, SW_SHOWMINIMIZED); });
+    Skipping([this] { SetTimerEnabled(timer1_, true); });
+    Skipping([this] { ChuShiShuBiao(); });
+}
 
 }  // namespace shubiao
