@@ -1,11 +1,8 @@
 // Reading skin files.
 #include "app/Skin.h"
 
-#include <cwctype>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <sstream>
+#include <string>
+#include <utility>
 
 namespace shubiao {
 namespace {
