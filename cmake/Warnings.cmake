@@ -9,8 +9,10 @@ function(shubiao_warnings target)
 endfunction()
 
 # One executable that needs no DLL but Windows' own.
+# Release executables drop their symbols and unused sections.
 function(shubiao_static_runtime target)
   if(MINGW)
-    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+                        $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections>)
   endif()
 endfunction()

@@ -35,7 +35,7 @@ CursorLoad LoadCursorChecked(const std::wstring& path, int width, int height) {
         load.error = ERROR_FILE_NOT_FOUND;
         return load;
     }
-    const CursorCheck check = CheckCursorFile(std::filesystem::path(file));
+    const CursorCheck check = CheckCursorFileAt(file.c_str());
     if (!check.ok()) {
         load.fault = check.fault;
         return load;

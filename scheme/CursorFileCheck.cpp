@@ -30,7 +30,9 @@
 
 #include <array>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <system_error>
 #include <vector>
 
@@ -344,23 +346,36 @@ CursorCheck CheckCursorBytes(std::span<const std::uint8_t> bytes) {
     return {F::UnknownFormat, CursorFileKind::Unknown};
 }
 
-CursorCheck CheckCursorFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return {F::Unreadable, CursorFileKind::Unknown};
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) return {F::Unreadable, CursorFileKind::Unknown};
-    if (size == 0) return {F::Empty, CursorFileKind::Unknown};
-    if (size > kMaxCursorFileBytes) return {F::TooLarge, CursorFileKind::Unknown};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {F::Unreadable, CursorFileKind::Unknown};
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
-    buffer.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return {F::Unreadable, CursorFileKind::Unknown};
-    // The file grew after its size was taken: it is being written, not a cursor to load now.
-    if (buffer.size() == size && in.peek() != std::ifstream::traits_type::eof()) {
+CursorCheck CheckCursorFileAt(const std::filesystem::path::value_type* path) {
+    // The C runtime's stat and stdio rather than std::filesystem and
+    // iostreams: they keep the program free of the stream and locale machinery.
+#ifdef _WIN32
+    struct _stat64 info {};
+    if (_wstat64(path, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
         return {F::Unreadable, CursorFileKind::Unknown};
     }
+#else
+    struct stat info {};
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return {F::Unreadable, CursorFileKind::Unknown};
+#endif
+    if (info.st_size < 0) return {F::Unreadable, CursorFileKind::Unknown};
+    const std::uintmax_t size = static_cast<std::uintmax_t>(info.st_size);
+    if (size == 0) return {F::Empty, CursorFileKind::Unknown};
+    if (size > kMaxCursorFileBytes) return {F::TooLarge, CursorFileKind::Unknown};
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path, L"rb");
+#else
+    std::FILE* file = std::fopen(path, "rb");
+#endif
+    if (file == nullptr) return {F::Unreadable, CursorFileKind::Unknown};
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size));
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+    const bool failed = std::ferror(file) != 0;
+    // The file grew after its size was taken: it is being written, not a cursor to load now.
+    const bool grew = got == buffer.size() && std::fgetc(file) != EOF;
+    std::fclose(file);
+    if (failed || grew) return {F::Unreadable, CursorFileKind::Unknown};
+    buffer.resize(got);
     return CheckCursorBytes(buffer);
 }
 

@@ -82,7 +82,8 @@ inline constexpr std::uint32_t kMaxAnimationSteps = 4096;
 
 CursorCheck CheckCursorBytes(std::span<const std::uint8_t> bytes);
 // The size is checked before reading; never reads more than the limit.
-CursorCheck CheckCursorFile(const std::filesystem::path& path);
+CursorCheck CheckCursorFileAt(const std::filesystem::path::value_type* path);
+inline CursorCheck CheckCursorFile(const std::filesystem::path& path) { return CheckCursorFileAt(path.c_str()); }
 // One short plain-Chinese sentence per fault.
 std::wstring_view DescribeCursorFault(CursorFault fault);
 
