@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Skin.h"
+#include "editor/Layout.h"
 #include "scheme/Raii.h"
 
 namespace shubiao {
@@ -48,23 +49,6 @@ COLORREF Or(const std::optional<COLORREF>& colour, int sysColour) {
     return colour ? *colour : GetSysColor(sysColour);
 }
 
-bool FontInstalled(const std::wstring& name) {
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(query.lfFaceName, name.c_str(), LF_FACESIZE);
-    bool found = false;
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(
-        dc, &query,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-            *reinterpret_cast<bool*>(found) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
-    return found;
-}
-
 // The skin's font for a window's DPI when it names an installed face;
 // otherwise nullptr and the window keeps its own font.
 HFONT SkinFont(Look& look, HWND window) {
@@ -72,7 +56,7 @@ HFONT SkinFont(Look& look, HWND window) {
     UINT dpi = GetDpiForWindow(window);
     if (dpi == 0) dpi = 96;
     if (look.font && look.fontDpi == dpi) return look.font.get();
-    if (look.fontDpi == 0 && !FontInstalled(*look.skin.fontName)) {
+    if (look.fontDpi == 0 && !layout::FontInstalled(*look.skin.fontName, DEFAULT_CHARSET)) {
         look.fontMissing = true;
         return nullptr;
     }

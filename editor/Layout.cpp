@@ -59,26 +59,30 @@ RECT ShuBiaoKong::CaptionRect(int index) const {
     return RECT{Px(at.x), Px(at.y), Px(at.x + width), Px(at.y + layout::kCaptionHeight)};
 }
 
+bool layout::FontInstalled(const std::wstring& face, BYTE charset) {
+    LOGFONTW query{};
+    query.lfCharSet = charset;
+    lstrcpynW(query.lfFaceName, face.c_str(), LF_FACESIZE);
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExW(
+        dc, &query,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
 const std::wstring& layout::FontFace() {
     static const std::wstring face = [] {
         // Chinese faces whose characters are a full em wide. Captions are
         // drawn with fixed advances, so the width of spaces and digits in
         // the face does not matter.
         for (const wchar_t* candidate : {L"SimSun", L"NSimSun", L"Microsoft YaHei", L"WenQuanYi Micro Hei"}) {
-            LOGFONTW query{};
-            query.lfCharSet = GB2312_CHARSET;
-            lstrcpynW(query.lfFaceName, candidate, LF_FACESIZE);
-            bool found = false;
-            HDC dc = GetDC(nullptr);
-            EnumFontFamiliesExW(
-                dc, &query,
-                [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-                    *reinterpret_cast<bool*>(found) = true;
-                    return 0;
-                },
-                reinterpret_cast<LPARAM>(&found), 0);
-            ReleaseDC(nullptr, dc);
-            if (found) return std::wstring(candidate);
+            if (FontInstalled(candidate, GB2312_CHARSET)) return std::wstring(candidate);
         }
         return std::wstring();  // let the font mapper pick a Chinese face
     }();

@@ -50,6 +50,9 @@ std::vector<int> CaptionAdvances(std::wstring_view text, UINT dpi);
 // characters are 12 pixels wide at 9 points and 96 DPI.
 const std::wstring& FontFace();
 
+// True when a font of this face (and character set) is installed.
+bool FontInstalled(const std::wstring& face, BYTE charset);
+
 // Twips to pixels at a DPI (96 DPI: twips / 15).
 inline int Pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
