@@ -1,0 +1,213 @@
+#include "bench/Report.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "bench/Profile.h"
+#include "bench/Stats.h"
+
+namespace shubiao::bench {
+namespace {
+
+constexpr double kStartupRatioTarget = 1.3;
+constexpr double kLoadTargetMs = 5;
+constexpr double kApplyTargetMs = 50;
+constexpr std::uint64_t kSizeTarget = 1024 * 1024;
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Fixed(double value, int decimals = 2) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "%.*f", decimals, value);
+    return buffer;
+}
+
+struct Figures {
+    Summary floor, shubiao, floorVisible, shubiaoVisible, load, hover, apply;
+    double ratio = 0;
+    long long gdiGrowth = 0;
+    long long privateGrowth = 0;
+};
+
+Figures Compute(const Report& r) {
+    Figures f;
+    f.floor = Summarise(r.startup.floor.drawnMs);
+    f.shubiao = Summarise(r.startup.shubiao.drawnMs);
+    f.floorVisible = Summarise(r.startup.floor.visibleMs);
+    f.shubiaoVisible = Summarise(r.startup.shubiao.visibleMs);
+    f.load = Summarise(r.editor.loadMs);
+    f.hover = Summarise(r.editor.hoverMs);
+    f.apply = Summarise(r.editor.applyMs);
+    f.ratio = f.floor.median > 0 ? f.shubiao.median / f.floor.median : 0;
+    f.gdiGrowth = static_cast<long long>(r.editor.end.gdi) - static_cast<long long>(r.editor.start.gdi);
+    f.privateGrowth =
+        static_cast<long long>(r.editor.end.privateBytes) - static_cast<long long>(r.editor.start.privateBytes);
+    return f;
+}
+
+bool StartupMet(const Figures& f) { return f.shubiao.count > 0 && f.ratio <= kStartupRatioTarget; }
+bool LoadMet(const Figures& f) { return f.load.count > 0 && f.load.median < kLoadTargetMs; }
+bool ApplyMet(const Figures& f) { return f.apply.count > 0 && f.apply.median < kApplyTargetMs; }
+bool GrowthMet(const Report& r, const Figures& f) {
+    const bool user = !r.editor.start.userAvailable || r.editor.end.user == r.editor.start.user;
+    return f.hover.count > 0 && f.gdiGrowth <= 0 && f.privateGrowth <= 0 && user;
+}
+bool ExecutableMet(const Report& r) {
+    return r.executable.error.empty() && r.executable.bytes < kSizeTarget && r.executable.foreign.empty();
+}
+
+std::string Verdict(bool met) { return met ? "met" : "MISSED"; }
+
+std::string Joined(const std::vector<std::wstring>& names) {
+    std::string out;
+    for (const std::wstring& n : names) out += (out.empty() ? "" : ", ") + Utf8(n);
+    return out.empty() ? "none" : out;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof(buffer), "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Json(const Summary& s) {
+    return "{\"count\": " + std::to_string(s.count) + ", \"median_ms\": " + Fixed(s.median, 4) +
+           ", \"p95_ms\": " + Fixed(s.p95, 4) + ", \"min_ms\": " + Fixed(s.min, 4) + ", \"max_ms\": " +
+           Fixed(s.max, 4) + "}";
+}
+
+std::string Json(const std::vector<double>& values) {
+    std::string out = "[";
+    for (size_t i = 0; i < values.size(); ++i) out += (i > 0 ? ", " : "") + Fixed(values[i], 3);
+    return out + "]";
+}
+
+std::string Json(const std::vector<std::wstring>& texts) {
+    std::string out = "[";
+    for (size_t i = 0; i < texts.size(); ++i) out += (i > 0 ? ", " : "") + Quoted(Utf8(texts[i]));
+    return out + "]";
+}
+
+std::string Json(const Steps& steps) {
+    std::string out = "[";
+    for (size_t i = 0; i < steps.size(); ++i) {
+        out += (i > 0 ? ", " : "") + std::string("{\"step\": ") + Quoted(steps[i].first) +
+               ", \"median_ms\": " + Fixed(steps[i].second, 4) + "}";
+    }
+    return out + "]";
+}
+
+}  // namespace
+
+void PrintTable(const Report& r) {
+    const Figures f = Compute(r);
+    std::ostringstream out;
+    auto row = [&out](const std::string& what, const std::string& figure, const std::string& target,
+                      const std::string& verdict) {
+        char line[512];
+        std::snprintf(line, sizeof(line), "%-46s %-34s %-18s %s\n", what.c_str(), figure.c_str(), target.c_str(),
+                      verdict.c_str());
+        out << line;
+    };
+    const std::string runs = std::to_string(r.startupRuns);
+    row("Measure", "Figure", "Target", "");
+    row("start-up floor.exe, drawn (median of " + runs + ")", Fixed(f.floor.median, 1) + " ms (visible " +
+        Fixed(f.floorVisible.median, 1) + ")", "", "");
+    row("start-up ShuBiao.exe, 15 previews drawn", Fixed(f.shubiao.median, 1) + " ms (visible " +
+        Fixed(f.shubiaoVisible.median, 1) + ")", "", "");
+    row("start-up ratio ShuBiao / floor", Fixed(f.ratio, 2) + "x", "<= 1.3x", Verdict(StartupMet(f)));
+    row("load: ChuShiShuBiao, 15 roles (" + std::to_string(f.load.count) + ")",
+        "median " + Fixed(f.load.median) + " ms, p95 " + Fixed(f.load.p95) + " ms", "< 5 ms", Verdict(LoadMet(f)));
+    row("hover load (" + std::to_string(f.hover.count) + ")",
+        "median " + Fixed(f.hover.median, 3) + " ms, p95 " + Fixed(f.hover.p95, 3) + " ms", "", "");
+    row("Apply, 15 roles (" + std::to_string(f.apply.count) + ")",
+        "median " + Fixed(f.apply.median) + " ms, p95 " + Fixed(f.apply.p95) + " ms", "< 50 ms",
+        Verdict(ApplyMet(f)));
+    const std::string after = "after " + std::to_string(r.settings.hovers) + " hovers + " +
+                              std::to_string(r.settings.refreshes) + " refreshes";
+    row("GDI objects " + after, std::to_string(r.editor.start.gdi) + " -> " + std::to_string(r.editor.end.gdi) +
+        " (" + std::to_string(f.gdiGrowth) + ")", "no growth", "");
+    row("USER objects", r.editor.start.userAvailable ? std::to_string(r.editor.start.user) + " -> " +
+        std::to_string(r.editor.end.user) : "unavailable under Wine", "no growth", "");
+    row("private bytes", std::to_string(r.editor.start.privateBytes) + " -> " +
+        std::to_string(r.editor.end.privateBytes) + " (" + std::to_string(f.privateGrowth) + ")", "no growth",
+        Verdict(GrowthMet(r, f)));
+    row("ShuBiao.exe size", std::to_string(r.executable.bytes) + " bytes", "< 1 MiB", "");
+    row("imports not in the system folder", Joined(r.executable.foreign), "none", Verdict(ExecutableMet(r)));
+    out << "imports: " << Joined(r.executable.imports) << "\n";
+    out << "\nwhere one load goes (median per step, 15 roles):\n";
+    for (const auto& [step, ms] : r.editor.loadSteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
+    out << "where one hover goes (median per step):\n";
+    for (const auto& [step, ms] : r.editor.hoverSteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
+    if (!r.startup.error.empty()) out << "\nstart-up: " << Utf8(r.startup.error) << "\n";
+    for (const std::wstring& p : r.editor.problems) out << "problem: " << Utf8(p) << "\n";
+    if (!r.executable.error.empty()) out << "executable: " << Utf8(r.executable.error) << "\n";
+    const std::string text = out.str();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+bool WriteJson(const Report& r, const std::wstring& path) {
+    const Figures f = Compute(r);
+    std::ostringstream j;
+    j << "{\n";
+    j << "  \"startup\": {\"runs\": " << r.startupRuns << ", \"floor_drawn\": " << Json(f.floor)
+      << ", \"shubiao_drawn\": " << Json(f.shubiao) << ",\n    \"floor_visible\": " << Json(f.floorVisible)
+      << ", \"shubiao_visible\": " << Json(f.shubiaoVisible) << ",\n    \"floor_drawn_runs_ms\": "
+      << Json(r.startup.floor.drawnMs) << ", \"shubiao_drawn_runs_ms\": " << Json(r.startup.shubiao.drawnMs)
+      << ",\n    \"ratio\": " << Fixed(f.ratio, 3) << ", \"target_ratio\": " << kStartupRatioTarget
+      << ", \"met\": " << (StartupMet(f) ? "true" : "false") << ", \"error\": " << Quoted(Utf8(r.startup.error))
+      << "},\n";
+    j << "  \"load\": {\"timing\": " << Json(f.load) << ", \"target_ms\": " << kLoadTargetMs
+      << ", \"met\": " << (LoadMet(f) ? "true" : "false") << ", \"steps\": " << Json(r.editor.loadSteps) << "},\n";
+    j << "  \"hover\": {\"timing\": " << Json(f.hover) << ", \"steps\": " << Json(r.editor.hoverSteps) << "},\n";
+    j << "  \"apply\": {\"timing\": " << Json(f.apply) << ", \"target_ms\": " << kApplyTargetMs
+      << ", \"met\": " << (ApplyMet(f) ? "true" : "false") << "},\n";
+    j << "  \"growth\": {\"hovers\": " << r.settings.hovers << ", \"refreshes\": " << r.settings.refreshes
+      << ", \"gdi\": {\"start\": " << r.editor.start.gdi << ", \"end\": " << r.editor.end.gdi << "}"
+      << ", \"user\": " << (r.editor.start.userAvailable ? "{\"start\": " + std::to_string(r.editor.start.user) +
+                                                             ", \"end\": " + std::to_string(r.editor.end.user) + "}"
+                                                       : std::string("null"))
+      << ", \"user_note\": " << Quoted(r.editor.start.userAvailable ? "" : "GetGuiResources gives 0 under Wine")
+      << ", \"private_bytes\": {\"start\": " << r.editor.start.privateBytes << ", \"end\": "
+      << r.editor.end.privateBytes << "}, \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
+    j << "  \"executable\": {\"path\": " << Quoted(Utf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
+      << ", \"target_bytes\": " << kSizeTarget << ", \"imports\": " << Json(r.executable.imports)
+      << ", \"not_windows_own\": " << Json(r.executable.foreign) << ", \"met\": "
+      << (ExecutableMet(r) ? "true" : "false") << "},\n";
+    j << "  \"problems\": " << Json(r.editor.problems) << "\n}\n";
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    const std::string text = j.str();
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return file.good();
+}
+
+bool AllTargetsMet(const Report& r) {
+    const Figures f = Compute(r);
+    return r.startup.error.empty() && r.editor.problems.empty() && StartupMet(f) && LoadMet(f) && ApplyMet(f) &&
+           GrowthMet(r, f) && ExecutableMet(r);
+}
+
+}  // namespace shubiao::bench

@@ -1,0 +1,25 @@
+#pragma once
+// The benchmark's figures against their targets: a table on stdout and JSON.
+#include <string>
+
+#include "bench/EditorBench.h"
+#include "bench/Executable.h"
+#include "bench/Startup.h"
+
+namespace shubiao::bench {
+
+struct Report {
+    int startupRuns = 0;
+    StartupResult startup;
+    EditorSettings settings;
+    EditorResult editor;
+    std::wstring executablePath;
+    ExecutableFacts executable;
+};
+
+void PrintTable(const Report& report);
+bool WriteJson(const Report& report, const std::wstring& path);
+// True when every figure was taken and every target met.
+bool AllTargetsMet(const Report& report);
+
+}  // namespace shubiao::bench

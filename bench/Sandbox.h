@@ -1,0 +1,78 @@
+#pragma once
+// What the in-process benchmarks run inside: a scratch registry key standing
+// in for the user's Cursors key, a scratch folder standing in for %windir%,
+// a Desktop that answers for the user and never replaces a live pointer, and
+// a host window for the editor.
+#include <windows.h>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/Desktop.h"
+#include "scheme/CursorSettings.h"
+
+namespace shubiao::bench {
+
+// A fresh key under HKCU\Software\ShuBiaoBench and a fresh folder under
+// %TEMP%; while the object lives the Cursors key is redirected to the key's
+// subkey "Cursors" and %windir% names the folder. Both go with the object.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::wstring& Windows() const { return folder_; }
+    // Writes a REG_SZ value of the redirected Cursors key.
+    bool SetValue(const std::wstring& name, const std::wstring& data);
+    // A value of the redirected Cursors key; empty when missing.
+    std::wstring Value(const std::wstring& name) const;
+
+private:
+    std::wstring root_;
+    std::wstring folder_;
+    std::optional<std::wstring> oldWindir_;
+    std::unique_ptr<registry::ScopedRedirect> redirect_;
+    bool ok_ = false;
+};
+
+// Answers every message box with IDOK and every open dialog with the next
+// queued file; hands no cursor to the system but destroys it, as the system
+// would own it; starts nothing.
+class BenchDesktop : public Desktop {
+public:
+    std::deque<std::wstring> openAnswers;
+    std::vector<std::wstring> warnings;  // texts of boxes other than the confirmation
+    int confirmations = 0;
+    int systemCursors = 0;
+
+    int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
+    bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
+    bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner) override;
+    bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
+    bool StartProgram(const std::wstring& commandLine, int showCommand) override;
+};
+
+// A visible top-level window sized for the editor.
+class BenchHost {
+public:
+    BenchHost();
+    ~BenchHost();
+    BenchHost(const BenchHost&) = delete;
+    BenchHost& operator=(const BenchHost&) = delete;
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// Dispatches every message waiting in this thread's queue.
+void DrainMessages();
+
+}  // namespace shubiao::bench

@@ -1,0 +1,178 @@
+// "Drawn" is judged from the screen, as a user would see it: the floor is
+// drawn when the middle of its client area shows its background colour;
+// ShuBiao is drawn when every one of its fifteen preview boxes shows exactly
+// the pixels it shows once settled (recorded in a warm-up run, in which each
+// box must show a drawing). Both are polled about once a millisecond.
+#include "bench/Startup.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "app/MainWindow.h"
+#include "bench/Screen.h"
+#include "bench/Stats.h"
+#include "scheme/Raii.h"
+
+namespace shubiao::bench {
+namespace {
+
+constexpr DWORD kTimeoutMs = 30000;
+constexpr const wchar_t* kFloorClass = L"ShuBiaoBenchFloor";
+constexpr std::uint32_t kFloorColour = 0x217A3C;  // 0x00RRGGBB, as floor.cpp paints it
+
+using BoxPixels = std::array<std::vector<std::uint32_t>, 15>;
+
+struct Process {
+    UniqueHandle handle;
+    DWORD id = 0;
+};
+
+Process Start(const std::wstring& executable, const std::wstring& folder) {
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring commandLine = L"\"" + executable + L"\"";
+    Process p;
+    if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &si, &pi)) {
+        return p;
+    }
+    CloseHandle(pi.hThread);
+    p.handle.reset(pi.hProcess);
+    p.id = pi.dwProcessId;
+    return p;
+}
+
+void Close(Process& p, HWND window) {
+    if (!p.handle) return;
+    if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(p.handle.get(), 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(p.handle.get(), 1);
+        WaitForSingleObject(p.handle.get(), 5000);
+    }
+    Sleep(200);  // let the window manager settle before the next run
+}
+
+bool Ended(const Process& p) { return WaitForSingleObject(p.handle.get(), 0) == WAIT_OBJECT_0; }
+
+RECT Union(const std::array<RECT, 15>& boxes) {
+    RECT all = boxes[0];
+    for (const RECT& r : boxes) UnionRect(&all, &all, &r);
+    return all;
+}
+
+BoxPixels CaptureBoxes(const std::array<RECT, 15>& boxes) {
+    const RECT all = Union(boxes);
+    const std::vector<std::uint32_t> capture = CaptureScreen(all);
+    BoxPixels out;
+    for (size_t i = 0; i < 15; ++i) out[i] = Crop(capture, all, boxes[i]);
+    return out;
+}
+
+bool FloorDrawn(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT middle{client.right / 2, client.bottom / 2};
+    ClientToScreen(window, &middle);
+    const RECT probe{middle.x - 4, middle.y - 4, middle.x + 4, middle.y + 4};
+    const std::vector<std::uint32_t> pixels = CaptureScreen(probe);
+    if (pixels.empty()) return false;
+    for (std::uint32_t p : pixels) {
+        if (p != kFloorColour) return false;
+    }
+    return true;
+}
+
+// One timed run. `drawn` is asked about the visible window until it says yes.
+template <typename Drawn>
+bool TimedRun(const std::wstring& exe, const std::wstring& folder, const wchar_t* className, Drawn drawn,
+              StartupRuns& runs, std::wstring& error) {
+    const Stopwatch clock;
+    Process p = Start(exe, folder);
+    if (!p.handle) {
+        error = L"cannot start " + exe + L" (error " + std::to_wstring(GetLastError()) + L")";
+        return false;
+    }
+    HWND window = nullptr;
+    double visible = 0;
+    for (;;) {
+        if (window == nullptr) {
+            window = FindVisibleWindow(p.id, className);
+            if (window != nullptr) visible = clock.Ms();
+        }
+        if (window != nullptr && drawn(window)) break;
+        if (Ended(p) || clock.Ms() > kTimeoutMs) {
+            error = exe + (Ended(p) ? L" ended before its window was drawn" : L" was not drawn in time");
+            Close(p, window);
+            return false;
+        }
+        Sleep(1);
+    }
+    runs.visibleMs.push_back(visible);
+    runs.drawnMs.push_back(clock.Ms());
+    Close(p, window);
+    return true;
+}
+
+// Starts ShuBiao, waits for its boxes to stop changing and keeps them.
+bool RecordSettledBoxes(const std::wstring& exe, const std::wstring& folder, BoxPixels& settled,
+                        std::wstring& error) {
+    Process p = Start(exe, folder);
+    HWND window = nullptr;
+    const Stopwatch clock;
+    while (p.handle && window == nullptr && !Ended(p) && clock.Ms() < kTimeoutMs) {
+        window = FindVisibleWindow(p.id, MainWindow::kClassName);
+        Sleep(10);
+    }
+    std::array<RECT, 15> boxes{};
+    if (window == nullptr || !FindPreviewBoxes(window, boxes)) {
+        error = L"ShuBiao's main window or its preview boxes did not appear";
+        Close(p, window);
+        return false;
+    }
+    int unchanged = 0;
+    while (unchanged < 20 && clock.Ms() < kTimeoutMs) {  // a second without change
+        Sleep(50);
+        BoxPixels now = CaptureBoxes(boxes);
+        unchanged = now == settled ? unchanged + 1 : 0;
+        settled = std::move(now);
+    }
+    Close(p, window);
+    for (size_t i = 0; i < 15; ++i) {
+        if (!HasDrawing(settled[i])) {
+            error = L"preview box " + std::to_wstring(i + 1) + L" shows no drawing once settled";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+StartupResult MeasureStartup(const std::wstring& binFolder, int runs) {
+    StartupResult result;
+    const std::wstring floorExe = binFolder + L"\\floor.exe";
+    const std::wstring shubiaoExe = binFolder + L"\\ShuBiao.exe";
+
+    BoxPixels settled;
+    auto floorDrawn = [](HWND w) { return FloorDrawn(w); };
+    auto shubiaoDrawn = [&settled](HWND w) {
+        std::array<RECT, 15> boxes{};
+        return FindPreviewBoxes(w, boxes) && CaptureBoxes(boxes) == settled;
+    };
+
+    StartupRuns warmUp;
+    if (!TimedRun(floorExe, binFolder, kFloorClass, floorDrawn, warmUp, result.error)) return result;
+    if (!RecordSettledBoxes(shubiaoExe, binFolder, settled, result.error)) return result;
+    for (int i = 0; i < runs; ++i) {
+        if (!TimedRun(floorExe, binFolder, kFloorClass, floorDrawn, result.floor, result.error)) return result;
+        if (!TimedRun(shubiaoExe, binFolder, MainWindow::kClassName, shubiaoDrawn, result.shubiao, result.error)) {
+            return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace shubiao::bench
