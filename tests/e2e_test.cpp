@@ -1,0 +1,417 @@
+// The real ShuBiao.exe, driven from outside as a user would: only through
+// messages to its windows, the real common dialogs and message boxes, and the
+// mouse. It changes the pointers of the Windows user it runs as, so it runs
+// only under Wine (in the test set-up's throwaway prefix); it puts back what
+// it changes before and after, so that it can run again.
+//
+// A screenshot of the desktop after each step goes to <build>\e2e\ (the
+// folder above the one the test executable is in).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scheme/Raii.h"
+#include "support/E2eSupport.h"
+#include "support/ProgramSupport.h"
+#include "support/TestSupport.h"
+
+namespace shubiao {
+namespace {
+
+using namespace test;
+
+constexpr const wchar_t* kMainClass = L"ShuBiaoMain";
+constexpr const wchar_t* kMainTitle = L"鼠标指针方案";
+constexpr const wchar_t* kDialogClass = L"#32770";
+constexpr const wchar_t* kPromptTitle = L"温馨提示";
+constexpr const wchar_t* kMousePropertiesTitle = L"鼠标 属性";
+constexpr const wchar_t* kCursorsKey = L"Control Panel\\Cursors";
+constexpr int kApplyButton = 102;
+constexpr int kRestoreButton = 103;
+constexpr int kExportButton = 104;
+constexpr int kImportButton = 105;
+constexpr int kPictureIdBase = 200;
+constexpr int kText1Id = 106;
+constexpr int kArrowBox = 2;
+constexpr int kWaitBox = 15;
+constexpr DWORD kTimeout = 10000;
+constexpr DWORD kSettle = 200;
+const wchar_t* const kRoleValues[] = {L"AppStarting", L"Arrow",    L"Crosshair", L"Hand",     L"Help",
+                                      L"IBeam",       L"No",       L"NWPen",     L"SizeAll",  L"SizeNESW",
+                                      L"SizeNS",      L"SizeNWSE", L"SizeWE",    L"UpArrow",  L"Wait"};
+
+std::wstring Expand(const wchar_t* text) {
+    wchar_t buffer[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(text, buffer, MAX_PATH);
+    return buffer;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!find) return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
+    } while (FindNextFileW(find.get(), &found));
+    return names;
+}
+
+std::wstring BinFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+// A top-level window of the test that counts the Enter key-downs and the
+// mouse moves it receives: the stand-in for the Mouse Properties dialog, and
+// a place to park the mouse outside the program.
+class CountingWindow {
+public:
+    // `activate` false: shown without taking the foreground from the program
+    // (whose pointer GetCursorInfo reports only while it is in front).
+    CountingWindow(const wchar_t* title, RECT at, bool activate) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+        wc.lpszClassName = L"ShuBiaoE2eWindow";
+        RegisterClassW(&wc);  // fails harmlessly once registered
+        window_ = CreateWindowExW(activate ? 0 : WS_EX_NOACTIVATE | WS_EX_TOPMOST, wc.lpszClassName, title,
+                                  WS_POPUP | WS_CAPTION, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&counts_));
+        ShowWindow(window_, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+    }
+    ~CountingWindow() { DestroyWindow(window_); }
+    CountingWindow(const CountingWindow&) = delete;
+    CountingWindow& operator=(const CountingWindow&) = delete;
+
+    HWND hwnd() const { return window_; }
+    int enters() const { return counts_.enters; }
+    int moves() const { return counts_.moves; }
+
+private:
+    struct Counts {
+        int enters = 0;
+        int moves = 0;
+    };
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* counts = reinterpret_cast<Counts*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (counts != nullptr && message == WM_KEYDOWN && wParam == VK_RETURN) {
+            ++counts->enters;
+            return 0;
+        }
+        if (counts != nullptr && message == WM_MOUSEMOVE) ++counts->moves;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    Counts counts_;
+};
+
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!RunningUnderWine()) GTEST_SKIP() << "changes the current user's pointers: runs only under Wine";
+        shots_ = BinFolder() + L"\\..\\e2e";
+        CreateDirectoryW(shots_.c_str(), nullptr);
+        CleanUp();
+        ASSERT_TRUE(CreateDirectoryW(scratch_.c_str(), nullptr));
+        started_ = std::chrono::steady_clock::now();
+    }
+
+    void TearDown() override {
+        if (RunningUnderWine()) CleanUp();
+    }
+
+    // What the run changes: the role values, the copied files and the
+    // folders of the test.
+    void CleanUp() {
+        for (const wchar_t* name : kRoleValues) RegDeleteKeyValueW(HKEY_CURRENT_USER, kCursorsKey, name);
+        RemoveTree(schemeFolder_.substr(0, schemeFolder_.size() - 1));
+        RemoveTree(scratch_);
+    }
+
+    // Saves a screenshot of the desktop (or of `crop`), once it is painted,
+    // as NN-name.png and prints how long the run has taken so far.
+    void Shot(const wchar_t* name, const RECT* crop = nullptr) {
+        wchar_t file[32] = {};
+        wsprintfW(file, L"\\%02d-", ++shotCount_);
+        EXPECT_TRUE(StillScreen(kSettle, 3000).SavePng(shots_ + file + name + L".png", crop)) << "screenshot not written";
+        const auto elapsed = std::chrono::steady_clock::now() - started_;
+        std::printf("[e2e] %02d-%ls at %lld ms\n", shotCount_, name,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+        std::fflush(stdout);
+    }
+
+    HWND Box(int n) const { return DescendantById(main_, kPictureIdBase + n); }
+
+    static POINT Centre(HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    }
+
+    // A point where Picture16 itself is under the mouse (not one of its
+    // boxes); x is -1 when there is none.
+    POINT BareSpotOnPicture16() const {
+        HWND picture16 = DescendantById(main_, kPictureIdBase + 16);
+        RECT frame{};
+        GetWindowRect(picture16, &frame);
+        for (int y = frame.top + 1; y < frame.bottom; y += 3) {
+            for (int x = frame.left + 1; x < frame.right; x += 3) {
+                if (WindowFromPoint({x, y}) == picture16) return {x, y};
+            }
+        }
+        return {-1, -1};
+    }
+
+    // Moves the mouse to `at` and returns the pointer shown there once the
+    // program has settled in a state that satisfies `wanted` (or whatever it
+    // is after the timeout). Wine's virtual desktop follows each
+    // SetCursorPos with a late move at the previous position; the mouse
+    // therefore goes by way of the parking window, so that the late move
+    // lands there (or repeats, harmlessly, the last move in the program).
+    template <typename Wanted>
+    HCURSOR PointerAfterMove(POINT at, Wanted wanted) {
+        const int moves = parking_->moves();
+        const POINT park = Centre(parking_->hwnd());
+        SetCursorPos(park.x, park.y);
+        PollSteady([&] { return parking_->moves() > moves; }, kSettle, kTimeout);
+        SetCursorPos(at.x, at.y);
+        CURSORINFO info{sizeof(info)};
+        PollSteady([&] { return GetCursorInfo(&info) && wanted(info.hCursor); }, kSettle, kTimeout);
+        return info.hCursor;
+    }
+
+    std::vector<std::uint32_t> BoxPixels(int n) const {
+        RECT rect{};
+        GetWindowRect(Box(n), &rect);
+        return ScreenCapture().Region(rect);
+    }
+
+    // Waits until box `n` shows `pixels` (or, with `same` false, anything else).
+    bool WaitForBox(int n, const std::vector<std::uint32_t>& pixels, bool same) {
+        return Poll([&] { return (DifferentPixels(BoxPixels(n), pixels) == 0) == same; }, kTimeout);
+    }
+
+    // A dialog of the program other than its prompts: the common dialogs.
+    // The program has ended, or has lost its main window (as a crashed
+    // program does under Wine before it ends).
+    bool Ended() const { return program_->WaitForExit(0) != STILL_ACTIVE || !IsWindow(main_); }
+
+    // A dialog of the program: its prompt, or (`prompt` false) one of the
+    // common dialogs. nullptr when none comes, or the program has ended.
+    HWND WaitForDialog(bool prompt) {
+        HWND found = nullptr;
+        Poll(
+            [&] {
+                for (HWND dialog : ProcessWindows(program_->id(), kDialogClass)) {
+                    if ((TextOf(dialog) == kPromptTitle) == prompt && IsWindowEnabled(dialog)) found = dialog;
+                }
+                return found != nullptr || Ended();
+            },
+            kTimeout);
+        return found;
+    }
+
+    // Why no dialog came, for failure messages.
+    std::wstring NoDialog() {
+        const DWORD code = program_->WaitForExit(0);
+        if (code != STILL_ACTIVE) return L"the program has ended, exit code " + std::to_wstring(code);
+        if (!IsWindow(main_)) return L"the program's main window is gone (it crashed)";
+        return L"the program's windows:\n" + DescribeProcessWindows(program_->id());
+    }
+
+    bool WaitGone(HWND window) {
+        return Poll([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kTimeout);
+    }
+
+    // Presses a button of the editor, confirms the prompt that follows with OK
+    // and returns its text.
+    std::wstring PressAndConfirm(int button) {
+        PostMessageW(DescendantById(main_, button), BM_CLICK, 0, 0);
+        HWND prompt = WaitForDialog(true);
+        if (prompt == nullptr) return L"no prompt: " + NoDialog();
+        const std::wstring text = MessageBoxText(prompt);
+        Shot(button == kApplyButton ? L"apply-prompt" : L"restore-prompt");
+        PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        if (!WaitGone(prompt)) return L"(prompt stays)";
+        return text;
+    }
+
+    std::optional<std::wstring> ArrowValue(DWORD* type) const {
+        wchar_t data[MAX_PATH] = {};
+        DWORD size = sizeof(data);
+        if (RegGetValueW(HKEY_CURRENT_USER, kCursorsKey, L"Arrow", RRF_RT_ANY | RRF_NOEXPAND, type, data, &size) !=
+            ERROR_SUCCESS)
+            return std::nullopt;
+        return std::wstring(data);
+    }
+
+    bool WaitForArrowValue(bool present) {
+        return Poll([&] { return ArrowValue(nullptr).has_value() == present; }, kTimeout);
+    }
+
+    void ExpectArrowApplied(const std::wstring& chosen) {
+        DWORD type = 0;
+        const std::optional<std::wstring> value = ArrowValue(&type);
+        ASSERT_TRUE(value.has_value()) << "no Arrow value";
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(lstrcmpiW(value->c_str(), (schemeFolder_ + L"Arrow.ani").c_str()), 0) << *value;
+        EXPECT_EQ(ReadBytes(schemeFolder_ + L"Arrow.ani"), ReadBytes(chosen)) << "the copied file";
+    }
+
+    std::wstring shots_;
+    const std::wstring schemeFolder_ = Expand(L"%windir%\\Cursors\\Cursors\\");
+    const std::wstring scratch_ = Expand(L"%TEMP%\\shubiao-e2e");
+    std::chrono::steady_clock::time_point started_;
+    int shotCount_ = 0;
+    std::unique_ptr<RunningProgram> program_;
+    std::unique_ptr<CountingWindow> parking_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
+    // A cursor of a different shape under a Chinese name, as the user's pick.
+    const std::wstring chosen = scratch_ + L"\\忙碌指针.ani";
+    ASSERT_TRUE(CopyFileW(DataStorageFile(L"Wait").c_str(), chosen.c_str(), FALSE));
+    const std::wstring exported = scratch_ + L"\\导出的方案";
+
+    // 1. Start: the main window with all fifteen previews drawn.
+    program_ = std::make_unique<RunningProgram>(BinFolder() + L"\\ShuBiao.exe", BinFolder());
+    ASSERT_TRUE(program_->started());
+    main_ = program_->WaitForWindow(kMainClass, kMainTitle, 30000);
+    ASSERT_NE(main_, nullptr) << "no main window";
+    // A drawn preview: a cursor on the box's white ground (not a blank box,
+    // nor one not yet painted at all).
+    const auto drawn = [](const std::vector<std::uint32_t>& box) {
+        const int marked = NonWhitePixels(box);
+        return marked > 20 && marked < static_cast<int>(box.size()) - 20;
+    };
+    std::vector<std::vector<std::uint32_t>> installed(16);  // the start's previews, by box
+    for (int n = 1; n <= 15; ++n) {
+        ASSERT_NE(Box(n), nullptr) << "box " << n;
+        EXPECT_TRUE(Poll([&] { return drawn(BoxPixels(n)); }, kTimeout)) << "box " << n << " not drawn";
+    }
+    const ScreenCapture start = StillScreen(kSettle, kTimeout);
+    for (int n = 1; n <= 15; ++n) {
+        RECT box{};
+        GetWindowRect(Box(n), &box);
+        installed[n] = start.Region(box);
+    }
+    const std::vector<std::uint32_t>& installedArrow = installed[kArrowBox];
+    const std::vector<std::uint32_t>& waitPreview = installed[kWaitBox];
+    ASSERT_GT(DifferentPixels(installedArrow, waitPreview), 0) << "Arrow and Wait look alike";
+    Shot(L"start");
+    RECT window{};
+    GetWindowRect(main_, &window);
+    Shot(L"main-window", &window);
+
+    // 2. Click box 2, pick the file in the real open dialog.
+    PostClick(Box(kArrowBox));
+    HWND open = WaitForDialog(false);
+    ASSERT_NE(open, nullptr) << "no open dialog: " << NoDialog();
+    ASSERT_NE(FileNameEdit(open), nullptr) << DescribeChildren(open);
+    Shot(L"open-dialog");
+    ASSERT_TRUE(TypeFileNameAndConfirm(open, chosen));
+    ASSERT_TRUE(WaitGone(open)) << "the open dialog stays";
+    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 does not show the chosen cursor";
+    Shot(L"chosen");
+
+    // 3. Hover: over Picture16 the latch (the hidden Text1) is armed; over
+    // box 2 its cursor is loaded as the class cursor of the picture boxes and
+    // shown. Picture16, of the same class, then shows it too.
+    const HWND latch = DescendantById(main_, kText1Id);
+    ASSERT_NE(latch, nullptr);
+    const POINT bare = BareSpotOnPicture16();
+    parking_ = std::make_unique<CountingWindow>(L"停靠", RECT{0, 0, 120, 60}, false);
+    ASSERT_NE(bare.x, -1) << "no bare spot on Picture16";
+    const auto armed = [&] { return TextOf(latch) == L"0"; };
+    const HCURSOR before = PointerAfterMove(bare, [&](HCURSOR c) { return c != nullptr && armed(); });
+    EXPECT_TRUE(armed()) << "the latch is not armed over Picture16";
+    const HCURSOR over = PointerAfterMove(Centre(Box(kArrowBox)),
+                                          [&](HCURSOR c) { return c != nullptr && c != before && !armed(); });
+    EXPECT_NE(over, before) << "the pointer does not change over box 2";
+    EXPECT_FALSE(armed()) << "the latch stays armed";
+    // (Wine cannot read the class cursor of another process's window: 0.)
+    if (const auto classCursor = reinterpret_cast<HCURSOR>(GetClassLongPtrW(Box(kArrowBox), GCLP_HCURSOR))) {
+        EXPECT_EQ(over, classCursor);
+    }
+    Shot(L"hover");
+    EXPECT_EQ(PointerAfterMove(bare, [&](HCURSOR) { return armed(); }), over)
+        << "Picture16 does not show the class cursor";
+    EXPECT_TRUE(armed()) << "Picture16 does not re-arm the latch";
+    const HCURSOR crosshair =
+        PointerAfterMove(Centre(Box(3)), [&](HCURSOR c) { return c != nullptr && c != over && !armed(); });
+    EXPECT_NE(crosshair, over) << "box 3 does not show its own cursor once re-armed";
+    parking_.reset();
+
+    // 4. Apply and confirm; the setting names the copy of the chosen file.
+    ASSERT_EQ(PressAndConfirm(kApplyButton), L"是否应用当前鼠标指针");
+    ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written";
+    ExpectArrowApplied(chosen);
+    Shot(L"applied");
+
+    // 5. Export through the real save dialog.
+    PostMessageW(DescendantById(main_, kExportButton), BM_CLICK, 0, 0);
+    HWND save = WaitForDialog(false);
+    ASSERT_NE(save, nullptr) << "no save dialog: " << NoDialog();
+    Shot(L"save-dialog");
+    ASSERT_TRUE(TypeFileNameAndConfirm(save, exported)) << DescribeChildren(save);
+    ASSERT_TRUE(WaitGone(save)) << "the save dialog stays";
+    ASSERT_TRUE(Poll([&] { return FileExists(exported + L"\\Arrow.ani"); }, kTimeout)) << "nothing exported";
+    EXPECT_EQ(ReadBytes(exported + L"\\Arrow.ani"), ReadBytes(chosen));
+    EXPECT_EQ(FilesIn(exported), std::vector<std::wstring>{L"Arrow.ani"}) << "only the applied role";
+    Shot(L"exported");
+
+    // 6. Restore, with a stand-in for the Mouse Properties dialog.
+    {
+        CountingWindow properties(kMousePropertiesTitle, RECT{10, 100, 250, 260}, true);
+        ASSERT_NE(properties.hwnd(), nullptr);
+        ASSERT_EQ(PressAndConfirm(kRestoreButton), L"是否还原鼠标指针");
+        EXPECT_TRUE(Poll([&] { return properties.enters() >= 2 && !IsWindowVisible(properties.hwnd()); },
+                              kTimeout))
+            << "stand-in visible: " << IsWindowVisible(properties.hwnd()) << ", Enter: " << properties.enters();
+        PumpMessages(300);  // no more Enter follows
+        EXPECT_EQ(properties.enters(), 2);
+    }
+    EXPECT_TRUE(WaitForArrowValue(false)) << "Arrow still set";
+    EXPECT_TRUE(Poll([&] { return !FolderExists(schemeFolder_); }, kTimeout)) << "scheme folder stays";
+    EXPECT_TRUE(WaitForBox(kArrowBox, installedArrow, true)) << "box 2 does not show the installed pointer";
+    Shot(L"restored");
+
+    // 7. Import the exported folder through the real folder picker; apply.
+    PostMessageW(DescendantById(main_, kImportButton), BM_CLICK, 0, 0);
+    HWND picker = WaitForDialog(false);
+    ASSERT_NE(picker, nullptr) << "no folder picker: " << NoDialog();
+    Shot(L"folder-picker");
+    ASSERT_TRUE(TypeFileNameAndConfirm(picker, exported)) << DescribeChildren(picker);
+    ASSERT_TRUE(WaitGone(picker)) << "the folder picker stays";
+    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 does not show the imported cursor";
+    for (int n = 1; n <= 15; ++n) {
+        if (n == kArrowBox) continue;
+        EXPECT_TRUE(WaitForBox(n, installed[n], true)) << "box " << n << " changed";
+    }
+    Shot(L"imported");
+    ASSERT_EQ(PressAndConfirm(kApplyButton), L"是否应用当前鼠标指针");
+    ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written again";
+    ExpectArrowApplied(chosen);
+    Shot(L"applied-again");
+
+    // 8. Close.
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program_->WaitForExit(kTimeout), 0u);
+}
+
+}  // namespace
+}  // namespace shubiao
