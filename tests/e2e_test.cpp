@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "scheme/Folders.h"
 #include "scheme/Raii.h"
 #include "support/E2eSupport.h"
 #include "support/ProgramSupport.h"
@@ -62,67 +63,11 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     return names;
 }
 
-std::wstring BinFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\'));
-}
-
-// A top-level window of the test that counts the Enter key-downs and the
-// mouse moves it receives: the stand-in for the Mouse Properties dialog, and
-// a place to park the mouse outside the program.
-class CountingWindow {
-public:
-    // `activate` false: shown without taking the foreground from the program
-    // (whose pointer GetCursorInfo reports only while it is in front).
-    CountingWindow(const wchar_t* title, RECT at, bool activate) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-        wc.lpszClassName = L"ShuBiaoE2eWindow";
-        RegisterClassW(&wc);  // fails harmlessly once registered
-        window_ = CreateWindowExW(activate ? 0 : WS_EX_NOACTIVATE | WS_EX_TOPMOST, wc.lpszClassName, title,
-                                  WS_POPUP | WS_CAPTION, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&counts_));
-        ShowWindow(window_, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
-    }
-    ~CountingWindow() { DestroyWindow(window_); }
-    CountingWindow(const CountingWindow&) = delete;
-    CountingWindow& operator=(const CountingWindow&) = delete;
-
-    HWND hwnd() const { return window_; }
-    int enters() const { return counts_.enters; }
-    int moves() const { return counts_.moves; }
-
-private:
-    struct Counts {
-        int enters = 0;
-        int moves = 0;
-    };
-
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* counts = reinterpret_cast<Counts*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (counts != nullptr && message == WM_KEYDOWN && wParam == VK_RETURN) {
-            ++counts->enters;
-            return 0;
-        }
-        if (counts != nullptr && message == WM_MOUSEMOVE) ++counts->moves;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    HWND window_ = nullptr;
-    Counts counts_;
-};
-
 class EndToEnd : public testing::Test {
 protected:
     void SetUp() override {
         if (!RunningUnderWine()) GTEST_SKIP() << "changes the current user's pointers: runs only under Wine";
-        shots_ = BinFolder() + L"\\..\\e2e";
+        shots_ = AppFolder() + L"\\..\\e2e";
         CreateDirectoryW(shots_.c_str(), nullptr);
         CleanUp();
         ASSERT_TRUE(CreateDirectoryW(scratch_.c_str(), nullptr));
@@ -146,7 +91,8 @@ protected:
     void Shot(const wchar_t* name, const RECT* crop = nullptr) {
         wchar_t file[32] = {};
         wsprintfW(file, L"\\%02d-", ++shotCount_);
-        EXPECT_TRUE(StillScreen(kSettle, 3000).SavePng(shots_ + file + name + L".png", crop)) << "screenshot not written";
+        const bool saved = StillScreen(kSettle, 3000).SavePng(shots_ + file + name + L".png", crop);
+        EXPECT_TRUE(saved) << "screenshot not written";
         const auto elapsed = std::chrono::steady_clock::now() - started_;
         std::printf("[e2e] %02d-%ls at %lld ms\n", shotCount_, name,
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
@@ -204,7 +150,6 @@ protected:
         return Poll([&] { return (DifferentPixels(BoxPixels(n), pixels) == 0) == same; }, kTimeout);
     }
 
-    // A dialog of the program other than its prompts: the common dialogs.
     // The program has ended, or has lost its main window (as a crashed
     // program does under Wine before it ends).
     bool Ended() const { return program_->WaitForExit(0) != STILL_ACTIVE || !IsWindow(main_); }
@@ -288,7 +233,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     const std::wstring exported = scratch_ + L"\\导出的方案";
 
     // 1. Start: the main window with all fifteen previews drawn.
-    program_ = std::make_unique<RunningProgram>(BinFolder() + L"\\ShuBiao.exe", BinFolder());
+    program_ = std::make_unique<RunningProgram>(AppFolder() + L"\\ShuBiao.exe", AppFolder());
     ASSERT_TRUE(program_->started());
     main_ = program_->WaitForWindow(kMainClass, kMainTitle, 30000);
     ASSERT_NE(main_, nullptr) << "no main window";

@@ -175,6 +175,35 @@ void PostClick(HWND window) {
     PostMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
+CountingWindow::CountingWindow(const wchar_t* title, RECT at, bool activate) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    wc.lpszClassName = L"ShuBiaoTestCountingWindow";
+    RegisterClassW(&wc);  // fails harmlessly once registered
+    window_ = CreateWindowExW(activate ? 0 : WS_EX_NOACTIVATE | WS_EX_TOPMOST, wc.lpszClassName, title,
+                              WS_POPUP | WS_CAPTION, at.left, at.top, at.right - at.left, at.bottom - at.top, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&counts_));
+    ShowWindow(window_, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+}
+
+CountingWindow::~CountingWindow() {
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
+LRESULT CALLBACK CountingWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* counts = reinterpret_cast<Counts*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (counts != nullptr && message == WM_KEYDOWN && wParam == VK_RETURN) {
+        ++counts->enters;
+        return 0;
+    }
+    if (counts != nullptr && message == WM_MOUSEMOVE) ++counts->moves;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 ScreenCapture::ScreenCapture() {
     left_ = GetSystemMetrics(SM_XVIRTUALSCREEN);
     top_ = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -263,7 +292,8 @@ ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds) {
 }
 
 int NonWhitePixels(const std::vector<std::uint32_t>& pixels) {
-    return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0xFFFFFFu; }));
+    const auto marked = std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0xFFFFFFu; });
+    return static_cast<int>(marked);
 }
 
 int DifferentPixels(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {

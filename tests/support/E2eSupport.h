@@ -51,6 +51,33 @@ std::wstring DescribeChildren(HWND dialog);
 // Posts a click (button down, then up, at the centre) to a window.
 void PostClick(HWND window);
 
+// A top-level window of the test that counts the Enter key-downs and the
+// mouse moves it receives (e.g. a stand-in for another program's dialog, or
+// a place to park the mouse).
+class CountingWindow {
+public:
+    // `activate` false: shown without taking the foreground from the program
+    // in front (GetCursorInfo reports the pointer of the foreground window).
+    CountingWindow(const wchar_t* title, RECT at, bool activate);
+    ~CountingWindow();
+    CountingWindow(const CountingWindow&) = delete;
+    CountingWindow& operator=(const CountingWindow&) = delete;
+
+    HWND hwnd() const { return window_; }
+    int enters() const { return counts_.enters; }
+    int moves() const { return counts_.moves; }
+
+private:
+    struct Counts {
+        int enters = 0;
+        int moves = 0;
+    };
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+    Counts counts_;
+};
+
 // A copy of the whole screen as 32-bit pixels, top row first.
 class ScreenCapture {
 public:
