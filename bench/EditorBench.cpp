@@ -51,6 +51,15 @@ void MeasureHoversAndRefreshes(ShuBiaoKong& editor, const EditorSettings& settin
         DrainMessages();  // the boxes repaint, untimed
     }
     result.end = CountHoldings();
+    for (int i = 0; i < settings.hovers; ++i) {
+        Hover(editor, i % kRoleCount + 1);
+        DrainMessages();
+    }
+    for (int i = 0; i < settings.refreshes; ++i) {
+        editor.ChuShiShuBiao();
+        DrainMessages();
+    }
+    result.again = CountHoldings();
     if (!AllPreviewsDrawn(editor)) result.problems.push_back(L"after the refreshes not every preview is drawn");
 }
 
@@ -93,6 +102,18 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
     }
 }
 
+// Apply's steps one by one, into a folder of their own beside the one Apply used.
+void ProfileApplySteps(Sandbox& sandbox, const EditorSettings& settings, EditorResult& result) {
+    const std::wstring folder = sandbox.Windows() + L"\\profile\\";
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+        result.problems.push_back(L"cannot make a folder to profile Apply in");
+        return;
+    }
+    std::array<std::wstring, kRoleCount> files;
+    for (const CursorRole& role : kRoles) files[static_cast<size_t>(role.number - 1)] = DataStorageFolder() + role.FileName();
+    ProfileApply(folder, files, settings.applies, result.applySteps);
+}
+
 }  // namespace
 
 EditorResult MeasureEditor(const EditorSettings& settings) {
@@ -128,8 +149,9 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         if (!AllPreviewsDrawn(editor)) result.problems.push_back(L"the first load did not draw every preview");
 
         MeasureHoversAndRefreshes(editor, settings, result);
-        ProfileLoad(editor, settings.profileRounds, result.loadSteps, result.hoverSteps);
+        ProfileLoad(editor, settings.profileRounds, result.loadSteps, result.hoverSteps, result.roleLoads);
         MeasureApply(editor, desktop, sandbox, settings, result);
+        ProfileApplySteps(sandbox, settings, result);
     }
     SetErrorReporter(nullptr);
     for (const std::wstring& e : errors) result.problems.push_back(L"the editor reported: " + e);

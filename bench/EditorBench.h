@@ -24,10 +24,15 @@ struct EditorResult {
     std::vector<double> applyMs;  // one YingYong_SB_Click of fifteen chosen roles each
     Holdings start;               // after construction, the first load and a short warm-up
     Holdings end;                 // after all hovers and refreshes
+    Holdings again;               // after as many again: growth from `end` on would be a leak
     // Where one load's time goes: each step over the fifteen roles (median ms).
     std::vector<std::pair<std::string, double>> loadSteps;
     // Where one hover's time goes (median ms).
     std::vector<std::pair<std::string, double>> hoverSteps;
+    // Each role's cursor load at icon size (median ms), by file name.
+    std::vector<std::pair<std::string, double>> roleLoads;
+    // Where one Apply's time goes (median ms per step, fifteen roles).
+    std::vector<std::pair<std::string, double>> applySteps;
     std::vector<std::wstring> problems;  // anything that makes a figure doubtful
 };
 

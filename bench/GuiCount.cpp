@@ -39,6 +39,19 @@ DWORD CountGdiHandleTable() {
     return live;
 }
 
+// Committed private memory, added up region by region (Wine leaves
+// PrivateUsage at 0).
+std::uint64_t CommittedPrivateBytes() {
+    std::uint64_t total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const BYTE* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);
+         at = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        if (region.RegionSize == 0) break;
+    }
+    return total;
+}
+
 }  // namespace
 
 Holdings CountHoldings() {
@@ -53,6 +66,7 @@ Holdings CountHoldings() {
                              sizeof(memory))) {
         h.privateBytes = memory.PrivateUsage;
     }
+    if (h.privateBytes == 0) h.privateBytes = CommittedPrivateBytes();
     return h;
 }
 

@@ -10,7 +10,7 @@ struct Holdings {
     DWORD gdi = 0;
     DWORD user = 0;
     bool userAvailable = false;  // GetGuiResources answers 0 for USER under Wine
-    std::uint64_t privateBytes = 0;
+    std::uint64_t privateBytes = 0;  // PrivateUsage, or committed private regions where that is 0
 };
 
 Holdings CountHoldings();

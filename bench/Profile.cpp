@@ -6,17 +6,21 @@
 
 #include "bench/Sandbox.h"
 #include "bench/Stats.h"
+#include "editor/CursorLoader.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorFileCheck.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
+#include "scheme/FileOps.h"
 #include "scheme/Folders.h"
+#include "scheme/Raii.h"
 
 namespace shubiao::bench {
 namespace {
 
-enum LoadStep { kWipe, kRegistry, kCheck, kLoad, kDraw, kLoadStepCount };
+enum LoadStep { kCover, kWipe, kRegistry, kCheck, kLoad, kDraw, kLoadStepCount };
 constexpr std::array<const char*, kLoadStepCount> kLoadStepNames{
+    "show and hide the cover over the boxes (XianShi, ShowWindow x2)",
     "wipe the 15 boxes (Cls)",
     "15 registry reads (RegRead)",
     "15 file checks (expand, attributes, content check)",
@@ -38,8 +42,9 @@ bool Check(const std::wstring& path) {
 
 }  // namespace
 
-void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hoverSteps) {
+void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hoverSteps, Steps& roleLoads) {
     std::array<std::vector<double>, kLoadStepCount> load;
+    std::array<std::vector<double>, kRoleCount> perRole;
     std::array<std::vector<double>, kHoverStepCount> hover;
     const int size = GetSystemMetricsForDpi(SM_CXICON, editor.Dpi());
     std::array<std::wstring, kRoleCount> files;
@@ -47,6 +52,12 @@ void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hover
 
     for (int round = 0; round < rounds; ++round) {
         std::array<double, kLoadStepCount> spent{};
+        {
+            const Stopwatch clock;
+            ShowWindow(editor.XianShi().hwnd(), SW_SHOW);
+            ShowWindow(editor.XianShi().hwnd(), SW_HIDE);
+            spent[kCover] = clock.Ms();
+        }
         {
             const Stopwatch clock;
             for (int n = 1; n <= kRoleCount; ++n) editor.Picture(n).Cls();
@@ -67,7 +78,9 @@ void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hover
             clock = Stopwatch();
             auto cursor = static_cast<HCURSOR>(LoadImageW(nullptr, ExpandEnvironment(file).c_str(), IMAGE_CURSOR,
                                                           size, size, LR_LOADFROMFILE));
-            spent[kLoad] += clock.Ms();
+            const double loading = clock.Ms();
+            spent[kLoad] += loading;
+            perRole[static_cast<size_t>(role.number - 1)].push_back(loading);
             if (cursor == nullptr) continue;
 
             clock = Stopwatch();
@@ -94,8 +107,59 @@ void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hover
     }
     for (size_t i = 0; i < load.size(); ++i) loadSteps.emplace_back(kLoadStepNames[i], Summarise(load[i]).median);
     for (size_t i = 0; i < hover.size(); ++i) hoverSteps.emplace_back(kHoverStepNames[i], Summarise(hover[i]).median);
+    for (const CursorRole& role : kRoles) {
+        std::wstring name = role.FileName();
+        roleLoads.emplace_back(std::string(name.begin(), name.end()),
+                               Summarise(perRole[static_cast<size_t>(role.number - 1)]).median);
+    }
     editor.ChuShiShuBiao();
     DrainMessages();
+}
+
+void ProfileApply(const std::wstring& folder, const std::array<std::wstring, 15>& files, int rounds,
+                  Steps& applySteps) {
+    enum Step { kOpen, kCopy, kCheckCopy, kMove, kLive, kRegistry, kCount };
+    static constexpr std::array<const char*, kCount> names{
+        "15 readability checks (CreateFileW)",
+        "15 copies beside the destination (CopyFileReplacing)",
+        "15 checks of the copy (LoadCursorChecked at pointer size)",
+        "15 renames over the destination (MoveFileExW, write-through)",
+        "13 live loads for SetSystemCursor (LoadCursorChecked again)",
+        "15 registry writes (RegWrite)",
+    };
+    std::array<std::vector<double>, kCount> samples;
+    for (int round = 0; round < rounds; ++round) {
+        std::array<double, kCount> spent{};
+        for (const CursorRole& role : kRoles) {
+            const std::wstring& source = files[static_cast<size_t>(role.number - 1)];
+            const std::wstring destination = folder + role.FileName();
+            const std::wstring copy = folder + L"~" + role.FileName() + L".tmp";
+            Stopwatch clock;
+            UniqueFile readable(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            readable.reset();
+            spent[kOpen] += clock.Ms();
+            clock = Stopwatch();
+            CopyFileReplacing(source, copy);
+            spent[kCopy] += clock.Ms();
+            clock = Stopwatch();
+            LoadCursorChecked(copy);
+            spent[kCheckCopy] += clock.Ms();
+            clock = Stopwatch();
+            MoveFileExW(copy.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            spent[kMove] += clock.Ms();
+            if (role.HasSystemCursor()) {
+                clock = Stopwatch();
+                LoadCursorChecked(destination);
+                spent[kLive] += clock.Ms();
+            }
+            clock = Stopwatch();
+            registry::RegWrite(role.ValuePath(), destination);
+            spent[kRegistry] += clock.Ms();
+        }
+        for (size_t i = 0; i < spent.size(); ++i) samples[i].push_back(spent[i]);
+    }
+    for (size_t i = 0; i < samples.size(); ++i) applySteps.emplace_back(names[i], Summarise(samples[i]).median);
 }
 
 }  // namespace shubiao::bench

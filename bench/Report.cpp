@@ -154,13 +154,24 @@ void PrintTable(const Report& r) {
     row("private bytes", std::to_string(r.editor.start.privateBytes) + " -> " +
         std::to_string(r.editor.end.privateBytes) + " (" + std::to_string(f.privateGrowth) + ")", "no growth",
         Verdict(GrowthMet(r, f)));
+    row("  the same again (a leak would grow here)", "GDI " + std::to_string(r.editor.again.gdi) +
+        ", private bytes " + std::to_string(r.editor.again.privateBytes), "", "");
     row("ShuBiao.exe size", std::to_string(r.executable.bytes) + " bytes", "< 1 MiB", "");
     row("imports not in the system folder", Joined(r.executable.foreign), "none", Verdict(ExecutableMet(r)));
     out << "imports: " << Joined(r.executable.imports) << "\n";
-    out << "\nwhere one load goes (median per step, 15 roles):\n";
+    out << "\nwhere start-up goes in the program (first in this process / median of the rest):\n";
+    for (const auto& [step, ms] : r.startupSteps.steps) {
+        out << "  " << Fixed(ms.first, 2) << " / " << Fixed(ms.second, 2) << " ms  " << step << "\n";
+    }
+    out << "where one load goes (median per step, 15 roles):\n";
     for (const auto& [step, ms] : r.editor.loadSteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
-    out << "where one hover goes (median per step):\n";
+    out << "cursor load at icon size per file (median):\n  ";
+    for (const auto& [file, ms] : r.editor.roleLoads) out << file << " " << Fixed(ms, 2) << "  ";
+    out << "\nwhere one hover goes (median per step):\n";
     for (const auto& [step, ms] : r.editor.hoverSteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
+    out << "where one Apply goes (median per step, 15 roles):\n";
+    for (const auto& [step, ms] : r.editor.applySteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
+    if (!r.startupSteps.error.empty()) out << "start-up steps: " << Utf8(r.startupSteps.error) << "\n";
     if (!r.startup.error.empty()) out << "\nstart-up: " << Utf8(r.startup.error) << "\n";
     for (const std::wstring& p : r.editor.problems) out << "problem: " << Utf8(p) << "\n";
     if (!r.executable.error.empty()) out << "executable: " << Utf8(r.executable.error) << "\n";
@@ -179,12 +190,20 @@ bool WriteJson(const Report& r, const std::wstring& path) {
       << Json(r.startup.floor.drawnMs) << ", \"shubiao_drawn_runs_ms\": " << Json(r.startup.shubiao.drawnMs)
       << ",\n    \"ratio\": " << Fixed(f.ratio, 3) << ", \"target_ratio\": " << kStartupRatioTarget
       << ", \"met\": " << (StartupMet(f) ? "true" : "false") << ", \"error\": " << Quoted(Utf8(r.startup.error))
-      << "},\n";
+      << ",\n    \"steps_in_process\": [";
+    for (size_t i = 0; i < r.startupSteps.steps.size(); ++i) {
+        const auto& [step, ms] = r.startupSteps.steps[i];
+        j << (i > 0 ? ", " : "") << "{\"step\": " << Quoted(step) << ", \"first_ms\": " << Fixed(ms.first, 3)
+          << ", \"median_ms\": " << Fixed(ms.second, 3) << "}";
+    }
+    j << "]},\n";
     j << "  \"load\": {\"timing\": " << Json(f.load) << ", \"target_ms\": " << kLoadTargetMs
-      << ", \"met\": " << (LoadMet(f) ? "true" : "false") << ", \"steps\": " << Json(r.editor.loadSteps) << "},\n";
+      << ", \"met\": " << (LoadMet(f) ? "true" : "false") << ", \"steps\": " << Json(r.editor.loadSteps)
+      << ",\n    \"cursor_load_per_file\": " << Json(r.editor.roleLoads) << "},\n";
     j << "  \"hover\": {\"timing\": " << Json(f.hover) << ", \"steps\": " << Json(r.editor.hoverSteps) << "},\n";
     j << "  \"apply\": {\"timing\": " << Json(f.apply) << ", \"target_ms\": " << kApplyTargetMs
-      << ", \"met\": " << (ApplyMet(f) ? "true" : "false") << "},\n";
+      << ", \"met\": " << (ApplyMet(f) ? "true" : "false") << ", \"steps\": " << Json(r.editor.applySteps)
+      << "},\n";
     j << "  \"growth\": {\"hovers\": " << r.settings.hovers << ", \"refreshes\": " << r.settings.refreshes
       << ", \"gdi\": {\"start\": " << r.editor.start.gdi << ", \"end\": " << r.editor.end.gdi << "}"
       << ", \"user\": " << (r.editor.start.userAvailable ? "{\"start\": " + std::to_string(r.editor.start.user) +
@@ -192,7 +211,8 @@ bool WriteJson(const Report& r, const std::wstring& path) {
                                                        : std::string("null"))
       << ", \"user_note\": " << Quoted(r.editor.start.userAvailable ? "" : "GetGuiResources gives 0 under Wine")
       << ", \"private_bytes\": {\"start\": " << r.editor.start.privateBytes << ", \"end\": "
-      << r.editor.end.privateBytes << "}, \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
+      << r.editor.end.privateBytes << "}, \"second_round\": {\"gdi\": " << r.editor.again.gdi
+      << ", \"private_bytes\": " << r.editor.again.privateBytes << "}, \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
     j << "  \"executable\": {\"path\": " << Quoted(Utf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
       << ", \"target_bytes\": " << kSizeTarget << ", \"imports\": " << Json(r.executable.imports)
       << ", \"not_windows_own\": " << Json(r.executable.foreign) << ", \"met\": "
@@ -206,7 +226,7 @@ bool WriteJson(const Report& r, const std::wstring& path) {
 
 bool AllTargetsMet(const Report& r) {
     const Figures f = Compute(r);
-    return r.startup.error.empty() && r.editor.problems.empty() && StartupMet(f) && LoadMet(f) && ApplyMet(f) &&
+    return r.startup.error.empty() && r.startupSteps.error.empty() && r.editor.problems.empty() && StartupMet(f) && LoadMet(f) && ApplyMet(f) &&
            GrowthMet(r, f) && ExecutableMet(r);
 }
 

@@ -5,12 +5,14 @@
 #include "bench/EditorBench.h"
 #include "bench/Executable.h"
 #include "bench/Startup.h"
+#include "bench/StartupSteps.h"
 
 namespace shubiao::bench {
 
 struct Report {
     int startupRuns = 0;
     StartupResult startup;
+    StartupSteps startupSteps;
     EditorSettings settings;
     EditorResult editor;
     std::wstring executablePath;

@@ -65,6 +65,8 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    Say("start-up steps inside the program");
+    report.startupSteps = ProfileStartupSteps(11);
     Say("start-up: ShuBiao.exe against floor.exe");
     report.startup = MeasureStartup(AppFolder(), report.startupRuns);
     Say("editor: load, hover, growth, Apply");
@@ -77,7 +79,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!written) std::fwprintf(stderr, L"cannot write %ls\n", json.c_str());
     if (SUCCEEDED(com)) CoUninitialize();
 
-    const bool complete = written && report.startup.error.empty() && report.editor.problems.empty() &&
+    const bool complete = written && report.startup.error.empty() && report.startupSteps.error.empty() && report.editor.problems.empty() &&
                           report.executable.error.empty();
     if (!complete) return 2;
     return AllTargetsMet(report) ? 0 : 1;
