@@ -305,6 +305,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     ASSERT_EQ(PressAndConfirm(kApplyButton), L"是否应用当前鼠标指针");
     ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written";
     ExpectArrowApplied(chosen);
+    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 no longer shows the chosen cursor";
     Shot(L"applied");
 
     // 5. Export through the real save dialog.
@@ -317,6 +318,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     ASSERT_TRUE(Poll([&] { return FileExists(exported + L"\\Arrow.ani"); }, kTimeout)) << "nothing exported";
     EXPECT_EQ(ReadBytes(exported + L"\\Arrow.ani"), ReadBytes(chosen));
     EXPECT_EQ(FilesIn(exported), std::vector<std::wstring>{L"Arrow.ani"}) << "only the applied role";
+    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "the export changed box 2";
     Shot(L"exported");
 
     // 6. Restore, with a stand-in for the Mouse Properties dialog.
@@ -351,6 +353,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     ASSERT_EQ(PressAndConfirm(kApplyButton), L"是否应用当前鼠标指针");
     ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written again";
     ExpectArrowApplied(chosen);
+    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 no longer shows the imported cursor";
     Shot(L"applied-again");
 
     // 8. Close.
