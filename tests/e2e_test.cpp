@@ -69,6 +69,8 @@ protected:
         if (!RunningUnderWine()) GTEST_SKIP() << "changes the current user's pointers: runs only under Wine";
         shots_ = AppFolder() + L"\\..\\e2e";
         CreateDirectoryW(shots_.c_str(), nullptr);
+        // The folder keeps the screenshots of the latest run only.
+        for (const std::wstring& old : FilesIn(shots_)) DeleteFileW((shots_ + L"\\" + old).c_str());
         CleanUp();
         ASSERT_TRUE(CreateDirectoryW(scratch_.c_str(), nullptr));
         started_ = std::chrono::steady_clock::now();
