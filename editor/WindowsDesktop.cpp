@@ -28,7 +28,9 @@ namespace {
 class WindowsDesktop final : public Desktop {
 public:
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override {
-        return MessageBoxW(owner, text.c_str(), title.c_str(), style);
+        // Qualified: <windows.h> renames this method to MessageBoxW, so an
+        // unqualified call would call the method itself.
+        return ::MessageBoxW(owner, text.c_str(), title.c_str(), style);
     }
 
     bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) override {
