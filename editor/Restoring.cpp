@@ -27,10 +27,23 @@ void Skipping(Step&& step) noexcept {
     }
 }
 
+// True when a role's setting still names `file` (after a value that could
+// not be deleted): such a file must stay, or the setting would name a
+// missing file.
+bool StillNamedBySettings(const std::wstring& file) {
+    for (const CursorRole& role : kRoles) {
+        std::wstring data;
+        if (registry::RegRead(role.ValuePath(), data) != ERROR_SUCCESS) continue;
+        const std::wstring named = ExpandEnvironment(data);
+        if (CompareStringOrdinal(named.c_str(), -1, file.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+    }
+    return false;
+}
+
 // Deletes the files directly in `folder` (which ends in a backslash).
 // Subfolders and what they hold are left alone. A read-only file is left
 // too: its attribute is not cleared, since someone marked it so and the
-// folder then simply stays with it.
+// folder then simply stays with it. So is a file that a setting still names.
 void DeleteFilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     {
@@ -42,7 +55,10 @@ void DeleteFilesIn(const std::wstring& folder) {
             names.emplace_back(found.cFileName);
         } while (FindNextFileW(find.get(), &found));
     }
-    for (const std::wstring& name : names) DeleteFileW((folder + name).c_str());
+    for (const std::wstring& name : names) {
+        const std::wstring file = folder + name;
+        if (!StillNamedBySettings(file)) DeleteFileW(file.c_str());
+    }
 }
 
 }  // namespace

@@ -288,5 +288,20 @@ TEST_F(Restoring, OnlyTheFifteenRoleValuesAreDeleted) {
     EXPECT_TRUE(f.errors.empty());
 }
 
+// A value that survives the deletions (here: written again while the dialog
+// starts) keeps the file it names, so the setting never names a missing file.
+TEST_F(Restoring, AFileASurvivingSettingNamesIsKept) {
+    ApplyAllRoles();
+    const std::wstring arrow = f.SchemeFolder() + L"Arrow.ani";
+    f.desktop.onStartProgram = [&](const std::wstring&, int) { f.registry.SetString(L"Arrow", arrow); };
+    f.desktop.boxAnswers.push_back(IDOK);
+
+    ClickRestore();
+
+    EXPECT_EQ(CopiesLeft(), std::vector<std::wstring>{L"Arrow.ani"});
+    EXPECT_TRUE(FolderExists(f.SchemeFolder())) << "the folder stays with the file";
+    EXPECT_EQ(f.registry.GetString(L"Arrow"), arrow);
+}
+
 }  // namespace
 }  // namespace shubiao
