@@ -71,28 +71,38 @@ std::wstring CheckReadable(const std::wstring& file) {
 }
 
 // Puts the role's file at `destination` as a usable cursor, or says why not.
-// The copy is made beside the destination and checked there first; only a
+// The copy is made beside the destination and loaded there first; only a
 // copy that loads as a cursor replaces the destination, so a failed or
-// partial copy never takes the place of the file that was there.
+// partial copy never takes the place of the file that was there. `loaded`
+// receives the cursor loaded from the placed bytes, at the pointer size.
+//
+// The rename is not asked to write through: copy and destination share a
+// folder, so the move is a rename within one volume, which the flag does
+// not make any more atomic; it would only wait for the disk, and neither the
+// copied data nor the registry value written next are flushed either.
 std::wstring PlaceRoleFile(const CursorRole& role, const std::wstring& source, const std::wstring& folder,
-                           const std::wstring& destination) {
+                           const std::wstring& destination, UniqueCursor& loaded) {
     const std::wstring file = ExpandEnvironment(source);
     if (std::wstring unreadable = CheckReadable(file); !unreadable.empty()) return unreadable;
 
     if (SameFile(file, destination)) {  // e.g. the applied folder was imported
-        const CursorLoad check = LoadCursorChecked(destination);
-        return check.ok() ? std::wstring() : NotACursor(check);
+        CursorLoad check = LoadCursorChecked(destination);
+        if (!check.ok()) return NotACursor(check);
+        loaded = std::move(check.cursor);
+        return {};
     }
 
     TemporaryFile copy(folder + L"~" + role.FileName() + L".tmp");
     if (const DWORD error = CopyFileReplacing(file, copy.path()); error != ERROR_SUCCESS) {
         return FolderNotWritable(folder, error);
     }
-    if (const CursorLoad check = LoadCursorChecked(copy.path()); !check.ok()) return NotACursor(check);
-    if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    CursorLoad check = LoadCursorChecked(copy.path());
+    if (!check.ok()) return NotACursor(check);
+    if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return FolderNotWritable(folder, GetLastError());
     }
     copy.Keep();
+    loaded = std::move(check.cursor);  // the same bytes now lie at `destination`
     return {};
 }
 
@@ -101,12 +111,13 @@ std::wstring PlaceRoleFile(const CursorRole& role, const std::wstring& source, c
 std::wstring ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstring& source,
                        const std::wstring& folder, HCURSOR& handedOver) {
     const std::wstring destination = folder + role.FileName();
-    if (std::wstring reason = PlaceRoleFile(role, source, folder, destination); !reason.empty()) return reason;
+    UniqueCursor loaded;
+    if (std::wstring reason = PlaceRoleFile(role, source, folder, destination, loaded); !reason.empty()) {
+        return reason;
+    }
 
     if (role.HasSystemCursor()) {
-        CursorLoad live = LoadCursorChecked(destination);
-        if (!live.ok()) return NotACursor(live);
-        HCURSOR cursor = live.cursor.release();
+        HCURSOR cursor = loaded.release();
         if (desktop.SetSystemCursor(cursor, role.systemCursorId)) {
             handedOver = cursor;
         } else {

@@ -2,6 +2,7 @@
 
 #include <wincodec.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "editor/Window.h"
@@ -83,6 +84,24 @@ UniqueBitmap LoadPictureFile(const std::wstring& path) {
     hr = converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
     if (FAILED(hr)) Fail(path, ReasonFor(hr));
     return bitmap;
+}
+
+UniqueBitmap CopyPicture(HBITMAP picture) {
+    DIBSECTION dib{};
+    if (picture == nullptr || GetObjectW(picture, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBits == nullptr) {
+        return {};
+    }
+    BITMAPINFO info{};
+    info.bmiHeader = dib.dsBmih;
+    // LoadPictureFile makes top-down pictures; GetObject may report the height
+    // as positive whichever way the rows run.
+    info.bmiHeader.biHeight = -std::abs(dib.dsBmih.biHeight);
+    void* bits = nullptr;
+    UniqueBitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!copy) return {};
+    GdiFlush();
+    std::memcpy(bits, dib.dsBm.bmBits, static_cast<size_t>(dib.dsBm.bmWidthBytes) * static_cast<size_t>(dib.dsBm.bmHeight));
+    return copy;
 }
 
 }  // namespace shubiao

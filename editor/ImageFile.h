@@ -12,4 +12,8 @@ namespace shubiao {
 // Throws UserError naming the file and the reason when it cannot be read.
 UniqueBitmap LoadPictureFile(const std::wstring& path);
 
+// A second DIB section with the same size and pixels as `picture` (one that
+// LoadPictureFile made); empty when there is no memory for it.
+UniqueBitmap CopyPicture(HBITMAP picture);
+
 }  // namespace shubiao

@@ -1,5 +1,5 @@
 // Loading the scheme in force into the previews.
-#include "editor/CursorLoader.h"
+#include "editor/PreviewCache.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
@@ -32,6 +32,12 @@ void ShuBiaoKong::JiaZaiFangAn() {
     }
     ShowWindow(xianShi_.hwnd(), SW_HIDE);
     const std::wstring dataStorage = DataStorageFolder();
+    // Files no role names after this run leave the preview cache at its end.
+    previews_.BeginRound();
+    struct EndRound {
+        PreviewCache& cache;
+        ~EndRound() { cache.EndRound(); }
+    } endRound{previews_};
 
     for (const CursorRole& role : kRoles) {
         try {
@@ -55,12 +61,13 @@ void ShuBiaoKong::JiaZaiFangAn() {
 // Draws the cursor in `path` into box `role` as Windows loads it: the first
 // frame of an animated cursor, at the large-icon size, at the box's top-left
 // corner, transparently. A file that does not load leaves the box blank.
+// The cursor comes from the preview cache: an unchanged file is not read again.
 void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
     const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
-    const CursorLoad load = LoadCursorChecked(path, size, size);
-    if (!load.ok()) return;
+    HCURSOR cursor = previews_.Get(path, size);
+    if (cursor == nullptr) return;
     PictureBox& box = Picture(role);
-    DrawIconEx(box.ImageDC(), 0, 0, load.cursor.get(), size, size, 0, nullptr, DI_NORMAL);
+    DrawIconEx(box.ImageDC(), 0, 0, cursor, size, size, 0, nullptr, DI_NORMAL);
     GdiFlush();
     box.Invalidate();
 }

@@ -115,7 +115,9 @@ void ShuBiaoKong::CreateChildren() {
 void ShuBiaoKong::UserControl_Initialize() {
     const std::wstring picture = AppFolder() + L"\\Skin\\General.jpg";
     background_ = LoadPictureFile(picture);
-    Picture(16).SetPicture(LoadPictureFile(picture));
+    // Picture16 owns a picture of its own: a copy of the one decoded image.
+    UniqueBitmap copy = CopyPicture(background_.get());
+    Picture(16).SetPicture(copy ? std::move(copy) : LoadPictureFile(picture));
     lianJieCaption_ = kLianJieText;
     handCursor_ = MakeHandCursor();
     PaiLieKongJian();

@@ -19,6 +19,7 @@
 #include "editor/CommonDialog.h"
 #include "editor/Desktop.h"
 #include "editor/PictureBox.h"
+#include "editor/PreviewCache.h"
 #include "editor/Window.h"
 #include "scheme/Raii.h"
 #include "scheme/RegistryQuery.h"
@@ -144,6 +145,15 @@ private:
 
     UniqueCursor previewCursor_;       // the hover preview now set as class cursor
     HCURSOR applyCursor_ = nullptr;    // last cursor handed to SetSystemCursor
+
+    // --- Preview cache (Loading.cpp) ---
+    // The previews' cursors by file and icon size, so that a load does not
+    // read unchanged files again; released with the control.
+    PreviewCache previews_;
+
+public:
+    // For tests: how many files the preview cache holds.
+    size_t PreviewCacheSize() const { return previews_.size(); }
 };
 
 }  // namespace shubiao
