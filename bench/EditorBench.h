@@ -23,8 +23,9 @@ struct EditorResult {
     std::vector<double> hoverMs;  // Picture16_MouseMove then Picture_MouseMove each
     std::vector<double> applyMs;  // one YingYong_SB_Click of fifteen chosen roles each
     Holdings start;               // after construction, the first load and a short warm-up
-    Holdings end;                 // after all hovers and refreshes
+    Holdings end;                 // after all hovers and refreshes (the warm-up round)
     Holdings again;               // after as many again: growth from `end` on would be a leak
+    Holdings third;               // after a third round: growth from `again` on would be a leak too
     // Where one load's time goes: each step over the fifteen roles (median ms).
     std::vector<std::pair<std::string, double>> loadSteps;
     // Where one hover's time goes (median ms).

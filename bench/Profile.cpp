@@ -118,13 +118,12 @@ void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hover
 
 void ProfileApply(const std::wstring& folder, const std::array<std::wstring, 15>& files, int rounds,
                   Steps& applySteps) {
-    enum Step { kOpen, kCopy, kCheckCopy, kMove, kLive, kRegistry, kCount };
+    enum Step { kOpen, kCopy, kCheckCopy, kMove, kRegistry, kCount };
     static constexpr std::array<const char*, kCount> names{
         "15 readability checks (CreateFileW)",
         "15 copies beside the destination (CopyFileReplacing)",
-        "15 checks of the copy (LoadCursorChecked at pointer size)",
-        "15 renames over the destination (MoveFileExW, write-through)",
-        "13 live loads for SetSystemCursor (LoadCursorChecked again)",
+        "15 checks of the copy (LoadCursorChecked at pointer size; 13 go to SetSystemCursor)",
+        "15 renames over the destination (MoveFileExW)",
         "15 registry writes (RegWrite)",
     };
     std::array<std::vector<double>, kCount> samples;
@@ -146,13 +145,8 @@ void ProfileApply(const std::wstring& folder, const std::array<std::wstring, 15>
             LoadCursorChecked(copy);
             spent[kCheckCopy] += clock.Ms();
             clock = Stopwatch();
-            MoveFileExW(copy.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            MoveFileExW(copy.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING);
             spent[kMove] += clock.Ms();
-            if (role.HasSystemCursor()) {
-                clock = Stopwatch();
-                LoadCursorChecked(destination);
-                spent[kLive] += clock.Ms();
-            }
             clock = Stopwatch();
             registry::RegWrite(role.ValuePath(), destination);
             spent[kRegistry] += clock.Ms();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -36,8 +37,9 @@ std::string Fixed(double value, int decimals = 2) {
 struct Figures {
     Summary floor, shubiao, floorVisible, shubiaoVisible, load, hover, apply;
     double ratio = 0;
-    long long gdiGrowth = 0;
-    long long privateGrowth = 0;
+    long long gdiGrowth = 0;         // start -> end of the third round: handles may not settle
+    long long privateSettling = 0;   // start -> end of the warm-up round: not counted
+    long long privateGrowth = 0;     // the larger growth of the second and third rounds
 };
 
 Figures Compute(const Report& r) {
@@ -50,9 +52,13 @@ Figures Compute(const Report& r) {
     f.hover = Summarise(r.editor.hoverMs);
     f.apply = Summarise(r.editor.applyMs);
     f.ratio = f.floor.median > 0 ? f.shubiao.median / f.floor.median : 0;
-    f.gdiGrowth = static_cast<long long>(r.editor.end.gdi) - static_cast<long long>(r.editor.start.gdi);
-    f.privateGrowth =
-        static_cast<long long>(r.editor.end.privateBytes) - static_cast<long long>(r.editor.start.privateBytes);
+    auto grew = [](std::uint64_t from, std::uint64_t to) {
+        return static_cast<long long>(to) - static_cast<long long>(from);
+    };
+    const EditorResult& e = r.editor;
+    f.gdiGrowth = std::max({grew(e.start.gdi, e.end.gdi), grew(e.start.gdi, e.again.gdi), grew(e.start.gdi, e.third.gdi)});
+    f.privateSettling = grew(e.start.privateBytes, e.end.privateBytes);
+    f.privateGrowth = std::max(grew(e.end.privateBytes, e.again.privateBytes), grew(e.again.privateBytes, e.third.privateBytes));
     return f;
 }
 
@@ -147,15 +153,16 @@ void PrintTable(const Report& r) {
         Verdict(ApplyMet(f)));
     const std::string after = "after " + std::to_string(r.settings.hovers) + " hovers + " +
                               std::to_string(r.settings.refreshes) + " refreshes";
-    row("GDI objects " + after, std::to_string(r.editor.start.gdi) + " -> " + std::to_string(r.editor.end.gdi) +
-        " (" + std::to_string(f.gdiGrowth) + ")", "no growth", "");
+    row("GDI objects " + after + ", 3 rounds", std::to_string(r.editor.start.gdi) + " -> " +
+        std::to_string(r.editor.end.gdi) + " -> " + std::to_string(r.editor.again.gdi) + " -> " +
+        std::to_string(r.editor.third.gdi), "no growth", "");
     row("USER objects", r.editor.start.userAvailable ? std::to_string(r.editor.start.user) + " -> " +
         std::to_string(r.editor.end.user) : "unavailable under Wine", "no growth", "");
-    row("private bytes", std::to_string(r.editor.start.privateBytes) + " -> " +
-        std::to_string(r.editor.end.privateBytes) + " (" + std::to_string(f.privateGrowth) + ")", "no growth",
-        Verdict(GrowthMet(r, f)));
-    row("  the same again (a leak would grow here)", "GDI " + std::to_string(r.editor.again.gdi) +
-        ", private bytes " + std::to_string(r.editor.again.privateBytes), "", "");
+    row("private bytes, warm-up round (settling)", std::to_string(r.editor.start.privateBytes) + " -> " +
+        std::to_string(r.editor.end.privateBytes) + " (" + std::to_string(f.privateSettling) + ")", "", "");
+    row("private bytes, 2nd and 3rd rounds", std::to_string(r.editor.again.privateBytes) + " -> " +
+        std::to_string(r.editor.third.privateBytes) + " (max growth " + std::to_string(f.privateGrowth) + ")",
+        "no growth", Verdict(GrowthMet(r, f)));
     row("ShuBiao.exe size", std::to_string(r.executable.bytes) + " bytes", "< 1 MiB", "");
     row("imports not in the system folder", Joined(r.executable.foreign), "none", Verdict(ExecutableMet(r)));
     out << "imports: " << Joined(r.executable.imports) << "\n";
@@ -212,7 +219,9 @@ bool WriteJson(const Report& r, const std::wstring& path) {
       << ", \"user_note\": " << Quoted(r.editor.start.userAvailable ? "" : "GetGuiResources gives 0 under Wine")
       << ", \"private_bytes\": {\"start\": " << r.editor.start.privateBytes << ", \"end\": "
       << r.editor.end.privateBytes << "}, \"second_round\": {\"gdi\": " << r.editor.again.gdi
-      << ", \"private_bytes\": " << r.editor.again.privateBytes << "}, \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
+      << ", \"private_bytes\": " << r.editor.again.privateBytes << "}, \"third_round\": {\"gdi\": "
+      << r.editor.third.gdi << ", \"private_bytes\": " << r.editor.third.privateBytes
+      << "}, \"counted_from\": \"GDI from the start, private bytes after the warm-up round\", \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
     j << "  \"executable\": {\"path\": " << Quoted(Utf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
       << ", \"target_bytes\": " << kSizeTarget << ", \"imports\": " << Json(r.executable.imports)
       << ", \"not_windows_own\": " << Json(r.executable.foreign) << ", \"met\": "
