@@ -15,8 +15,17 @@ void ShuBiaoKong::ChuShiShuBiao() {
 
 void ShuBiaoKong::ChuShi_SB_Click() { ChuShiShuBiao(); }
 
+// XianShi is shown here and hidden again by JiaZaiFangAn within the same
+// call, before anything is painted: the screen never changes in between, so
+// neither step asks for a repaint (the previews invalidate their boxes).
+void ShuBiaoKong::SetXianShiVisible(bool visible) {
+    SetWindowPos(xianShi_.hwnd(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                     (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
 void ShuBiaoKong::ShuaXinYuLan() {
-    ShowWindow(xianShi_.hwnd(), SW_SHOW);
+    SetXianShiVisible(true);
     scheme_.ClearFiles();
     JiaZaiFangAn();
 }
@@ -30,7 +39,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
         } catch (...) {
         }
     }
-    ShowWindow(xianShi_.hwnd(), SW_HIDE);
+    SetXianShiVisible(false);
     const std::wstring dataStorage = DataStorageFolder();
     // Files no role names after this run leave the preview cache at its end.
     previews_.BeginRound();

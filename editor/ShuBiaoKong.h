@@ -113,6 +113,7 @@ private:
 
     // Loading and previews.
     void ShuaXinYuLan();
+    void SetXianShiVisible(bool visible);
     void JiaZaiFangAn();
     void DrawPreview(int role, const std::wstring& path);
 

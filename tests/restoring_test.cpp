@@ -91,8 +91,8 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount));
     };
     // ShuaXinYuLan shows XianShi first thing of a re-initialisation.
-    MessageSpy reinit(f.editor.XianShi().hwnd(), WM_SHOWWINDOW, [&](WPARAM shown, LPARAM) {
-        if (shown == FALSE) return;
+    MessageSpy reinit(f.editor.XianShi().hwnd(), WM_WINDOWPOSCHANGED, [&](WPARAM, LPARAM lParam) {
+        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) == 0) return;
         steps.push_back(L"reinit");
         EXPECT_EQ(f.desktop.startedPrograms.size(), 1u);
         EXPECT_TRUE(f.editor.Timer1Enabled()) << "Timer1 goes on before the re-initialisation";
