@@ -23,7 +23,7 @@ std::wstring Name(const CursorRole& role) { return std::wstring(role.valueName);
 
 class Restoring : public ::testing::Test {
 protected:
-    ObservedEditorFixture f;
+    EditorFixture f;
 
     // As after an Apply of every role: a copy of each role's file in the
     // scheme folder and the role's value naming it.

@@ -1,7 +1,5 @@
 #include "support/RestoreSupport.h"
 
-#include "editor/Layout.h"
-
 namespace shubiao::test {
 namespace {
 
@@ -9,21 +7,6 @@ constexpr const wchar_t* kSpyProperty = L"ShuBiaoTestMessageSpy";
 constexpr const wchar_t* kKeyTargetClass = L"ShuBiaoTestKeyTarget";
 
 }  // namespace
-
-bool ObservingDesktop::StartProgram(const std::wstring& commandLine, int showCommand) {
-    if (onStartProgram) onStartProgram(commandLine, showCommand);
-    return FakeDesktop::StartProgram(commandLine, showCommand);
-}
-
-ObservedEditorFixture::ObservedEditorFixture() {
-    SetErrorReporter([this](HWND, const std::wstring& message) { errors.push_back(message); });
-    editor.Create(host.hwnd(), layout::kControl.left, layout::kControl.top, layout::kControl.width,
-                  layout::kControl.height);
-}
-
-ObservedEditorFixture::~ObservedEditorFixture() { SetErrorReporter(nullptr); }
-
-std::wstring ObservedEditorFixture::SchemeFolder() const { return windows.Path() + L"\\Cursors\\Cursors\\"; }
 
 MessageSpy::MessageSpy(HWND window, UINT message, Callback onMessage)
     : window_(window), message_(message), onMessage_(std::move(onMessage)) {

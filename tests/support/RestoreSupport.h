@@ -12,33 +12,6 @@
 
 namespace shubiao::test {
 
-// A FakeDesktop that also calls `onStartProgram` when the editor starts a
-// program, before recording the call, so a test can look at the state of
-// things at that moment.
-class ObservingDesktop : public FakeDesktop {
-public:
-    std::function<void(const std::wstring& commandLine, int showCommand)> onStartProgram;
-    bool StartProgram(const std::wstring& commandLine, int showCommand) override;
-};
-
-// EditorFixture's set-up, with an ObservingDesktop in place of the FakeDesktop.
-class ObservedEditorFixture {
-public:
-    ObservedEditorFixture();
-    ~ObservedEditorFixture();
-
-    ObservingDesktop desktop;
-    ScratchRegistry registry;
-    ScratchFolder windows{L"win"};
-    ScopedWindir windir{windows.Path()};
-    std::vector<std::wstring> errors;
-    HostWindow host;
-    ShuBiaoKong editor{desktop};
-
-    // %windir%\Cursors\Cursors\ as the editor computes it.
-    std::wstring SchemeFolder() const;
-};
-
 // Calls `onMessage` whenever `window` receives `message` (sent or
 // dispatched), before the window's own procedure handles it. Put back the
 // window's procedure when it goes.

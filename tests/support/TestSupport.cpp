@@ -1,7 +1,5 @@
 #include "support/TestSupport.h"
 
-#include <winternl.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include "editor/Layout.h"
 #include "scheme/Folders.h"
 #include "scheme/Raii.h"
+#include "support/GdiHandleTable.h"
 
 namespace shubiao::test {
 namespace {
@@ -227,6 +226,7 @@ bool FakeDesktop::SetSystemCursor(HCURSOR cursor, DWORD id) {
 }
 
 bool FakeDesktop::StartProgram(const std::wstring& commandLine, int showCommand) {
+    if (onStartProgram) onStartProgram(commandLine, showCommand);
     startedPrograms.emplace_back(commandLine, showCommand);
     return startProgramSucceeds;
 }
@@ -248,42 +248,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
 }
-
-namespace {
-
-// Under Wine GetGuiResources answers 0. Wine keeps the process's GDI handle
-// table where Windows does (PEB->GdiSharedHandleTable), one table per
-// process, so the live entries are this process's GDI objects. Cursors and
-// icons hold their images as GDI bitmaps there, so a leaked cursor shows up
-// in this count too.
-DWORD CountGdiHandleTable() {
-    struct Entry {
-        unsigned long long object;
-        unsigned long owner;
-        unsigned short unique;
-        unsigned char type;
-        unsigned char flags;
-        unsigned long long user;
-    };
-    static_assert(sizeof(Entry) == 24);
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-#endif
-    const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-    const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
-    if (table == nullptr) return 0;
-    DWORD live = 0;
-    for (int i = 0; i < 0x10000; ++i) {
-        if (table[i].type != 0) ++live;
-    }
-    return live;
-}
-
-}  // namespace
 
 GuiCounts CountGuiObjects() {
     GuiCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),

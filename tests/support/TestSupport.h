@@ -105,6 +105,9 @@ public:
     std::deque<std::optional<std::wstring>> folderAnswers;  // nullopt = cancel
     bool startProgramSucceeds = true;
     bool setSystemCursorSucceeds = true;
+    // Called when the editor starts a program, before the call is recorded,
+    // so a test can look at the state of things at that moment.
+    std::function<void(const std::wstring& commandLine, int showCommand)> onStartProgram;
 
     std::vector<Box> boxes;
     std::vector<std::wstring> openFilters;
