@@ -81,7 +81,8 @@ wine_env() {
     export WINEPREFIX="$BUILD_DIR/wineprefix"
     export WINEARCH=win64
     export WINEDEBUG=${WINEDEBUG:--all}
-    export WINEDLLOVERRIDES="mscoree=;mshtml="
+    # No Mono/Gecko prompts; no menu entries written into the Linux desktop.
+    export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
     export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 }
 

@@ -32,7 +32,7 @@ command -v unzip >/dev/null || skip "unzip is not installed"
     skip "no Wine prefix or display; run through scripts/test"
 
 # Start-menu shortcuts must not become menu entries of the Linux desktop.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=};winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=;winemenubuilder.exe=d}"
 
 readonly title="鼠标指针方案"
 readonly max_exe_bytes=$((1024 * 1024))
