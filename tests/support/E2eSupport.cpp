@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "scheme/Raii.h"
+#include "support/TestSupport.h"
 
 namespace shubiao::test {
 namespace {
@@ -42,19 +43,7 @@ bool RunningUnderWine() {
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-bool Poll(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG msg{};
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
+bool Poll(const std::function<bool()>& done, DWORD milliseconds) { return PumpUntil(done, milliseconds, 20); }
 
 bool PollSteady(const std::function<bool()>& done, DWORD holdMilliseconds, DWORD milliseconds) {
     ULONGLONG since = 0;  // when `done` began to hold, 0 while it does not

@@ -235,7 +235,7 @@ void PumpMessages(DWORD milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step) {
     const ULONGLONG deadline = GetTickCount64() + milliseconds;
     for (;;) {
         MSG msg{};
@@ -245,7 +245,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
         }
         if (done()) return true;
         if (GetTickCount64() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, step, QS_ALLINPUT);
     }
 }
 

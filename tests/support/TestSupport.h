@@ -129,7 +129,8 @@ public:
 // Runs the message loop for about `milliseconds`.
 void PumpMessages(DWORD milliseconds);
 // Runs the message loop until `done` is true or `milliseconds` passed.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds);
+// Between looks it waits at most `step` ms for a message.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step = 1);
 
 // GDI and USER objects of this process. Under Wine, where GetGuiResources
 // is not implemented, `gdi` is counted from the process's GDI handle table and
