@@ -9,8 +9,8 @@
 
 #include "editor/Desktop.h"
 #include "editor/ShuBiaoKong.h"
-#include "editor/Window.h"
-#include "scheme/Raii.h"
+#include "win/Window.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

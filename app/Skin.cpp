@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "win/Text.h"
+
 namespace shubiao {
 namespace {
 
@@ -14,16 +16,6 @@ std::string_view Trim(std::string_view s) {
     if (first == std::string_view::npos) return {};
     const size_t last = s.find_last_not_of(kBlank);
     return s.substr(first, last - first + 1);
-}
-
-std::optional<std::wstring> Widen(std::string_view utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
-    if (n <= 0) return std::nullopt;
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
 }
 
 int HexDigit(char c) {
@@ -88,7 +80,7 @@ std::wstring Apply(Skin& skin, const std::string& key, std::string_view value) {
         return {};
     }
     if (key == "font.name") {
-        const std::optional<std::wstring> name = Widen(value);
+        const std::optional<std::wstring> name = FromUtf8(value);
         if (!name || name->empty() || name->size() >= LF_FACESIZE) return L"字体名称无效。";
         skin.fontName = *name;
         return {};
@@ -106,7 +98,7 @@ std::wstring Apply(Skin& skin, const std::string& key, std::string_view value) {
 
 SkinParse ParseSkin(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    if (!Widen(text)) return {std::nullopt, 0, L"文件不是有效的 UTF-8 文本。"};
+    if (!FromUtf8(text)) return {std::nullopt, 0, L"文件不是有效的 UTF-8 文本。"};
     Skin skin;
     int number = 0;
     for (bool more = true; more;) {

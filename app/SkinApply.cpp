@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/Skin.h"
-#include "editor/Layout.h"
-#include "scheme/Raii.h"
+#include "win/Fonts.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 namespace {
@@ -56,7 +56,7 @@ HFONT SkinFont(Look& look, HWND window) {
     UINT dpi = GetDpiForWindow(window);
     if (dpi == 0) dpi = 96;
     if (look.font && look.fontDpi == dpi) return look.font.get();
-    if (look.fontDpi == 0 && !layout::FontInstalled(*look.skin.fontName, DEFAULT_CHARSET)) {
+    if (look.fontDpi == 0 && !FontInstalled(*look.skin.fontName, DEFAULT_CHARSET)) {
         look.fontMissing = true;
         return nullptr;
     }

@@ -5,7 +5,7 @@
 #include "bench/Stats.h"
 #include "editor/Layout.h"
 #include "editor/ShuBiaoKong.h"
-#include "editor/Window.h"
+#include "win/Window.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 

@@ -2,7 +2,7 @@
 
 #include <psapi.h>
 
-#include "tests/support/GdiHandleTable.h"
+#include "support/Scratch.h"
 
 namespace shubiao::bench {
 namespace {
@@ -24,8 +24,7 @@ std::uint64_t CommittedPrivateBytes() {
 
 Holdings CountHoldings() {
     Holdings h;
-    h.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (h.gdi == 0) h.gdi = CountGdiHandleTable();
+    h.gdi = test::CountGdiObjects();
     h.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     h.userAvailable = h.user != 0;  // a process with windows always holds some
     PROCESS_MEMORY_COUNTERS_EX memory{};

@@ -13,7 +13,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao::bench {
 namespace {

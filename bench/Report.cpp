@@ -10,6 +10,7 @@
 
 #include "bench/Profile.h"
 #include "bench/Stats.h"
+#include "win/Text.h"
 
 namespace shubiao::bench {
 namespace {
@@ -18,15 +19,6 @@ constexpr double kStartupRatioTarget = 1.3;
 constexpr double kLoadTargetMs = 5;
 constexpr double kApplyTargetMs = 50;
 constexpr std::uint64_t kSizeTarget = 1024 * 1024;
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 std::string Fixed(double value, int decimals = 2) {
     char buffer[64];
@@ -77,7 +69,7 @@ std::string Verdict(bool met) { return met ? "met" : "MISSED"; }
 
 std::string Joined(const std::vector<std::wstring>& names) {
     std::string out;
-    for (const std::wstring& n : names) out += (out.empty() ? "" : ", ") + Utf8(n);
+    for (const std::wstring& n : names) out += (out.empty() ? "" : ", ") + ToUtf8(n);
     return out.empty() ? "none" : out;
 }
 
@@ -112,7 +104,7 @@ std::string Json(const std::vector<double>& values) {
 
 std::string Json(const std::vector<std::wstring>& texts) {
     std::string out = "[";
-    for (size_t i = 0; i < texts.size(); ++i) out += (i > 0 ? ", " : "") + Quoted(Utf8(texts[i]));
+    for (size_t i = 0; i < texts.size(); ++i) out += (i > 0 ? ", " : "") + Quoted(ToUtf8(texts[i]));
     return out + "]";
 }
 
@@ -178,10 +170,10 @@ void PrintTable(const Report& r) {
     for (const auto& [step, ms] : r.editor.hoverSteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
     out << "where one Apply goes (median per step, 15 roles):\n";
     for (const auto& [step, ms] : r.editor.applySteps) out << "  " << Fixed(ms, 3) << " ms  " << step << "\n";
-    if (!r.startupSteps.error.empty()) out << "start-up steps: " << Utf8(r.startupSteps.error) << "\n";
-    if (!r.startup.error.empty()) out << "\nstart-up: " << Utf8(r.startup.error) << "\n";
-    for (const std::wstring& p : r.editor.problems) out << "problem: " << Utf8(p) << "\n";
-    if (!r.executable.error.empty()) out << "executable: " << Utf8(r.executable.error) << "\n";
+    if (!r.startupSteps.error.empty()) out << "start-up steps: " << ToUtf8(r.startupSteps.error) << "\n";
+    if (!r.startup.error.empty()) out << "\nstart-up: " << ToUtf8(r.startup.error) << "\n";
+    for (const std::wstring& p : r.editor.problems) out << "problem: " << ToUtf8(p) << "\n";
+    if (!r.executable.error.empty()) out << "executable: " << ToUtf8(r.executable.error) << "\n";
     const std::string text = out.str();
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -196,7 +188,7 @@ bool WriteJson(const Report& r, const std::wstring& path) {
       << ", \"shubiao_visible\": " << Json(f.shubiaoVisible) << ",\n    \"floor_drawn_runs_ms\": "
       << Json(r.startup.floor.drawnMs) << ", \"shubiao_drawn_runs_ms\": " << Json(r.startup.shubiao.drawnMs)
       << ",\n    \"ratio\": " << Fixed(f.ratio, 3) << ", \"target_ratio\": " << kStartupRatioTarget
-      << ", \"met\": " << (StartupMet(f) ? "true" : "false") << ", \"error\": " << Quoted(Utf8(r.startup.error))
+      << ", \"met\": " << (StartupMet(f) ? "true" : "false") << ", \"error\": " << Quoted(ToUtf8(r.startup.error))
       << ",\n    \"steps_in_process\": [";
     for (size_t i = 0; i < r.startupSteps.steps.size(); ++i) {
         const auto& [step, ms] = r.startupSteps.steps[i];
@@ -222,7 +214,7 @@ bool WriteJson(const Report& r, const std::wstring& path) {
       << ", \"private_bytes\": " << r.editor.again.privateBytes << "}, \"third_round\": {\"gdi\": "
       << r.editor.third.gdi << ", \"private_bytes\": " << r.editor.third.privateBytes
       << "}, \"counted_from\": \"GDI from the start, private bytes after the warm-up round\", \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
-    j << "  \"executable\": {\"path\": " << Quoted(Utf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
+    j << "  \"executable\": {\"path\": " << Quoted(ToUtf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
       << ", \"target_bytes\": " << kSizeTarget << ", \"imports\": " << Json(r.executable.imports)
       << ", \"not_windows_own\": " << Json(r.executable.foreign) << ", \"met\": "
       << (ExecutableMet(r) ? "true" : "false") << "},\n";

@@ -12,33 +12,27 @@
 #include <vector>
 
 #include "editor/Desktop.h"
-#include "scheme/CursorSettings.h"
+#include "support/Scratch.h"
 
 namespace shubiao::bench {
 
-// A fresh key under HKCU\Software\ShuBiaoBench and a fresh folder under
-// %TEMP%; while the object lives the Cursors key is redirected to the key's
-// subkey "Cursors" and %windir% names the folder. Both go with the object.
+// The tests' scratch registry key and scratch folder: while the object lives
+// the Cursors key is redirected to the key's subkey "Cursors" and %windir%
+// names the folder. Both go with the object.
 class Sandbox {
 public:
-    Sandbox();
-    ~Sandbox();
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-
-    bool ok() const { return ok_; }
-    const std::wstring& Windows() const { return folder_; }
+    Sandbox() = default;
+    bool ok() const { return registry_.ok() && folder_.ok(); }
+    const std::wstring& Windows() const { return folder_.Path(); }
     // Writes a REG_SZ value of the redirected Cursors key.
-    bool SetValue(const std::wstring& name, const std::wstring& data);
+    bool SetValue(const std::wstring& name, const std::wstring& data) { return registry_.SetString(name, data); }
     // A value of the redirected Cursors key; empty when missing.
-    std::wstring Value(const std::wstring& name) const;
+    std::wstring Value(const std::wstring& name) const { return registry_.GetString(name).value_or(std::wstring()); }
 
 private:
-    std::wstring root_;
-    std::wstring folder_;
-    std::optional<std::wstring> oldWindir_;
-    std::unique_ptr<registry::ScopedRedirect> redirect_;
-    bool ok_ = false;
+    test::ScratchRegistry registry_;
+    test::ScratchFolder folder_{L"bench"};
+    test::ScopedWindir windir_{folder_.Path()};
 };
 
 // Answers every message box with IDOK and every open dialog with the next

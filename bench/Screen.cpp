@@ -5,7 +5,7 @@
 
 #include "editor/PictureBox.h"
 #include "editor/ShuBiaoKong.h"
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao::bench {
 namespace {

@@ -13,7 +13,7 @@
 #include "app/MainWindow.h"
 #include "bench/Screen.h"
 #include "bench/Stats.h"
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao::bench {
 namespace {

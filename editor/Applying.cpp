@@ -22,7 +22,7 @@ namespace {
 
 constexpr const wchar_t* kApplyPrompt = L"是否应用当前鼠标指针";
 
-std::wstring Code(DWORD error) { return L"（错误代码 " + std::to_wstring(error) + L"）"; }
+std::wstring Code(DWORD error) { return L"（" + ErrorText(error) + L"）"; }
 
 std::wstring FolderNotWritable(const std::wstring& folder, DWORD error) {
     if (error == ERROR_ALREADY_EXISTS) {
@@ -168,7 +168,7 @@ private:
 }  // namespace
 
 void ShuBiaoKong::YingYong_SB_Click() {
-    if (desktop_.MessageBox(hwnd(), kApplyPrompt, kPromptTitle, MB_OKCANCEL) != IDOK) return;
+    if (desktop_.MessageBox(hwnd(), kApplyPrompt, kMessageTitle, MB_OKCANCEL) != IDOK) return;
     YingYongFangAn();
 }
 
@@ -195,7 +195,7 @@ void ShuBiaoKong::YingYongFangAn() {
         }
     }
     if (skipped.empty()) return;
-    desktop_.MessageBox(hwnd(), skipped.Text(), kPromptTitle, MB_OK | MB_ICONWARNING);
+    desktop_.MessageBox(hwnd(), skipped.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace shubiao

@@ -1,6 +1,7 @@
 #include "editor/CursorLoader.h"
 
 #include "scheme/Folders.h"
+#include "win/Errors.h"
 
 namespace shubiao {
 
@@ -12,10 +13,10 @@ std::wstring CursorLoad::Describe() const {
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
         return L"找不到该光标文件。";
-    case ERROR_ACCESS_DENIED:
-        return L"没有读取该光标文件的权限。";
+    case ERROR_INVALID_DATA:
+        return L"系统无法把该文件加载为光标。";
     default:
-        return L"系统无法把该文件加载为光标（错误代码 " + std::to_wstring(error) + L"）。";
+        return L"无法读取该光标文件（" + ErrorText(error) + L"）。";
     }
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "scheme/CursorFileCheck.h"
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

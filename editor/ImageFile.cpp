@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/Window.h"
+#include "win/Errors.h"
 
 namespace shubiao {
 namespace {
@@ -14,18 +14,7 @@ namespace {
     throw UserError(L"无法读取图片文件“" + path + L"”：" + reason);
 }
 
-std::wstring ReasonFor(HRESULT hr) {
-    if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) {
-        return L"文件不存在。";
-    }
-    if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) return L"没有读取权限。";
-    if (hr == WINCODEC_ERR_COMPONENTNOTFOUND || hr == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
-        return L"不是可识别的图片格式。";
-    }
-    wchar_t code[16];
-    wsprintfW(code, L"0x%08X", static_cast<unsigned>(hr));
-    return std::wstring(L"图片数据已损坏或无法解码（") + code + L"）。";
-}
+std::wstring ReasonFor(HRESULT hr) { return ErrorText(static_cast<std::uint32_t>(hr)) + L"。"; }
 
 // Balances a successful CoInitializeEx.
 class ComScope {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

@@ -1,9 +1,11 @@
 #include "editor/Layout.h"
 
+#include <algorithm>
 #include <string>
 
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
+#include "win/Fonts.h"
 
 namespace shubiao {
 
@@ -27,53 +29,30 @@ std::vector<int> layout::CaptionAdvances(std::wstring_view text, UINT dpi) {
 
 int ShuBiaoKong::Px(int twips) const { return layout::Pixels(twips, dpi_); }
 
+// Row by row: the row's tops from the first box of the row above, each box's
+// left from the one before it, the captions' tops from the row's first box and
+// their lefts from their own boxes.
 void ShuBiaoKong::PaiLieKongJian() {
     using namespace layout;
-    // Rows of boxes (0-based box indexes), the last row has three boxes.
-    constexpr int kRowStarts[] = {0, 4, 8, 12};
-    constexpr int kRowEnds[] = {4, 8, 12, 15};
-    for (int row = 0; row < 4; ++row) {
-        const int first = kRowStarts[row];
-        const int end = kRowEnds[row];
-        const LONG top = row == 0 ? kFirstRowTop : boxTwips_[static_cast<size_t>(kRowStarts[row - 1])].y + kRowPitch;
-        for (int i = first; i < end; ++i) boxTwips_[static_cast<size_t>(i)].y = top;
-        boxTwips_[static_cast<size_t>(first)].x = kFirstBoxLeft;
-        for (int i = first + 1; i < end; ++i) {
-            boxTwips_[static_cast<size_t>(i)].x = boxTwips_[static_cast<size_t>(i - 1)].x + kColumnPitch;
-        }
-        const bool lastRow = row == 3;
+    for (int first = 0; first < kRoleCount; first += kGridColumns) {
+        const int end = std::min(first + kGridColumns, kRoleCount);
+        const auto at = [](int i) { return static_cast<size_t>(i); };
+        const LONG top = first == 0 ? kFirstRowTop : boxTwips_[at(first - kGridColumns)].y + kRowPitch;
+        for (int i = first; i < end; ++i) boxTwips_[at(i)].y = top;
+        boxTwips_[at(first)].x = kFirstBoxLeft;
+        for (int i = first + 1; i < end; ++i) boxTwips_[at(i)].x = boxTwips_[at(i - 1)].x + kColumnPitch;
+        for (int i = first; i < end; ++i) captionTwips_[at(i)].y = boxTwips_[at(first)].y + kCaptionBelow;
         for (int i = first; i < end; ++i) {
-            const int own = lastRow ? i : first;
-            captionTwips_[static_cast<size_t>(i)].y = boxTwips_[static_cast<size_t>(own)].y + kCaptionBelow;
-        }
-        for (int i = first; i < end; ++i) {
-            captionTwips_[static_cast<size_t>(i)].x = boxTwips_[static_cast<size_t>(i)].x - kCaptionIndent;
+            const bool oneCharacter = kRoles[at(i)].caption.size() == 1;
+            captionTwips_[at(i)].x = boxTwips_[at(i)].x + (oneCharacter ? kOneCharacterShift : -kCaptionIndent);
         }
     }
-    captionTwips_[14].x = boxTwips_[14].x + kLastCaptionShift;
 }
 
-RECT ShuBiaoKong::CaptionRect(int index) const {
-    const POINT at = captionTwips_.at(static_cast<size_t>(index));
-    const int width = layout::CaptionWidth(Role(index + 1).caption);
+RECT ShuBiaoKong::CaptionRect(int role) const {
+    const POINT at = captionTwips_.at(static_cast<size_t>(role - 1));
+    const int width = layout::CaptionWidth(Role(role).caption);
     return RECT{Px(at.x), Px(at.y), Px(at.x + width), Px(at.y + layout::kCaptionHeight)};
-}
-
-bool layout::FontInstalled(const std::wstring& face, BYTE charset) {
-    LOGFONTW query{};
-    query.lfCharSet = charset;
-    lstrcpynW(query.lfFaceName, face.c_str(), LF_FACESIZE);
-    bool found = false;
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(
-        dc, &query,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-            *reinterpret_cast<bool*>(found) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
-    return found;
 }
 
 const std::wstring& layout::FontFace() {
@@ -102,20 +81,16 @@ void ShuBiaoKong::PlaceChildren() {
     auto place = [this](HWND h, const TwipsRect& r) {
         MoveWindow(h, Px(r.left), Px(r.top), Px(r.width), Px(r.height), TRUE);
     };
-    place(Button(kChuShiId), kChuShi);
-    place(Button(kYingYongId), kYingYong);
-    place(Button(kHuanYuanId), kHuanYuan);
-    place(Button(kDaoChuId), kDaoChu);
-    place(Button(kDaoRuId), kDaoRu);
+    for (const ButtonSpec& spec : Buttons()) {
+        place(Button(spec.id), spec.rect);
+        SendMessageW(Button(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
     place(text1_, kText1);
     xianShi_.Move(Px(kXianShi.left), Px(kXianShi.top), Px(kXianShi.width), Px(kXianShi.height));
-    Picture(16).Move(Px(kPicture16.left), Px(kPicture16.top), Px(kPicture16.width), Px(kPicture16.height));
-    for (int n = 1; n <= kRoleCount; ++n) {
-        const POINT at = boxTwips_[static_cast<size_t>(n - 1)];
-        Picture(n).Move(Px(at.x), Px(at.y), Px(kBoxSize), Px(kBoxSize));
-    }
-    for (const ChildId id : {kChuShiId, kYingYongId, kHuanYuanId, kDaoChuId, kDaoRuId}) {
-        SendMessageW(Button(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    container_.Move(Px(kPicture16.left), Px(kPicture16.top), Px(kPicture16.width), Px(kPicture16.height));
+    for (const CursorRole& role : kRoles) {
+        const POINT at = boxTwips_[static_cast<size_t>(role.number - 1)];
+        Picture(role.number).Move(Px(at.x), Px(at.y), Px(kBoxSize), Px(kBoxSize));
     }
     InvalidateRect(hwnd(), nullptr, TRUE);
 }

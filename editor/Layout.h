@@ -18,26 +18,23 @@ struct TwipsRect {
 
 inline constexpr TwipsRect kControl{0, 0, 5820, 4740};
 inline constexpr TwipsRect kXianShi{135, 90, 3885, 4200};
-inline constexpr TwipsRect kDaoRu{4230, 2700, 1365, 465};
-inline constexpr TwipsRect kDaoChu{4230, 3420, 1365, 465};
 inline constexpr TwipsRect kPicture16{180, 135, 3795, 4095};
 inline constexpr TwipsRect kText1{3960, 3960, 510, 240};
-inline constexpr TwipsRect kHuanYuan{4230, 2025, 1365, 465};
-inline constexpr TwipsRect kYingYong{4230, 1350, 1365, 465};
-inline constexpr TwipsRect kChuShi{4230, 630, 1365, 465};
 inline constexpr int kLianJieLeft = 180;
 inline constexpr int kLianJieTop = 4410;
 inline constexpr int kBoxSize = 540;
 inline constexpr int kCaptionHeight = 180;
 
-// Grid constants of the preview boxes and their captions.
+// Grid constants of the preview boxes and their captions. The boxes fill the
+// rows in role order, kGridColumns to a row; the last row may be shorter.
+inline constexpr int kGridColumns = 4;
 inline constexpr int kFirstRowTop = 225;
 inline constexpr int kRowPitch = 1000;
 inline constexpr int kFirstBoxLeft = 300;
 inline constexpr int kColumnPitch = 900;
 inline constexpr int kCaptionBelow = 600;
-inline constexpr int kCaptionIndent = 80;
-inline constexpr int kLastCaptionShift = 150;
+inline constexpr int kCaptionIndent = 80;      // a caption starts this far left of its box
+inline constexpr int kOneCharacterShift = 150;  // ... but a one-character caption this far right
 
 // Width of a caption sized to its text: 180 twips for each Chinese character,
 // 90 for each space, digit or other narrow character.
@@ -49,9 +46,6 @@ std::vector<int> CaptionAdvances(std::wstring_view text, UINT dpi);
 // Face name of the editor's font: the first installed Chinese face, whose
 // characters are 12 pixels wide at 9 points and 96 DPI.
 const std::wstring& FontFace();
-
-// True when a font of this face (and character set) is installed.
-bool FontInstalled(const std::wstring& face, BYTE charset);
 
 // Twips to pixels at a DPI (96 DPI: twips / 15).
 inline int Pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }

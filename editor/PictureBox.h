@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "editor/Window.h"
-#include "scheme/Raii.h"
+#include "win/Window.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

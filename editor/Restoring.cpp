@@ -67,7 +67,7 @@ void ShuBiaoKong::HuanYuan_SB_Click() { HuanYuan_ShuBiaoZhiZhen(); }
 
 void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     int answer = 0;
-    Skipping([&] { answer = desktop_.MessageBox(hwnd(), kRestorePrompt, kPromptTitle, MB_OKCANCEL); });
+    Skipping([&] { answer = desktop_.MessageBox(hwnd(), kRestorePrompt, kMessageTitle, MB_OKCANCEL); });
     if (answer != IDOK) return;
     Skipping([&] { HuiFuMoRen(); });
     // The files Apply copied go after the editor has been re-initialised;

@@ -1,8 +1,6 @@
 #include "editor/ShuBiaoKong.h"
 
 #include "editor/ImageFile.h"
-#include "editor/Layout.h"
-#include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 
 namespace shubiao {
@@ -53,6 +51,18 @@ UniqueCursor MakeHandCursor() {
 
 }  // namespace
 
+std::span<const ShuBiaoKong::ButtonSpec> ShuBiaoKong::Buttons() {
+    // In tab order: Refresh, Apply, Restore first; Export and Import last.
+    static constexpr ButtonSpec kButtons[] = {
+        {kChuShiId, L"刷 新", {4230, 630, 1365, 465}, &ShuBiaoKong::ChuShi_SB_Click},
+        {kYingYongId, L"应用", {4230, 1350, 1365, 465}, &ShuBiaoKong::YingYong_SB_Click},
+        {kHuanYuanId, L"还 原", {4230, 2025, 1365, 465}, &ShuBiaoKong::HuanYuan_SB_Click},
+        {kDaoChuId, L"导出方案", {4230, 3420, 1365, 465}, &ShuBiaoKong::DaoChu__SB_Click},
+        {kDaoRuId, L"导入方案", {4230, 2700, 1365, 465}, &ShuBiaoKong::DaoRu__SB_Click},
+    };
+    return kButtons;
+}
+
 ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {}
 
 ShuBiaoKong::~ShuBiaoKong() {
@@ -62,8 +72,8 @@ ShuBiaoKong::~ShuBiaoKong() {
     }
     // A preview cursor may still be the class cursor of the picture boxes:
     // put the arrow back before it is destroyed.
-    if (previewCursor_ && pictures_[0].hwnd() != nullptr) {
-        SetClassLongPtrW(pictures_[0].hwnd(), GCLP_HCURSOR,
+    if (previewCursor_ && container_.hwnd() != nullptr) {
+        SetClassLongPtrW(container_.hwnd(), GCLP_HCURSOR,
                          reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));
     }
 }
@@ -81,35 +91,30 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
 
 void ShuBiaoKong::CreateChildren() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto button = [&](ChildId id, const wchar_t* caption) {
-        HWND h = CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0,
-                                 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    // Creation order is the tab order: the buttons first, in their table's
+    // order. XianShi is created before Picture16 so that it lies in front.
+    for (const ButtonSpec& spec : Buttons()) {
+        HWND h = CreateWindowExW(0, L"BUTTON", spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                                 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
+                                 nullptr);
         if (h == nullptr) throw std::runtime_error("cannot create a button");
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    };
-    // Creation order is the tab order: Refresh, Apply, Restore first; Export
-    // and Import near the end. XianShi is created before Picture16 so that it
-    // lies in front of it.
-    button(kChuShiId, L"刷 新");
-    button(kYingYongId, L"应用");
-    button(kHuanYuanId, L"还 原");
+    }
     text1_ = CreateWindowExW(0, L"EDIT", L"0", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), instance, nullptr);
     if (text1_ == nullptr) throw std::runtime_error("cannot create the latch text box");
     xianShi_.Create(hwnd(), 0, 0, 1, 1, true, kXianShiId);
     xianShi_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
-    PictureBox& picture16 = Picture(16);
-    picture16.Create(hwnd(), 0, 0, 1, 1, true, kPictureIdBase + 16);
-    picture16.onMouseMove = [this] { Picture16_MouseMove(); };
-    picture16.onPaintOverlay = [this](HDC dc) { PaintCaptions(dc); };
-    for (int n = 1; n <= kRoleCount; ++n) {
+    container_.Create(hwnd(), 0, 0, 1, 1, true, kPicture16Id);
+    container_.onMouseMove = [this] { Picture16_MouseMove(); };
+    container_.onPaintOverlay = [this](HDC dc) { PaintCaptions(dc); };
+    for (const CursorRole& role : kRoles) {
+        const int n = role.number;
         PictureBox& box = Picture(n);
-        box.Create(picture16.hwnd(), 0, 0, 1, 1, true, kPictureIdBase + n);
+        box.Create(container_.hwnd(), 0, 0, 1, 1, true, kPictureIdBase + n);
         box.onClick = [this, n] { Picture_Click(n); };
         box.onMouseMove = [this, n] { Picture_MouseMove(n); };
     }
-    button(kDaoChuId, L"导出方案");
-    button(kDaoRuId, L"导入方案");
 }
 
 void ShuBiaoKong::UserControl_Initialize() {
@@ -117,7 +122,7 @@ void ShuBiaoKong::UserControl_Initialize() {
     background_ = LoadPictureFile(picture);
     // Picture16 owns a picture of its own: a copy of the one decoded image.
     UniqueBitmap copy = CopyPicture(background_.get());
-    Picture(16).SetPicture(copy ? std::move(copy) : LoadPictureFile(picture));
+    container_.SetPicture(copy ? std::move(copy) : LoadPictureFile(picture));
     lianJieCaption_ = kLianJieText;
     handCursor_ = MakeHandCursor();
     PaiLieKongJian();
@@ -163,9 +168,9 @@ void ShuBiaoKong::PaintCaptions(HDC dc) {
     SelectGuard font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    for (int i = 0; i < kRoleCount; ++i) {
-        const std::wstring_view caption = Role(i + 1).caption;
-        const RECT r = CaptionRect(i);
+    for (const CursorRole& role : kRoles) {
+        const std::wstring_view caption = role.caption;
+        const RECT r = CaptionRect(role.number);
         // Each character at its place in the caption's geometry, whatever
         // the face's own widths.
         std::vector<int> advances = layout::CaptionAdvances(caption, dpi_);
@@ -201,24 +206,10 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) break;
-        switch (LOWORD(wParam)) {
-        case kChuShiId:
-            ChuShi_SB_Click();
+        for (const ButtonSpec& spec : Buttons()) {
+            if (spec.id != LOWORD(wParam)) continue;
+            (this->*spec.onClick)();
             return 0;
-        case kYingYongId:
-            YingYong_SB_Click();
-            return 0;
-        case kHuanYuanId:
-            HuanYuan_SB_Click();
-            return 0;
-        case kDaoChuId:
-            DaoChu__SB_Click();
-            return 0;
-        case kDaoRuId:
-            DaoRu__SB_Click();
-            return 0;
-        default:
-            break;
         }
         break;
     case WM_TIMER:

@@ -1,6 +1,31 @@
 #pragma once
-// ShuBiaoKong, the cursor editor control: fifteen preview boxes with their
-// captions, five buttons, the hover latch, two timers and a link line.
+// ShuBiaoKong, the cursor editor control: one preview box per cursor role
+// with its caption, the buttons, the hover latch, two timers and a link line.
+//
+// Glossary. The control and its parts keep their romanised Chinese names;
+// each is: name, Chinese, what it does.
+//   ShuBiaoKong              鼠标控件      the cursor editor control itself
+//   ChuShiShuBiao            初始鼠标      public: forget every choice and load the pointers in force
+//   ShuaXinYuLan             刷新预览      cover the grid, forget the files, load again
+//   JiaZaiFangAn             加载方案      load the scheme: fill the roles without a file, draw every preview
+//   YingYongFangAn           应用方案      apply: copy the changed roles' files, set the pointers and settings
+//   HuanYuan_ShuBiaoZhiZhen  还原鼠标指针  public: restore the Windows default pointers (asks first)
+//   HuiFuMoRen               恢复默认      delete the settings, open Mouse Properties, load again
+//   AnXiaHuiChe              按下回车      hide a window found by its title and press Enter in it
+//   PaiLieKongJian           排列控件      lay the preview boxes and captions out in a grid
+//   ChuShi_SB                初始 button   "刷 新" Refresh (_SB: 按钮 button)
+//   YingYong_SB              应用 button   "应用" Apply
+//   HuanYuan_SB              还原 button   "还 原" Restore
+//   DaoChu__SB               导出 button   "导出方案" Export scheme
+//   DaoRu__SB                导入 button   "导入方案" Import scheme
+//   Picture1..15, Picture16  图片框        the role's preview boxes; Picture16 is the container of the grid
+//   ShuoMing_ShuBiao         说明          the captions under the boxes
+//   XianShi                  显示          the cover laid over the grid while it loads
+//   Text1                    (text box)    the hover latch: "0" armed, "1" a pointer was loaded
+//   Timer1, Timer2           (timers)      wait for Mouse Properties and confirm it after a restore
+//   ShuBianXZ                鼠标选择      the shared file dialog
+//   LianJie                  链接          the link line under the grid
+//   RoleCursorFile, RoleChanged            per role: the file held, and whether it was chosen since the last load
 //
 // The implementation is split by feature:
 //   ShuBiaoKong.cpp  construction, children, message dispatch, painting
@@ -14,22 +39,25 @@
 #include <windows.h>
 
 #include <array>
+#include <span>
 #include <string>
 
 #include "editor/CommonDialog.h"
 #include "editor/Desktop.h"
+#include "editor/Layout.h"
 #include "editor/PictureBox.h"
 #include "editor/PreviewCache.h"
-#include "editor/Window.h"
-#include "scheme/Raii.h"
+#include "scheme/CursorRole.h"
 #include "scheme/RegistryQuery.h"
 #include "scheme/WorkingScheme.h"
+#include "win/Raii.h"
+#include "win/Window.h"
 
 namespace shubiao {
 
 class ShuBiaoKong : public Window {
 public:
-    // Control ids of the buttons and the hidden text box.
+    // Control ids of the buttons, the hidden text box and the boxes.
     enum ChildId : int {
         kChuShiId = 101,
         kYingYongId = 102,
@@ -38,14 +66,22 @@ public:
         kDaoRuId = 105,
         kText1Id = 106,
         kPictureIdBase = 200,  // PictureN has id kPictureIdBase + N
+        kPicture16Id = kPictureIdBase + kRoleCount + 1,
         kXianShiId = 300,
     };
+    // One button: its id, caption, place (twips) and click handler. The
+    // table's order is the tab order.
+    struct ButtonSpec {
+        ChildId id;
+        const wchar_t* caption;
+        layout::TwipsRect rect;
+        void (ShuBiaoKong::*onClick)();
+    };
+    static std::span<const ButtonSpec> Buttons();
+
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
-    static constexpr UINT kTimer1Interval = 1;
-    static constexpr UINT kTimer2Interval = 100;
     static constexpr const wchar_t* kClassName = L"ShuBiaoKong";
-    static constexpr const wchar_t* kPromptTitle = L"温馨提示";
 
     explicit ShuBiaoKong(Desktop& desktop);
     ~ShuBiaoKong() override;
@@ -60,14 +96,14 @@ public:
     RegistryVariant QueryValue(HKEY key, const std::wstring& keyName, const std::wstring& valueName);
     void ChuShiShuBiao();
 
-    // --- Event handlers (the window's events call these; tests may too) ---
+    // --- Event handlers (the window's events call these) ---
     void ChuShi_SB_Click();
     void YingYong_SB_Click();
     void HuanYuan_SB_Click();
     void DaoChu__SB_Click();
     void DaoRu__SB_Click();
-    void Picture_Click(int role);      // PictureN_Click, N = 1..15
-    void Picture_MouseMove(int role);  // PictureN_MouseMove, N = 1..15
+    void Picture_Click(int role);      // PictureN_Click, N = 1..kRoleCount
+    void Picture_MouseMove(int role);  // PictureN_MouseMove
     void Picture16_MouseMove();
     void Timer1_Timer();
     void Timer2_Timer();
@@ -78,18 +114,21 @@ public:
 
     // --- Read-only views, for the host and for tests ---
     const WorkingScheme& Scheme() const { return scheme_; }
-    PictureBox& Picture(int n) { return pictures_.at(static_cast<size_t>(n - 1)); }  // 1..16
+    PictureBox& Picture(int role) { return boxes_.at(static_cast<size_t>(role - 1)); }  // 1..kRoleCount
+    PictureBox& Picture16() { return container_; }
     PictureBox& XianShi() { return xianShi_; }
     HWND Button(ChildId id) const { return GetDlgItem(hwnd(), id); }
     HWND Text1() const { return text1_; }
     bool Timer1Enabled() const { return timer1_.enabled; }
     bool Timer2Enabled() const { return timer2_.enabled; }
     CommonDialog& ShuBianXZ() { return shuBianXZ_; }
-    // Caption N-1 of box N, in pixels relative to Picture16's client area.
-    RECT CaptionRect(int index) const;
+    // The caption of box `role`, in pixels relative to Picture16's client area.
+    RECT CaptionRect(int role) const;
     const std::wstring& LianJieCaption() const { return lianJieCaption_; }
     RECT LianJieRect() const;  // pixels, relative to the control
     HFONT Font() const { return font_.get(); }
+    // How many files the preview cache holds.
+    size_t PreviewCacheSize() const { return previews_.size(); }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -127,16 +166,19 @@ private:
     WorkingScheme scheme_;
     CommonDialog shuBianXZ_;
 
-    std::array<PictureBox, 16> pictures_;
+    std::array<PictureBox, kRoleCount> boxes_;  // Picture1..PictureN
+    PictureBox container_;                      // Picture16
     PictureBox xianShi_{GetSysColor(COLOR_WINDOW)};
     HWND text1_ = nullptr;
-    Timer timer1_{kTimer1Id, kTimer1Interval};
-    Timer timer2_{kTimer2Id, kTimer2Interval};
+    // Timer1 polls for the Mouse Properties dialog every millisecond, Timer2
+    // for its confirmation every 100 ms.
+    Timer timer1_{kTimer1Id, 1};
+    Timer timer2_{kTimer2Id, 100};
 
-    // Layout in twips, set by PaiLieKongJian: boxes 1..15 relative to
-    // Picture16, captions 0..14 likewise.
-    std::array<POINT, 15> boxTwips_{};
-    std::array<POINT, 15> captionTwips_{};
+    // Layout in twips, set by PaiLieKongJian: each role's box and caption,
+    // relative to Picture16.
+    std::array<POINT, kRoleCount> boxTwips_{};
+    std::array<POINT, kRoleCount> captionTwips_{};
 
     UniqueBitmap background_;  // the control's own background picture
     std::wstring lianJieCaption_;
@@ -147,14 +189,9 @@ private:
     UniqueCursor previewCursor_;       // the hover preview now set as class cursor
     HCURSOR applyCursor_ = nullptr;    // last cursor handed to SetSystemCursor
 
-    // --- Preview cache (Loading.cpp) ---
     // The previews' cursors by file and icon size, so that a load does not
     // read unchanged files again; released with the control.
     PreviewCache previews_;
-
-public:
-    // For tests: how many files the preview cache holds.
-    size_t PreviewCacheSize() const { return previews_.size(); }
 };
 
 }  // namespace shubiao

@@ -17,43 +17,6 @@ namespace {
 
 constexpr const wchar_t* kExportFilter = L"资源名称(*.*)|*.*|";
 
-// A short Chinese reason for the Windows errors an export or import meets.
-std::wstring Reason(DWORD error) {
-    switch (error) {
-    case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS:
-        return L"已有同名的文件";
-    case ERROR_ACCESS_DENIED:
-        return L"没有访问权限，或文件为只读";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return L"文件正被其他程序使用";
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return L"磁盘空间不足";
-    case ERROR_WRITE_PROTECT:
-        return L"磁盘处于写保护状态";
-    case ERROR_NOT_READY:
-        return L"驱动器未就绪";
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-        return L"路径名称无效";
-    case ERROR_FILENAME_EXCED_RANGE:
-        return L"路径太长";
-    case ERROR_INVALID_DRIVE:
-        return L"驱动器不存在";
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_NETNAME_DELETED:
-        return L"网络路径不可用";
-    case ERROR_PATH_NOT_FOUND:
-        return L"路径不存在";
-    default:
-        return L"Windows 错误代码 " + std::to_wstring(error);
-    }
-}
-
 bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // The directory query of the import: does `path` name an entry that counts
@@ -103,9 +66,9 @@ void ShuBiaoKong::DaoChu__SB_Click() {
     const DWORD made = EnsureFolderPath(prefix);
     if (made != ERROR_SUCCESS) {
         desktop_.MessageBox(hwnd(),
-                            L"无法创建导出文件夹“" + name + L"”（" + Reason(made) +
+                            L"无法创建导出文件夹“" + name + L"”（" + ErrorText(made) +
                                 L"）。\n方案没有导出，请换一个文件夹名称再试。",
-                            kPromptTitle, MB_OK | MB_ICONWARNING);
+                            kMessageTitle, MB_OK | MB_ICONWARNING);
         return;
     }
 
@@ -117,10 +80,10 @@ void ShuBiaoKong::DaoChu__SB_Click() {
         if (copied == ERROR_SUCCESS) continue;
         // Roles never applied have no file to export.
         if (IsNotFound(copied) && GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        failures += L"\n" + fileName + L"：" + Reason(copied);
+        failures += L"\n" + fileName + L"：" + ErrorText(copied);
     }
     if (failures.empty()) return;
-    desktop_.MessageBox(hwnd(), L"以下指针文件未能导出到“" + name + L"”：" + failures, kPromptTitle,
+    desktop_.MessageBox(hwnd(), L"以下指针文件未能导出到“" + name + L"”：" + failures, kMessageTitle,
                         MB_OK | MB_ICONWARNING);
 }
 
@@ -139,7 +102,7 @@ void ShuBiaoKong::DaoRu__SB_Click() {
         DWORD error = ERROR_SUCCESS;
         const bool found = RoleEntryExists(path, error);
         if (error != ERROR_SUCCESS) {
-            throw UserError(L"无法读取文件夹“" + *folder + L"”中的“" + fileName + L"”（" + Reason(error) +
+            throw UserError(L"无法读取文件夹“" + *folder + L"”中的“" + fileName + L"”（" + ErrorText(error) +
                             L"），导入已中止。");
         }
         if (found) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "editor/Desktop.h"
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

@@ -1,8 +1,8 @@
 #include "scheme/CursorRole.h"
 
-#include <windows.h>
-
 #include <stdexcept>
+
+#include "win/Text.h"
 
 namespace shubiao {
 
@@ -26,10 +26,7 @@ const CursorRole& Role(int number) {
 
 const CursorRole* FindRole(std::wstring_view valueName) {
     for (const CursorRole& role : kRoles) {
-        if (CompareStringOrdinal(role.valueName.data(), static_cast<int>(role.valueName.size()), valueName.data(),
-                                 static_cast<int>(valueName.size()), TRUE) == CSTR_EQUAL) {
-            return &role;
-        }
+        if (EqualNoCase(role.valueName, valueName)) return &role;
     }
     return nullptr;
 }

@@ -4,7 +4,8 @@
 #include <optional>
 #include <utility>
 
-#include "scheme/Raii.h"
+#include "win/Raii.h"
+#include "win/Text.h"
 
 namespace shubiao::registry {
 namespace {
@@ -14,11 +15,6 @@ struct Redirect {
     std::wstring to;
 };
 std::optional<Redirect> g_redirect;
-
-bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
 
 HKEY RootByName(std::wstring_view name) {
     struct Root {

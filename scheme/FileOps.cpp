@@ -1,6 +1,6 @@
 #include "scheme/FileOps.h"
 
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 namespace {

@@ -1,6 +1,6 @@
 #include "scheme/RegistryQuery.h"
 
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 

@@ -15,28 +15,27 @@ using namespace test;
 const std::wstring kDialogTitle = L"鼠标 属性";
 const std::wstring kConfirmTitle = L"是否替换方案?";
 
-class Automation : public ::testing::Test {
+class Automation : public EditorTest {
 protected:
-    EditorFixture f;
 
     void Restore() {
-        f.desktop.boxAnswers.push_back(IDOK);
-        f.editor.HuanYuan_ShuBiaoZhiZhen();
-        ASSERT_TRUE(f.editor.Timer1Enabled());
+        desktop.boxAnswers.push_back(IDOK);
+        editor.HuanYuan_ShuBiaoZhiZhen();
+        ASSERT_TRUE(editor.Timer1Enabled());
     }
 
     // Restores and lets Timer1 find a dialog; the automation is then confirming.
     void Confirming(KeyTarget& dialog) {
         Restore();
-        f.editor.Timer1_Timer();
-        ASSERT_FALSE(f.editor.Timer1Enabled());
-        ASSERT_TRUE(f.editor.Timer2Enabled());
+        editor.Timer1_Timer();
+        ASSERT_FALSE(editor.Timer1Enabled());
+        ASSERT_TRUE(editor.Timer2Enabled());
         dialog.DeliverPostedKeys();
     }
 
     void ExpectState(bool timer1, bool timer2) {
-        EXPECT_EQ(f.editor.Timer1Enabled(), timer1);
-        EXPECT_EQ(f.editor.Timer2Enabled(), timer2);
+        EXPECT_EQ(editor.Timer1Enabled(), timer1);
+        EXPECT_EQ(editor.Timer2Enabled(), timer2);
     }
 };
 
@@ -60,13 +59,13 @@ TEST_F(Automation, StatesGoIdleWaitingConfirmingIdle) {
     Restore();
     ExpectState(true, false);  // waiting for the dialog
 
-    for (int tick = 0; tick < 5; ++tick) f.editor.Timer1_Timer();
+    for (int tick = 0; tick < 5; ++tick) editor.Timer1_Timer();
     ExpectState(true, false);  // nothing there: keeps polling
 
     KeyTarget dialog(kDialogTitle);
     auto confirm = std::make_unique<KeyTarget>(kConfirmTitle);
     ASSERT_TRUE(dialog.Visible());
-    f.editor.Timer1_Timer();
+    editor.Timer1_Timer();
     ExpectState(false, true);  // confirming
     EXPECT_FALSE(dialog.Visible());
     dialog.DeliverPostedKeys();
@@ -76,7 +75,7 @@ TEST_F(Automation, StatesGoIdleWaitingConfirmingIdle) {
     ExpectEnterPresses(*confirm, 0);
 
     for (size_t tick = 1; tick <= 3; ++tick) {
-        f.editor.Timer2_Timer();
+        editor.Timer2_Timer();
         ExpectState(false, true);
         EXPECT_FALSE(confirm->Visible());
         confirm->DeliverPostedKeys();
@@ -84,17 +83,16 @@ TEST_F(Automation, StatesGoIdleWaitingConfirmingIdle) {
     }
 
     confirm.reset();
-    f.editor.Timer2_Timer();
+    editor.Timer2_Timer();
     ExpectState(false, false);  // idle again
     dialog.DeliverPostedKeys();
     ExpectEnterPresses(dialog, 2);
-    EXPECT_TRUE(f.errors.empty());
 }
 
 TEST_F(Automation, Timer2StopsAtItsFirstTickWithoutAConfirmation) {
     KeyTarget dialog(kDialogTitle);
     Confirming(dialog);
-    f.editor.Timer2_Timer();
+    editor.Timer2_Timer();
     ExpectState(false, false);
     dialog.DeliverPostedKeys();
     ExpectEnterPresses(dialog, 2);
@@ -112,7 +110,7 @@ TEST_F(Automation, RestoreWhileConfirmingRunsBothTimers) {
     Confirming(dialog);
     Restore();
     ExpectState(true, true);
-    f.editor.Timer1_Timer();  // the hidden dialog is still found
+    editor.Timer1_Timer();  // the hidden dialog is still found
     ExpectState(false, true);
     dialog.DeliverPostedKeys();
     ExpectEnterPresses(dialog, 4);
@@ -123,7 +121,7 @@ class NearDialogTitle : public Automation, public ::testing::WithParamInterface<
 TEST_P(NearDialogTitle, IsNotTakenForTheDialog) {
     Restore();
     KeyTarget lookalike(GetParam());
-    for (int tick = 0; tick < 3; ++tick) f.editor.Timer1_Timer();
+    for (int tick = 0; tick < 3; ++tick) editor.Timer1_Timer();
     ExpectState(true, false);
     EXPECT_TRUE(lookalike.Visible());
     lookalike.DeliverPostedKeys();
@@ -140,7 +138,7 @@ TEST_P(NearConfirmTitle, IsNotTakenForTheConfirmation) {
     KeyTarget dialog(kDialogTitle);
     Confirming(dialog);
     KeyTarget lookalike(GetParam());
-    f.editor.Timer2_Timer();
+    editor.Timer2_Timer();
     ExpectState(false, false);
     EXPECT_TRUE(lookalike.Visible());
     lookalike.DeliverPostedKeys();
@@ -159,8 +157,8 @@ TEST_F(Automation, TimersConfirmTheDialogFromTheMessageLoop) {
 
     auto confirm = std::make_unique<KeyTarget>(kConfirmTitle);
     KeyTarget dialog(kDialogTitle);
-    ASSERT_TRUE(PumpUntil([&] { return !f.editor.Timer1Enabled(); }, 3000));
-    EXPECT_TRUE(f.editor.Timer2Enabled());
+    ASSERT_TRUE(PumpUntil([&] { return !editor.Timer1Enabled(); }, 3000));
+    EXPECT_TRUE(editor.Timer2Enabled());
     EXPECT_FALSE(dialog.Visible());
 
     ASSERT_TRUE(PumpUntil([&] { return confirm->enterDowns.size() >= 4; }, 3000));
@@ -170,11 +168,10 @@ TEST_F(Automation, TimersConfirmTheDialogFromTheMessageLoop) {
     EXPECT_EQ(dialog.enterDowns.size(), 2u);
 
     confirm.reset();
-    ASSERT_TRUE(PumpUntil([&] { return !f.editor.Timer2Enabled(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !editor.Timer2Enabled(); }, 3000));
     ExpectState(false, false);
     PumpMessages(250);
     EXPECT_EQ(dialog.enterDowns.size(), 2u) << "nothing more once idle";
-    EXPECT_TRUE(f.errors.empty());
 }
 
 }  // namespace

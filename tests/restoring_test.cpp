@@ -21,25 +21,24 @@ const std::wstring kCommand = L"cmd.exe  /c main.cpl @0,1";
 
 std::wstring Name(const CursorRole& role) { return std::wstring(role.valueName); }
 
-class Restoring : public ::testing::Test {
+class Restoring : public EditorTest {
 protected:
-    EditorFixture f;
 
     // As after an Apply of every role: a copy of each role's file in the
     // scheme folder and the role's value naming it.
     void ApplyAllRoles() {
-        ASSERT_EQ(EnsureFolderPath(f.SchemeFolder()), static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_EQ(EnsureFolderPath(SchemeFolder()), static_cast<DWORD>(ERROR_SUCCESS));
         for (const CursorRole& role : kRoles) {
-            const std::wstring copy = f.SchemeFolder() + role.FileName();
+            const std::wstring copy = SchemeFolder() + role.FileName();
             ASSERT_EQ(CopyFileReplacing(DataStorageFile(Name(role)), copy), static_cast<DWORD>(ERROR_SUCCESS));
-            f.registry.SetString(Name(role), copy);
+            registry.SetString(Name(role), copy);
         }
     }
 
     std::vector<std::wstring> RoleValuesLeft() const {
         std::vector<std::wstring> left;
         for (const CursorRole& role : kRoles) {
-            if (f.registry.Exists(Name(role))) left.push_back(Name(role));
+            if (registry.Exists(Name(role))) left.push_back(Name(role));
         }
         return left;
     }
@@ -47,78 +46,73 @@ protected:
     std::vector<std::wstring> CopiesLeft() const {
         std::vector<std::wstring> left;
         for (const CursorRole& role : kRoles) {
-            if (FileExists(f.SchemeFolder() + role.FileName())) left.push_back(role.FileName());
+            if (FileExists(SchemeFolder() + role.FileName())) left.push_back(role.FileName());
         }
         return left;
     }
 
     std::array<std::wstring, kRoleCount> Files() const {
         std::array<std::wstring, kRoleCount> files;
-        for (int n = 1; n <= kRoleCount; ++n) files[static_cast<size_t>(n - 1)] = f.editor.Scheme().RoleCursorFile(n);
+        for (int n = 1; n <= kRoleCount; ++n) files[static_cast<size_t>(n - 1)] = editor.Scheme().RoleCursorFile(n);
         return files;
     }
 
     void ExpectFallbacksShown() {
         for (const CursorRole& role : kRoles) {
-            EXPECT_EQ(f.editor.Scheme().RoleCursorFile(role.number), DataStorageFile(Name(role))) << Name(role);
-            EXPECT_FALSE(f.editor.Scheme().RoleChanged(role.number)) << Name(role);
+            EXPECT_EQ(editor.Scheme().RoleCursorFile(role.number), DataStorageFile(Name(role))) << Name(role);
+            EXPECT_FALSE(editor.Scheme().RoleChanged(role.number)) << Name(role);
         }
     }
 
-    void ClickRestore() {
-        SendMessageW(f.editor.hwnd(), WM_COMMAND, MAKEWPARAM(ShuBiaoKong::kHuanYuanId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(f.editor.Button(ShuBiaoKong::kHuanYuanId)));
-    }
+    void ClickRestore() { ClickButton(ShuBiaoKong::kHuanYuanId); }
 };
 
 TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
     ApplyAllRoles();
-    f.registry.SetString(L"", L"Windows 默认");
-    f.registry.SetDword(L"Scheme Source", 2);
-    f.editor.ChuShiShuBiao();
-    f.desktop.openAnswers.push_back(DataStorageFile(L"Arrow"));
-    f.editor.Picture_Click(5);
-    ASSERT_TRUE(f.editor.Scheme().RoleChanged(5));
+    registry.SetString(L"", L"Windows 默认");
+    registry.SetDword(L"Scheme Source", 2);
+    editor.ChuShiShuBiao();
+    Choose(5, DataStorageFile(L"Arrow"));
+    ASSERT_TRUE(editor.Scheme().RoleChanged(5));
     const auto before = Files();
-    ASSERT_EQ(before[1], f.SchemeFolder() + L"Arrow.ani");
+    ASSERT_EQ(before[1], SchemeFolder() + L"Arrow.ani");
 
     std::vector<std::wstring> steps;
-    f.desktop.onStartProgram = [&](const std::wstring&, int) {
+    desktop.onStartProgram = [&](const std::wstring&, int) {
         steps.push_back(L"start");
         EXPECT_TRUE(RoleValuesLeft().empty()) << "all values are deleted before the dialog starts";
-        EXPECT_FALSE(f.editor.Timer1Enabled()) << "Timer1 goes on after the start";
+        EXPECT_FALSE(editor.Timer1Enabled()) << "Timer1 goes on after the start";
         EXPECT_EQ(Files(), before) << "the editor is re-initialised after the start";
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount));
     };
     // ShuaXinYuLan shows XianShi first thing of a re-initialisation.
-    MessageSpy reinit(f.editor.XianShi().hwnd(), WM_WINDOWPOSCHANGED, [&](WPARAM, LPARAM lParam) {
+    MessageSpy reinit(editor.XianShi().hwnd(), WM_WINDOWPOSCHANGED, [&](WPARAM, LPARAM lParam) {
         if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) == 0) return;
         steps.push_back(L"reinit");
-        EXPECT_EQ(f.desktop.startedPrograms.size(), 1u);
-        EXPECT_TRUE(f.editor.Timer1Enabled()) << "Timer1 goes on before the re-initialisation";
+        EXPECT_EQ(desktop.startedPrograms.size(), 1u);
+        EXPECT_TRUE(editor.Timer1Enabled()) << "Timer1 goes on before the re-initialisation";
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount)) << "files go after the re-initialisation";
     });
-    f.desktop.boxAnswers.push_back(IDOK);
+    desktop.boxAnswers.push_back(IDOK);
 
     ClickRestore();
 
     EXPECT_EQ(steps, (std::vector<std::wstring>{L"start", L"reinit"}));
-    ASSERT_EQ(f.desktop.boxes.size(), 1u);
-    EXPECT_EQ(f.desktop.boxes[0].text, L"是否还原鼠标指针");
-    EXPECT_EQ(f.desktop.boxes[0].title, L"温馨提示");
-    EXPECT_EQ(f.desktop.boxes[0].style, 1u);  // OK and Cancel, no icon
-    ASSERT_EQ(f.desktop.startedPrograms.size(), 1u);
-    EXPECT_EQ(f.desktop.startedPrograms[0].first, kCommand);
-    EXPECT_EQ(f.desktop.startedPrograms[0].second, 2);  // minimised
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].text, L"是否还原鼠标指针");
+    EXPECT_EQ(desktop.boxes[0].title, L"温馨提示");
+    EXPECT_EQ(desktop.boxes[0].style, 1u);  // OK and Cancel, no icon
+    ASSERT_EQ(desktop.startedPrograms.size(), 1u);
+    EXPECT_EQ(desktop.startedPrograms[0].first, kCommand);
+    EXPECT_EQ(desktop.startedPrograms[0].second, 2);  // minimised
     ExpectFallbacksShown();
-    EXPECT_FALSE(FolderExists(f.SchemeFolder()));
-    EXPECT_TRUE(FolderExists(f.windows / L"Cursors"));
-    EXPECT_EQ(f.registry.GetString(L""), L"Windows 默认");
-    EXPECT_TRUE(f.registry.Exists(L"Scheme Source"));
-    EXPECT_TRUE(f.editor.Timer1Enabled());
-    EXPECT_FALSE(f.editor.Timer2Enabled());
-    EXPECT_TRUE(f.desktop.systemCursors.empty());
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_FALSE(FolderExists(SchemeFolder()));
+    EXPECT_TRUE(FolderExists(windows / L"Cursors"));
+    EXPECT_EQ(registry.GetString(L""), L"Windows 默认");
+    EXPECT_TRUE(registry.Exists(L"Scheme Source"));
+    EXPECT_TRUE(editor.Timer1Enabled());
+    EXPECT_FALSE(editor.Timer2Enabled());
+    EXPECT_TRUE(desktop.systemCursors.empty());
 }
 
 // Cancel, Escape and closing the box all answer something other than OK.
@@ -126,60 +120,56 @@ class RestoreDeclined : public Restoring, public ::testing::WithParamInterface<i
 
 TEST_P(RestoreDeclined, ChangesNothing) {
     ApplyAllRoles();
-    f.editor.ChuShiShuBiao();
-    f.desktop.openAnswers.push_back(DataStorageFile(L"Wait"));
-    f.editor.Picture_Click(2);
+    editor.ChuShiShuBiao();
+    Choose(2, DataStorageFile(L"Wait"));
     const auto before = Files();
-    f.desktop.boxAnswers.push_back(GetParam());
+    desktop.boxAnswers.push_back(GetParam());
 
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
+    editor.HuanYuan_ShuBiaoZhiZhen();
 
-    EXPECT_EQ(f.desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(RoleValuesLeft().size(), static_cast<size_t>(kRoleCount));
-    EXPECT_EQ(f.registry.GetString(L"Arrow"), f.SchemeFolder() + L"Arrow.ani");
+    EXPECT_EQ(registry.GetString(L"Arrow"), SchemeFolder() + L"Arrow.ani");
     EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount));
-    EXPECT_TRUE(f.desktop.startedPrograms.empty());
-    EXPECT_FALSE(f.editor.Timer1Enabled());
-    EXPECT_FALSE(f.editor.Timer2Enabled());
+    EXPECT_TRUE(desktop.startedPrograms.empty());
+    EXPECT_FALSE(editor.Timer1Enabled());
+    EXPECT_FALSE(editor.Timer2Enabled());
     EXPECT_EQ(Files(), before);
-    EXPECT_TRUE(f.editor.Scheme().RoleChanged(2));
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_TRUE(editor.Scheme().RoleChanged(2));
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, RestoreDeclined, ::testing::Values(IDCANCEL, IDABORT, IDNO, 0));
 
 TEST_F(Restoring, SecondRestoreInARowFindsNothingAndStillStartsTheDialog) {
     ApplyAllRoles();
-    f.editor.ChuShiShuBiao();
-    f.desktop.boxAnswers = {IDOK, IDOK};
+    editor.ChuShiShuBiao();
+    desktop.boxAnswers = {IDOK, IDOK};
 
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
-    ASSERT_FALSE(FolderExists(f.SchemeFolder()));
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
+    editor.HuanYuan_ShuBiaoZhiZhen();
+    ASSERT_FALSE(FolderExists(SchemeFolder()));
+    editor.HuanYuan_ShuBiaoZhiZhen();
 
-    EXPECT_EQ(f.desktop.boxes.size(), 2u);
-    ASSERT_EQ(f.desktop.startedPrograms.size(), 2u);
-    EXPECT_EQ(f.desktop.startedPrograms[1], std::make_pair(kCommand, 2));
+    EXPECT_EQ(desktop.boxes.size(), 2u);
+    ASSERT_EQ(desktop.startedPrograms.size(), 2u);
+    EXPECT_EQ(desktop.startedPrograms[1], std::make_pair(kCommand, 2));
     EXPECT_TRUE(RoleValuesLeft().empty());
     ExpectFallbacksShown();
-    EXPECT_FALSE(FolderExists(f.SchemeFolder()));
-    EXPECT_TRUE(FolderExists(f.windows / L"Cursors"));
-    EXPECT_TRUE(f.editor.Timer1Enabled());
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_FALSE(FolderExists(SchemeFolder()));
+    EXPECT_TRUE(FolderExists(windows / L"Cursors"));
+    EXPECT_TRUE(editor.Timer1Enabled());
 }
 
 TEST_F(Restoring, FailingStartStillEnablesTimer1AndReinitialises) {
     ApplyAllRoles();
-    f.desktop.startProgramSucceeds = false;
-    f.desktop.boxAnswers.push_back(IDOK);
+    desktop.startProgramSucceeds = false;
+    desktop.boxAnswers.push_back(IDOK);
 
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
+    editor.HuanYuan_ShuBiaoZhiZhen();
 
-    EXPECT_EQ(f.desktop.startedPrograms.size(), 1u);
-    EXPECT_TRUE(f.editor.Timer1Enabled());
+    EXPECT_EQ(desktop.startedPrograms.size(), 1u);
+    EXPECT_TRUE(editor.Timer1Enabled());
     ExpectFallbacksShown();
-    EXPECT_FALSE(FolderExists(f.SchemeFolder()));
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_FALSE(FolderExists(SchemeFolder()));
 }
 
 // What is in the scheme folder before the restore, and what is left after.
@@ -226,44 +216,42 @@ class RestoreFolder : public Restoring, public ::testing::WithParamInterface<Fol
 
 TEST_P(RestoreFolder, DeletesTheFilesAndRemovesTheFolderOnlyWhenEmpty) {
     const FolderCase& c = GetParam();
-    ASSERT_EQ(EnsureFolderPath(f.SchemeFolder()), static_cast<DWORD>(ERROR_SUCCESS));
-    c.arrange(f.SchemeFolder());
-    f.desktop.boxAnswers.push_back(IDOK);
+    ASSERT_EQ(EnsureFolderPath(SchemeFolder()), static_cast<DWORD>(ERROR_SUCCESS));
+    c.arrange(SchemeFolder());
+    desktop.boxAnswers.push_back(IDOK);
 
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
+    editor.HuanYuan_ShuBiaoZhiZhen();
 
-    EXPECT_EQ(FolderExists(f.SchemeFolder()), c.folderStays);
-    EXPECT_TRUE(FolderExists(f.windows / L"Cursors"));
+    EXPECT_EQ(FolderExists(SchemeFolder()), c.folderStays);
+    EXPECT_TRUE(FolderExists(windows / L"Cursors"));
     for (const std::wstring& name : c.survivors) {
-        const DWORD a = GetFileAttributesW((f.SchemeFolder() + name).c_str());
+        const DWORD a = GetFileAttributesW((SchemeFolder() + name).c_str());
         EXPECT_NE(a, INVALID_FILE_ATTRIBUTES) << "lost " << testing::PrintToString(name);
     }
     for (const std::wstring& name : c.gone) {
-        EXPECT_FALSE(FileExists(f.SchemeFolder() + name)) << "kept " << testing::PrintToString(name);
+        EXPECT_FALSE(FileExists(SchemeFolder() + name)) << "kept " << testing::PrintToString(name);
     }
-    EXPECT_EQ(f.desktop.boxes.size(), 1u) << "no message after the confirmation";
-    EXPECT_EQ(f.desktop.startedPrograms.size(), 1u);
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_EQ(desktop.boxes.size(), 1u) << "no message after the confirmation";
+    EXPECT_EQ(desktop.startedPrograms.size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Contents, RestoreFolder, ::testing::ValuesIn(kFolderCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Restoring, MissingFolderAndMissingValuesAreSkippedSilently) {
-    f.desktop.boxAnswers.push_back(IDOK);
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
-    EXPECT_FALSE(FolderExists(f.SchemeFolder()));
-    EXPECT_EQ(f.desktop.startedPrograms.size(), 1u);
-    EXPECT_TRUE(f.editor.Timer1Enabled());
+    desktop.boxAnswers.push_back(IDOK);
+    editor.HuanYuan_ShuBiaoZhiZhen();
+    EXPECT_FALSE(FolderExists(SchemeFolder()));
+    EXPECT_EQ(desktop.startedPrograms.size(), 1u);
+    EXPECT_TRUE(editor.Timer1Enabled());
     ExpectFallbacksShown();
-    EXPECT_TRUE(f.errors.empty());
 }
 
 TEST_F(Restoring, OnlyTheFifteenRoleValuesAreDeleted) {
     // Some role values, one spelled in another case; the rest are missing.
-    f.registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
-    f.registry.SetString(L"wait", L"C:\\x\\Wait.ani");
-    f.registry.SetString(L"Hand", L"%SystemRoot%\\Cursors\\hand.cur", REG_EXPAND_SZ);
+    registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
+    registry.SetString(L"wait", L"C:\\x\\Wait.ani");
+    registry.SetString(L"Hand", L"%SystemRoot%\\Cursors\\hand.cur", REG_EXPAND_SZ);
     // Neighbours that must stay, with their data.
     const std::vector<std::pair<std::wstring, std::wstring>> others = {
         {L"", L"Windows 默认"},
@@ -273,34 +261,33 @@ TEST_F(Restoring, OnlyTheFifteenRoleValuesAreDeleted) {
         {L"Pin", L"C:\\Windows\\Cursors\\aero_pin.cur"},
         {L"Person", L""},
     };
-    for (const auto& [name, data] : others) f.registry.SetString(name, data);
-    f.registry.SetDword(L"Scheme Source", 2);
-    f.desktop.boxAnswers.push_back(IDOK);
+    for (const auto& [name, data] : others) registry.SetString(name, data);
+    registry.SetDword(L"Scheme Source", 2);
+    desktop.boxAnswers.push_back(IDOK);
 
-    f.editor.HuanYuan_ShuBiaoZhiZhen();
+    editor.HuanYuan_ShuBiaoZhiZhen();
 
     EXPECT_TRUE(RoleValuesLeft().empty());
     for (const auto& [name, data] : others) {
-        EXPECT_EQ(f.registry.GetString(name), data) << testing::PrintToString(name);
+        EXPECT_EQ(registry.GetString(name), data) << testing::PrintToString(name);
     }
-    EXPECT_TRUE(f.registry.Exists(L"Scheme Source"));
-    EXPECT_EQ(f.registry.ValueNames().size(), others.size() + 1);
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_TRUE(registry.Exists(L"Scheme Source"));
+    EXPECT_EQ(registry.ValueNames().size(), others.size() + 1);
 }
 
 // A value that survives the deletions (here: written again while the dialog
 // starts) keeps the file it names, so the setting never names a missing file.
 TEST_F(Restoring, AFileASurvivingSettingNamesIsKept) {
     ApplyAllRoles();
-    const std::wstring arrow = f.SchemeFolder() + L"Arrow.ani";
-    f.desktop.onStartProgram = [&](const std::wstring&, int) { f.registry.SetString(L"Arrow", arrow); };
-    f.desktop.boxAnswers.push_back(IDOK);
+    const std::wstring arrow = SchemeFolder() + L"Arrow.ani";
+    desktop.onStartProgram = [&](const std::wstring&, int) { registry.SetString(L"Arrow", arrow); };
+    desktop.boxAnswers.push_back(IDOK);
 
     ClickRestore();
 
     EXPECT_EQ(CopiesLeft(), std::vector<std::wstring>{L"Arrow.ani"});
-    EXPECT_TRUE(FolderExists(f.SchemeFolder())) << "the folder stays with the file";
-    EXPECT_EQ(f.registry.GetString(L"Arrow"), arrow);
+    EXPECT_TRUE(FolderExists(SchemeFolder())) << "the folder stays with the file";
+    EXPECT_EQ(registry.GetString(L"Arrow"), arrow);
 }
 
 }  // namespace

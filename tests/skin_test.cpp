@@ -174,13 +174,13 @@ TEST_F(SkinnedWindow, ButtonsAreDrawnInTheSkinsColoursAndStillClick) {
 TEST_F(SkinnedWindow, ApplyingTwiceKeepsGdiObjectsSteady) {
     ASSERT_EQ(SkinH_SetAero(1), 0);
     PumpMessages(50);
-    const GuiCounts before = CountGuiObjects();
+    const DWORD before = CountGdiObjects();
     for (int i = 0; i < 20; ++i) {
         ASSERT_EQ(SkinH_SetAero(1), 0);
         RedrawWindow(host.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
     PumpMessages(50);
-    EXPECT_EQ(CountGuiObjects().gdi, before.gdi);
+    EXPECT_EQ(CountGdiObjects(), before);
 }
 
 }  // namespace

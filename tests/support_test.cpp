@@ -9,23 +9,23 @@ namespace {
 
 using namespace test;
 
-TEST(GuiCounts, SeeGdiObjectsComeAndGo) {
-    const GuiCounts before = CountGuiObjects();
-    ASSERT_GT(before.gdi, 0u);
+TEST(GdiCount, SeesGdiObjectsComeAndGo) {
+    const DWORD before = CountGdiObjects();
+    ASSERT_GT(before, 0u);
     std::vector<UniqueBrush> brushes;
     for (int i = 0; i < 25; ++i) brushes.emplace_back(CreateSolidBrush(RGB(i, 1, 2)));
-    EXPECT_EQ(CountGuiObjects().gdi, before.gdi + 25);
+    EXPECT_EQ(CountGdiObjects(), before + 25);
     brushes.clear();
-    EXPECT_EQ(CountGuiObjects().gdi, before.gdi);
+    EXPECT_EQ(CountGdiObjects(), before);
 }
 
-TEST(GuiCounts, SeeALeakedCursor) {
-    const GuiCounts before = CountGuiObjects();
+TEST(GdiCount, SeesALeakedCursor) {
+    const DWORD before = CountGdiObjects();
     HCURSOR cursor = LoadCursorFromFileW(DataStorageFile(L"Arrow").c_str());
     ASSERT_NE(cursor, nullptr);
-    EXPECT_GT(CountGuiObjects().gdi + CountGuiObjects().user, before.gdi + before.user);
+    EXPECT_GT(CountGdiObjects(), before);
     DestroyCursor(cursor);
-    EXPECT_EQ(CountGuiObjects().gdi, before.gdi);
+    EXPECT_EQ(CountGdiObjects(), before);
 }
 
 TEST(FileOps, EnsureFolderPathCreatesEveryMissingLevel) {

@@ -1,5 +1,4 @@
-// Exporting the applied scheme to a folder, importing a folder of role files,
-// and the control's registry query method.
+// Exporting the applied scheme to a folder and importing a folder of role files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,73 +31,51 @@ std::wstring AsciiLower(std::wstring text) {
 
 Bytes InstalledCursor(int role) { return ReadBytes(DataStorageFile(std::wstring(Role(role).valueName))); }
 
-std::vector<std::wstring> FolderListing(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-class TransferTest : public testing::Test {
+class TransferTest : public EditorTest {
 protected:
-    void SetUp() override { f.editor.ChuShiShuBiao(); }
-
-    // A button click as the window receives it, so that errors go where the
-    // user would see them.
-    void Click(ShuBiaoKong::ChildId id) {
-        SendMessageW(f.editor.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(f.editor.Button(id)));
-    }
+    void SetUp() override { editor.ChuShiShuBiao(); }
 
     void Export(const std::optional<std::wstring>& answer) {
-        f.desktop.saveAnswers.push_back(answer);
-        Click(ShuBiaoKong::kDaoChuId);
+        desktop.saveAnswers.push_back(answer);
+        ClickButton(ShuBiaoKong::kDaoChuId);
     }
 
     void Import(const std::optional<std::wstring>& answer) {
-        f.desktop.folderAnswers.push_back(answer);
-        Click(ShuBiaoKong::kDaoRuId);
+        desktop.folderAnswers.push_back(answer);
+        ClickButton(ShuBiaoKong::kDaoRuId);
     }
 
     // Puts role files into the system scheme folder as Apply would.
     void Applied(int role, const Bytes& bytes) {
-        CreateDirectoryW((f.windows / L"Cursors").c_str(), nullptr);
-        CreateDirectoryW(f.SchemeFolder().c_str(), nullptr);
-        WriteBytes(f.SchemeFolder() + Role(role).FileName(), bytes);
+        CreateDirectoryW((windows / L"Cursors").c_str(), nullptr);
+        CreateDirectoryW(SchemeFolder().c_str(), nullptr);
+        WriteBytes(SchemeFolder() + Role(role).FileName(), bytes);
     }
 
     // A mark in the corner of box 1 that only a redraw wipes.
     void MarkPreview() {
-        PictureBox& box = f.editor.Picture(1);
+        PictureBox& box = editor.Picture(1);
         HDC dc = box.ImageDC();
         ASSERT_GT(box.ImageWidth() * box.ImageHeight(), 0);
         SetPixelV(dc, box.ImageWidth() - 1, box.ImageHeight() - 1, RGB(1, 2, 3));
         GdiFlush();
     }
     bool PreviewStillMarked() {
-        PictureBox& box = f.editor.Picture(1);
+        PictureBox& box = editor.Picture(1);
         return box.Pixels()[box.ImageWidth() * box.ImageHeight() - 1] == 0x010203u;
     }
 
     std::array<std::wstring, kRoleCount> Files() const {
         std::array<std::wstring, kRoleCount> files;
-        for (int n = 1; n <= kRoleCount; ++n) files[static_cast<size_t>(n - 1)] = f.editor.Scheme().RoleCursorFile(n);
+        for (int n = 1; n <= kRoleCount; ++n) files[static_cast<size_t>(n - 1)] = editor.Scheme().RoleCursorFile(n);
         return files;
     }
     std::array<bool, kRoleCount> Changed() const {
         std::array<bool, kRoleCount> changed{};
-        for (int n = 1; n <= kRoleCount; ++n) changed[static_cast<size_t>(n - 1)] = f.editor.Scheme().RoleChanged(n);
+        for (int n = 1; n <= kRoleCount; ++n) changed[static_cast<size_t>(n - 1)] = editor.Scheme().RoleChanged(n);
         return changed;
     }
 
-    EditorFixture f;
     ScratchFolder out{L"xfer"};
 };
 
@@ -109,12 +86,11 @@ TEST_F(TransferTest, ExportWithoutAppliedFilesCreatesAnEmptyFolder) {
     const std::wstring target = out / L"新方案\\蓝色";
     Export(target);
 
-    ASSERT_EQ(f.desktop.saveFilters.size(), 1u);
-    EXPECT_EQ(f.desktop.saveFilters[0], L"资源名称(*.*)|*.*|");
+    ASSERT_EQ(desktop.saveFilters.size(), 1u);
+    EXPECT_EQ(desktop.saveFilters[0], L"资源名称(*.*)|*.*|");
     EXPECT_TRUE(FolderExists(target));
-    EXPECT_TRUE(FolderListing(target).empty());
-    EXPECT_TRUE(f.desktop.boxes.empty());
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_TRUE(ListFolder(target).empty());
+    EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(Files(), files);
 }
 
@@ -138,9 +114,9 @@ TEST_F(TransferTest, ExportOverAnEarlierExportReplacesRoleFilesAndKeepsOthers) {
     EXPECT_EQ(ReadBytes(target + L"\\Wait.ani"), InstalledCursor(kArrow));
     EXPECT_EQ(ReadBytes(target + L"\\Hand.ani"), (Bytes{4, 5, 6}));  // not applied: left alone
     EXPECT_EQ(ReadBytes(target + L"\\readme.txt"), (Bytes{7}));
-    EXPECT_EQ(FolderListing(target), (std::vector<std::wstring>{L"Arrow.ani", L"Hand.ani", L"NWPen.ani",
+    EXPECT_EQ(ListFolder(target), (std::vector<std::wstring>{L"Arrow.ani", L"Hand.ani", L"NWPen.ani",
                                                                 L"Wait.ani", L"readme.txt"}));
-    EXPECT_TRUE(f.desktop.boxes.empty()) << "roles never applied are skipped without a word";
+    EXPECT_TRUE(desktop.boxes.empty()) << "roles never applied are skipped without a word";
     EXPECT_EQ(Files(), files);
     EXPECT_EQ(Changed(), changed);
     EXPECT_TRUE(PreviewStillMarked());
@@ -158,42 +134,42 @@ TEST_F(TransferTest, ExportThatCannotReplaceARoleFileNamesItAndCopiesTheRest) {
 
     EXPECT_TRUE(FolderExists(target + L"\\Arrow.ani"));
     EXPECT_EQ(ReadBytes(target + L"\\Wait.ani"), InstalledCursor(kArrow));
-    ASSERT_EQ(f.desktop.boxes.size(), 1u);
-    EXPECT_EQ(f.desktop.boxes[0].title, L"温馨提示");
-    EXPECT_EQ(f.desktop.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
-    EXPECT_NE(f.desktop.boxes[0].text.find(L"Arrow.ani"), std::wstring::npos);
-    EXPECT_EQ(f.desktop.boxes[0].text.find(L"Wait.ani"), std::wstring::npos);
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].title, L"温馨提示");
+    EXPECT_EQ(desktop.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(desktop.boxes[0].text.find(L"Arrow.ani"), std::wstring::npos);
+    EXPECT_EQ(desktop.boxes[0].text.find(L"Wait.ani"), std::wstring::npos);
 }
 
 TEST_F(TransferTest, CancelledExportCreatesNothingWhateverTheDialogHeld) {
     Applied(kArrow, InstalledCursor(kWait));
     const std::wstring preset = out / L"preset";
-    f.editor.ShuBianXZ().FileName = preset;
+    editor.ShuBianXZ().FileName = preset;
 
     Export(std::nullopt);
 
-    ASSERT_EQ(f.desktop.saveStartNames.size(), 1u);
-    EXPECT_EQ(f.desktop.saveStartNames[0], preset);
+    ASSERT_EQ(desktop.saveStartNames.size(), 1u);
+    EXPECT_EQ(desktop.saveStartNames[0], preset);
     EXPECT_FALSE(FolderExists(preset));
     EXPECT_FALSE(FileExists(preset));
-    EXPECT_TRUE(f.desktop.boxes.empty());
+    EXPECT_TRUE(desktop.boxes.empty());
 }
 
 TEST_F(TransferTest, ExportOntoAnExistingFileTellsTheUserAndCopiesNothing) {
     Applied(kArrow, InstalledCursor(kWait));
     const std::wstring picked = out / L"我的指针.cur";
     WriteBytes(picked, {9, 9, 9});
-    f.editor.ShuBianXZ().FileName = picked;  // left there by the last pick for a box
+    editor.ShuBianXZ().FileName = picked;  // left there by the last pick for a box
 
     Export(picked);  // confirmed unchanged
 
-    ASSERT_EQ(f.desktop.boxes.size(), 1u);
-    EXPECT_EQ(f.desktop.boxes[0].title, L"温馨提示");
-    EXPECT_EQ(f.desktop.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
-    EXPECT_NE(f.desktop.boxes[0].text.find(picked), std::wstring::npos);
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].title, L"温馨提示");
+    EXPECT_EQ(desktop.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(desktop.boxes[0].text.find(picked), std::wstring::npos);
     EXPECT_EQ(ReadBytes(picked), (Bytes{9, 9, 9}));
     EXPECT_FALSE(FileExists(picked + L"\\Arrow.ani"));
-    EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::wstring>{L"我的指针.cur"}));
+    EXPECT_EQ(ListFolder(out.Path()), (std::vector<std::wstring>{L"我的指针.cur"}));
 }
 
 // --- Import ---
@@ -204,9 +180,9 @@ TEST_F(TransferTest, ImportMarksOnlyTheRolesFoundAndRefillsTheOthers) {
     CreateDirectoryW(first.c_str(), nullptr);
     WriteBytes(first + L"\\IBeam.ani", InstalledCursor(kHelp));
     Import(first);
-    ASSERT_TRUE(f.editor.Scheme().RoleChanged(kIBeam));
+    ASSERT_TRUE(editor.Scheme().RoleChanged(kIBeam));
 
-    f.registry.SetString(L"Hand", DataStorageFile(L"Help"));
+    registry.SetString(L"Hand", DataStorageFile(L"Help"));
     const std::wstring second = out / L"second";
     CreateDirectoryW(second.c_str(), nullptr);
     WriteBytes(second + L"\\Arrow.ani", InstalledCursor(kWait));
@@ -222,16 +198,15 @@ TEST_F(TransferTest, ImportMarksOnlyTheRolesFoundAndRefillsTheOthers) {
         const int n = role.number;
         SCOPED_TRACE(std::wstring(role.valueName));
         if (n == kArrow || n == kWait) {
-            EXPECT_EQ(f.editor.Scheme().RoleCursorFile(n), prefix + role.FileName());
-            EXPECT_TRUE(f.editor.Scheme().RoleChanged(n));
+            EXPECT_EQ(editor.Scheme().RoleCursorFile(n), prefix + role.FileName());
+            EXPECT_TRUE(editor.Scheme().RoleChanged(n));
             continue;
         }
         const std::wstring current = n == kHand ? DataStorageFile(L"Help") : DataStorageFile(std::wstring(role.valueName));
-        EXPECT_EQ(f.editor.Scheme().RoleCursorFile(n), current);
-        EXPECT_EQ(f.editor.Scheme().RoleChanged(n), n == kIBeam);
+        EXPECT_EQ(editor.Scheme().RoleCursorFile(n), current);
+        EXPECT_EQ(editor.Scheme().RoleChanged(n), n == kIBeam);
     }
     EXPECT_FALSE(PreviewStillMarked()) << "the previews are redrawn";
-    EXPECT_TRUE(f.errors.empty());
 }
 
 struct EntryCase {
@@ -260,10 +235,9 @@ TEST_P(ImportEntryTest, FollowsTheDirectoryQueryRule) {
 
     Import(folder);
 
-    EXPECT_EQ(f.editor.Scheme().RoleChanged(kHand), c.counts);
-    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kHand),
+    EXPECT_EQ(editor.Scheme().RoleChanged(kHand), c.counts);
+    EXPECT_EQ(editor.Scheme().RoleCursorFile(kHand),
               c.counts ? AsciiLower(folder) + L"\\Hand.ani" : DataStorageFile(L"Hand"));
-    EXPECT_TRUE(f.errors.empty());
     SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -298,18 +272,17 @@ TEST_P(FolderNameTest, ExportsAndImportsUnderTheName) {
     Applied(kHelp, InstalledCursor(kNWPen));
 
     Export(folder);
-    ASSERT_EQ(FolderListing(folder), (std::vector<std::wstring>{L"Arrow.ani", L"Help.ani"}));
+    ASSERT_EQ(ListFolder(folder), (std::vector<std::wstring>{L"Arrow.ani", L"Help.ani"}));
     EXPECT_EQ(ReadBytes(folder + L"\\Arrow.ani"), InstalledCursor(kWait));
 
     Import(folder);
     const std::wstring prefix = AsciiLower(out.Path()) + L"\\" + GetParam().stored + L"\\";
-    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kArrow), prefix + L"Arrow.ani");
-    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kHelp), prefix + L"Help.ani");
-    EXPECT_TRUE(f.editor.Scheme().RoleChanged(kArrow));
-    EXPECT_TRUE(f.editor.Scheme().RoleChanged(kHelp));
-    EXPECT_FALSE(f.editor.Scheme().RoleChanged(kHand));
-    EXPECT_TRUE(f.desktop.boxes.empty());
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_EQ(editor.Scheme().RoleCursorFile(kArrow), prefix + L"Arrow.ani");
+    EXPECT_EQ(editor.Scheme().RoleCursorFile(kHelp), prefix + L"Help.ani");
+    EXPECT_TRUE(editor.Scheme().RoleChanged(kArrow));
+    EXPECT_TRUE(editor.Scheme().RoleChanged(kHelp));
+    EXPECT_FALSE(editor.Scheme().RoleChanged(kHand));
+    EXPECT_TRUE(desktop.boxes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -332,11 +305,10 @@ TEST_F(TransferTest, ImportCancelledOrWithoutAPathChangesNothing) {
     Import(std::nullopt);
     Import(std::wstring());
 
-    EXPECT_EQ(f.desktop.folderDialogs, 3);
+    EXPECT_EQ(desktop.folderDialogs, 3);
     EXPECT_EQ(Files(), files);
     EXPECT_EQ(Changed(), changed);
     EXPECT_TRUE(PreviewStillMarked());
-    EXPECT_TRUE(f.errors.empty());
 }
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
@@ -370,9 +342,8 @@ TEST_F(TransferTest, ImportFromADriveRootAddsNoSecondBackslash) {
 
     Import(root);
 
-    EXPECT_EQ(f.editor.Scheme().RoleCursorFile(kWait), AsciiLower(root) + L"Wait.ani");
-    EXPECT_TRUE(f.editor.Scheme().RoleChanged(kWait));
-    EXPECT_TRUE(f.errors.empty());
+    EXPECT_EQ(editor.Scheme().RoleCursorFile(kWait), AsciiLower(root) + L"Wait.ani");
+    EXPECT_TRUE(editor.Scheme().RoleChanged(kWait));
 }
 
 TEST_F(TransferTest, AFolderTheFileSystemRefusesEndsTheImportWithAMessage) {
@@ -386,9 +357,10 @@ TEST_F(TransferTest, AFolderTheFileSystemRefusesEndsTheImportWithAMessage) {
 
     Import(out / L"bad<name>");
 
-    ASSERT_EQ(f.errors.size(), 1u);
-    EXPECT_NE(f.errors[0].find(L"Arrow.ani"), std::wstring::npos) << "the first role queried is named";
-    EXPECT_NE(f.errors[0].find(L"导入已中止"), std::wstring::npos);
+    const std::vector<std::wstring> errors = TakeErrors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(L"Arrow.ani"), std::wstring::npos) << "the first role queried is named";
+    EXPECT_NE(errors[0].find(L"导入已中止"), std::wstring::npos);
     EXPECT_EQ(Files(), files);
     EXPECT_EQ(Changed(), changed);
     EXPECT_TRUE(PreviewStillMarked());
@@ -407,77 +379,35 @@ TEST_F(TransferTest, RoundTripThroughAnExportedFolderRestoresTheAppliedScheme) {
     WriteBytes(chosen + L"\\Wait.ani", InstalledCursor(kArrow));
     Import(chosen);
 
-    f.desktop.boxAnswers.push_back(IDOK);
-    Click(ShuBiaoKong::kYingYongId);
-    const std::vector<std::wstring> appliedNames = FolderListing(f.SchemeFolder());
+    desktop.boxAnswers.push_back(IDOK);
+    ClickButton(ShuBiaoKong::kYingYongId);
+    const std::vector<std::wstring> appliedNames = ListFolder(SchemeFolder());
     ASSERT_EQ(appliedNames, (std::vector<std::wstring>{L"Arrow.ani", L"Hand.ani", L"NWPen.ani", L"Wait.ani"}));
     std::vector<Bytes> appliedBytes;
     std::vector<std::optional<std::wstring>> appliedValues;
-    for (const std::wstring& name : appliedNames) appliedBytes.push_back(ReadBytes(f.SchemeFolder() + name));
-    for (const CursorRole& role : kRoles) appliedValues.push_back(f.registry.GetString(std::wstring(role.valueName)));
+    for (const std::wstring& name : appliedNames) appliedBytes.push_back(ReadBytes(SchemeFolder() + name));
+    for (const CursorRole& role : kRoles) appliedValues.push_back(registry.GetString(std::wstring(role.valueName)));
 
     const std::wstring exported = out / L"导出 Схема 🖱️";
     Export(exported);
-    EXPECT_EQ(FolderListing(exported), appliedNames);
+    EXPECT_EQ(ListFolder(exported), appliedNames);
 
-    f.desktop.boxAnswers.push_back(IDOK);
-    Click(ShuBiaoKong::kHuanYuanId);
-    ASSERT_FALSE(FolderExists(f.SchemeFolder())) << "the restore removes the applied files";
-    ASSERT_TRUE(f.registry.ValueNames().empty());
+    desktop.boxAnswers.push_back(IDOK);
+    ClickButton(ShuBiaoKong::kHuanYuanId);
+    ASSERT_FALSE(FolderExists(SchemeFolder())) << "the restore removes the applied files";
+    ASSERT_TRUE(registry.ValueNames().empty());
 
     Import(exported);
-    f.desktop.boxAnswers.push_back(IDOK);
-    Click(ShuBiaoKong::kYingYongId);
+    desktop.boxAnswers.push_back(IDOK);
+    ClickButton(ShuBiaoKong::kYingYongId);
 
-    EXPECT_EQ(FolderListing(f.SchemeFolder()), appliedNames);
+    EXPECT_EQ(ListFolder(SchemeFolder()), appliedNames);
     for (size_t i = 0; i < appliedNames.size(); ++i) {
-        EXPECT_EQ(ReadBytes(f.SchemeFolder() + appliedNames[i]), appliedBytes[i]) << appliedNames[i];
+        EXPECT_EQ(ReadBytes(SchemeFolder() + appliedNames[i]), appliedBytes[i]) << appliedNames[i];
     }
     for (const CursorRole& role : kRoles) {
-        EXPECT_EQ(f.registry.GetString(std::wstring(role.valueName)), appliedValues[static_cast<size_t>(role.number - 1)]);
+        EXPECT_EQ(registry.GetString(std::wstring(role.valueName)), appliedValues[static_cast<size_t>(role.number - 1)]);
     }
-    EXPECT_TRUE(f.errors.empty());
-}
-
-// --- The registry query method ---
-
-struct QueryCase {
-    const char* what;
-    std::function<void(ScratchRegistry&)> set;
-    const wchar_t* valueName;
-    RegistryVariant expected;
-};
-void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.what; }
-
-class QueryValueTest : public TransferTest, public testing::WithParamInterface<QueryCase> {};
-
-TEST_P(QueryValueTest, ReadsStringsAndDwordsOnly) {
-    GetParam().set(f.registry);
-    EXPECT_EQ(f.editor.QueryValue(HKEY_CURRENT_USER, f.registry.CursorsSubkey(), GetParam().valueName),
-              GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Transfer, QueryValueTest,
-    testing::Values(
-        QueryCase{"String", [](ScratchRegistry& r) { r.SetString(L"Arrow", L"abc"); }, L"Arrow",
-                  RegistryVariant(std::wstring(L"abc"))},
-        QueryCase{"ChineseString", [](ScratchRegistry& r) { r.SetString(L"指针", L"C:\\鼠标\\忙.ani"); }, L"指针",
-                  RegistryVariant(std::wstring(L"C:\\鼠标\\忙.ani"))},
-        QueryCase{"Dword", [](ScratchRegistry& r) { r.SetDword(L"Scheme Source", 0xFFFFFFFE); }, L"Scheme Source",
-                  RegistryVariant(std::int32_t{-2})},
-        QueryCase{"ExpandString",
-                  [](ScratchRegistry& r) { r.SetString(L"Wait", L"%SystemRoot%\\cursors\\aero_busy.ani",
-                                                       REG_EXPAND_SZ); },
-                  L"Wait", RegistryVariant()},
-        QueryCase{"DefaultValue", [](ScratchRegistry& r) { r.SetString(L"", L"默认"); }, L"",
-                  RegistryVariant(std::wstring(L"默认"))},
-        QueryCase{"Missing", [](ScratchRegistry&) {}, L"Hand", RegistryVariant()}),
-    [](const testing::TestParamInfo<QueryCase>& info) { return std::string(info.param.what); });
-
-TEST_F(TransferTest, QueryValueOfAMissingKeyIsEmpty) {
-    EXPECT_EQ(f.editor.QueryValue(HKEY_CURRENT_USER, f.registry.RootSubkey() + L"\\NoSuchKey", L"Arrow"),
-              RegistryVariant());
 }
 
 }  // namespace

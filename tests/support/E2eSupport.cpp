@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 #include "support/TestSupport.h"
 
 namespace shubiao::test {

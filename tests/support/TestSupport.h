@@ -1,8 +1,10 @@
 #pragma once
-// Shared test helpers: scratch registry key and folders, a Desktop that
-// answers prompts from a script and records calls, a host window and a fixture
-// with a constructed editor. Nothing here touches the real user's pointers.
+// Shared test helpers: a Desktop that answers prompts from a script and
+// records calls, a host window, and the editor fixture with everything
+// redirected. Nothing here touches the real user's pointers.
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <deque>
@@ -14,75 +16,19 @@
 
 #include "editor/Desktop.h"
 #include "editor/ShuBiaoKong.h"
-#include "scheme/CursorSettings.h"
+#include "support/Scratch.h"
 
 namespace shubiao::test {
-
-// A fresh key under HKCU\Software\ShuBiaoTests, deleted with everything under
-// it when the object goes. While it lives, "HKEY_CURRENT_USER\Control
-// Panel\Cursors" is redirected to its subkey "Cursors".
-class ScratchRegistry {
-public:
-    ScratchRegistry();
-    ~ScratchRegistry();
-    ScratchRegistry(const ScratchRegistry&) = delete;
-    ScratchRegistry& operator=(const ScratchRegistry&) = delete;
-
-    // Subkey path under HKCU of the redirected Cursors key.
-    const std::wstring& CursorsSubkey() const { return cursors_; }
-    // Subkey path under HKCU of the whole scratch key.
-    const std::wstring& RootSubkey() const { return root_; }
-
-    void SetString(const std::wstring& name, const std::wstring& data, DWORD type = REG_SZ);
-    void SetDword(const std::wstring& name, DWORD data);
-    void Delete(const std::wstring& name);
-    bool Exists(const std::wstring& name) const;
-    // Data and type of a value of the Cursors key; nullopt when missing.
-    std::optional<std::wstring> GetString(const std::wstring& name, DWORD* type = nullptr) const;
-    std::vector<std::wstring> ValueNames() const;
-
-private:
-    std::wstring root_;
-    std::wstring cursors_;
-    std::unique_ptr<registry::ScopedRedirect> redirect_;
-};
-
-// A fresh folder under %TEMP%, removed with its content when the object goes.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& tag = L"t");
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::wstring& Path() const { return path_; }  // no trailing backslash
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
-
-// Sets %windir% for the life of the object (the Windows folder the editor
-// copies into), restoring the old value afterwards.
-class ScopedWindir {
-public:
-    explicit ScopedWindir(const std::wstring& value);
-    ~ScopedWindir();
-    ScopedWindir(const ScopedWindir&) = delete;
-    ScopedWindir& operator=(const ScopedWindir&) = delete;
-
-private:
-    std::optional<std::wstring> old_;
-};
 
 // File helpers.
 std::vector<std::uint8_t> ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 bool FileExists(const std::wstring& path);     // a file, not a folder
 bool FolderExists(const std::wstring& path);
-void RemoveTree(const std::wstring& path);
+// Names in a folder (files and subfolders, without "." and ".."), sorted.
+std::vector<std::wstring> ListFolder(const std::wstring& folder);
 // The installed fallback cursor of a role, beside the test executable.
-std::wstring DataStorageFile(const std::wstring& valueName);
+std::wstring DataStorageFile(std::wstring_view valueName);
 
 // A Desktop that answers from queues filled by the test and records calls.
 // With an empty queue: message boxes answer IDCANCEL, dialogs are cancelled.
@@ -118,6 +64,9 @@ public:
     std::vector<SystemCursorCall> systemCursors;
     std::vector<std::pair<std::wstring, int>> startedPrograms;
 
+    // The boxes other than the OK/Cancel prompts.
+    std::vector<Box> Warnings() const;
+
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
     bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
@@ -132,39 +81,62 @@ void PumpMessages(DWORD milliseconds);
 // Between looks it waits at most `step` ms for a message.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step = 1);
 
-// GDI and USER objects of this process. Under Wine, where GetGuiResources
-// is not implemented, `gdi` is counted from the process's GDI handle table and
-// `user` stays 0.
-struct GuiCounts {
-    DWORD gdi;
-    DWORD user;
-};
-GuiCounts CountGuiObjects();
-
 // A visible top-level window to host an editor, 96 DPI sized.
 class HostWindow : public Window {
 public:
     HostWindow();
 };
 
+// Pixels of a preview box's persistent image, 0x00RRGGBB.
+class BoxImage {
+public:
+    explicit BoxImage(PictureBox& box);
+    int width() const { return width_; }
+    int height() const { return height_; }
+    std::uint32_t At(int x, int y) const { return pixels_[static_cast<size_t>(y * width_ + x)]; }
+    // The middle of the box (where the test cursors' square is).
+    std::uint32_t Middle() const { return At(width_ / 2 - 2, height_ / 2 - 2); }
+    // Pixels that are not the white background.
+    int Drawn() const;
+    bool operator==(const BoxImage& other) const = default;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
 // A constructed editor in a host window, with the registry, the Windows
 // folder and the prompts redirected. Errors that escape a handler are
-// collected in `errors` instead of shown.
-class EditorFixture {
-public:
-    EditorFixture();
-    ~EditorFixture();
+// collected instead of shown; a test that expects some takes them with
+// TakeErrors(), any others fail the test at its end.
+class EditorTest : public testing::Test {
+protected:
+    EditorTest();
+    ~EditorTest() override;
+    void TearDown() override;
+
+    std::vector<std::wstring> TakeErrors() { return std::exchange(errors_, {}); }
+
+    // Clicks box `role` with mouse messages as the window gets them.
+    void ClickBox(int role);
+    // Answers the next open dialog with `answer` (nullopt: cancel), then clicks box `role`.
+    void Choose(int role, std::optional<std::wstring> answer);
+    // Clicks a button as the window gets it.
+    void ClickButton(ShuBiaoKong::ChildId id);
+    // %windir%\Cursors\Cursors\ as the editor computes it.
+    std::wstring SchemeFolder() const;
+    BoxImage Box(int role) { return BoxImage(editor.Picture(role)); }
 
     FakeDesktop desktop;
     ScratchRegistry registry;
     ScratchFolder windows{L"win"};
     ScopedWindir windir{windows.Path()};
-    std::vector<std::wstring> errors;
     HostWindow host;
     ShuBiaoKong editor{desktop};
 
-    // %windir%\Cursors\Cursors\ as the editor computes it.
-    std::wstring SchemeFolder() const;
+private:
+    std::vector<std::wstring> errors_;
 };
 
 }  // namespace shubiao::test

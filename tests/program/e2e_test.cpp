@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "scheme/Folders.h"
-#include "scheme/Raii.h"
+#include "win/Raii.h"
 #include "support/E2eSupport.h"
 #include "support/ProgramSupport.h"
 #include "support/TestSupport.h"

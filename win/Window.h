@@ -4,29 +4,10 @@
 // a handler is caught here and shown to the user.
 #include <windows.h>
 
-#include <functional>
-#include <stdexcept>
-#include <string>
+#include "win/Errors.h"
+#include "win/Text.h"
 
 namespace shubiao {
-
-// An error with a message meant for the user, in Chinese.
-class UserError : public std::runtime_error {
-public:
-    explicit UserError(std::wstring message) : std::runtime_error("user error"), message_(std::move(message)) {}
-    const std::wstring& message() const { return message_; }
-
-private:
-    std::wstring message_;
-};
-
-// Shows a failure that escaped an event handler. The default shows a message
-// box titled "温馨提示"; tests install their own.
-using ErrorReporter = std::function<void(HWND owner, const std::wstring& message)>;
-void SetErrorReporter(ErrorReporter reporter);
-void ReportError(HWND owner, const std::wstring& message);
-// The user-facing text for any exception in flight (call inside a catch).
-std::wstring DescribeCurrentException();
 
 class Window {
 public:
@@ -52,8 +33,5 @@ private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };
-
-// Text of a window (GetWindowTextW).
-std::wstring WindowText(HWND hwnd);
 
 }  // namespace shubiao

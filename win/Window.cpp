@@ -1,52 +1,8 @@
-#include "editor/Window.h"
+#include "win/Window.h"
 
-#include <new>
 #include <system_error>
 
 namespace shubiao {
-namespace {
-
-ErrorReporter& Reporter() {
-    static ErrorReporter reporter;
-    return reporter;
-}
-
-std::wstring FromUtf8(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
-
-}  // namespace
-
-void SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
-
-void ReportError(HWND owner, const std::wstring& message) {
-    if (Reporter()) {
-        Reporter()(owner, message);
-        return;
-    }
-    MessageBoxW(owner, message.c_str(), L"温馨提示", MB_OK | MB_ICONERROR);
-}
-
-std::wstring DescribeCurrentException() {
-    try {
-        throw;
-    } catch (const UserError& e) {
-        return e.message();
-    } catch (const std::bad_alloc&) {
-        return L"内存不足，操作未能完成。";
-    } catch (const std::system_error& e) {
-        return L"操作未能完成：" + FromUtf8(e.what());
-    } catch (const std::exception& e) {
-        return L"操作未能完成：" + FromUtf8(e.what());
-    } catch (...) {
-        return L"操作未能完成：发生了未知错误。";
-    }
-}
 
 Window::~Window() {
     if (hwnd_ != nullptr) {
@@ -107,14 +63,6 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         ReportError(GetAncestor(hwnd, GA_ROOT), DescribeCurrentException());
         return 0;
     }
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int n = GetWindowTextW(hwnd, text.data(), length + 1);
-    text.resize(static_cast<size_t>(n < 0 ? 0 : n));
-    return text;
 }
 
 }  // namespace shubiao
