@@ -30,6 +30,8 @@ _needed_packages() {
     command -v import >/dev/null || missing+=(imagemagick)
     command -v xwd >/dev/null || missing+=(x11-apps)
     [ -e /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || missing+=(fonts-wqy-microhei)
+    # Wine's own fonts: Marlett draws the title-bar buttons.
+    [ -e /usr/share/wine/fonts/marlett.ttf ] || missing+=(fonts-wine)
     [ -e /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v locale-gen >/dev/null || missing+=(locales)
     command -v makensis >/dev/null || missing+=(nsis)
@@ -58,6 +60,8 @@ ensure_packages() {
     fi
 }
 
+# Builds for Windows: every target, or only the ones named (scripts/run
+# builds just the program, its assets and winwait).
 build_cross() {
     log "Building for Windows (MinGW-w64)"
     if [ ! -f "$BUILD_DIR/cross/build.ninja" ]; then
@@ -65,7 +69,9 @@ build_cross() {
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
             -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
-    cmake --build "$BUILD_DIR/cross" -j "$JOBS"
+    local targets=()
+    for target in "$@"; do targets+=(--target "$target"); done
+    cmake --build "$BUILD_DIR/cross" -j "$JOBS" "${targets[@]}"
 }
 
 build_native() {
@@ -104,6 +110,13 @@ start_xvfb() {
         fi
     done
     export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+}
+
+# Keeps one wineserver running for the prefix until stop_wine_and_xvfb, so
+# that each Wine start does not start a server of its own.
+start_wineserver() {
+    wine_env
+    wineserver -p
 }
 
 stop_wine_and_xvfb() {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "win/Raii.h"
 #include "support/E2eSupport.h"
@@ -39,12 +40,10 @@ constexpr int kImportButton = 105;
 constexpr int kPictureIdBase = 200;
 constexpr int kText1Id = 106;
 constexpr int kArrowBox = 2;
+constexpr int kHandBox = 4;
 constexpr int kWaitBox = 15;
 constexpr DWORD kTimeout = 10000;
 constexpr DWORD kSettle = 200;
-const wchar_t* const kRoleValues[] = {L"AppStarting", L"Arrow",    L"Crosshair", L"Hand",     L"Help",
-                                      L"IBeam",       L"No",       L"NWPen",     L"SizeAll",  L"SizeNESW",
-                                      L"SizeNS",      L"SizeNWSE", L"SizeWE",    L"UpArrow",  L"Wait"};
 
 std::wstring Expand(const wchar_t* text) {
     wchar_t buffer[MAX_PATH] = {};
@@ -83,7 +82,9 @@ protected:
     // What the run changes: the role values, the copied files and the
     // folders of the test.
     void CleanUp() {
-        for (const wchar_t* name : kRoleValues) RegDeleteKeyValueW(HKEY_CURRENT_USER, kCursorsKey, name);
+        for (const CursorRole& role : kRoles) {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kCursorsKey, std::wstring(role.valueName).c_str());
+        }
         RemoveTree(schemeFolder_.substr(0, schemeFolder_.size() - 1));
         RemoveTree(scratch_);
     }
@@ -275,6 +276,15 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 does not show the chosen cursor";
     Shot(L"chosen");
 
+    // A file that is no cursor for box 4: Apply will skip it and say so.
+    const std::wstring junk = scratch_ + L"\\坏的指针.cur";
+    WriteBytes(junk, {'n', 'o', 't', ' ', 'a', ' ', 'c', 'u', 'r', 's', 'o', 'r'});
+    PostClick(Box(kHandBox));
+    HWND openJunk = WaitForDialog(false);
+    ASSERT_NE(openJunk, nullptr) << "no open dialog: " << NoDialog();
+    ASSERT_TRUE(TypeFileNameAndConfirm(openJunk, junk));
+    ASSERT_TRUE(WaitGone(openJunk)) << "the open dialog stays";
+
     // 3. Hover: over Picture16 the latch (the hidden Text1) is armed; over
     // box 2 its cursor is loaded as the class cursor of the picture boxes and
     // shown. Picture16, of the same class, then shows it too.
@@ -303,8 +313,17 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     EXPECT_NE(crosshair, over) << "box 3 does not show its own cursor once re-armed";
     parking_.reset();
 
-    // 4. Apply and confirm; the setting names the copy of the chosen file.
+    // 4. Apply and confirm; the setting names the copy of the chosen file,
+    // and the real warning box names the role that was skipped.
     ASSERT_EQ(PressAndConfirm(kApplyButton), L"是否应用当前鼠标指针");
+    HWND warning = WaitForDialog(true);
+    ASSERT_NE(warning, nullptr) << "no warning: " << NoDialog();
+    const std::wstring warningText = MessageBoxText(warning);
+    EXPECT_NE(warningText.find(L"链接选择"), std::wstring::npos) << testing::PrintToString(warningText);
+    EXPECT_NE(warningText.find(L"不是可用的光标文件"), std::wstring::npos) << testing::PrintToString(warningText);
+    Shot(L"apply-warning");
+    PostMessageW(warning, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitGone(warning)) << "the warning stays";
     ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written";
     ExpectArrowApplied(chosen);
     EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 no longer shows the chosen cursor";
