@@ -36,17 +36,10 @@
 #include <system_error>
 #include <vector>
 
+#include "CursorFileParts.h"
+
 namespace shubiao {
-namespace {
-
-using Bytes = std::span<const std::uint8_t>;
-using F = CursorFault;
-
-constexpr std::size_t kIconHeaderBytes = 6;
-constexpr std::size_t kIconEntryBytes = 16;
-constexpr std::size_t kAnihBytes = 36;
-constexpr std::uint32_t kAnihFlagIcon = 1;
-constexpr std::uint32_t kAnihFlagSequence = 2;
+namespace cursor_parts {
 
 std::uint16_t U16(Bytes b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
@@ -56,6 +49,19 @@ std::uint32_t U32(Bytes b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
            (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
+
+}  // namespace cursor_parts
+
+namespace {
+
+using namespace cursor_parts;
+using F = CursorFault;
+
+constexpr std::size_t kAnihBytes = 36;
+constexpr std::size_t kAnihDisplayRate = 28;
+constexpr std::size_t kAnihFlags = 32;
+constexpr std::uint32_t kAnihFlagIcon = 1;
+constexpr std::uint32_t kAnihFlagSequence = 2;
 
 std::uint32_t U32BigEndian(Bytes b, std::size_t at) {
     return (static_cast<std::uint32_t>(b[at]) << 24) | (static_cast<std::uint32_t>(b[at + 1]) << 16) |
@@ -75,9 +81,11 @@ bool IsCutPrefix(Bytes b, Bytes magic) {
     return b.size() < magic.size() && std::memcmp(b.data(), magic.data(), b.size()) == 0;
 }
 
-struct ImageSize {
+struct ImageFormat {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
+    std::uint16_t planes = 0;
+    std::uint16_t bitCount = 0;
 };
 
 CursorFault CheckDimensions(std::uint64_t width, std::uint64_t height) {
@@ -86,16 +94,19 @@ CursorFault CheckDimensions(std::uint64_t width, std::uint64_t height) {
     return F::None;
 }
 
-bool ValidPngColour(std::uint8_t depth, std::uint8_t type) {
+// Samples per pixel of a PNG colour type with a valid depth; 0 for an invalid pair.
+std::uint16_t PngChannels(std::uint8_t depth, std::uint8_t type) {
     switch (type) {
-        case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-        case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
-        case 2: case 4: case 6: return depth == 8 || depth == 16;
-        default: return false;
+        case 0: return (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16) ? 1 : 0;   // grey
+        case 3: return (depth == 1 || depth == 2 || depth == 4 || depth == 8) ? 1 : 0;                  // palette index
+        case 2: return (depth == 8 || depth == 16) ? 3 : 0;                                              // RGB
+        case 4: return (depth == 8 || depth == 16) ? 2 : 0;                                              // grey, alpha
+        case 6: return (depth == 8 || depth == 16) ? 4 : 0;                                              // RGBA
+        default: return 0;
     }
 }
 
-CursorFault CheckPng(Bytes img, ImageSize& size) {
+CursorFault CheckPng(Bytes img, ImageFormat& format) {
     static constexpr std::array<std::uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (!StartsWith(img, kSignature)) return F::BadPng;
     constexpr std::size_t kIhdrEnd = 8 + 8 + 13 + 4;   // signature, length + type, data, CRC
@@ -104,9 +115,10 @@ CursorFault CheckPng(Bytes img, ImageSize& size) {
     const std::uint32_t width = U32BigEndian(img, 16);
     const std::uint32_t height = U32BigEndian(img, 20);
     if (const F fault = CheckDimensions(width, height); fault != F::None) return fault;
-    if (!ValidPngColour(img[24], img[25])) return F::BadPng;
+    const std::uint16_t channels = PngChannels(img[24], img[25]);
+    if (channels == 0) return F::BadPng;
     if (img[26] != 0 || img[27] != 0 || img[28] > 1) return F::BadPng;
-    size = {width, height};
+    format = {width, height, 1, static_cast<std::uint16_t>(channels * img[24])};
     return F::None;
 }
 
@@ -114,7 +126,7 @@ std::uint64_t RowBytes(std::uint64_t width, std::uint64_t bits) {
     return (width * bits + 31) / 32 * 4;
 }
 
-CursorFault CheckDib(Bytes img, ImageSize& size) {
+CursorFault CheckDib(Bytes img, ImageFormat& format) {
     if (img.size() < 4) return F::ImageTooShort;
     const std::uint32_t headerBytes = U32(img, 0);
     if (headerBytes != 40 && headerBytes != 108 && headerBytes != 124) return F::BadBitmapHeader;
@@ -139,47 +151,9 @@ CursorFault CheckDib(Bytes img, ImageSize& size) {
     const std::uint64_t needed = headerBytes + colours * 4 +
                                  (RowBytes(static_cast<std::uint64_t>(width), bits) + RowBytes(static_cast<std::uint64_t>(width), 1)) * rows;
     if (needed > img.size()) return F::ImageTooShort;
-    size = {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(rows)};
+    format = {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(rows), planes, bits};
     return F::None;
 }
-
-bool LooksLikeIcon(Bytes b) {
-    return b.size() >= 4 && b[0] == 0 && b[1] == 0 && (b[2] == 1 || b[2] == 2) && b[3] == 0;
-}
-
-// A whole ICO/CUR image: the file itself, or one "icon" chunk of an animation.
-CursorFault CheckIcon(Bytes b) {
-    if (b.size() < kIconHeaderBytes) return F::Truncated;
-    const bool cursor = b[2] == 2;
-    const std::uint16_t count = U16(b, 4);
-    if (count == 0) return F::NoImages;
-    const std::uint64_t directoryEnd = kIconHeaderBytes + std::uint64_t{count} * kIconEntryBytes;
-    if (directoryEnd > b.size()) return F::Truncated;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t entry = kIconHeaderBytes + i * kIconEntryBytes;
-        const std::uint32_t dirWidth = b[entry] == 0 ? 256 : b[entry];
-        const std::uint32_t dirHeight = b[entry + 1] == 0 ? 256 : b[entry + 1];
-        const std::uint16_t hotX = U16(b, entry + 4);
-        const std::uint16_t hotY = U16(b, entry + 6);
-        const std::uint32_t bytes = U32(b, entry + 8);
-        const std::uint32_t offset = U32(b, entry + 12);
-        if (offset < directoryEnd || offset >= b.size()) return F::ImageOutsideFile;
-        if (std::uint64_t{offset} + bytes > b.size()) return F::Truncated;
-        const Bytes img = b.subspan(offset, bytes);
-        ImageSize size;
-        const bool png = !img.empty() && img[0] == 0x89;
-        if (const F fault = png ? CheckPng(img, size) : CheckDib(img, size); fault != F::None) return fault;
-        if (size.width != dirWidth || size.height != dirHeight) return F::SizeMismatch;
-        if (cursor && (hotX >= size.width || hotY >= size.height)) return F::HotspotOutside;
-    }
-    return F::None;
-}
-
-// Walks the RIFF chunks of one container (the RIFF data or one LIST).
-struct Chunk {
-    Bytes id;
-    Bytes data;
-};
 
 bool PrintableId(Bytes b, std::size_t at) {
     if (at + 4 > b.size()) return false;
@@ -189,60 +163,89 @@ bool PrintableId(Bytes b, std::size_t at) {
     return true;
 }
 
-class ChunkWalker {
-public:
-    ChunkWalker(Bytes container, std::size_t start) : bytes_(container), pos_(start) {}
+}  // namespace
 
-    bool AtEnd() const { return pos_ >= bytes_.size(); }
+namespace cursor_parts {
 
-    CursorFault Next(Chunk& chunk) {
-        // A writer that leaves out the pad byte puts the next chunk one byte early.
-        if (afterPad_ && !HeaderFits(pos_) && HeaderFits(pos_ - 1)) return F::MissingPadByte;
-        const std::size_t left = bytes_.size() - pos_;
-        if (left < 8) return F::Truncated;
-        if (!PrintableId(bytes_, pos_)) return F::BadChunkId;
-        const std::uint32_t size = U32(bytes_, pos_ + 4);
-        if (size > left - 8) return F::Truncated;
-        chunk = {bytes_.subspan(pos_, 4), bytes_.subspan(pos_ + 8, size)};
-        pos_ += 8 + std::size_t{size};
-        afterPad_ = size % 2 != 0 && pos_ < bytes_.size();
-        if (afterPad_) ++pos_;   // at the very end of the container a missing pad is tolerated
-        return F::None;
+bool LooksLikeIcon(Bytes b) {
+    return b.size() >= 4 && b[0] == 0 && b[1] == 0 && (b[2] == 1 || b[2] == 2) && b[3] == 0;
+}
+
+CursorFault ReadIconImage(Bytes b, std::size_t index, IconImage& image) {
+    if (b.size() < kIconHeaderBytes) return F::Truncated;
+    const bool cursor = b[2] == 2;
+    const std::uint16_t count = U16(b, 4);
+    if (index >= count) return F::NoImages;
+    const std::uint64_t directoryEnd = kIconHeaderBytes + std::uint64_t{count} * kIconEntryBytes;
+    if (directoryEnd > b.size()) return F::Truncated;
+    const std::size_t entry = kIconHeaderBytes + index * kIconEntryBytes;
+    const std::uint32_t dirWidth = b[entry] == 0 ? 256 : b[entry];
+    const std::uint32_t dirHeight = b[entry + 1] == 0 ? 256 : b[entry + 1];
+    const std::uint16_t hotX = U16(b, entry + 4);
+    const std::uint16_t hotY = U16(b, entry + 6);
+    const std::uint32_t bytes = U32(b, entry + 8);
+    const std::uint32_t offset = U32(b, entry + 12);
+    if (offset < directoryEnd || offset >= b.size()) return F::ImageOutsideFile;
+    if (std::uint64_t{offset} + bytes > b.size()) return F::Truncated;
+    const Bytes img = b.subspan(offset, bytes);
+    ImageFormat format;
+    const bool png = !img.empty() && img[0] == 0x89;
+    if (const F fault = png ? CheckPng(img, format) : CheckDib(img, format); fault != F::None) return fault;
+    if (format.width != dirWidth || format.height != dirHeight) return F::SizeMismatch;
+    if (cursor && (hotX >= format.width || hotY >= format.height)) return F::HotspotOutside;
+    image = {img, format.width, format.height, format.planes, format.bitCount, hotX, hotY};
+    return F::None;
+}
+
+// A whole ICO/CUR image: the file itself, or one "icon" chunk of an animation.
+CursorFault CheckIcon(Bytes b) {
+    if (b.size() < kIconHeaderBytes) return F::Truncated;
+    const std::uint16_t count = U16(b, 4);
+    if (count == 0) return F::NoImages;
+    const std::uint64_t directoryEnd = kIconHeaderBytes + std::uint64_t{count} * kIconEntryBytes;
+    if (directoryEnd > b.size()) return F::Truncated;
+    for (std::size_t i = 0; i < count; ++i) {
+        IconImage image;
+        if (const F fault = ReadIconImage(b, i, image); fault != F::None) return fault;
     }
-
-private:
-    bool HeaderFits(std::size_t at) const {
-        return at + 8 <= bytes_.size() && PrintableId(bytes_, at) && U32(bytes_, at + 4) <= bytes_.size() - at - 8;
-    }
-
-    Bytes bytes_;
-    std::size_t pos_;
-    bool afterPad_ = false;
-};
+    return F::None;
+}
 
 bool ChunkIs(const Chunk& c, const char (&id)[5]) {
     return std::memcmp(c.id.data(), id, 4) == 0;
 }
 
-struct Animation {
-    bool haveHeader = false;
-    std::uint32_t frames = 0;
-    std::uint32_t steps = 0;
-    std::uint32_t flags = 0;
-    bool haveFrames = false;
-    bool haveRate = false;
-    bool haveSequence = false;
-    Bytes rate;
-    Bytes sequence;
-};
+CursorFault ChunkWalker::Next(Chunk& chunk) {
+    // A writer that leaves out the pad byte puts the next chunk one byte early.
+    if (afterPad_ && !HeaderFits(pos_) && HeaderFits(pos_ - 1)) return F::MissingPadByte;
+    const std::size_t left = bytes_.size() - pos_;
+    if (left < 8) return F::Truncated;
+    if (!PrintableId(bytes_, pos_)) return F::BadChunkId;
+    const std::uint32_t size = U32(bytes_, pos_ + 4);
+    if (size > left - 8) return F::Truncated;
+    chunk = {bytes_.subspan(pos_, 4), bytes_.subspan(pos_ + 8, size)};
+    pos_ += 8 + std::size_t{size};
+    afterPad_ = size % 2 != 0 && pos_ < bytes_.size();
+    if (afterPad_) ++pos_;   // at the very end of the container a missing pad is tolerated
+    return F::None;
+}
 
-CursorFault ReadHeader(Bytes data, Animation& a) {
+bool ChunkWalker::HeaderFits(std::size_t at) const {
+    return at + 8 <= bytes_.size() && PrintableId(bytes_, at) && U32(bytes_, at + 4) <= bytes_.size() - at - 8;
+}
+
+}  // namespace cursor_parts
+
+namespace {
+
+CursorFault ReadHeader(Bytes data, AnimationParts& a) {
     if (a.haveHeader) return F::DuplicateChunk;
     if (data.size() != kAnihBytes || U32(data, 0) != kAnihBytes) return F::BadHeaderSize;
     a.haveHeader = true;
     a.frames = U32(data, 4);
     a.steps = U32(data, 8);
-    a.flags = U32(data, 32);
+    a.defaultRate = U32(data, kAnihDisplayRate);
+    a.flags = U32(data, kAnihFlags);
     if ((a.flags & kAnihFlagIcon) == 0) return F::UnsupportedFrames;
     if (a.frames == 0) return F::ZeroFrames;
     if (a.frames > kMaxAnimationFrames) return F::TooManyFrames;
@@ -251,10 +254,11 @@ CursorFault ReadHeader(Bytes data, Animation& a) {
     return F::None;
 }
 
-CursorFault ReadFrames(Bytes list, Animation& a) {
+CursorFault ReadFrames(Bytes list, AnimationParts& a) {
     if (!a.haveHeader) return F::MisplacedHeader;
     if (a.haveFrames) return F::DuplicateChunk;
     a.haveFrames = true;
+    a.frameList = list;
     std::uint32_t count = 0;
     ChunkWalker walker(list, 4);
     while (!walker.AtEnd()) {
@@ -270,7 +274,7 @@ CursorFault ReadFrames(Bytes list, Animation& a) {
     return F::None;
 }
 
-CursorFault ReadStepTable(Bytes data, const Animation& a, bool& seen, Bytes& table) {
+CursorFault ReadStepTable(Bytes data, const AnimationParts& a, bool& seen, Bytes& table) {
     if (!a.haveHeader) return F::MisplacedHeader;
     if (seen) return F::DuplicateChunk;
     seen = true;
@@ -278,7 +282,7 @@ CursorFault ReadStepTable(Bytes data, const Animation& a, bool& seen, Bytes& tab
     return F::None;
 }
 
-CursorFault ReadChunk(const Chunk& c, Animation& a) {
+CursorFault ReadChunk(const Chunk& c, AnimationParts& a) {
     if (ChunkIs(c, "anih")) return ReadHeader(c.data, a);
     if (ChunkIs(c, "rate")) return ReadStepTable(c.data, a, a.haveRate, a.rate);
     if (ChunkIs(c, "seq ")) return ReadStepTable(c.data, a, a.haveSequence, a.sequence);
@@ -288,7 +292,7 @@ CursorFault ReadChunk(const Chunk& c, Animation& a) {
     return F::None;   // LIST "INFO" and other lists are not read
 }
 
-CursorFault CheckSteps(const Animation& a) {
+CursorFault CheckSteps(const AnimationParts& a) {
     const std::uint64_t tableBytes = std::uint64_t{a.steps} * 4;
     if ((a.flags & kAnihFlagSequence) != 0 && !a.haveSequence) return F::MissingSequence;
     if (a.haveSequence) {
@@ -303,7 +307,7 @@ CursorFault CheckSteps(const Animation& a) {
     return F::None;
 }
 
-CursorFault CheckAnimation(Bytes b) {
+CursorFault CheckAnimation(Bytes b, AnimationParts& a) {
     const std::uint32_t riffSize = U32(b, 4);
     if (riffSize < 4) return F::RiffSizeMismatch;
     std::size_t end = 0;
@@ -314,7 +318,6 @@ CursorFault CheckAnimation(Bytes b) {
     } else {
         return F::RiffSizeMismatch;
     }
-    Animation a;
     ChunkWalker walker(b.first(end), 12);
     while (!walker.AtEnd()) {
         Chunk c;
@@ -328,7 +331,7 @@ CursorFault CheckAnimation(Bytes b) {
 
 }  // namespace
 
-CursorCheck CheckCursorBytes(std::span<const std::uint8_t> bytes) {
+CursorCheck cursor_parts::CheckCursorBytes(Bytes bytes, AnimationParts& parts) {
     static constexpr std::array<std::uint8_t, 4> kRiff{'R', 'I', 'F', 'F'};
     static constexpr std::array<std::uint8_t, 4> kIcon{0, 0, 1, 0};
     static constexpr std::array<std::uint8_t, 4> kCursor{0, 0, 2, 0};
@@ -338,12 +341,17 @@ CursorCheck CheckCursorBytes(std::span<const std::uint8_t> bytes) {
     if (StartsWith(bytes, kRiff)) {
         if (bytes.size() < 12) return {F::Truncated, CursorFileKind::Unknown};
         if (!IdIs(bytes, 8, "ACON")) return {F::UnknownFormat, CursorFileKind::Unknown};
-        return {CheckAnimation(bytes), CursorFileKind::Animated};
+        return {CheckAnimation(bytes, parts), CursorFileKind::Animated};
     }
     if (IsCutPrefix(bytes, kRiff) || IsCutPrefix(bytes, kIcon) || IsCutPrefix(bytes, kCursor)) {
         return {F::Truncated, CursorFileKind::Unknown};
     }
     return {F::UnknownFormat, CursorFileKind::Unknown};
+}
+
+CursorCheck CheckCursorBytes(std::span<const std::uint8_t> bytes) {
+    AnimationParts unused;
+    return cursor_parts::CheckCursorBytes(bytes, unused);
 }
 
 CursorCheck CheckCursorFileAt(const std::filesystem::path::value_type* path) {

@@ -30,5 +30,9 @@ int main(int argc, char** argv) {
     Write(dir, "anim.ani", MakeAnimation(2, 8));
     Write(dir, "anim_plain.ani", Riff({Anih(2, 2, kFlagIcon), Chunk("rate", Table({3, 9})), FrameList({MakeCursor(8), MakeIcon(kIco, {DibImage({4, 4, 4})})})}));
     Write(dir, "anim_odd.ani", Riff({Chunk("junk", {1, 2, 3}), Anih(1, 1, kFlagIcon), FrameList({MakeCursor(4, 1)}), Chunk("tail", {7}, false)}));
+    Write(dir, "cursor_sizes.cur", MakeIcon(kCur, {DibImage({4, 4, 8}, 3, 0), DibImage({8, 8, 24}, 1, 7), {MakePng(6, 6, kPngRgb), 6, 6, 5, 5}}));
+    Write(dir, "icon_png_grey.ico", MakeIcon(kIco, {{MakePng(4, 4, kPngGrey), 4, 4, 0, 0}, {MakePng(3, 5, kPngGreyAlpha), 3, 5, 0, 0}}));
+    Write(dir, "anim_repeat.ani", Riff({Anih(2, 5, kFlagIcon | kFlagSequence, 0), Chunk("seq ", Table({1, 1, 0, 1, 0})), Chunk("rate", Table({0, 3, 0, 60, 1})),
+                                         FrameList({MakeCursor(4, 4), MakeIcon(kCur, {DibImage({2, 2, 1}, 1, 1), DibImage({4, 4, 32}, 0, 3)})})}));
     return 0;
 }

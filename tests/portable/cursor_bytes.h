@@ -25,6 +25,7 @@ inline void PutBigEndian32(Bytes& b, std::uint32_t v) {
 inline void PutId(Bytes& b, std::string_view id) { b.insert(b.end(), id.begin(), id.end()); }
 inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
+inline std::uint32_t Get16(const Bytes& b, std::size_t at) { return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8)); }
 inline std::uint32_t Get32(const Bytes& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
@@ -101,19 +102,27 @@ inline void PutPngChunk(Bytes& b, std::string_view type, const Bytes& data) {
     PutBigEndian32(b, Crc32(b.data() + start, b.size() - start));
 }
 
-// A decodable RGBA PNG (zlib stream of stored blocks).
-inline Bytes MakePng(std::uint32_t width, std::uint32_t height) {
+constexpr std::uint8_t kPngGrey = 0;
+constexpr std::uint8_t kPngRgb = 2;
+constexpr std::uint8_t kPngGreyAlpha = 4;
+constexpr std::uint8_t kPngRgba = 6;
+
+// A decodable 8-bit-per-sample PNG (zlib stream of stored blocks) of a grey,
+// RGB, grey + alpha or RGBA colour type.
+inline Bytes MakePng(std::uint32_t width, std::uint32_t height, std::uint8_t colourType = kPngRgba) {
+    const std::uint32_t samples = colourType == kPngGrey ? 1 : colourType == kPngRgb ? 3 : colourType == kPngGreyAlpha ? 2 : 4;
     Bytes b{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
     PutBigEndian32(ihdr, width);
     PutBigEndian32(ihdr, height);
-    for (std::uint8_t v : {8, 6, 0, 0, 0}) ihdr.push_back(v);   // depth, RGBA, deflate, filter, no interlace
+    for (std::uint8_t v : {std::uint8_t(8), colourType, std::uint8_t(0), std::uint8_t(0), std::uint8_t(0)}) ihdr.push_back(v);   // depth, colour type, deflate, filter, no interlace
     PutPngChunk(b, "IHDR", ihdr);
     Bytes raw;
     for (std::uint32_t y = 0; y < height; ++y) {
         raw.push_back(0);
         for (std::uint32_t x = 0; x < width; ++x) {
-            for (std::uint8_t v : {std::uint8_t(x), std::uint8_t(y), std::uint8_t(0x80), std::uint8_t(0xFF)}) raw.push_back(v);
+            const std::uint8_t pixel[4] = {std::uint8_t(x), std::uint8_t(y), std::uint8_t(0x80), std::uint8_t(0xFF)};
+            for (std::uint32_t k = 0; k < samples; ++k) raw.push_back(k + 1 == samples && samples % 2 == 0 ? 0xFF : pixel[k]);
         }
     }
     Bytes z{0x78, 0x01};
@@ -199,9 +208,11 @@ inline Bytes List(std::string_view type, const std::vector<Bytes>& chunks) {
 constexpr std::uint32_t kFlagIcon = 1;
 constexpr std::uint32_t kFlagSequence = 2;
 
-inline Bytes Anih(std::uint32_t frames, std::uint32_t steps, std::uint32_t flags = kFlagIcon | kFlagSequence) {
+// `displayRate` is the default jiffies per step, used when there is no "rate".
+inline Bytes Anih(std::uint32_t frames, std::uint32_t steps, std::uint32_t flags = kFlagIcon | kFlagSequence,
+                  std::uint32_t displayRate = 6) {
     Bytes d;
-    for (std::uint32_t v : {36u, frames, steps, 0u, 0u, 0u, 0u, 6u, flags}) Put32(d, v);
+    for (std::uint32_t v : {36u, frames, steps, 0u, 0u, 0u, 0u, displayRate, flags}) Put32(d, v);
     return Chunk("anih", d);
 }
 
