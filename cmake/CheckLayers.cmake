@@ -5,8 +5,9 @@
 #   app/    the main window: may use win/, scheme/ and editor/
 # The portable checkers and parsers (PORTABLE: their sources, relative to
 # ROOT) include no Windows header and nothing of ours but each other.
-# Run as a build step: cmake -DROOT=<source dir> -DPORTABLE="a.cpp;b.cpp" -DSTAMP=<file> -P CheckLayers.cmake
+# Run as a build step: cmake -DROOT=<source dir> -DPORTABLE=a.cpp,b.cpp -DSTAMP=<file> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
+string(REPLACE "," ";" PORTABLE "${PORTABLE}")
 
 set(allowed_win "win")
 set(allowed_scheme "win;scheme")
