@@ -136,6 +136,7 @@ stop_wine_and_xvfb() {
 ensure_prefix() {
     wine_env
     if [ -f "$WINEPREFIX/.shubiao-ready" ]; then
+        _link_wine_fonts
         return 0
     fi
     log "Creating the Wine prefix $WINEPREFIX"
@@ -159,5 +160,15 @@ REG
         echo "The Wine prefix lost its virtual-desktop setting" >&2
         return 1
     }
+    _link_wine_fonts
     touch "$WINEPREFIX/.shubiao-ready"
+}
+
+# Debian's Wine does not look into its own font folder; the title-bar
+# buttons need Marlett from it, so the prefix's Fonts folder gets a link.
+_link_wine_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -e /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -e "$fonts/marlett.ttf" ]; then
+        ln -s /usr/share/wine/fonts/marlett.ttf "$fonts/marlett.ttf"
+    fi
 }
