@@ -142,7 +142,7 @@ void ProfileApply(const std::wstring& folder, const std::array<std::wstring, 15>
             CopyFileReplacing(source, copy);
             spent[kCopy] += clock.Ms();
             clock = Stopwatch();
-            LoadCursorChecked(copy);
+            LoadPointerChecked(copy);
             spent[kCheckCopy] += clock.Ms();
             clock = Stopwatch();
             MoveFileExW(copy.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING);

@@ -50,7 +50,9 @@ public:
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
+    bool ReloadSystemCursors() override { return true; }
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;
+    ULONGLONG Milliseconds() override { return GetTickCount64(); }
 };
 
 // A visible top-level window sized for the editor.

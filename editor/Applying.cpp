@@ -1,8 +1,8 @@
 // Apply: making the chosen files the user's pointers.
 //
 // Every changed role's file is copied into the Windows cursor folder under
-// the role's ".ani" name, the live pointer is replaced (roles with a system
-// cursor id) and the role's registry value is pointed at the copy. A role
+// the role's ".ani" name, the role's registry value is pointed at the copy
+// and the live pointer is replaced (roles with a system cursor id). A role
 // whose file cannot be copied or is not a usable cursor is skipped whole, so
 // that the settings never name a missing, half-written or unusable file; the
 // user is told which roles were skipped and why.
@@ -70,50 +70,102 @@ std::wstring CheckReadable(const std::wstring& file) {
     return SourceUnreadable(error);
 }
 
-// Puts the role's file at `destination` as a usable cursor, or says why not.
-// The copy is made beside the destination and loaded there first; only a
-// copy that loads as a cursor replaces the destination, so a failed or
-// partial copy never takes the place of the file that was there. `loaded`
-// receives the cursor loaded from the placed bytes, at the pointer size.
+// What became of one role.
+struct RoleOutcome {
+    enum class Kind { Applied, Unchanged, FileOnly };
+    Kind kind = Kind::Applied;
+    std::wstring reason;  // why it was not applied (Unchanged, FileOnly)
+};
+
+RoleOutcome Unchanged(std::wstring reason) { return {RoleOutcome::Kind::Unchanged, std::move(reason)}; }
+
+// The role's checked file, placed at `destination` in place of whatever was
+// there, which is kept aside until the setting names the new file.
+class PlacedFile {
+public:
+    PlacedFile(std::wstring destination, std::wstring aside)
+        : destination_(std::move(destination)), aside_(std::move(aside)) {}
+    PlacedFile(const PlacedFile&) = delete;
+    PlacedFile& operator=(const PlacedFile&) = delete;
+    ~PlacedFile() {
+        if (hasAside_) DeleteFileW(aside_.c_str());
+    }
+
+    // Moves `staged` to the destination; the file that was there goes aside.
+    // ERROR_SUCCESS, or the error with everything as it was.
+    DWORD Place(const std::wstring& staged) {
+        const DWORD attributes = GetFileAttributesW(destination_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return ERROR_ACCESS_DENIED;  // a folder of that name is not ours to move
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            if (!MoveFileExW(destination_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING)) return GetLastError();
+            hasAside_ = true;
+        }
+        if (MoveFileExW(staged.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
+        const DWORD error = GetLastError();
+        Undo();
+        return error;
+    }
+
+    // Puts back what was there before (or nothing); false when it cannot.
+    bool Undo() {
+        if (hasAside_) {
+            if (!MoveFileExW(aside_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+            hasAside_ = false;
+            return true;
+        }
+        return DeleteFileW(destination_.c_str()) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+
+private:
+    std::wstring destination_;
+    std::wstring aside_;
+    bool hasAside_ = false;
+};
+
+// Applies one role, in an order that keeps every outcome true to its word:
+// the file is copied beside its destination and checked there; it takes the
+// destination's place (the old file kept aside); the setting is written;
+// only then is the live pointer replaced. When the setting cannot be
+// written, the old file is put back, so the role is wholly unchanged; should
+// even that fail, the outcome says that the file alone changed.
 //
-// The rename is not asked to write through: copy and destination share a
-// folder, so the move is a rename within one volume, which the flag does
-// not make any more atomic; it would only wait for the disk, and neither the
-// copied data nor the registry value written next are flushed either.
-std::wstring PlaceRoleFile(const CursorRole& role, const std::wstring& source, const std::wstring& folder,
-                           const std::wstring& destination, UniqueCursor& loaded) {
-    const std::wstring file = ExpandEnvironment(source);
-    if (std::wstring unreadable = CheckReadable(file); !unreadable.empty()) return unreadable;
-
-    if (SameFile(file, destination)) {  // e.g. the applied folder was imported
-        CursorLoad check = LoadCursorChecked(destination);
-        if (!check.ok()) return NotACursor(check);
-        loaded = std::move(check.cursor);
-        return {};
-    }
-
-    TemporaryFile copy(folder + L"~" + role.FileName() + L".tmp");
-    if (const DWORD error = CopyFileReplacing(file, copy.path()); error != ERROR_SUCCESS) {
-        return FolderNotWritable(folder, error);
-    }
-    CursorLoad check = LoadCursorChecked(copy.path());
-    if (!check.ok()) return NotACursor(check);
-    if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        return FolderNotWritable(folder, GetLastError());
-    }
-    copy.Keep();
-    loaded = std::move(check.cursor);  // the same bytes now lie at `destination`
-    return {};
-}
-
-// Applies one role; the reason it was skipped, or empty when it was applied.
-// `handedOver` receives the cursor the system took over.
-std::wstring ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstring& source,
-                       const std::wstring& folder, HCURSOR& handedOver) {
+// The moves are not asked to write through: copy and destination share a
+// folder, so each is a rename within one volume, which the flag does not make
+// any more atomic; it would only wait for the disk.
+RoleOutcome ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstring& source,
+                      const std::wstring& folder, HCURSOR& handedOver) {
     const std::wstring destination = folder + role.FileName();
+    const std::wstring file = ExpandEnvironment(source);
+    if (std::wstring unreadable = CheckReadable(file); !unreadable.empty()) return Unchanged(unreadable);
+
     UniqueCursor loaded;
-    if (std::wstring reason = PlaceRoleFile(role, source, folder, destination, loaded); !reason.empty()) {
-        return reason;
+    PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
+    const bool inPlace = SameFile(file, destination);  // e.g. the applied folder was imported
+    if (inPlace) {
+        CursorLoad check = LoadPointerChecked(destination);
+        if (!check.ok()) return Unchanged(NotACursor(check));
+        loaded = std::move(check.cursor);
+    } else {
+        TemporaryFile copy(folder + L"~" + role.FileName() + L".tmp");
+        if (const DWORD error = CopyFileReplacing(file, copy.path()); error != ERROR_SUCCESS) {
+            return Unchanged(FolderNotWritable(folder, error));
+        }
+        CursorLoad check = LoadPointerChecked(copy.path());
+        if (!check.ok()) return Unchanged(NotACursor(check));
+        if (const DWORD error = placed.Place(copy.path()); error != ERROR_SUCCESS) {
+            return Unchanged(FolderNotWritable(folder, error));
+        }
+        copy.Keep();
+        loaded = std::move(check.cursor);  // the same bytes now lie at `destination`
+    }
+
+    if (const LSTATUS status = registry::RegWrite(role.ValuePath(), destination); status != ERROR_SUCCESS) {
+        if (inPlace || placed.Undo()) return Unchanged(RegistryNotWritten(status));
+        return {RoleOutcome::Kind::FileOnly,
+                L"文件“" + destination + L"”已换成新的指针，但未能记入注册表" + Code(static_cast<DWORD>(status)) +
+                    L"，指针的设置没有改变。"};
     }
 
     if (role.HasSystemCursor()) {
@@ -121,47 +173,60 @@ std::wstring ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstr
         if (desktop.SetSystemCursor(cursor, role.systemCursorId)) {
             handedOver = cursor;
         } else {
-            DestroyCursor(cursor);  // still ours; the setting below takes effect at the next sign-in
+            DestroyCursor(cursor);  // still ours; the setting takes effect at the next sign-in
         }
-    }
-
-    if (const LSTATUS status = registry::RegWrite(role.ValuePath(), destination); status != ERROR_SUCCESS) {
-        return RegistryNotWritten(status);
     }
     return {};
 }
 
-// The skipped roles, grouped by reason in the order they were met.
+// The roles that were not applied, grouped by what became of them and by
+// reason, in the order they were met.
 class SkipReport {
 public:
-    void Add(std::wstring_view caption, const std::wstring& reason) {
-        for (auto& [text, captions] : groups_) {
-            if (text == reason) {
-                captions.emplace_back(caption);
+    void Add(const CursorRole& role, const RoleOutcome& outcome) {
+        if (outcome.kind == RoleOutcome::Kind::Applied) {
+            ++applied_;
+            return;
+        }
+        auto& groups = outcome.kind == RoleOutcome::Kind::Unchanged ? unchanged_ : fileOnly_;
+        for (auto& [text, names] : groups) {
+            if (text == outcome.reason) {
+                names.push_back(role.Name());
                 return;
             }
         }
-        groups_.push_back({reason, {std::wstring(caption)}});
+        groups.push_back({outcome.reason, {role.Name()}});
     }
-    void CountApplied() { ++applied_; }
-    bool empty() const { return groups_.empty(); }
+    bool empty() const { return unchanged_.empty() && fileOnly_.empty(); }
 
     std::wstring Text() const {
-        std::wstring text = L"以下鼠标指针未能应用，原来的设置保持不变：\n";
-        for (const auto& [reason, captions] : groups_) {
-            text += L"\n";
-            for (size_t i = 0; i < captions.size(); ++i) {
-                if (i > 0) text += L"、";
-                text += L"“" + captions[i] + L"”";
-            }
-            text += L"：" + reason + L"\n";
+        std::wstring text;
+        if (!unchanged_.empty()) text += L"以下鼠标指针未能应用，原来的设置保持不变：\n" + List(unchanged_);
+        if (!fileOnly_.empty()) {
+            if (!text.empty()) text += L"\n";
+            text += L"以下鼠标指针只完成了一部分：\n" + List(fileOnly_);
         }
         if (applied_ > 0) text += L"\n其余选定的鼠标指针已经应用。";
         return text;
     }
 
 private:
-    std::vector<std::pair<std::wstring, std::vector<std::wstring>>> groups_;
+    using Groups = std::vector<std::pair<std::wstring, std::vector<std::wstring>>>;
+    static std::wstring List(const Groups& groups) {
+        std::wstring text;
+        for (const auto& [reason, names] : groups) {
+            text += L"\n";
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (i > 0) text += L"、";
+                text += L"“" + names[i] + L"”";
+            }
+            text += L"：" + reason + L"\n";
+        }
+        return text;
+    }
+
+    Groups unchanged_;
+    Groups fileOnly_;
     int applied_ = 0;
 };
 
@@ -177,25 +242,21 @@ void ShuBiaoKong::YingYong_SB_Click() {
 void ShuBiaoKong::YingYongFangAn() {
     const std::wstring folder = SystemSchemeFolder();
     const DWORD folderError = EnsureFolderPath(folder);
-    SkipReport skipped;
+    SkipReport report;
     for (const CursorRole& role : kRoles) {
         if (!scheme_.RoleChanged(role.number)) continue;
-        std::wstring reason;
+        RoleOutcome outcome;
         try {
-            reason = folderError != ERROR_SUCCESS
-                         ? FolderNotWritable(folder, folderError)
-                         : ApplyRole(desktop_, role, scheme_.RoleCursorFile(role.number), folder, applyCursor_);
+            outcome = folderError != ERROR_SUCCESS
+                          ? Unchanged(FolderNotWritable(folder, folderError))
+                          : ApplyRole(desktop_, role, scheme_.RoleCursorFile(role.number), folder, applyCursor_);
         } catch (...) {
-            reason = DescribeCurrentException();
+            outcome = Unchanged(DescribeCurrentException());
         }
-        if (reason.empty()) {
-            skipped.CountApplied();
-        } else {
-            skipped.Add(role.caption, reason);
-        }
+        report.Add(role, outcome);
     }
-    if (skipped.empty()) return;
-    desktop_.MessageBox(hwnd(), skipped.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
+    if (report.empty()) return;
+    desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace shubiao

@@ -2,7 +2,10 @@
 //
 // After a restore Timer1 polls for the dialog's window; once found it is
 // hidden and sent Enter, and Timer2 takes over to confirm the question that
-// may follow, for as long as that window exists.
+// may follow, for as long as that window exists. Timer1 gives up when no
+// such window appeared within kDialogWait of the restore: on a system whose
+// dialog has another title, or when it did not start, a window of that
+// title that the user opens later is the user's own.
 #include <cstdint>
 #include <cwchar>
 
@@ -13,6 +16,7 @@ namespace {
 
 constexpr const wchar_t* kMousePropertiesTitle = L"鼠标 属性";
 constexpr const wchar_t* kReplaceSchemeTitle = L"是否替换方案?";
+constexpr ULONGLONG kDialogWait = 15000;  // ms
 
 // lParam of a first press of the main Enter key: repeat count 1, the key's
 // scan code in bits 16-23, not extended, key was up.
@@ -27,6 +31,10 @@ bool Found(const std::wstring& handleText) { return std::wcstoll(handleText.c_st
 }  // namespace
 
 void ShuBiaoKong::Timer1_Timer() {
+    if (desktop_.Milliseconds() - restoreStarted_ >= kDialogWait) {  // none appeared in time
+        SetTimerEnabled(timer1_, false);
+        return;
+    }
     if (!Found(AnXiaHuiChe(kMousePropertiesTitle))) return;  // not there yet: keep polling
     AnXiaHuiChe(kMousePropertiesTitle);
     // Timer2 goes on before Timer1 goes off, so no tick of either is lost.

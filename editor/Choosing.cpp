@@ -33,14 +33,21 @@ void ShuBiaoKong::Picture_Click(int role) {
     JiaZaiFangAn();
 }
 
-// One load per entry from the container: the role's cursor becomes the class
-// cursor of the picture boxes, and stays so until the next entry replaces it.
-// A file that does not load leaves the pointer as it is; the latch is
-// disarmed all the same so that it is not tried on every move.
+// One load per entry into a box: the role's pointer becomes the class cursor
+// of the boxes and stays so until the next entry replaces it. The latch in
+// Text1 is armed over the container; a move straight from one box onto
+// another finds it disarmed, so the role and the file of the pointer now
+// loaded decide: a box of another role or file loads its own, and further
+// moves over the same box load nothing. A file that does not load leaves the
+// pointer as it is and counts as loaded, so that it is not tried on every
+// move.
 void ShuBiaoKong::Picture_MouseMove(int role) {
-    if (WindowText(text1_) != kArmed) return;
+    const std::wstring& file = scheme_.RoleCursorFile(role);
+    if (WindowText(text1_) != kArmed && role == hoverRole_ && file == hoverFile_) return;
+    hoverRole_ = role;
+    hoverFile_ = file;
     HWND box = Picture(role).hwnd();
-    CursorLoad load = LoadCursorChecked(scheme_.RoleCursorFile(role));
+    CursorLoad load = LoadPointerChecked(file);
     if (load.ok()) {
         SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(load.cursor.get()));
         // Show it at once, and never leave the replaced preview on screen.
@@ -51,7 +58,7 @@ void ShuBiaoKong::Picture_MouseMove(int role) {
     SetWindowTextW(text1_, kDisarmed);
 }
 
-// Re-arms the latch; the pointer keeps the shape of the last preview.
+// Re-arms the latch. The container shows the normal arrow of its own.
 void ShuBiaoKong::Picture16_MouseMove() { SetWindowTextW(text1_, kArmed); }
 
 }  // namespace shubiao

@@ -1,9 +1,38 @@
 #include "editor/CursorLoader.h"
 
+#include <utility>
+
+#include "scheme/CursorImages.h"
 #include "scheme/Folders.h"
 #include "win/Errors.h"
 
 namespace shubiao {
+namespace {
+
+std::function<void(const std::wstring&)>& Probe() {
+    static std::function<void(const std::wstring&)> probe;
+    return probe;
+}
+
+// CreateFileW refuses a folder with "access denied"; for the user it is
+// simply not a cursor file that exists.
+DWORD OpenError(const std::wstring& file) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return error;
+}
+
+CursorLoad Failed(const CursorBytes& read) {
+    CursorLoad load;
+    load.error = read.error;
+    load.fault = read.check.fault;
+    return load;
+}
+
+}  // namespace
 
 std::wstring CursorLoad::Describe() const {
     if (ok()) return {};
@@ -20,40 +49,116 @@ std::wstring CursorLoad::Describe() const {
     }
 }
 
-CursorLoad LoadCursorChecked(const std::wstring& path, int width, int height) {
+CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle) {
+    CursorBytes read;
+    UniqueFile own;
+    if (handle == nullptr) {
+        own.reset(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!own) {
+            read.error = OpenError(file);
+            return read;
+        }
+        handle = own.get();
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size)) {
+        read.error = GetLastError();
+        return read;
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxCursorFileBytes) {
+        read.check = {CursorFault::TooLarge, CursorFileKind::Unknown};
+        return read;
+    }
+    read.bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!read.bytes.empty() &&
+        (!ReadFile(handle, read.bytes.data(), static_cast<DWORD>(read.bytes.size()), &got, nullptr) ||
+         got != read.bytes.size())) {
+        // Cut short while it was read: being written, not a cursor to use now.
+        read.error = got != read.bytes.size() && GetLastError() == ERROR_SUCCESS ? ERROR_READ_FAULT : GetLastError();
+        read.bytes.clear();
+        return read;
+    }
+    read.check = CheckCursorBytes(read.bytes);
+    return read;
+}
+
+CursorLoad PreviewFromBytes(const CursorBytes& read, int size) {
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) return Failed(read);
+    CursorLoad load;
+    const auto frame = FirstFrame(read.bytes);
+    const auto resource = frame ? ToCursorResource(*frame) : std::nullopt;
+    if (!resource) {
+        load.error = ERROR_INVALID_DATA;
+        return load;
+    }
+    const BOOL icon = resource->cursor ? FALSE : TRUE;
+    // The group directory and the image as a resource holds them: Windows
+    // picks the image for the size (LookupIconIdFromDirectoryEx) and makes
+    // the cursor from those bytes (CreateIconFromResourceEx, format version
+    // 0x00030000 as resources carry it).
+    std::vector<std::uint8_t> directory = resource->directory;
+    const int id = LookupIconIdFromDirectoryEx(directory.data(), icon, size, size, LR_DEFAULTCOLOR);
+    std::vector<std::uint8_t> bits = resource->ResourceBits(id);
+    if (bits.empty()) {
+        load.error = ERROR_INVALID_DATA;
+        return load;
+    }
+    HICON made = CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), icon, 0x00030000, size, size,
+                                          LR_DEFAULTCOLOR);
+    if (made == nullptr) {
+        load.error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_DATA;
+        return load;
+    }
+    load.cursor.reset(made);
+    return load;
+}
+
+CursorLoad LoadPreviewChecked(const std::wstring& path, int size) {
+    const std::wstring file = ExpandEnvironment(path);
+    if (file.empty()) {
+        CursorLoad load;
+        load.error = ERROR_FILE_NOT_FOUND;
+        return load;
+    }
+    return PreviewFromBytes(ReadCursorBytes(file), size);
+}
+
+CursorLoad LoadPointerChecked(const std::wstring& path) {
     CursorLoad load;
     const std::wstring file = ExpandEnvironment(path);
     if (file.empty()) {
         load.error = ERROR_FILE_NOT_FOUND;
         return load;
     }
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        load.error = GetLastError();
+    // Held with read sharing only until the loader is done: nobody can write,
+    // rename or delete the file meanwhile, so the loader reads the bytes
+    // that were checked. Windows' loader opens the file for reading, which
+    // this share mode allows (CreateFileW: a later open for reading succeeds
+    // when every open handle shares reading).
+    const UniqueFile held(
+        CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!held) {
+        load.error = OpenError(file);
         return load;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        load.error = ERROR_FILE_NOT_FOUND;
-        return load;
-    }
-    const CursorCheck check = CheckCursorFileAt(file.c_str());
-    if (!check.ok()) {
-        load.fault = check.fault;
-        return load;
-    }
-    HCURSOR cursor = nullptr;
-    if (width == 0 && height == 0) {
-        cursor = LoadCursorFromFileW(file.c_str());
-    } else {
-        cursor = static_cast<HCURSOR>(LoadImageW(nullptr, file.c_str(), IMAGE_CURSOR, width, height, LR_LOADFROMFILE));
-    }
+    const CursorBytes read = ReadCursorBytes(file, held.get());
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) return Failed(read);
+    if (Probe()) Probe()(file);
+    HCURSOR cursor = LoadCursorFromFileW(file.c_str());
     if (cursor == nullptr) {
-        load.error = GetLastError();
-        if (load.error == ERROR_SUCCESS) load.error = ERROR_INVALID_DATA;
+        load.error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_DATA;
         return load;
     }
     load.cursor.reset(cursor);
     return load;
 }
+
+ScopedLoaderProbe::ScopedLoaderProbe(std::function<void(const std::wstring& file)> probe) {
+    Probe() = std::move(probe);
+}
+
+ScopedLoaderProbe::~ScopedLoaderProbe() { Probe() = nullptr; }
 
 }  // namespace shubiao

@@ -1,10 +1,17 @@
 #pragma once
-// The one way the editor hands a cursor file to Windows' loader: the path's
-// environment references are expanded and the file's content is checked
-// first, so that a malformed file never reaches the loader.
+// The only ways the editor hands a cursor file to Windows. The file's bytes
+// are read once and checked; Windows then gets exactly those bytes:
+// - a preview (the first frame, at a given size) is made from the checked
+//   bytes in memory, through the documented resource functions;
+// - a pointer (pointer size, animated ones animated) is loaded by Windows'
+//   file loader while the file is held open with read sharing only, so that
+//   nobody can write, rename or delete it between the check and the load.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "scheme/CursorFileCheck.h"
 #include "win/Raii.h"
@@ -20,9 +27,36 @@ struct CursorLoad {
     std::wstring Describe() const;
 };
 
-// Loads a cursor at the system's pointer size (width and height 0, as
-// LoadCursorFromFileW does) or at the given size (first frame of an animated
-// cursor).
-CursorLoad LoadCursorChecked(const std::wstring& path, int width = 0, int height = 0);
+// The whole content of a cursor file and the checker's verdict on it.
+struct CursorBytes {
+    std::vector<std::uint8_t> bytes;
+    CursorCheck check;
+    DWORD error = ERROR_SUCCESS;  // Windows' error when the file could not be opened or read
+};
+
+// Reads `file` (environment references already expanded) through `handle`,
+// or through a handle of its own that lets others read, write and delete
+// when `handle` is null; at most the checker's size limit.
+CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle = nullptr);
+
+// A preview of the first frame, `size` pixels square, made from the checked
+// bytes of `path` (environment references are expanded).
+CursorLoad LoadPreviewChecked(const std::wstring& path, int size);
+// The same from bytes already read.
+CursorLoad PreviewFromBytes(const CursorBytes& read, int size);
+
+// A pointer at the system's pointer size (as LoadCursorFromFileW gives it).
+CursorLoad LoadPointerChecked(const std::wstring& path);
+
+// For tests: while it lives, `probe` is called with the file's path after the
+// pointer's bytes were read and checked and before Windows' loader reads the
+// file, while the file is held.
+class ScopedLoaderProbe {
+public:
+    explicit ScopedLoaderProbe(std::function<void(const std::wstring& file)> probe);
+    ~ScopedLoaderProbe();
+    ScopedLoaderProbe(const ScopedLoaderProbe&) = delete;
+    ScopedLoaderProbe& operator=(const ScopedLoaderProbe&) = delete;
+};
 
 }  // namespace shubiao

@@ -1,7 +1,7 @@
 #pragma once
 // The editor's few calls that would block on a person or change the live
-// system: modal prompts and dialogs, replacing system cursors, starting a
-// program. The editor reaches them only through this interface; the program
+// system: modal prompts and dialogs, replacing and reloading system cursors,
+// starting a program, and the clock. The editor reaches them only through this interface; the program
 // uses the Windows implementation, tests substitute their own.
 #include <windows.h>
 
@@ -34,8 +34,16 @@ public:
     // the cursor then.
     virtual bool SetSystemCursor(HCURSOR cursor, DWORD id) = 0;
 
+    // Asks Windows to reload every system cursor from the user's settings
+    // (SystemParametersInfoW SPI_SETCURSORS with SPIF_SENDCHANGE). False
+    // when it refuses; Wine does not implement it.
+    virtual bool ReloadSystemCursors() = 0;
+
     // Starts a command line with the given show command, without waiting.
     virtual bool StartProgram(const std::wstring& commandLine, int showCommand) = 0;
+
+    // Milliseconds since some fixed moment (GetTickCount64).
+    virtual ULONGLONG Milliseconds() = 0;
 };
 
 std::unique_ptr<Desktop> MakeWindowsDesktop();

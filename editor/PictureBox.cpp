@@ -113,7 +113,8 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         EnsureImage();
         return 0;
     case WM_SETCURSOR:
-        if (fixedCursor_ != nullptr && LOWORD(lParam) == HTCLIENT) {
+        // Only over the box itself: a child's WM_SETCURSOR asks its parent first.
+        if (fixedCursor_ != nullptr && reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT) {
             SetCursor(fixedCursor_);
             return TRUE;
         }

@@ -14,10 +14,9 @@ ULONGLONG Join(const FILETIME& t) { return Join(t.dwHighDateTime, t.dwLowDateTim
 // A failure that may pass without the file changing (a file held open by
 // another program, permissions): not remembered, the file is tried again.
 bool MayPass(const CursorLoad& load) {
-    if (load.fault == CursorFault::Unreadable) return true;
     return load.error == ERROR_SHARING_VIOLATION || load.error == ERROR_LOCK_VIOLATION ||
            load.error == ERROR_ACCESS_DENIED || load.error == ERROR_NOT_ENOUGH_MEMORY ||
-           load.error == ERROR_OUTOFMEMORY;
+           load.error == ERROR_OUTOFMEMORY || load.error == ERROR_READ_FAULT;
 }
 
 }  // namespace
@@ -40,7 +39,7 @@ HCURSOR PreviewCache::Get(const std::wstring& path, int size) {
         it->used = true;
         return it->cursor.get();
     }
-    CursorLoad load = LoadCursorChecked(path, size, size);
+    CursorLoad load = LoadPreviewChecked(path, size);
     if (!load.ok() && MayPass(load)) {
         if (it != entries_.end()) entries_.erase(it);
         return nullptr;

@@ -76,14 +76,21 @@ void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     Skipping([] { RemoveDirectoryW(SystemSchemeFolder().c_str()); });
 }
 
-// Clears the per-role settings and lets the Mouse Properties dialog make
-// Windows load its defaults; the editor then shows the installed fallbacks.
+// Clears the per-role settings and has Windows reload its pointers from
+// them; the Mouse Properties dialog, confirmed by the timers, does the same
+// on systems where that is needed. The editor then shows the installed
+// fallbacks.
 void ShuBiaoKong::HuiFuMoRen() {
     for (int number : kRestoreOrder) {
         Skipping([number] { registry::RegDelete(Role(number).ValuePath()); });
     }
+    // A refusal is not the user's concern: the dialog below reloads them too.
+    Skipping([this] { desktop_.ReloadSystemCursors(); });
     Skipping([this] { desktop_.StartProgram(kMousePropertiesCommand, SW_SHOWMINIMIZED); });
-    Skipping([this] { SetTimerEnabled(timer1_, true); });
+    Skipping([this] {
+        restoreStarted_ = desktop_.Milliseconds();
+        SetTimerEnabled(timer1_, true);
+    });
     Skipping([this] { ChuShiShuBiao(); });
 }
 

@@ -106,6 +106,9 @@ void ShuBiaoKong::CreateChildren() {
     xianShi_.Create(hwnd(), 0, 0, 1, 1, true, kXianShiId);
     xianShi_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
     container_.Create(hwnd(), 0, 0, 1, 1, true, kPicture16Id);
+    // The boxes show the hover preview (their class cursor); the container
+    // around them the normal arrow.
+    container_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
     container_.onMouseMove = [this] { Picture16_MouseMove(); };
     container_.onPaintOverlay = [this](HDC dc) { PaintCaptions(dc); };
     for (const CursorRole& role : kRoles) {

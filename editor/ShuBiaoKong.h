@@ -174,6 +174,7 @@ private:
     // for its confirmation every 100 ms.
     Timer timer1_{kTimer1Id, 1};
     Timer timer2_{kTimer2Id, 100};
+    ULONGLONG restoreStarted_ = 0;  // Desktop::Milliseconds() when Timer1 went on
 
     // Layout in twips, set by PaiLieKongJian: each role's box and caption,
     // relative to Picture16.
@@ -187,6 +188,8 @@ private:
     UINT dpi_ = 96;
 
     UniqueCursor previewCursor_;       // the hover preview now set as class cursor
+    int hoverRole_ = 0;                // role and file of the hover preview last loaded
+    std::wstring hoverFile_;
     HCURSOR applyCursor_ = nullptr;    // last cursor handed to SetSystemCursor
 
     // The previews' cursors by file and icon size, so that a load does not

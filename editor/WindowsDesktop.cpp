@@ -62,6 +62,14 @@ public:
 
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override { return ::SetSystemCursor(cursor, id) != FALSE; }
 
+    // SPI_SETCURSORS "reloads the system cursors" from the registry; with
+    // SPIF_SENDCHANGE the other programs are told (WM_SETTINGCHANGE).
+    bool ReloadSystemCursors() override {
+        return SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, SPIF_SENDCHANGE) != FALSE;
+    }
+
+    ULONGLONG Milliseconds() override { return GetTickCount64(); }
+
     bool StartProgram(const std::wstring& commandLine, int showCommand) override {
         std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
         line.push_back(L'\0');

@@ -19,6 +19,14 @@ std::wstring CursorRole::ValuePath() const {
     return path;
 }
 
+std::wstring CursorRole::Name() const {
+    std::wstring name;
+    for (const wchar_t c : caption) {
+        if (c != L' ') name += c;
+    }
+    return name;
+}
+
 const CursorRole& Role(int number) {
     if (number < 1 || number > kRoleCount) throw std::out_of_range("cursor role number out of range");
     return kRoles[static_cast<size_t>(number - 1)];

@@ -18,6 +18,8 @@ struct CursorRole {
     bool HasSystemCursor() const { return systemCursorId != 0; }
     std::wstring FileName() const;   // e.g. L"Arrow.ani"
     std::wstring ValuePath() const;  // e.g. L"HKEY_CURRENT_USER\\Control Panel\\Cursors\\Arrow"
+    // The caption without the grid's padding spaces, as messages name the role.
+    std::wstring Name() const;
 };
 
 inline constexpr int kRoleCount = 15;

@@ -16,6 +16,12 @@ struct Redirect {
 };
 std::optional<Redirect> g_redirect;
 
+struct WriteFault {
+    std::wstring valueName;
+    LSTATUS error;
+};
+std::optional<WriteFault> g_writeFault;
+
 HKEY RootByName(std::wstring_view name) {
     struct Root {
         std::wstring_view longName;
@@ -51,6 +57,12 @@ ScopedRedirect::ScopedRedirect(std::wstring from, std::wstring to) {
 }
 
 ScopedRedirect::~ScopedRedirect() { g_redirect.reset(); }
+
+ScopedWriteFault::ScopedWriteFault(std::wstring valueName, LSTATUS error) {
+    g_writeFault = WriteFault{std::move(valueName), error};
+}
+
+ScopedWriteFault::~ScopedWriteFault() { g_writeFault.reset(); }
 
 bool ResolveValuePath(std::wstring_view valuePath, ValueLocation& location) {
     const std::wstring path = ApplyRedirect(valuePath);
@@ -106,6 +118,7 @@ LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data) {
 LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data) {
     ValueLocation where;
     if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
+    if (g_writeFault && EqualNoCase(g_writeFault->valueName, where.valueName)) return g_writeFault->error;
     UniqueHKey key;
     LSTATUS status = RegCreateKeyExW(where.root, where.subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                      KEY_SET_VALUE, nullptr, key.put(), nullptr);

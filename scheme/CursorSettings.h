@@ -34,6 +34,16 @@ public:
     ~ScopedRedirect();
 };
 
+// For tests: while the object lives, writing a value of this name (in any
+// key, letter case ignored) fails with `error` and changes nothing.
+class ScopedWriteFault {
+public:
+    ScopedWriteFault(std::wstring valueName, LSTATUS error);
+    ScopedWriteFault(const ScopedWriteFault&) = delete;
+    ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
+    ~ScopedWriteFault();
+};
+
 // Where a value path leads after any redirect: a predefined root, the subkey
 // and the value name. False when the root is not known.
 struct ValueLocation {

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
@@ -173,7 +174,7 @@ TEST_F(ApplyTest, AFolderThatCannotBeMadeSkipsEveryRoleAndSaysSo) {
     EXPECT_EQ(warnings[0].title, L"温馨提示");
     EXPECT_EQ(warnings[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
     EXPECT_NE(warnings[0].text.find(L"正常选择"), std::wstring::npos) << warnings[0].text;
-    EXPECT_NE(warnings[0].text.find(L"手    写"), std::wstring::npos) << warnings[0].text;
+    EXPECT_NE(warnings[0].text.find(L"“手写”"), std::wstring::npos) << warnings[0].text;
     EXPECT_NE(warnings[0].text.find(SchemeFolder()), std::wstring::npos) << warnings[0].text;
 }
 
@@ -259,6 +260,49 @@ INSTANTIATE_TEST_SUITE_P(Sources, BadSourceTest, ::testing::Combine(::testing::V
                              return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) ? "AfterEarlierApply" : "FirstApply");
                          });
+
+// The setting cannot be written (here through the registry's test seam):
+// the role is left wholly as it was, the file that an earlier Apply placed
+// included, its live pointer is not replaced, and the warning says so; the
+// other role still applies.
+class RegistryRefusesTest : public ApplyTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RegistryRefusesTest, LeavesTheRoleWhollyUnchanged) {
+    const bool earlier = GetParam();
+    const std::wstring first = ChooseCursor(2, 3);
+    std::vector<std::uint8_t> before;
+    if (earlier) {
+        Apply();
+        before = ReadBytes(Destination(2));
+        desktop.systemCursors.clear();
+    }
+    WriteStaticCursor(first, 9, 9, 0x00AA0000);  // another pointer in the chosen file
+    const std::wstring wait = ChooseCursor(15);
+    {
+        registry::ScopedWriteFault refuse(L"Arrow", ERROR_ACCESS_DENIED);
+        Apply();
+    }
+
+    EXPECT_EQ(LiveIds(), (std::vector<DWORD>{32514})) << "only Wait went live";
+    ExpectApplied(15, wait);
+    if (earlier) {
+        EXPECT_EQ(ReadBytes(Destination(2)), before) << "the file placed before is back";
+        EXPECT_EQ(registry.GetString(L"Arrow"), Destination(2));
+    } else {
+        EXPECT_FALSE(FileExists(Destination(2))) << "no file that no setting names";
+        EXPECT_FALSE(registry.Exists(L"Arrow"));
+    }
+    EXPECT_EQ(FolderFiles(), earlier ? (std::vector<std::wstring>{L"Arrow.ani", L"Wait.ani"})
+                                     : (std::vector<std::wstring>{L"Wait.ani"}));
+    const auto warnings = desktop.Warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].text.find(L"原来的设置保持不变"), std::wstring::npos) << warnings[0].text;
+    EXPECT_NE(warnings[0].text.find(L"“正常选择”：无法把该指针记入注册表"), std::wstring::npos) << warnings[0].text;
+    EXPECT_EQ(warnings[0].text.find(L"“忙”"), std::wstring::npos) << warnings[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, RegistryRefusesTest, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "AfterEarlierApply" : "FirstApply"); });
 
 }  // namespace
 }  // namespace shubiao

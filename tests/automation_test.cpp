@@ -149,6 +149,34 @@ INSTANTIATE_TEST_SUITE_P(Titles, NearConfirmTitle,
                          ::testing::Values(L"是否替换方案\uFF1F", L"是否替换方案", L"是否替换方案? ", L"是否 替换方案?",
                                            L"是否替换方案??", L"鼠标 属性"));
 
+// How long after the restore the dialog appears, and whether it is still
+// confirmed then: after 15 s the search has ended, and a window of that title
+// (the user's own, opened later) is left alone.
+struct LateDialog {
+    const char* name;
+    ULONGLONG after;  // ms on the editor's clock
+    bool confirmed;
+};
+
+class DialogTiming : public Automation, public testing::WithParamInterface<LateDialog> {};
+
+TEST_P(DialogTiming, IsConfirmedOnlyWithinTheWait) {
+    Restore();
+    desktop.now += GetParam().after;
+    PumpMessages(30);  // Timer1 ticks with no dialog there
+    KeyTarget dialog(kDialogTitle);
+    PumpUntil([&] { return !editor.Timer1Enabled() && !editor.Timer2Enabled(); }, 1000);
+    EXPECT_EQ(dialog.Visible(), !GetParam().confirmed);
+    EXPECT_EQ(dialog.enterDowns.size(), GetParam().confirmed ? 2u : 0u);
+    ExpectState(false, false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Restore, DialogTiming,
+                         testing::Values(LateDialog{"AtOnce", 0, true}, LateDialog{"JustInTime", 14999, true},
+                                         LateDialog{"AtFifteenSeconds", 15000, false},
+                                         LateDialog{"AnHourLater", 3600000, false}),
+                         [](const testing::TestParamInfo<LateDialog>& info) { return std::string(info.param.name); });
+
 // The real timers, driven by the message loop.
 TEST_F(Automation, TimersConfirmTheDialogFromTheMessageLoop) {
     Restore();

@@ -1,6 +1,8 @@
 // Picking a file per preview box and the hover preview under the mouse.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
 
@@ -24,15 +26,6 @@ protected:
     }
     std::wstring Latch() { return WindowText(editor.Text1()); }
 
-    ScratchFolder files{L"pick"};
-};
-
-// Every box, found on the screen where the grid puts it and driven by mouse
-// messages as the window gets them: a click chooses the file for that box's
-// role and no other, and moving onto it from the container shows that role's
-// pointer (each role's file has a hot spot of its own).
-class EveryBox : public ChoosingTest, public testing::WithParamInterface<int> {
-protected:
     // Posts a mouse message to whatever window lies at `screen`, with the
     // point in that window's client coordinates, and lets the loop deliver it.
     HWND MouseAt(POINT screen, UINT message, WPARAM keys = 0) {
@@ -48,15 +41,27 @@ protected:
         GetWindowRect(window, &r);
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
+    // A point of the container itself, above the first row of boxes.
+    POINT BareSpot() {
+        RECT grid{};
+        GetWindowRect(editor.Picture16().hwnd(), &grid);
+        return {grid.left + 2, grid.top + 2};
+    }
+
+    ScratchFolder files{L"pick"};
 };
+
+// Every box, found on the screen where the grid puts it and driven by mouse
+// messages as the window gets them: a click chooses the file for that box's
+// role and no other, and moving onto it from the container shows that role's
+// pointer (each role's file has a hot spot of its own).
+class EveryBox : public ChoosingTest, public testing::WithParamInterface<int> {};
 
 TEST_P(EveryBox, AClickChoosesForItsRoleAndAHoverShowsItsPointer) {
     const int role = GetParam();
     const std::wstring file = CursorFile(L"role" + std::to_wstring(role) + L".cur", role + 2);
     const POINT centre = CentreOf(editor.Picture(role).hwnd());
-    RECT grid{};
-    GetWindowRect(editor.Picture16().hwnd(), &grid);
-    const POINT bare{grid.left + 2, grid.top + 2};  // the container, above the first row
+    const POINT bare = BareSpot();
     ASSERT_EQ(WindowFromPoint(bare), editor.Picture16().hwnd());
 
     desktop.openAnswers.push_back(file);
@@ -114,47 +119,72 @@ TEST_F(ChoosingTest, ACancelledDialogChangesNothingWhateverNameItHeld) {
     for (int n = 1; n <= kRoleCount; ++n) EXPECT_EQ(editor.Scheme().RoleChanged(n), n == 5) << "role " << n;
 }
 
-TEST_F(ChoosingTest, HoverLoadsOncePerEntryFromTheContainer) {
-    Choose(3, CursorFile(L"three.cur", 3));
-    Choose(4, CursorFile(L"four.cur", 4));
-    const HCURSOR start = ClassCursor();
-    ASSERT_EQ(Latch(), L"0");
+// Paths of the mouse over the grid, as mouse messages: 0 is the container,
+// N box N, -N picks a new file for box N (whose hot spot is 20 + N). The
+// pointer shown at the end, and how many pointers were loaded on the way.
+struct HoverPath {
+    const char* name;
+    std::vector<int> steps;
+    int hotSpot;  // of the class cursor at the end
+    int loads;
+};
 
-    // Box 3 from the container: role 3's pointer, for every picture box.
-    editor.Picture_MouseMove(3);
-    const HCURSOR three = ClassCursor();
-    EXPECT_NE(three, start);
-    EXPECT_EQ(CursorHotSpot(three).x, 3);
-    EXPECT_EQ(Latch(), L"1");
+class Hovering : public ChoosingTest, public testing::WithParamInterface<HoverPath> {};
 
-    // Further moves, and box 3 straight onto box 4: nothing is loaded.
-    editor.Picture_MouseMove(3);
-    editor.Picture_MouseMove(4);
-    EXPECT_EQ(ClassCursor(), three);
-
-    // Across the container: re-armed, the pointer keeps its shape.
-    editor.Picture16_MouseMove();
-    EXPECT_EQ(Latch(), L"0");
-    EXPECT_EQ(ClassCursor(), three);
-
-    editor.Picture_MouseMove(4);
-    EXPECT_EQ(CursorHotSpot(ClassCursor()).x, 4);
-    EXPECT_EQ(Latch(), L"1");
+TEST_P(Hovering, LoadsTheBoxsPointerOncePerStay) {
+    for (int n = 1; n <= 6; ++n) Choose(n, CursorFile(L"box" + std::to_wstring(n) + L".cur", n));
+    std::vector<HCURSOR> loaded;
+    for (const int step : GetParam().steps) {
+        if (step < 0) {
+            Choose(-step, CursorFile(L"new" + std::to_wstring(-step) + L".cur", 20 - step));
+            continue;
+        }
+        MouseAt(step == 0 ? BareSpot() : CentreOf(editor.Picture(step).hwnd()), WM_MOUSEMOVE);
+        if (loaded.empty() || ClassCursor() != loaded.back()) loaded.push_back(ClassCursor());
+    }
+    EXPECT_EQ(CursorHotSpot(ClassCursor()).x, GetParam().hotSpot);
+    EXPECT_EQ(static_cast<int>(loaded.size()) - 1, GetParam().loads) << "pointers loaded";
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    Grid, Hovering,
+    testing::Values(HoverPath{"FromTheContainer", {0, 3}, 3, 1},
+                    HoverPath{"StayingOnABoxLoadsOnce", {0, 3, 3, 3}, 3, 1},
+                    HoverPath{"StraightFromBoxToBox", {0, 3, 4}, 4, 2},
+                    HoverPath{"StraightBackAgain", {0, 3, 4, 3}, 3, 3},
+                    HoverPath{"AcrossTheContainerToTheSameBox", {0, 3, 0, 3}, 3, 2},
+                    HoverPath{"ANewFileForTheBoxUnderThePointer", {0, 3, -3, 3}, 23, 2}),
+    [](const testing::TestParamInfo<HoverPath>& info) { return std::string(info.param.name); });
+
+// After a hover the container shows the normal arrow, the boxes the preview.
+TEST_F(ChoosingTest, TheContainerKeepsTheArrow) {
+    Choose(3, CursorFile(L"three.cur", 3));
+    MouseAt(BareSpot(), WM_MOUSEMOVE);
+    MouseAt(CentreOf(editor.Picture(3).hwnd()), WM_MOUSEMOVE);
+    const HCURSOR preview = ClassCursor();
+    auto shownOver = [](HWND window) {
+        SetCursor(nullptr);
+        SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    EXPECT_EQ(shownOver(editor.Picture16().hwnd()), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(shownOver(editor.Picture(7).hwnd()), preview);
+}
+
+// Over the box whose pointer is loaded, only the latch text "0" loads again.
 TEST_F(ChoosingTest, OnlyAnExactZeroArmsTheLatch) {
-    const HCURSOR start = ClassCursor();
+    editor.Picture16_MouseMove();
+    editor.Picture_MouseMove(2);  // before any pick: the role's current file
+    const HCURSOR loaded = ClassCursor();
+    ASSERT_NE(loaded, nullptr);
     for (const wchar_t* text : {L"00", L" 0", L"", L"1"}) {
         SetWindowTextW(editor.Text1(), text);
         editor.Picture_MouseMove(2);
-        EXPECT_EQ(ClassCursor(), start) << "latch text \"" << WindowText(editor.Text1()) << "\"";
+        EXPECT_EQ(ClassCursor(), loaded) << "latch text \"" << WindowText(editor.Text1()) << "\"";
     }
-    // Armed: before any pick, the role's current file (here the installed
-    // fallback) is previewed.
-    editor.Picture16_MouseMove();
+    SetWindowTextW(editor.Text1(), L"0");
     editor.Picture_MouseMove(2);
-    EXPECT_NE(ClassCursor(), start);
-    EXPECT_NE(ClassCursor(), nullptr);
+    EXPECT_NE(ClassCursor(), loaded);
 }
 
 TEST_F(ChoosingTest, AFileThatDoesNotLoadKeepsThePointerAndDisarms) {

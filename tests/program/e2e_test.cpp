@@ -287,7 +287,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
 
     // 3. Hover: over Picture16 the latch (the hidden Text1) is armed; over
     // box 2 its cursor is loaded as the class cursor of the picture boxes and
-    // shown. Picture16, of the same class, then shows it too.
+    // shown. Picture16 keeps the normal arrow.
     const HWND latch = DescendantById(main_, kText1Id);
     ASSERT_NE(latch, nullptr);
     const POINT bare = BareSpotOnPicture16();
@@ -305,8 +305,8 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
         EXPECT_EQ(over, classCursor);
     }
     Shot(L"hover");
-    EXPECT_EQ(PointerAfterMove(bare, [&](HCURSOR) { return armed(); }), over)
-        << "Picture16 does not show the class cursor";
+    EXPECT_EQ(PointerAfterMove(bare, [&](HCURSOR) { return armed(); }), before)
+        << "Picture16 does not show its arrow again";
     EXPECT_TRUE(armed()) << "Picture16 does not re-arm the latch";
     const HCURSOR crosshair =
         PointerAfterMove(Centre(Box(3)), [&](HCURSOR c) { return c != nullptr && c != over && !armed(); });

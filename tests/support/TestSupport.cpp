@@ -122,6 +122,12 @@ bool FakeDesktop::SetSystemCursor(HCURSOR cursor, DWORD id) {
     return true;
 }
 
+bool FakeDesktop::ReloadSystemCursors() {
+    if (onReload) onReload();
+    ++reloads;
+    return reloadSucceeds;
+}
+
 bool FakeDesktop::StartProgram(const std::wstring& commandLine, int showCommand) {
     if (onStartProgram) onStartProgram(commandLine, showCommand);
     startedPrograms.emplace_back(commandLine, showCommand);

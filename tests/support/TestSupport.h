@@ -51,6 +51,9 @@ public:
     std::deque<std::optional<std::wstring>> folderAnswers;  // nullopt = cancel
     bool startProgramSucceeds = true;
     bool setSystemCursorSucceeds = true;
+    bool reloadSucceeds = true;
+    // The clock the editor reads; tests move it on.
+    ULONGLONG now = 1000000;
     // Called when the editor starts a program, before the call is recorded,
     // so a test can look at the state of things at that moment.
     std::function<void(const std::wstring& commandLine, int showCommand)> onStartProgram;
@@ -63,6 +66,9 @@ public:
     int folderDialogs = 0;
     std::vector<SystemCursorCall> systemCursors;
     std::vector<std::pair<std::wstring, int>> startedPrograms;
+    int reloads = 0;
+    // Called when the editor asks for the system cursors to be reloaded.
+    std::function<void()> onReload;
 
     // The boxes other than the OK/Cancel prompts.
     std::vector<Box> Warnings() const;
@@ -72,7 +78,9 @@ public:
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
+    bool ReloadSystemCursors() override;
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;
+    ULONGLONG Milliseconds() override { return now; }
 };
 
 // Runs the message loop for about `milliseconds`.
