@@ -22,6 +22,8 @@
 // - [Strings] values replace %name% (name without regard to case) in the
 //   fields read; "%%" is '%'; an unknown name stays as it is (%10%); a value
 //   is not searched for further names, only its "%%" become '%'.
+// - A Schemes list is split at commas after substitution, and each entry is
+//   trimmed of blanks ("a.cur, b.cur" is common in hand-written packs).
 // - A file name is the last non-empty component of the path after
 //   substitution, split at '\' and '/'. A name that is "." or "..", holds
 //   "..", or holds a character Windows forbids in file names (control
@@ -114,6 +116,12 @@ class Document {
 public:
     explicit Document(std::string_view text) : text_(text) { Parse(); }
 
+    static std::string_view Trimmed(std::string_view s) {
+        while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+        while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+        return s;
+    }
+
     const Section* Find(std::string_view name) const {
         const auto it = index_.find(Lowered(name));
         return it == index_.end() ? nullptr : &sections_[it->second];
@@ -183,12 +191,6 @@ private:
                 p = ParseEntry(p, section);
             }
         }
-    }
-
-    static std::string_view Trimmed(std::string_view s) {
-        while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-        while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-        return s;
     }
 
     std::size_t SectionIndex(std::string_view name) {
@@ -472,7 +474,7 @@ private:
             while (position < kSchemeOrder.size()) {
                 const std::size_t comma = list->find(',', at);
                 const std::string_view entry = std::string_view(*list).substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-                if (position < kGridRoleCount) scheme.files[position] = FileNameOf(entry);
+                if (position < kGridRoleCount) scheme.files[position] = FileNameOf(Document::Trimmed(entry));
                 ++position;
                 if (comma == std::string::npos) break;
                 at = comma + 1;
