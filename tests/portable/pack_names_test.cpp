@@ -63,7 +63,7 @@ const Folder kFolders[] = {
     {"SharedWordsAtTheEnd", {"arrow_32.cur", "busy_32.ani", "Help_32.cur"}, "Arrow=arrow_32.cur;Help=Help_32.cur;Wait=busy_32.ani"},
     {"WholeStemBeatsStrippedStem", {"busy.ani", "busy_wait.ani", "busy_arrow.cur"}, "Arrow=busy_arrow.cur;Wait=busy.ani"},
     {"TwoFilesForOneRoleLeaveItUnset", {"Busy.ani", "Wait.ani", "arrow.cur", "Busy.cur"}, "Arrow=arrow.cur"},
-    {"FileClaimedByTwoRolesCountsForNeither", {"选择.cur", "help.cur", "选择.ani"}, "Help=help.cur",
+    {"FileClaimedByTwoRolesCountsForNeither", {"选择.cur", "help.cur"}, "Help=help.cur",
      {{"Arrow", "选择"}, {"Help", "选择"}}},
     {"FewerThanThreeFilesKeepTheirWords", {"kc_pointer.cur", "kc_busy.ani"}, ""},
     {"UnknownAndEmptyNames", {"readme.cur", ".ani", "", "arrow", "preview.cur.ani"}, "Arrow=arrow"},
