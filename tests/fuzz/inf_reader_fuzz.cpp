@@ -3,6 +3,7 @@
 // scheme/InfReader.cpp. Bytes that are not UTF-8 are read as Latin-1, so
 // every input reaches the parser.
 // fuzz-sources: scheme/InfReader.cpp scheme/TextEncoding.cpp
+// fuzz-max-len: 131072
 #include "scheme/InfReader.h"
 
 #include <cstdlib>

@@ -2,6 +2,7 @@
 // list of file names, one a line. Any crash, sanitizer report or broken
 // promise (tests/fuzz/invariants.h) is a bug in scheme/PackNames.cpp.
 // fuzz-sources: scheme/PackNames.cpp
+// fuzz-max-len: 8192
 #include "scheme/PackNames.h"
 
 #include <cstdlib>
