@@ -9,19 +9,22 @@
 // - Encoding: a byte-order mark decides (UTF-16LE, UTF-16BE, UTF-8; broken
 //   sequences after a mark become U+FFFD); without one, valid UTF-8 is read
 //   as UTF-8 and anything else goes to the caller's ANSI decoder.
-// - Lines end at CR LF, LF or a lone CR. A run of '\' outside quotes,
-//   followed on its line only by blanks and perhaps a ';' comment, joins the
-//   next line to this one; the run is dropped and so are the blanks that
-//   start the next line. A run followed by anything else is text. This is
-//   the rule of Microsoft's "General Syntax Rules for INF Files" (the second
-//   '\' of "\\" at a line end continues the line; "\" ; comment" continues).
+// - Lines end at CR LF, LF or a lone CR; the text ends at Ctrl-Z (0x1A), as
+//   setup's own parser ends it. A '\' outside quotes that is followed on its
+//   line only by more '\', blanks and perhaps a ';' comment joins the next
+//   line to this one: the '\'s go, and so do the blanks around the join. A
+//   '\' followed by anything else is text. This is the rule of Microsoft's
+//   "General Syntax Rules for INF Files" ("\\" at a line end continues the
+//   line; so does "\" ; comment"), with the blanks as setup treats them.
 // - A field is trimmed of blanks outside quotes; quotes are removed and ""
 //   inside them is one quote; a line that ends inside quotes closes them.
 //   '=' before the first comma makes the text before it the line's key.
 //   A section header ends at ']' and the rest of its line is ignored.
 // - [Strings] values replace %name% (name without regard to case) in the
-//   fields read; "%%" is '%'; an unknown name stays as it is (%10%); a value
-//   is not searched for further names, only its "%%" become '%'.
+//   fields read; "%%" is '%'; an unknown name stays as it is (%10%). A value
+//   goes in as it is written, "%%" and %name% included: setup does not
+//   search it again (checked under Wine: a value "50%%" names a folder
+//   "50%%").
 // - A Schemes list is split at commas after substitution, and each entry is
 //   trimmed of blanks ("a.cur, b.cur" is common in hand-written packs).
 // - A file name is the last non-empty component of the path after
@@ -161,13 +164,14 @@ private:
         return p;
     }
 
-    // At a '\' outside quotes: if the run of '\' ends the line (blanks and a
-    // comment may follow), returns the start of the continued text on the
-    // next line; otherwise nothing.
+    // At a '\' outside quotes: if only '\', blanks and perhaps a comment
+    // follow on the line, returns the start of the continued text on the next
+    // line; otherwise nothing, and `runEnd` ends the run of '\' to keep as text.
     std::optional<std::size_t> Continuation(std::size_t p, std::size_t& runEnd) const {
         runEnd = p;
         while (runEnd < text_.size() && text_[runEnd] == '\\') ++runEnd;
-        std::size_t q = SkipBlanks(runEnd);
+        std::size_t q = runEnd;
+        while (q < text_.size() && (text_[q] == '\\' || IsBlank(text_[q]))) ++q;
         if (q < text_.size() && text_[q] == ';') q = SkipToLineEnd(q);
         if (!AtLineEnd(q)) return std::nullopt;
         return SkipBlanks(SkipLineEnd(q));
@@ -253,6 +257,7 @@ private:
             } else if (c == '\\') {
                 std::size_t runEnd = p;
                 if (const std::optional<std::size_t> next = Continuation(p, runEnd)) {
+                    pool_.resize(keep);   // blanks before the '\' go, as those starting the next line
                     p = *next;
                 } else {
                     pool_.append(text_.substr(p, runEnd - p));
@@ -322,7 +327,7 @@ public:
             } else {
                 const auto found = values_.find(Lowered(in.substr(percent + 1, close - percent - 1)));
                 const bool ok = found == values_.end() ? Append(out, in.substr(percent, close - percent + 1), limit)
-                                                       : AppendValue(out, found->second, limit);
+                                                       : Append(out, found->second, limit);
                 if (!ok) return std::nullopt;
             }
             at = close + 1;
@@ -330,12 +335,10 @@ public:
         return out;
     }
 
-    std::optional<std::string> Value(std::string_view name) {
+    std::optional<std::string> Value(std::string_view name) const {
         const auto found = values_.find(Lowered(name));
         if (found == values_.end()) return std::nullopt;
-        std::string out;
-        if (!AppendValue(out, found->second, kMaxFieldBytes)) return std::nullopt;
-        return out;
+        return std::string(found->second.substr(0, kMaxFieldBytes));
     }
 
 private:
@@ -343,18 +346,6 @@ private:
         if (piece.size() > limit - out.size() || piece.size() > budget_) return false;
         budget_ -= piece.size();
         out.append(piece);
-        return true;
-    }
-
-    // A string value: only its "%%" change.
-    bool AppendValue(std::string& out, std::string_view value, std::size_t limit) {
-        std::size_t at = 0;
-        while (at < value.size()) {
-            const std::size_t pair = value.find("%%", at);
-            if (pair == std::string_view::npos) return Append(out, value.substr(at), limit);
-            if (!Append(out, value.substr(at, pair + 1 - at), limit)) return false;
-            at = pair + 2;
-        }
         return true;
     }
 
@@ -517,6 +508,7 @@ InfResult ReadCursorInf(std::span<const std::uint8_t> bytes, const AnsiDecoder& 
     std::string text;
     if (!DecodeText(bytes, ansi, text)) return {InfError::NotText, {}};
     if (text.size() > kMaxTextBytes) return {InfError::TooLarge, {}};
+    if (const std::size_t end = text.find('\x1A'); end != std::string::npos) text.resize(end);
     const Document doc(text);
     Substituter strings(doc);
     CursorLines lines(doc, strings);

@@ -15,9 +15,14 @@
 //   (SchemeOrder.h), empty where a role was not exported; its flags are
 //   empty (REG_SZ), because setup has already replaced %10% by the Windows
 //   folder. Pin and Person are not written.
-// - The folder name appears only in [Strings], quoted, with '%' as "%%" and
-//   '"' as """"; control characters (which no folder name holds) become '_'
-//   so that they cannot end a line.
+// - The folder name appears only in [Strings], quoted, '"' doubled. A '%'
+//   stays single: setup puts a [Strings] value in as it is written, so "%%"
+//   there would name a folder "50%%" (checked with Wine's setupapi, which
+//   then copies to C:\windows\Cursors\50%% and registers "50%%"). Control
+//   characters (which no folder name holds) become '_' so that they cannot
+//   end a line.
+// - A comma in the folder name is written as it is: the Schemes value is a
+//   comma list, so Windows itself would split that scheme's paths there.
 #include "InfWriter.h"
 
 #include <array>
@@ -32,9 +37,7 @@ namespace {
 std::string QuotedValue(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
-        if (c == '%') {
-            out += "%%";
-        } else if (c == '"') {
+        if (c == '"') {
             out += "\"\"";
         } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
             out += '_';

@@ -60,7 +60,7 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t at, char32_t& codePoint, 
 }  // namespace
 
 void AppendUtf8(char32_t c, std::string& out) {
-    if (c >= 0xD800 && c <= 0xDFFF) c = kReplacementCharacter;
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = kReplacementCharacter;
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
@@ -70,13 +70,11 @@ void AppendUtf8(char32_t c, std::string& out) {
         out.push_back(static_cast<char>(0xE0 | (c >> 12)));
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c <= 0x10FFFF) {
+    } else {
         out.push_back(static_cast<char>(0xF0 | (c >> 18)));
         out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        AppendUtf8(kReplacementCharacter, out);
     }
 }
 

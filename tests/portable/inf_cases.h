@@ -208,13 +208,23 @@ HKCU,"Control Panel\Cursors",Hand,,"h.cur"
         {"ContinuedLines", [] { return Text(R"([R]
 HKCU,"Control Panel\Cursors\Schemes",\
     "S",,\
-    a.cur,\\
+    a.cur,\ \
     "dir\"\ ; the quoted '\' is text, this comment is dropped
-h.cur,   w.\
+h.cur,   w.  \
 ani
 HKCU,"Control Panel\Cursors",Hand,,dir\link.cur
 )"); },
          "S{Arrow=a.cur;Help=h.cur;AppStarting=w.ani;Hand=link.cur}"},
+        {"ControlZEndsTheText", [] { return Text("[R]\nHKCU,\"Control Panel\\Cursors\",Arrow,,\"a.cur\"\n\x1A\nHKCU,\"Control Panel\\Cursors\",Wait,,\"w.ani\"\n"); },
+         "{Arrow=a.cur}"},
+        {"StringValuesGoInAsWritten", [] { return Text(R"([R]
+HKCU,"Control Panel\Cursors\Schemes","%name%",,"%dir%\%file%"
+[Strings]
+name = "100%% %file% ""Pack"""
+dir = %10%\Cursors
+file = a%%b.cur
+)"); },
+         "100%% %file% \"Pack\"{Arrow=a%%b.cur}"},
         {"CommentsAndQuotes", [] { return Text(R"(; a comment before any section
 [R] ; a comment after the header
 HKCU , "Control Panel\Cursors\Schemes" , "Say ""Hi""; 100%%, ok" , , "a;b.cur,  spaced name.cur  " ; comment, not, fields

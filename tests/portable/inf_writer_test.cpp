@@ -65,8 +65,8 @@ TEST(InfWriter, WritesWindowsFormInUtf16WithBomAndCrLf) {
         u"Hand.ani\r\n"
         u"\r\n"
         u"[Strings]\r\n"
-        u"CUR_DIR     = \"Cursors\\50%% \"\"方案\"\"\"\r\n"
-        u"SCHEME_NAME = \"50%% \"\"方案\"\"\"\r\n";
+        u"CUR_DIR     = \"Cursors\\50% \"\"方案\"\"\"\r\n"
+        u"SCHEME_NAME = \"50% \"\"方案\"\"\"\r\n";
     EXPECT_EQ(bytes, inf_cases::Utf16(expected, false));
 }
 
