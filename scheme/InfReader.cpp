@@ -166,12 +166,12 @@ private:
 
     // At a '\' outside quotes: if only '\', blanks and perhaps a comment
     // follow on the line, returns the start of the continued text on the next
-    // line; otherwise nothing, and `runEnd` ends the run of '\' to keep as text.
-    std::optional<std::size_t> Continuation(std::size_t p, std::size_t& runEnd) const {
-        runEnd = p;
-        while (runEnd < text_.size() && text_[runEnd] == '\\') ++runEnd;
-        std::size_t q = runEnd;
+    // line; otherwise nothing, and `textEnd` ends the '\'s and blanks, which
+    // are then text (text follows them, so none is trailing).
+    std::optional<std::size_t> Continuation(std::size_t p, std::size_t& textEnd) const {
+        std::size_t q = p;
         while (q < text_.size() && (text_[q] == '\\' || IsBlank(text_[q]))) ++q;
+        textEnd = q;
         if (q < text_.size() && text_[q] == ';') q = SkipToLineEnd(q);
         if (!AtLineEnd(q)) return std::nullopt;
         return SkipBlanks(SkipLineEnd(q));
@@ -255,15 +255,15 @@ private:
                 endField();
                 p = SkipBlanks(p + 1);
             } else if (c == '\\') {
-                std::size_t runEnd = p;
-                if (const std::optional<std::size_t> next = Continuation(p, runEnd)) {
+                std::size_t textEnd = p;
+                if (const std::optional<std::size_t> next = Continuation(p, textEnd)) {
                     pool_.resize(keep);   // blanks before the '\' go, as those starting the next line
                     p = *next;
                 } else {
-                    pool_.append(text_.substr(p, runEnd - p));
+                    pool_.append(text_.substr(p, textEnd - p));
                     keep = pool_.size();
                     fieldHasText = true;
-                    p = runEnd;
+                    p = textEnd;
                 }
             } else if (IsBlank(c)) {
                 if (fieldHasText) pool_.push_back(c);   // kept only if text follows

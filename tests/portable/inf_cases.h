@@ -265,6 +265,8 @@ HKCU,"Control Panel\Cursors\Schemes","Dark",,"dark.cur,dark-help.cur"
              for (int i = 0; i < 10000; ++i) text += "[s" + std::to_string(i) + "]\nHKCU,\"Control Panel\\Cursors\",Arrow,,\"a" + std::to_string(i) + ".cur\"\n";
              return Text(text); },
          "{Arrow=a9999.cur}"},
+        {"BackslashesAndBlanksBeforeText", [] { return Text("[R]\nHKCU,\"Control Panel\\Cursors\",Arrow," + Repeat("\\ ", 300000) + "0,a.cur\n"); },
+         "{Arrow=a.cur}"},
         {"SubstitutionBombStaysBounded", [] {
              return Text("[R]\n" + Repeat("HKCU,\"Control Panel\\Cursors\",Wait,,%b%%b%%b%%b%%b%%b%\n", 15000) +
                          "[Strings]\nb = \"" + Repeat("\\", 4000) + "\"\n"); },
