@@ -1,5 +1,6 @@
 // libFuzzer target for the cursor-file check. Any crash, sanitizer report or
 // broken invariant here is a bug in scheme/CursorFileCheck.cpp.
+// fuzz-sources: scheme/CursorFileCheck.cpp
 #include "scheme/CursorFileCheck.h"
 
 #include <cstdlib>

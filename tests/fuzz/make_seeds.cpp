@@ -1,26 +1,30 @@
-// Writes well-formed cursor files from the test builder into a folder, as the
-// fuzzer's starting corpus.
+// Writes the starting corpus of one fuzz target into a folder: well-formed
+// cursor files from the test builder, the .inf files of the reader's test
+// table and an exported install.inf, or lists of pack file names.
+// fuzz-sources: scheme/InfWriter.cpp scheme/TextEncoding.cpp
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cursor_bytes.h"
+#include "inf_cases.h"
+#include "scheme/InfWriter.h"
 
 using namespace cursor_bytes;
 
 namespace {
-void Write(const std::string& folder, const char* name, const Bytes& b) {
+void Write(const std::string& folder, const std::string& name, const Bytes& b) {
     std::ofstream out(folder + "/" + name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_seeds FOLDER\n");
-        return 2;
-    }
-    const std::string dir = argv[1];
+void WriteText(const std::string& folder, const std::string& name, std::string_view text) {
+    Write(folder, name, Bytes(text.begin(), text.end()));
+}
+
+void CursorSeeds(const std::string& dir) {
     Write(dir, "cursor1.cur", MakeIcon(kCur, {DibImage({8, 8, 1}, 3, 4)}));
     Write(dir, "cursor4.cur", MakeIcon(kCur, {DibImage({16, 16, 4}, 1, 1)}));
     Write(dir, "cursor8.cur", MakeIcon(kCur, {DibImage({16, 16, 8, 40, 16})}));
@@ -34,5 +38,42 @@ int main(int argc, char** argv) {
     Write(dir, "icon_png_grey.ico", MakeIcon(kIco, {{MakePng(4, 4, kPngGrey), 4, 4, 0, 0}, {MakePng(3, 5, kPngGreyAlpha), 3, 5, 0, 0}}));
     Write(dir, "anim_repeat.ani", Riff({Anih(2, 5, kFlagIcon | kFlagSequence, 0), Chunk("seq ", Table({1, 1, 0, 1, 0})), Chunk("rate", Table({0, 3, 0, 60, 1})),
                                          FrameList({MakeCursor(4, 4), MakeIcon(kCur, {DibImage({2, 2, 1}, 1, 1), DibImage({4, 4, 32}, 0, 3)})})}));
+}
+
+void InfSeeds(const std::string& dir) {
+    for (const inf_cases::Case& c : inf_cases::Cases()) {
+        const Bytes bytes = c.make();
+        if (bytes.size() <= 64 * 1024) Write(dir, std::string(c.name) + ".inf", bytes);
+    }
+    const std::vector<std::string_view> roles{"Arrow", "Help", "Wait", "Hand"};
+    Write(dir, "exported.inf", shubiao::inf::WriteCursorInf("导出 方案", roles));
+}
+
+void PackNameSeeds(const std::string& dir) {
+    WriteText(dir, "windows_names.txt", "Normal Select.cur\nHelp Select.cur\nWorking in Background.ani\nBusy.ani\nLink Select.cur\nDiagonal Resize 1.cur");
+    WriteText(dir, "prefixed.txt", "kc_pointer.cur\nkc_hand.cur\nkc_link.cur\nkc_busy.ani\nkc_dgn2.cur");
+    WriteText(dir, "aero.txt", "aero_arrow.cur\naero_arrow_l.cur\naero_busy_xl.ani\naero_ns.cur\naero_up_l.cur");
+    WriteText(dir, "captions.txt", "正常选择.cur\n不可用.cur\n忙.ani\n移\u3000动.cur");
+    WriteText(dir, "suffix.txt", "Adwaita - arrow - 32.cur\nAdwaita - wait - 32.ani\nAdwaita - hand - 32.cur");
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names FOLDER\n");
+        return 2;
+    }
+    const std::string target = argv[1];
+    const std::string dir = argv[2];
+    if (target == "cursor_file_check" || target == "cursor_images") {
+        CursorSeeds(dir);
+    } else if (target == "inf_reader") {
+        InfSeeds(dir);
+    } else if (target == "pack_names") {
+        PackNameSeeds(dir);
+    } else {
+        std::fprintf(stderr, "make_seeds: no seeds for %s\n", target.c_str());
+        return 2;
+    }
     return 0;
 }

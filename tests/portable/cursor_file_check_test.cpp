@@ -118,7 +118,7 @@ TEST(CursorFileCheck, InstalledFallbackCursorsPass) {
 
 // Inputs the fuzzer once found troublesome: they must be checked without a crash.
 TEST(CursorFileCheck, FuzzRegressionsDoNotCrash) {
-    const fs::path folder = SourcePath("tests/fuzz/regressions");
+    const fs::path folder = SourcePath("tests/fuzz/regressions/cursor_file_check");
     ASSERT_TRUE(fs::is_directory(folder)) << folder.string();
     for (const fs::path& file : FilesIn(folder)) {
         if (file.filename().string().front() == '.') continue;

@@ -1,0 +1,245 @@
+// File-name matcher for cursor packs.
+//
+// A name is compared by its key: the stem (the name without its last
+// extension) with ASCII letters lowered and the separators ' ', '-', '_',
+// '.' and the ideographic space U+3000 removed; "Diagonal Resize 1" and
+// "diagonal-resize_1" share the key "diagonalresize1".
+//
+// Choices made here, and why:
+// - Two tries per file. First the whole stem; then, in a folder of three or
+//   more files, the stem without the run of whole words that every file
+//   shares at its start and the run every file shares at its end (words are
+//   split at the separators, compared without regard to ASCII case), which
+//   takes off pack prefixes such as "Adwaita - " or "kc_". With fewer files
+//   a shared word says too little. The first try that finds the key in the
+//   vocabulary decides.
+// - Vocabulary: Windows' English pointer names, short forms (each also with
+//   "select" after it), Windows' Aero file names with their "_l" and "_xl"
+//   sizes, and the grid captions the caller gives. A key that two roles
+//   claim (only the caller's captions can make one) matches neither.
+// - "hand" is the link-select pointer, unless a file of the folder is named
+//   "link" or "link select" (whole or stripped): such packs follow the .inf
+//   variable names, where "hand" is handwriting.
+// - Ranks: whole stem before stripped stem; within each, plain before "_l"
+//   before "_xl". A role goes to the one file of the best rank that matches
+//   it; two files at that rank (Busy.ani and Wait.ani) leave it unset rather
+//   than guess.
+// - Work is linear in the total length of the names: one pass for words and
+//   keys, hash lookups, one pass per role.
+#include "PackNames.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <unordered_map>
+
+#include "SchemeOrder.h"
+
+namespace shubiao::pack {
+namespace {
+
+struct RoleWords {
+    std::string_view role;
+    std::string_view englishName;   // Windows' own name of the pointer
+    std::string_view shortForms;    // separated by spaces; each also counts with "select" after it
+    std::string_view aeroName;      // Windows' Aero file stem; empty when there is none
+};
+
+constexpr std::array<RoleWords, kGridRoleCount> kRoleWords{{
+    {"Arrow", "Normal Select", "normal pointer arrow", "aero_arrow"},
+    {"Help", "Help Select", "help helpsel", "aero_helpsel"},
+    {"AppStarting", "Working in Background", "working work background appstarting", "aero_working"},
+    {"Wait", "Busy", "busy wait", "aero_busy"},
+    {"Crosshair", "Precision Select", "precision cross crosshair", ""},
+    {"IBeam", "Text Select", "text beam ibeam", ""},
+    {"NWPen", "Handwriting", "handwriting pen nwpen", "aero_pen"},
+    {"No", "Unavailable", "unavailable unavailiable unavail no", "aero_unavail"},
+    {"SizeNS", "Vertical Resize", "vertical vert ns", "aero_ns"},
+    {"SizeWE", "Horizontal Resize", "horizontal horz we ew", "aero_ew"},
+    {"SizeNWSE", "Diagonal Resize 1", "diagonal1 dgn1 nwse", "aero_nwse"},
+    {"SizeNESW", "Diagonal Resize 2", "diagonal2 dgn2 nesw", "aero_nesw"},
+    {"SizeAll", "Move", "move sizeall", "aero_move"},
+    {"UpArrow", "Alternate Select", "alternate alt up uparrow", "aero_up"},
+    {"Hand", "Link Select", "link", "aero_link"},
+}};
+
+constexpr bool EveryRoleIsAGridRole() {
+    for (const RoleWords& words : kRoleWords) {
+        if (GridPosition(words.role) < 0) return false;
+    }
+    return true;
+}
+static_assert(EveryRoleIsAGridRole());
+
+constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+constexpr int kVariants = 3;   // plain, "_l", "_xl"
+
+// Length of the separator at `at`, 0 when there is none.
+std::size_t SeparatorAt(std::string_view s, std::size_t at) {
+    const char c = s[at];
+    if (c == ' ' || c == '-' || c == '_' || c == '.') return 1;
+    if (s.substr(at, kIdeographicSpace.size()) == kIdeographicSpace) return kIdeographicSpace.size();
+    return 0;
+}
+
+// Words lowered, in order.
+std::vector<std::string> Words(std::string_view s) {
+    std::vector<std::string> words;
+    std::string word;
+    for (std::size_t at = 0; at < s.size();) {
+        if (const std::size_t sep = SeparatorAt(s, at)) {
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+            at += sep;
+        } else {
+            word.push_back(AsciiLower(s[at]));
+            ++at;
+        }
+    }
+    if (!word.empty()) words.push_back(std::move(word));
+    return words;
+}
+
+std::string Key(std::string_view s) {
+    std::string key;
+    for (const std::string& word : Words(s)) key += word;
+    return key;
+}
+
+std::string_view Stem(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+
+struct Match {
+    enum Kind { None, Ambiguous, Found } kind = None;
+    int role = -1;
+    int variant = 0;
+};
+
+class Vocabulary {
+public:
+    explicit Vocabulary(std::span<const RoleCaption> captions) {
+        for (const RoleWords& words : kRoleWords) {
+            const int role = GridPosition(words.role);
+            Add(Key(words.englishName), role, 0);
+            std::string_view forms = words.shortForms;
+            while (!forms.empty()) {
+                const std::size_t space = forms.find(' ');
+                const std::string_view form = forms.substr(0, space);
+                Add(std::string(form), role, 0);
+                Add(std::string(form) + "select", role, 0);
+                forms.remove_prefix(space == std::string_view::npos ? forms.size() : space + 1);
+            }
+            if (!words.aeroName.empty()) {
+                Add(Key(words.aeroName), role, 0);
+                Add(Key(words.aeroName) + "l", role, 1);
+                Add(Key(words.aeroName) + "xl", role, 2);
+            }
+        }
+        for (const RoleCaption& caption : captions) {
+            const int role = GridPosition(caption.role);
+            if (role >= 0) Add(Key(caption.caption), role, 0);
+        }
+    }
+
+    Match Find(const std::string& key, bool handIsHandwriting) const {
+        if (key == "hand") return {Match::Found, GridPosition(handIsHandwriting ? "NWPen" : "Hand"), 0};
+        const auto it = entries_.find(key);
+        if (it == entries_.end()) return {};
+        return it->second;
+    }
+
+private:
+    void Add(std::string key, int role, int variant) {
+        if (key.empty()) return;
+        const auto [it, added] = entries_.try_emplace(std::move(key), Match{Match::Found, role, variant});
+        if (added) return;
+        Match& known = it->second;
+        if (known.role != role) known.kind = Match::Ambiguous;
+        known.variant = std::min(known.variant, variant);
+    }
+
+    std::unordered_map<std::string, Match> entries_;
+};
+
+struct FileKeys {
+    std::string whole;
+    std::optional<std::string> stripped;   // only when a shared run was taken off
+};
+
+std::vector<FileKeys> KeysOf(std::span<const std::string> fileNames) {
+    std::vector<std::vector<std::string>> words;
+    words.reserve(fileNames.size());
+    for (const std::string& name : fileNames) words.push_back(Words(Stem(name)));
+
+    std::size_t prefix = 0;
+    std::size_t suffix = 0;
+    if (fileNames.size() >= 3) {
+        prefix = words[0].size();
+        suffix = words[0].size();
+        for (const std::vector<std::string>& w : words) {
+            const std::vector<std::string>& first = words[0];
+            std::size_t p = 0;
+            while (p < prefix && p < w.size() && w[p] == first[p]) ++p;
+            prefix = p;
+            std::size_t s = 0;
+            while (s < suffix && s < w.size() && w[w.size() - 1 - s] == first[first.size() - 1 - s]) ++s;
+            suffix = s;
+        }
+    }
+
+    std::vector<FileKeys> keys(fileNames.size());
+    for (std::size_t f = 0; f < fileNames.size(); ++f) {
+        for (const std::string& word : words[f]) keys[f].whole += word;
+        if (prefix == 0 && suffix == 0) continue;
+        std::string stripped;
+        for (std::size_t i = prefix; i + suffix < words[f].size(); ++i) stripped += words[f][i];
+        keys[f].stripped = std::move(stripped);
+    }
+    return keys;
+}
+
+bool NamesLink(const std::string& key) { return key == "link" || key == "linkselect"; }
+
+}  // namespace
+
+std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, std::span<const RoleCaption> captions) {
+    const Vocabulary vocabulary(captions);
+    const std::vector<FileKeys> keys = KeysOf(fileNames);
+    const bool handIsHandwriting = std::any_of(keys.begin(), keys.end(), [](const FileKeys& k) {
+        return NamesLink(k.whole) || (k.stripped && NamesLink(*k.stripped));
+    });
+
+    // Best (lowest) rank per role, and how many files reach it.
+    constexpr int kNoRank = 2 * kVariants;
+    std::array<int, kGridRoleCount> bestRank;
+    bestRank.fill(kNoRank);
+    std::array<std::size_t, kGridRoleCount> bestFile{};
+    std::array<int, kGridRoleCount> filesAtBest{};
+    for (std::size_t f = 0; f < keys.size(); ++f) {
+        Match match = vocabulary.Find(keys[f].whole, handIsHandwriting);
+        int rank = match.variant;
+        if (match.kind == Match::None && keys[f].stripped) {
+            match = vocabulary.Find(*keys[f].stripped, handIsHandwriting);
+            rank = kVariants + match.variant;
+        }
+        if (match.kind != Match::Found) continue;
+        const auto role = static_cast<std::size_t>(match.role);
+        if (rank < bestRank[role]) {
+            bestRank[role] = rank;
+            bestFile[role] = f;
+            filesAtBest[role] = 1;
+        } else if (rank == bestRank[role]) {
+            ++filesAtBest[role];
+        }
+    }
+
+    std::vector<NameMatch> matches;
+    for (std::size_t role = 0; role < kGridRoleCount; ++role) {
+        if (filesAtBest[role] == 1) matches.push_back({std::string(kSchemeOrder[role].valueName), bestFile[role]});
+    }
+    return matches;
+}
+
+}  // namespace shubiao::pack

@@ -1,0 +1,31 @@
+#pragma once
+// Matches the cursor files of a pack folder to cursor roles by their names
+// alone, for packs without a usable install.inf: "Busy.ani" → Wait,
+// "Adwaita - Normal Select.cur" → Arrow, "kc_pointer.cur" → Arrow,
+// "aero_helpsel.cur" → Help, "正常选择.cur" → Arrow. Portable: no Windows
+// header; names are UTF-8. The rules are in PackNames.cpp.
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shubiao::pack {
+
+// A role's caption in the editor's grid; the caller owns the list.
+struct RoleCaption {
+    std::string_view role;      // registry value name, e.g. "Arrow"
+    std::string_view caption;   // UTF-8, e.g. "正常选择"
+};
+
+struct NameMatch {
+    std::string role;    // registry value name, spelt as in kSchemeOrder
+    std::size_t file;    // index into the file names given
+};
+
+// `fileNames`: the .cur/.ani files of one folder, with their extensions.
+// Each role and each file appears at most once in the result, which is in
+// Windows' order of the roles (SchemeOrder.h).
+std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, std::span<const RoleCaption> captions);
+
+}  // namespace shubiao::pack
