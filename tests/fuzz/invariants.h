@@ -1,14 +1,19 @@
 #pragma once
-// What the .inf reader and the name matcher promise for any input at all.
+// What the cursor image reader, the .inf reader and the name matcher promise
+// for any input at all.
 // The fuzz targets abort when a promise is broken; the portable tests replay
 // the inputs the fuzzer kept and check the same promises. Each check returns
 // an empty string, or says which promise was broken.
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "scheme/CursorFileCheck.h"
+#include "scheme/CursorImages.h"
 #include "scheme/InfReader.h"
 #include "scheme/PackNames.h"
 #include "scheme/SchemeOrder.h"
@@ -59,6 +64,91 @@ inline std::vector<std::string> SplitNames(std::string_view bytes) {
         at = end + 1;
     }
     return names;
+}
+
+namespace images {
+
+using Span = std::span<const std::uint8_t>;
+
+inline std::uint32_t Word(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8));
+}
+inline std::uint32_t Dword(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return Word(b, at) | (Word(b, at + 2) << 16);
+}
+inline bool Inside(Span part, Span whole) {
+    return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
+}
+
+// The group directory and the images agree, and the resource bits are as
+// large as the directory says.
+inline std::string ResourceBreaks(const shubiao::CursorResource& r, Span file) {
+    const std::size_t n = r.images.size();
+    if (n < 1 || n > 0xFFFF) return "image count";
+    if (r.directory.size() != 6 + 14 * n) return "directory size";
+    if (Word(r.directory, 0) != 0 || Word(r.directory, 2) != (r.cursor ? 2u : 1u) || Word(r.directory, 4) != n) {
+        return "directory header";
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const shubiao::ResourceImage& image = r.images[i];
+        const std::size_t entry = 6 + 14 * i;
+        if (Dword(r.directory, entry + 8) != image.image.size() + (r.cursor ? 4 : 0)) return "bytes in resource";
+        if (Word(r.directory, entry + 12) != i + 1) return "resource id";
+        if (Word(r.directory, entry + 6) != image.bitCount || image.bitCount == 0) return "bit count";
+        if (image.width < 1 || image.width > 256 || image.height < 1 || image.height > 256) return "image size";
+        if (r.cursor && (image.hotX >= image.width || image.hotY >= image.height)) return "hot spot";
+        if (!Inside(image.image, file)) return "image outside the file";
+    }
+    // Building bits copies one image; the first and the last are enough to
+    // cover the layout without copying a directory's worth of overlapping images.
+    for (const std::size_t id : {std::size_t{1}, n}) {
+        if (r.ResourceBits(static_cast<int>(id)).size() != Dword(r.directory, 6 + 14 * (id - 1) + 8)) {
+            return "resource bits";
+        }
+    }
+    if (!r.ResourceBits(0).empty() || !r.ResourceBits(static_cast<int>(n + 1)).empty()) return "bits of no image";
+    return "";
+}
+
+}  // namespace images
+
+// Each reader accepts exactly what the cursor check passes, of its own kind,
+// and what it gives lies inside the file and agrees with itself.
+inline std::string CursorImagesBreak(std::span<const std::uint8_t> bytes) {
+    using images::Inside;
+    const shubiao::CursorCheck check = shubiao::CheckCursorBytes(bytes);
+    const auto first = shubiao::FirstFrame(bytes);
+    const auto resource = shubiao::ToCursorResource(bytes);
+    const auto animation = shubiao::ReadCursorAnimation(bytes);
+    if (first.has_value() != check.ok()) return "first frame against the check";
+    if (resource.has_value() != (check.ok() && check.kind == shubiao::CursorFileKind::Static)) return "resource against the check";
+    if (animation.has_value() != (check.ok() && check.kind == shubiao::CursorFileKind::Animated)) {
+        return "animation against the check";
+    }
+    if (!check.ok()) return "";
+    if (!Inside(*first, bytes)) return "first frame outside the file";
+    const auto preview = shubiao::ToCursorResource(*first);
+    if (!preview) return "first frame gives no resource";
+    if (std::string broken = images::ResourceBreaks(*preview, *first); !broken.empty()) return broken;
+    if (resource) {
+        if (std::string broken = images::ResourceBreaks(*resource, bytes); !broken.empty()) return broken;
+    }
+    if (animation) {
+        const std::size_t frames = animation->frames.size();
+        const std::size_t steps = animation->frameOfStep.size();
+        if (frames < 1 || frames > shubiao::kMaxAnimationFrames) return "frame count";
+        if (steps < 1 || steps > shubiao::kMaxAnimationSteps) return "step count";
+        if (animation->jiffiesOfStep.size() != steps) return "rates and steps differ";
+        for (const std::uint32_t frame : animation->frameOfStep) {
+            if (frame >= frames) return "step names no frame";
+        }
+        if (first->data() != animation->frames[animation->frameOfStep[0]].data()) return "first frame is not step 0's";
+        for (const images::Span frame : animation->frames) {
+            if (!Inside(frame, bytes)) return "frame outside the file";
+            if (!shubiao::ToCursorResource(frame)) return "frame gives no resource";
+        }
+    }
+    return "";
 }
 
 }  // namespace fuzz_invariants

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "corpus.h"
 #include "cursor_bytes.h"
 #include "malformed_cursors.h"
+#include "tests/fuzz/invariants.h"
 
 namespace {
 
@@ -241,5 +243,12 @@ TEST_P(EachReader, AcceptsOnlyWhatItReads) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CursorImages, EachReader, testing::ValuesIn(kRefusals), CaseName<RefusalCase>);
+
+// The inputs the fuzzer kept keep every promise of the readers.
+TEST(CursorImages, FuzzCorpusKeepsThePromises) {
+    const auto inputs = corpus::Inputs("cursor_images");
+    ASSERT_GT(inputs.size(), 10u);
+    for (const auto& [name, bytes] : inputs) EXPECT_EQ(fuzz_invariants::CursorImagesBreak(bytes), "") << name;
+}
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "corpus.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,26 +86,15 @@ TEST_P(PackFolder, MatchesFilesToRoles) {
 
 INSTANTIATE_TEST_SUITE_P(PackNames, PackFolder, testing::ValuesIn(kFolders), CaseName);
 
-// Under Wine the Linux source path is reached through drive Z:.
-fs::path SourcePath(const char* relative) {
-#ifdef _WIN32
-    return fs::path(std::string("Z:") + SHUBIAO_SOURCE_DIR) / fs::u8path(relative);
-#else
-    return fs::path(SHUBIAO_SOURCE_DIR) / fs::u8path(relative);
-#endif
-}
 
-// Inputs the fuzzer once found troublesome keep every promise.
-TEST(PackNames, FuzzRegressionsKeepThePromises) {
-    const fs::path folder = SourcePath("tests/fuzz/regressions/pack_names");
-    ASSERT_TRUE(fs::is_directory(folder)) << folder.string();
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (!entry.is_regular_file() || entry.path().filename().string().front() == '.') continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::vector<std::string> names = fuzz_invariants::SplitNames(bytes);
+// The inputs the fuzzer kept keep every promise.
+TEST(PackNames, FuzzCorpusKeepsThePromises) {
+    const auto inputs = corpus::Inputs("pack_names");
+    ASSERT_GT(inputs.size(), 10u);
+    for (const auto& [name, bytes] : inputs) {
+        const std::vector<std::string> names = fuzz_invariants::SplitNames(std::string(bytes.begin(), bytes.end()));
         EXPECT_EQ(fuzz_invariants::NameMatchesBreak(shubiao::pack::MatchFileNames(names, kGridCaptions), names.size()), "")
-            << entry.path().string();
+            << name;
     }
 }
 
