@@ -1,5 +1,8 @@
 #include "app/MainWindow.h"
 
+#include <utility>
+#include <vector>
+
 #include "app/Skin.h"
 #include "app/WindowIcon.h"
 #include "editor/Layout.h"
@@ -9,7 +12,15 @@ namespace shubiao {
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
+// Posted to itself once the window is shown: import the command line's path.
+constexpr UINT kImportOnStart = WM_APP + 1;
+
+bool IsCursorFile(const std::wstring& path) {
+    if (path.size() <= 4) return false;
+    const std::wstring_view extension = std::wstring_view(path).substr(path.size() - 4);
+    return EqualNoCase(extension, L".cur") || EqualNoCase(extension, L".ani");
+}
 
 }  // namespace
 
@@ -22,7 +33,7 @@ MainWindow::~MainWindow() {
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, 0);
 }
 
-void MainWindow::Create(int showCommand) {
+void MainWindow::Create(int showCommand, std::wstring importPath) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
     CreateFor(kExStyle, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr);
@@ -31,11 +42,50 @@ void MainWindow::Create(int showCommand) {
                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
     SizeAndCentre();
+    // The program runs elevated for administrators; without these Explorer's
+    // drops never reach it (User Interface Privilege Isolation lets a
+    // lower-integrity process send only the messages a window allows:
+    // ChangeWindowMessageFilterEx). 0x0049 is WM_COPYGLOBALDATA, which
+    // carries the dropped files.
+    for (const UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u}) {
+        ChangeWindowMessageFilterEx(hwnd(), message, MSGFLT_ALLOW, nullptr);
+    }
     editor_.Create(hwnd(), layout::kControl.left, layout::kControl.top, layout::kControl.width,
                    layout::kControl.height);
     Form_Load();
     ShowWindow(hwnd(), showCommand);
     UpdateWindow(hwnd());
+    pendingImport_ = std::move(importPath);
+    if (!pendingImport_.empty()) PostMessageW(hwnd(), kImportOnStart, 0, 0);
+}
+
+// One cursor file dropped onto a preview box is chosen for that box's role;
+// a folder or an .inf file is imported.
+void MainWindow::DropFiles(HDROP drop) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::wstring> paths;
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+        paths.push_back(std::move(path));
+    }
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    ClientToScreen(hwnd(), &at);
+    if (paths.size() != 1) {
+        throw UserError(L"一次只能拖入一个文件夹、一个 .inf 文件，或者把一个光标文件拖到一个指针上。");
+    }
+    const std::wstring& path = paths.front();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!folder && IsCursorFile(path)) {
+        const int role = editor_.RoleAt(at);
+        if (role == 0) throw UserError(L"请把光标文件拖到要替换的那个指针上。");
+        editor_.ChooseFile(role, path);
+        return;
+    }
+    editor_.ImportPath(path);
 }
 
 void MainWindow::SizeAndCentre() {
@@ -73,6 +123,18 @@ void MainWindow::Step(LoadStep step) {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        struct Finish {
+            HDROP drop;
+            ~Finish() { DragFinish(drop); }
+        } finish{drop};
+        DropFiles(drop);
+        return 0;
+    }
+    case kImportOnStart:
+        if (!pendingImport_.empty()) editor_.ImportPath(std::exchange(pendingImport_, std::wstring()));
+        return 0;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

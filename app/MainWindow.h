@@ -3,6 +3,7 @@
 // fills its client area; loading it skins the window, sets the small icon and
 // loads the scheme in force. Closing it ends the program.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -29,8 +30,9 @@ public:
 
     // Creates the window and its editor, runs Form_Load, then shows the
     // window centred on the screen. Throws UserError when the editor cannot
-    // be constructed.
-    void Create(int showCommand);
+    // be constructed. A non-empty `importPath` (a folder or an .inf file, as
+    // the command line gives it) is imported once start-up is done.
+    void Create(int showCommand, std::wstring importPath = {});
 
     ShuBiaoKong& Editor() { return editor_; }
     // The small-icon path Form_Load used (after the fallback).
@@ -47,11 +49,14 @@ private:
     void Form_Load();
     void SizeAndCentre();
     void Step(LoadStep step);
+    // A folder, an .inf or a cursor file dropped onto the window.
+    void DropFiles(HDROP drop);
 
     ShuBiaoKong editor_;
     std::wstring iconFile_;
     UniqueIcon largeIcon_;
     UniqueIcon smallIcon_;
+    std::wstring pendingImport_;
 };
 
 }  // namespace shubiao

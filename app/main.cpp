@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include "app/MainWindow.h"
 
@@ -15,8 +16,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     {
         const std::unique_ptr<Desktop> desktop = MakeWindowsDesktop();
         MainWindow main(*desktop);
+        // A folder or an .inf file given as the argument ("Open with") is
+        // imported once the window is up.
+        std::wstring importPath;
+        int argc = 0;
+        if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+            if (argc > 1) importPath = argv[1];
+            LocalFree(argv);
+        }
         try {
-            main.Create(showCommand);
+            main.Create(showCommand, importPath);
         } catch (...) {
             const std::wstring reason = L"程序无法启动。\n" + DescribeCurrentException();
             MessageBoxW(nullptr, reason.c_str(), MainWindow::kTitle, MB_OK | MB_ICONERROR);

@@ -48,6 +48,7 @@ public:
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
     bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
+    std::optional<size_t> ChoosePack(HWND, const std::vector<PackChoice>&) override { return 0; }
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override { return true; }

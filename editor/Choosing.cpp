@@ -27,10 +27,7 @@ void ShuBiaoKong::Picture_Click(int role) {
     Role(role);  // throws for a number outside 1..15
     shuBianXZ_.Filter = kCursorFilter;
     if (!shuBianXZ_.ShowOpen(hwnd())) return;
-    if (shuBianXZ_.FileName.empty()) return;
-    scheme_.RoleCursorFile(role) = shuBianXZ_.FileName;
-    scheme_.SetRoleChanged(role, true);
-    JiaZaiFangAn();
+    ChooseFile(role, shuBianXZ_.FileName);
 }
 
 // One load per entry into a box: the role's pointer becomes the class cursor

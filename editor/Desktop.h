@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace shubiao {
 
@@ -24,6 +25,14 @@ public:
     // (or the dialog failed); `fileName` is then unchanged.
     virtual bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) = 0;
     virtual bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) = 0;
+
+    // A pack to choose among several: its scheme name and where it lies.
+    struct PackChoice {
+        std::wstring name;
+        std::wstring place;  // the subfolder, or the .inf file
+    };
+    // Modal list of packs; the index of the one chosen, nullopt when cancelled.
+    virtual std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) = 0;
 
     // Modal folder picker limited to file-system folders. nullopt when
     // cancelled; an empty string when the picked item has no file-system path.

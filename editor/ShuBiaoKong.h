@@ -35,7 +35,8 @@
 //   Applying.cpp     Apply
 //   Restoring.cpp    Restore
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
-//   Transfer.cpp     export, import and the registry query method
+//   Importing.cpp    import of folders, packs and .inf files
+//   Transfer.cpp     export and the registry query method
 #include <windows.h>
 
 #include <array>
@@ -48,6 +49,7 @@
 #include "editor/PictureBox.h"
 #include "editor/PreviewCache.h"
 #include "scheme/CursorRole.h"
+#include "scheme/PackFolder.h"
 #include "scheme/RegistryQuery.h"
 #include "scheme/WorkingScheme.h"
 #include "win/Raii.h"
@@ -108,6 +110,14 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
+    // Imports a folder or an .inf file as the import button does with the
+    // folder it is given (drag and drop, the command line).
+    void ImportPath(const std::wstring& path);
+    // Takes `file` for `role` as a pick in the file dialog does.
+    void ChooseFile(int role, const std::wstring& file);
+    // The role whose box lies under this point of the screen; 0 for none.
+    int RoleAt(POINT screen) const;
+
     // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host).
     void SetDpi(UINT dpi);
     UINT Dpi() const { return dpi_; }
@@ -155,6 +165,10 @@ private:
     void SetXianShiVisible(bool visible);
     void JiaZaiFangAn();
     void DrawPreview(int role, const std::wstring& path);
+
+    // Import.
+    void ImportScan(const PackScan& scan, const std::wstring& place);
+    void ImportPack(const Pack& pack);
 
     // Apply, restore, automation.
     void YingYongFangAn();

@@ -1,5 +1,6 @@
 // The Desktop the program uses: the real Windows prompts, dialogs and calls.
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <cderr.h>
 #include <shlobj.h>
@@ -25,6 +26,142 @@ std::wstring CommonDialogFilter(const std::wstring& filter) {
 
 namespace {
 
+// The chooser of packs: a dialog made from a template in memory, with a
+// list of the packs (name and place), OK and Cancel. Keyboard: the arrows
+// move in the list, Enter takes the selected pack, Escape cancels.
+class PackChooser {
+public:
+    static constexpr const wchar_t* kTitle = L"选择要导入的方案";
+
+    explicit PackChooser(const std::vector<Desktop::PackChoice>& choices) : choices_(choices) {}
+
+    std::optional<size_t> Show(HWND owner) {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        const std::vector<WORD> dialog = Template();
+        const INT_PTR answer =
+            DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
+                                    owner, &PackChooser::Procedure, reinterpret_cast<LPARAM>(this));
+        if (answer != IDOK || !chosen_) return std::nullopt;
+        return chosen_;
+    }
+
+private:
+    static constexpr int kListId = 100;
+
+    // A DLGTEMPLATE and its items, each item aligned to a DWORD as the
+    // template format asks.
+    static std::vector<WORD> Template() {
+        std::vector<WORD> t;
+        auto text = [&t](const wchar_t* s) {
+            for (; *s != L'\0'; ++s) t.push_back(static_cast<WORD>(*s));
+            t.push_back(0);
+        };
+        auto dword = [&t](DWORD v) {
+            t.push_back(LOWORD(v));
+            t.push_back(HIWORD(v));
+        };
+        auto item = [&](DWORD style, short x, short y, short cx, short cy, WORD id, const wchar_t* className,
+                        WORD atom, const wchar_t* caption) {
+            if (t.size() % 2 != 0) t.push_back(0);
+            dword(style | WS_CHILD | WS_VISIBLE);
+            dword(0);
+            for (const short v : {x, y, cx, cy}) t.push_back(static_cast<WORD>(v));
+            t.push_back(id);
+            if (className != nullptr) {
+                text(className);
+            } else {
+                t.push_back(0xFFFF);
+                t.push_back(atom);
+            }
+            text(caption);
+            t.push_back(0);  // no creation data
+        };
+        dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        dword(0);
+        t.push_back(4);  // items
+        for (const short v : {0, 0, 260, 150}) t.push_back(static_cast<WORD>(v));
+        t.push_back(0);  // no menu
+        t.push_back(0);  // the dialog class
+        text(kTitle);
+        t.push_back(9);
+        text(L"MS Shell Dlg");
+        item(SS_LEFT, 7, 7, 246, 10, 0xFFFF, nullptr, 0x0082, L"这里有多个鼠标指针方案，请选择要导入的一个：");
+        item(WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 7, 20, 246, 100, kListId,
+             WC_LISTVIEWW, 0, L"");
+        item(BS_DEFPUSHBUTTON | WS_TABSTOP, 146, 128, 50, 14, IDOK, nullptr, 0x0080, L"确定");
+        item(BS_PUSHBUTTON | WS_TABSTOP, 203, 128, 50, 14, IDCANCEL, nullptr, 0x0080, L"取消");
+        return t;
+    }
+
+    void Fill(HWND dialog) {
+        HWND list = GetDlgItem(dialog, kListId);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+        RECT client{};
+        GetClientRect(list, &client);
+        const int width = client.right - client.left - GetSystemMetricsForDpi(SM_CXVSCROLL, GetDpiForWindow(list));
+        const wchar_t* const headings[] = {L"方案", L"位置"};
+        for (int i = 0; i < 2; ++i) {
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH;
+            column.cx = i == 0 ? width * 2 / 5 : width - width * 2 / 5;
+            column.pszText = const_cast<wchar_t*>(headings[i]);
+            ListView_InsertColumn(list, i, &column);
+        }
+        for (size_t i = 0; i < choices_.size(); ++i) {
+            LVITEMW row{};
+            row.mask = LVIF_TEXT;
+            row.iItem = static_cast<int>(i);
+            row.pszText = const_cast<wchar_t*>(choices_[i].name.c_str());
+            ListView_InsertItem(list, &row);
+            ListView_SetItemText(list, static_cast<int>(i), 1, const_cast<wchar_t*>(choices_[i].place.c_str()));
+        }
+        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        SetFocus(list);
+    }
+
+    void Take(HWND dialog) {
+        const int selected = ListView_GetNextItem(GetDlgItem(dialog, kListId), -1, LVNI_SELECTED);
+        if (selected < 0) return;  // nothing chosen: the dialog stays
+        chosen_ = static_cast<size_t>(selected);
+        EndDialog(dialog, IDOK);
+    }
+
+    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PackChooser*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        switch (message) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<PackChooser*>(lParam)->Fill(dialog);
+            return FALSE;  // the focus is set
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK && self != nullptr) {
+                self->Take(dialog);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            break;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->idFrom == kListId && header->code == LVN_ITEMACTIVATE && self != nullptr) {
+                self->Take(dialog);
+                return TRUE;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        return FALSE;
+    }
+
+    const std::vector<Desktop::PackChoice>& choices_;
+    std::optional<size_t> chosen_;
+};
+
 class WindowsDesktop final : public Desktop {
 public:
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override {
@@ -39,6 +176,10 @@ public:
 
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override {
         return ShowFileDialog(owner, filter, fileName, true);
+    }
+
+    std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) override {
+        return PackChooser(choices).Show(owner);
     }
 
     std::optional<std::wstring> BrowseForFolder(HWND owner) override {

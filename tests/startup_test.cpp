@@ -2,15 +2,18 @@
 // DPI changes, and the real executable with and without its background.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "app/MainWindow.h"
 #include "app/Skin.h"
 #include "app/WindowIcon.h"
 #include "scheme/Folders.h"
+#include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
 
 namespace shubiao {
@@ -103,12 +106,18 @@ TEST(WindowIcon, FallbackPathAddsASeparatorOnlyWhenMissing) {
 
 class MainWindowTest : public testing::Test {
 protected:
+    MainWindowTest() {
+        SetErrorReporter([this](HWND, const std::wstring& message) { errors.push_back(message); });
+    }
     void TearDown() override {
         SkinH_Detach();
         SetErrorReporter(nullptr);
     }
     FakeDesktop desktop;
     ScratchRegistry registry;
+    ScratchFolder windows{L"win"};
+    ScopedWindir windir{windows.Path()};
+    std::vector<std::wstring> errors;
 };
 
 TEST_F(MainWindowTest, LoadSkinsSetsTheIconAndLoadsOnceBeforeShowing) {
@@ -180,6 +189,84 @@ TEST_F(MainWindowTest, ClosingEndsTheMessageLoop) {
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
 }
+
+// What is dropped onto the window, and where; or the path the program was
+// started with.
+struct Drop {
+    const char* name;
+    std::vector<std::wstring> files;  // below the scratch folder
+    int onBox;                        // drop point: the centre of this box; 0: on the Refresh button
+    bool commandLine;                 // given as the argument instead of dropped
+    int role;                         // the role that takes the cursor file "cursors\\pointer.cur"; 0: none
+    bool error;                       // the user is told it cannot be done
+};
+void PrintTo(const Drop& d, std::ostream* os) { *os << d.name; }
+
+// A drop as Explorer makes it: DROPFILES with the point in the window's
+// client coordinates and the wide file list.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& files, POINT at) {
+    size_t chars = 1;
+    for (const std::wstring& f : files) chars += f.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = at;
+    drop->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES));
+    for (const std::wstring& f : files) {
+        std::copy(f.begin(), f.end(), text);
+        text += f.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return memory;
+}
+
+class Dropping : public MainWindowTest, public testing::WithParamInterface<Drop> {};
+
+TEST_P(Dropping, ChoosesForTheBoxOrImports) {
+    const Drop& d = GetParam();
+    ScratchFolder folder(L"drop");
+    CreateDirectoryW((folder / L"cursors").c_str(), nullptr);
+    WriteStaticCursor(folder / L"cursors\\pointer.cur", 6, 6);
+    const std::string inf = "[DefaultInstall]\r\nAddReg = R\r\n[R]\r\n"
+                            "HKCU,\"Control Panel\\Cursors\",Hand,,\"pointer.cur\"\r\n";
+    WriteBytes(folder / L"cursors\\install.inf", std::vector<std::uint8_t>(inf.begin(), inf.end()));
+    std::vector<std::wstring> paths;
+    for (const std::wstring& f : d.files) paths.push_back(f.empty() ? folder / L"cursors" : folder / f);
+
+    MainWindow main(desktop);
+    ShuBiaoKong& editor = main.Editor();
+    if (d.commandLine) {
+        main.Create(SW_SHOWNOACTIVATE, paths.front());
+        PumpMessages(50);
+    } else {
+        main.Create(SW_SHOWNOACTIVATE);
+        HWND target = d.onBox != 0 ? editor.Picture(d.onBox).hwnd() : editor.Button(ShuBiaoKong::kChuShiId);
+        RECT r{};
+        GetWindowRect(target, &r);
+        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ScreenToClient(main.hwnd(), &at);
+        SendMessageW(main.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths, at)), 0);
+    }
+
+    for (int n = 1; n <= kRoleCount; ++n) {
+        EXPECT_EQ(editor.Scheme().RoleChanged(n), n == d.role) << "role " << n;
+    }
+    if (d.role != 0) {
+        EXPECT_EQ(editor.Scheme().RoleCursorFile(d.role), folder / L"cursors\\pointer.cur");
+    }
+    EXPECT_EQ(errors.size(), d.error ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, Dropping,
+    testing::Values(Drop{"CursorOntoBox3", {L"cursors\\pointer.cur"}, 3, false, 3, false},
+                    Drop{"CursorBesideTheBoxes", {L"cursors\\pointer.cur"}, 0, false, 0, true},
+                    Drop{"Folder", {L""}, 0, false, 4, false},
+                    Drop{"InfFile", {L"cursors\\install.inf"}, 0, false, 4, false},
+                    Drop{"TwoFiles", {L"cursors\\pointer.cur", L"cursors\\install.inf"}, 3, false, 0, true},
+                    Drop{"FolderOnTheCommandLine", {L""}, 0, true, 4, false}),
+    [](const testing::TestParamInfo<Drop>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

@@ -2,11 +2,15 @@
 // report, run for real where that harms nothing: a program started for a
 // harmless command, and the real message boxes, found by their title and
 // answered from a timer of this thread while they wait.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/Desktop.h"
 #include "support/ProgramSupport.h"
@@ -86,6 +90,60 @@ TEST(ErrorReport, ShowsTheRealBoxWithTheMessage) {
     ReportError(nullptr, L"无法读取文件夹“D:\\指针”。");
     EXPECT_EQ(answerer.text(), std::optional<std::wstring>(L"无法读取文件夹“D:\\指针”。"));
 }
+
+// The chooser of packs, used with the keyboard alone: the keys are posted to
+// its list, as the user would press them, once the dialog is up.
+struct ChooserKeys {
+    const char* name;
+    std::vector<UINT> keys;
+    std::optional<size_t> chosen;
+};
+
+class PackChooserKeys : public testing::TestWithParam<ChooserKeys> {
+protected:
+    static void CALLBACK Press(HWND, UINT, UINT_PTR, DWORD) {
+        if (current_ == nullptr || current_->pressed_) return;
+        HWND dialog = FindWindowW(L"#32770", L"选择要导入的方案");
+        HWND list = dialog != nullptr ? FindWindowExW(dialog, nullptr, L"SysListView32", nullptr) : nullptr;
+        if (list == nullptr || GetFocus() != list) return;
+        current_->pressed_ = true;
+        for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+            wchar_t text[64] = {};
+            ListView_GetItemText(list, i, 0, text, 64);
+            current_->listed_.push_back(text);
+        }
+        for (const UINT key : GetParam().keys) {
+            const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+            PostMessageW(list, WM_KEYDOWN, key, scan | 1);
+            PostMessageW(list, WM_KEYUP, key, scan | 1 | (3ll << 30));
+        }
+    }
+
+    static inline PackChooserKeys* current_ = nullptr;
+    bool pressed_ = false;
+    std::vector<std::wstring> listed_;
+};
+
+TEST_P(PackChooserKeys, ChoosesWithTheKeyboard) {
+    current_ = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &PackChooserKeys::Press);
+    const std::unique_ptr<Desktop> desktop = MakeWindowsDesktop();
+    const std::vector<Desktop::PackChoice> choices{
+        {L"Qogir", L"Qogir"}, {L"Qogir 暗色", L"Qogir\\dark"}, {L"指针", L"D:\\指针\\install.inf"}};
+    const std::optional<size_t> chosen = desktop->ChoosePack(nullptr, choices);
+    KillTimer(nullptr, timer);
+    current_ = nullptr;
+    EXPECT_EQ(chosen, GetParam().chosen);
+    EXPECT_EQ(listed_, (std::vector<std::wstring>{L"Qogir", L"Qogir 暗色", L"指针"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WindowsDesktop, PackChooserKeys,
+    testing::Values(ChooserKeys{"EnterTakesTheFirst", {VK_RETURN}, 0},
+                    ChooserKeys{"DownThenEnter", {VK_DOWN, VK_RETURN}, 1},
+                    ChooserKeys{"EndThenEnter", {VK_END, VK_RETURN}, 2},
+                    ChooserKeys{"EscapeCancels", {VK_DOWN, VK_ESCAPE}, std::nullopt}),
+    [](const testing::TestParamInfo<ChooserKeys>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

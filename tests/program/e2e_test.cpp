@@ -8,6 +8,7 @@
 // folder above the one the test executable is in).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -33,6 +34,8 @@ constexpr const wchar_t* kDialogClass = L"#32770";
 constexpr const wchar_t* kPromptTitle = L"温馨提示";
 constexpr const wchar_t* kMousePropertiesTitle = L"鼠标 属性";
 constexpr const wchar_t* kCursorsKey = L"Control Panel\\Cursors";
+constexpr const wchar_t* kSchemesKey = L"Control Panel\\Cursors\\Schemes";
+constexpr const wchar_t* kExportName = L"导出的方案";
 constexpr int kApplyButton = 102;
 constexpr int kRestoreButton = 103;
 constexpr int kExportButton = 104;
@@ -87,6 +90,9 @@ protected:
         }
         RemoveTree(schemeFolder_.substr(0, schemeFolder_.size() - 1));
         RemoveTree(scratch_);
+        // What Windows' setup installed from the export.
+        RemoveTree(installedScheme_);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSchemesKey, kExportName);
     }
 
     // Saves a screenshot of the desktop (or of `crop`), once it is painted,
@@ -222,6 +228,7 @@ protected:
     std::wstring shots_;
     const std::wstring schemeFolder_ = Expand(L"%windir%\\Cursors\\Cursors\\");
     const std::wstring scratch_ = Expand(L"%TEMP%\\shubiao-e2e");
+    const std::wstring installedScheme_ = Expand(L"%windir%\\Cursors\\") + kExportName;
     std::chrono::steady_clock::time_point started_;
     int shotCount_ = 0;
     std::unique_ptr<RunningProgram> program_;
@@ -233,7 +240,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     // A cursor of a different shape under a Chinese name, as the user's pick.
     const std::wstring chosen = scratch_ + L"\\忙碌指针.ani";
     ASSERT_TRUE(CopyFileW(DataStorageFile(L"Wait").c_str(), chosen.c_str(), FALSE));
-    const std::wstring exported = scratch_ + L"\\导出的方案";
+    const std::wstring exported = scratch_ + L"\\" + kExportName;
 
     // 1. Start: the main window with all fifteen previews drawn.
     program_ = std::make_unique<RunningProgram>(AppFolder() + L"\\ShuBiao.exe", AppFolder());
@@ -338,9 +345,33 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     ASSERT_TRUE(WaitGone(save)) << "the save dialog stays";
     ASSERT_TRUE(Poll([&] { return FileExists(exported + L"\\Arrow.ani"); }, kTimeout)) << "nothing exported";
     EXPECT_EQ(ReadBytes(exported + L"\\Arrow.ani"), ReadBytes(chosen));
-    EXPECT_EQ(FilesIn(exported), std::vector<std::wstring>{L"Arrow.ani"}) << "only the applied role";
+    EXPECT_TRUE(Poll([&] { return FilesIn(exported).size() == 2; }, kTimeout));
+    EXPECT_EQ(FilesIn(exported), (std::vector<std::wstring>{L"Arrow.ani", L"install.inf"})) << "the applied role";
     EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "the export changed box 2";
     Shot(L"exported");
+
+    // 5a. Windows' own setup installs the export, as right-click, 安装 does.
+    {
+        const std::wstring command = L"rundll32.exe setupapi,InstallHinfSection DefaultInstall 132 " + exported +
+                                     L"\\install.inf";
+        STARTUPINFOW startup{sizeof(startup)};
+        PROCESS_INFORMATION process{};
+        std::wstring line = command;
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process));
+        const UniqueHandle thread(process.hThread);
+        const UniqueHandle setup(process.hProcess);
+        EXPECT_EQ(WaitForSingleObject(setup.get(), 30000), WAIT_OBJECT_0) << "setup did not end";
+        EXPECT_EQ(ReadBytes(installedScheme_ + L"\\Arrow.ani"), ReadBytes(chosen)) << "setup copied no file";
+        wchar_t list[2048] = {};
+        DWORD size = sizeof(list);
+        ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSchemesKey, kExportName, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                               RRF_NOEXPAND, nullptr, list, &size), ERROR_SUCCESS) << "no scheme listed";
+        const std::wstring entries = Expand(list);
+        EXPECT_EQ(lstrcmpiW(entries.substr(0, entries.find(L',')).c_str(), (installedScheme_ + L"\\Arrow.ani").c_str()),
+                  0) << testing::PrintToString(entries);
+        EXPECT_EQ(std::count(entries.begin(), entries.end(), L','), 14) << "15 entries in Windows' order";
+    }
 
     // 6. Restore, with a stand-in for the Mouse Properties dialog.
     {
@@ -358,12 +389,20 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     EXPECT_TRUE(WaitForBox(kArrowBox, installedArrow, true)) << "box 2 does not show the installed pointer";
     Shot(L"restored");
 
-    // 7. Import the exported folder through the real folder picker; apply.
+    // 7. Import a downloaded pack through the real folder picker (its
+    // install.inf names the Arrow file by purpose); apply.
+    const std::wstring pack = scratch_ + L"\\Qogir";
+    ASSERT_TRUE(CreateDirectoryW(pack.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(chosen.c_str(), (pack + L"\\normal-select.cur").c_str(), FALSE));
+    const std::string inf =
+        "[DefaultInstall]\r\nAddReg = Scheme.Reg\r\n[Scheme.Reg]\r\n"
+        "HKCU,\"Control Panel\\Cursors\\Schemes\",\"Qogir\",,\"%10%\\Cursors\\Qogir\\normal-select.cur\"\r\n";
+    WriteBytes(pack + L"\\Install.inf", std::vector<std::uint8_t>(inf.begin(), inf.end()));
     PostMessageW(DescendantById(main_, kImportButton), BM_CLICK, 0, 0);
     HWND picker = WaitForDialog(false);
     ASSERT_NE(picker, nullptr) << "no folder picker: " << NoDialog();
     Shot(L"folder-picker");
-    ASSERT_TRUE(TypeFileNameAndConfirm(picker, exported)) << DescribeChildren(picker);
+    ASSERT_TRUE(TypeFileNameAndConfirm(picker, pack)) << DescribeChildren(picker);
     ASSERT_TRUE(WaitGone(picker)) << "the folder picker stays";
     EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 does not show the imported cursor";
     for (int n = 1; n <= 15; ++n) {

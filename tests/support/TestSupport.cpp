@@ -91,6 +91,14 @@ bool FakeDesktop::ShowSave(HWND, const std::wstring& filter, std::wstring& fileN
     return true;
 }
 
+std::optional<size_t> FakeDesktop::ChoosePack(HWND, const std::vector<PackChoice>& choices) {
+    packChoosers.push_back(choices);
+    if (packAnswers.empty()) return std::nullopt;
+    const std::optional<size_t> answer = packAnswers.front();
+    packAnswers.pop_front();
+    return answer;
+}
+
 std::optional<std::wstring> FakeDesktop::BrowseForFolder(HWND) {
     ++folderDialogs;
     if (folderAnswers.empty()) return std::nullopt;

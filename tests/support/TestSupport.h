@@ -49,6 +49,7 @@ public:
     std::deque<std::optional<std::wstring>> openAnswers;    // nullopt = cancel
     std::deque<std::optional<std::wstring>> saveAnswers;    // nullopt = cancel
     std::deque<std::optional<std::wstring>> folderAnswers;  // nullopt = cancel
+    std::deque<std::optional<size_t>> packAnswers;          // nullopt = cancel
     bool startProgramSucceeds = true;
     bool setSystemCursorSucceeds = true;
     bool reloadSucceeds = true;
@@ -64,6 +65,7 @@ public:
     std::vector<std::wstring> saveFilters;
     std::vector<std::wstring> saveStartNames;
     int folderDialogs = 0;
+    std::vector<std::vector<PackChoice>> packChoosers;  // what each chooser listed
     std::vector<SystemCursorCall> systemCursors;
     std::vector<std::pair<std::wstring, int>> startedPrograms;
     int reloads = 0;
@@ -76,6 +78,7 @@ public:
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
     bool ShowOpen(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
+    std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) override;
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override;

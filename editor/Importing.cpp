@@ -1,0 +1,149 @@
+// Importing a scheme: a folder the user picks, drops or names on the command
+// line, or an .inf file. The folder is searched for packs (PackFolder.h); with
+// several the user chooses one. The whole result is worked out before
+// anything is assigned, so an import happens whole or not at all. Nothing
+// reaches the system before Apply.
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "editor/CursorLoader.h"
+#include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
+#include "scheme/Folders.h"
+#include "scheme/PackFolder.h"
+
+namespace shubiao {
+namespace {
+
+std::wstring NothingFound(const std::wstring& place, const PackScan& scan) {
+    std::wstring text = L"在“" + place + L"”中没有找到可以导入的鼠标指针。\n\n"
+                        L"可以导入的是：带有 install.inf 的鼠标指针包，或者按用途命名的 .cur、.ani 文件"
+                        L"（例如“Normal Select.cur”“Busy.ani”）。";
+    for (const auto& [file, reason] : scan.refused) text += L"\n\n没有读取“" + file + L"”：" + reason + L"。";
+    return text;
+}
+
+bool IsInfFile(const std::wstring& path) {
+    return path.size() > 4 && EqualNoCase(std::wstring_view(path).substr(path.size() - 4), L".inf");
+}
+
+}  // namespace
+
+void ShuBiaoKong::DaoRu__SB_Click() {
+    const std::optional<std::wstring> folder = desktop_.BrowseForFolder(hwnd());
+    if (!folder || folder->empty()) return;
+    ImportScan(ScanForPacks(*folder), *folder);
+}
+
+void ShuBiaoKong::ImportPath(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsInfFile(path)) {
+        ImportScan(ScanInfFile(path), path);
+    } else {
+        ImportScan(ScanForPacks(path), path);
+    }
+}
+
+void ShuBiaoKong::ImportScan(const PackScan& scan, const std::wstring& place) {
+    if (scan.error != ERROR_SUCCESS) {
+        desktop_.MessageBox(hwnd(),
+                            L"无法读取“" + scan.failedFolder + L"”（" + ErrorText(scan.error) +
+                                L"），没有导入任何鼠标指针。",
+                            kMessageTitle, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (scan.packs.empty()) {
+        desktop_.MessageBox(hwnd(), NothingFound(place, scan), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    size_t chosen = 0;
+    if (scan.packs.size() > 1) {
+        std::vector<Desktop::PackChoice> choices;
+        for (const Pack& pack : scan.packs) {
+            std::wstring where = pack.relative.empty() ? pack.folder : pack.relative;
+            choices.push_back({pack.name, where});
+        }
+        const std::optional<size_t> answer = desktop_.ChoosePack(hwnd(), choices);
+        if (!answer || *answer >= scan.packs.size()) return;
+        chosen = *answer;
+    }
+    ImportPack(scan.packs[chosen]);
+}
+
+// Works the whole import out on a copy of the working scheme, then takes it
+// and redraws. Files named after the roles are taken as they are (their
+// content is checked when they are drawn and applied), and the roles without
+// such a file are emptied, to be filled from the settings in force: the
+// import of an exported scheme. A pack's files are checked here: a role
+// whose file is missing or not a usable cursor keeps what it had, and the
+// user is told which and why.
+void ShuBiaoKong::ImportPack(const Pack& pack) {
+    WorkingScheme result = scheme_;
+    std::vector<std::pair<std::wstring, std::wstring>> skipped;  // role name, reason
+    int taken = 0;
+    if (pack.kind == PackKind::RoleNamed) {
+        for (const int n : kImportOrder) {
+            result.RoleCursorFile(n).clear();
+            for (const PackFile& file : pack.files) {
+                if (file.role != n) continue;
+                result.RoleCursorFile(n) = file.path;
+                result.SetRoleChanged(n, true);
+                ++taken;
+            }
+        }
+    } else {
+        for (const PackFile& file : pack.files) {
+            const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
+            if (!file.present) {
+                skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
+                continue;
+            }
+            const CursorBytes read = ReadCursorBytes(file.path);
+            if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+                CursorLoad failed;
+                failed.error = read.error;
+                failed.fault = read.check.fault;
+                skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + failed.Describe());
+                continue;
+            }
+            result.RoleCursorFile(file.role) = file.path;
+            result.SetRoleChanged(file.role, true);
+            ++taken;
+        }
+    }
+    if (taken == 0 && pack.kind != PackKind::RoleNamed) {
+        std::wstring text = L"“" + pack.name + L"”中没有可以导入的鼠标指针：\n";
+        for (const auto& [role, reason] : skipped) text += L"\n“" + role + L"”：" + reason;
+        desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    scheme_ = std::move(result);
+    JiaZaiFangAn();
+    if (skipped.empty()) return;
+    std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(taken) +
+                        L" 个鼠标指针。以下几个没有导入，原来的选择保持不变：\n";
+    for (const auto& [role, reason] : skipped) text += L"\n“" + role + L"”：" + reason;
+    desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
+}
+
+void ShuBiaoKong::ChooseFile(int role, const std::wstring& file) {
+    Role(role);  // throws for a number outside the table
+    if (file.empty()) return;
+    shuBianXZ_.FileName = file;
+    scheme_.RoleCursorFile(role) = file;
+    scheme_.SetRoleChanged(role, true);
+    JiaZaiFangAn();
+}
+
+int ShuBiaoKong::RoleAt(POINT screen) const {
+    for (const CursorRole& role : kRoles) {
+        RECT box{};
+        GetWindowRect(boxes_[static_cast<size_t>(role.number - 1)].hwnd(), &box);
+        if (PtInRect(&box, screen)) return role.number;
+    }
+    return 0;
+}
+
+}  // namespace shubiao
