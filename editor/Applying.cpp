@@ -254,6 +254,12 @@ void ShuBiaoKong::YingYongFangAn() {
             outcome = Unchanged(DescribeCurrentException());
         }
         report.Add(role, outcome);
+        // Placed: no longer pending. Left as it was: still pending, and why.
+        if (outcome.kind != RoleOutcome::Kind::Applied) {
+            scheme_.SetPending(role.number, true, outcome.reason);
+        } else {
+            scheme_.SetPending(role.number, false);
+        }
     }
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);

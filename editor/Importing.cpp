@@ -86,10 +86,12 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
     if (pack.kind == PackKind::RoleNamed) {
         for (const int n : kImportOrder) {
             result.RoleCursorFile(n).clear();
+            result.SetPending(n, false);
             for (const PackFile& file : pack.files) {
                 if (file.role != n) continue;
                 result.RoleCursorFile(n) = file.path;
                 result.SetRoleChanged(n, true);
+                result.SetPending(n, true);
                 ++taken;
             }
         }
@@ -110,6 +112,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
             }
             result.RoleCursorFile(file.role) = file.path;
             result.SetRoleChanged(file.role, true);
+            result.SetPending(file.role, true);
             ++taken;
         }
     }
@@ -134,6 +137,7 @@ void ShuBiaoKong::ChooseFile(int role, const std::wstring& file) {
     shuBianXZ_.FileName = file;
     scheme_.RoleCursorFile(role) = file;
     scheme_.SetRoleChanged(role, true);
+    scheme_.SetPending(role, true);
     JiaZaiFangAn();
 }
 

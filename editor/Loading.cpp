@@ -10,6 +10,7 @@ namespace shubiao {
 void ShuBiaoKong::ChuShiShuBiao() {
     scheme_.ClearFiles();
     scheme_.ClearChanged();
+    scheme_.ClearPending();
     ShuaXinYuLan();
 }
 
@@ -73,7 +74,9 @@ void ShuBiaoKong::JiaZaiFangAn() {
 // The cursor comes from the preview cache: an unchanged file is not read again.
 void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
     const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
-    HCURSOR cursor = previews_.Get(path, size);
+    const PreviewCache::Preview preview = previews_.Get(path, size);
+    previewProblems_[static_cast<size_t>(role - 1)] = preview.problem;
+    HCURSOR cursor = preview.cursor;
     if (cursor == nullptr) return;
     PictureBox& box = Picture(role);
     DrawIconEx(box.ImageDC(), 0, 0, cursor, size, size, 0, nullptr, DI_NORMAL);

@@ -28,7 +28,7 @@ PreviewCache::Stamp PreviewCache::StampOf(const std::wstring& file) {
                  Join(data.ftLastWriteTime)};
 }
 
-HCURSOR PreviewCache::Get(const std::wstring& path, int size) {
+PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
     const std::wstring file = ExpandEnvironment(path);
     // The stamp is taken before the file is read: a change made while it
     // is being loaded shows as a different stamp at the next round.
@@ -37,21 +37,22 @@ HCURSOR PreviewCache::Get(const std::wstring& path, int size) {
                            [&](const Entry& e) { return e.size == size && e.file == file; });
     if (it != entries_.end() && it->stamp == stamp) {
         it->used = true;
-        return it->cursor.get();
+        return {it->cursor.get(), it->problem};
     }
     CursorLoad load = LoadPreviewChecked(path, size);
     if (!load.ok() && MayPass(load)) {
         if (it != entries_.end()) entries_.erase(it);
-        return nullptr;
+        return {nullptr, load.Describe()};
     }
     if (it == entries_.end()) {
         entries_.push_back(Entry{file, size});
         it = std::prev(entries_.end());
     }
     it->stamp = stamp;
+    it->problem = load.Describe();
     it->cursor = std::move(load.cursor);
     it->used = true;
-    return it->cursor.get();
+    return {it->cursor.get(), it->problem};
 }
 
 void PreviewCache::BeginRound() {

@@ -19,11 +19,14 @@ namespace shubiao {
 
 class PreviewCache {
 public:
+    struct Preview {
+        HCURSOR cursor = nullptr;  // nullptr when the file does not load
+        std::wstring problem;      // why not, in plain Chinese
+    };
     // The cursor to draw for `path` (a role's file, environment references
-    // not yet expanded) at `size` x `size`, or nullptr when the file does not
-    // load. The cache keeps the cursor; it stays valid until EndRound() or
-    // Clear().
-    HCURSOR Get(const std::wstring& path, int size);
+    // not yet expanded) at `size` x `size`. The cache keeps the cursor; it
+    // stays valid until EndRound() or Clear().
+    Preview Get(const std::wstring& path, int size);
 
     // Marks every entry unused; EndRound() then drops those not asked for
     // in between.
@@ -47,6 +50,7 @@ private:
         int size = 0;
         Stamp stamp;
         UniqueCursor cursor;  // empty: the file did not load
+        std::wstring problem;
         bool used = false;
     };
     static Stamp StampOf(const std::wstring& file);

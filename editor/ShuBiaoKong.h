@@ -139,6 +139,8 @@ public:
     HFONT Font() const { return font_.get(); }
     // How many files the preview cache holds.
     size_t PreviewCacheSize() const { return previews_.size(); }
+    // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
+    const std::wstring& PreviewProblem(int role) const { return previewProblems_.at(static_cast<size_t>(role - 1)); }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -209,6 +211,7 @@ private:
     // The previews' cursors by file and icon size, so that a load does not
     // read unchanged files again; released with the control.
     PreviewCache previews_;
+    std::array<std::wstring, kRoleCount> previewProblems_;
 };
 
 }  // namespace shubiao
