@@ -15,6 +15,9 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 // Posted to itself once the window is shown: import the command line's path.
 constexpr UINT kImportOnStart = WM_APP + 1;
+// Posted to itself when its visibility may have changed (WM_SHOWWINDOW comes
+// before the change): the editor starts or stops its animation.
+constexpr UINT kAnimationCheck = WM_APP + 2;
 
 bool IsCursorFile(const std::wstring& path) {
     if (path.size() <= 4) return false;
@@ -55,6 +58,7 @@ void MainWindow::Create(int showCommand, std::wstring importPath) {
     Form_Load();
     ShowWindow(hwnd(), showCommand);
     UpdateWindow(hwnd());
+    editor_.UpdateAnimation();
     pendingImport_ = std::move(importPath);
     if (!pendingImport_.empty()) PostMessageW(hwnd(), kImportOnStart, 0, 0);
 }
@@ -107,6 +111,9 @@ void MainWindow::SizeAndCentre() {
 // the system's look.
 void MainWindow::Form_Load() {
     SkinH_AttachEx(AppFolder() + L"\\Skin\\aero.she", L"");
+    if (const Skin* skin = ActiveSkin(); skin != nullptr && skin->buttonBorder) {
+        editor_.SetMarkColour(*skin->buttonBorder);
+    }
     Step(LoadStep::Skin);
     SkinH_SetAero(1);
     Step(LoadStep::Aero);
@@ -132,6 +139,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DropFiles(drop);
         return 0;
     }
+    case WM_SIZE:
+    case WM_SHOWWINDOW:
+        // Minimised, restored, hidden or shown: the previews play only when seen.
+        PostMessageW(hwnd(), kAnimationCheck, 0, 0);
+        break;
+    case kAnimationCheck:
+        editor_.UpdateAnimation();
+        return 0;
     case kImportOnStart:
         if (!pendingImport_.empty()) editor_.ImportPath(std::exchange(pendingImport_, std::wstring()));
         return 0;

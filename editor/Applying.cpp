@@ -260,6 +260,7 @@ void ShuBiaoKong::YingYongFangAn() {
         } else {
             scheme_.SetPending(role.number, false);
         }
+        RedrawBox(role.number);
     }
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);

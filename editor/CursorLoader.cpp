@@ -84,14 +84,12 @@ CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle) {
     return read;
 }
 
-CursorLoad PreviewFromBytes(const CursorBytes& read, int size) {
-    if (read.error != ERROR_SUCCESS || !read.check.ok()) return Failed(read);
-    CursorLoad load;
-    const auto frame = FirstFrame(read.bytes);
-    const auto resource = frame ? ToCursorResource(*frame) : std::nullopt;
+UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& error) {
+    error = ERROR_SUCCESS;
+    const auto resource = ToCursorResource(image);
     if (!resource) {
-        load.error = ERROR_INVALID_DATA;
-        return load;
+        error = ERROR_INVALID_DATA;
+        return {};
     }
     const BOOL icon = resource->cursor ? FALSE : TRUE;
     // The group directory and the image as a resource holds them: Windows
@@ -102,27 +100,26 @@ CursorLoad PreviewFromBytes(const CursorBytes& read, int size) {
     const int id = LookupIconIdFromDirectoryEx(directory.data(), icon, size, size, LR_DEFAULTCOLOR);
     std::vector<std::uint8_t> bits = resource->ResourceBits(id);
     if (bits.empty()) {
-        load.error = ERROR_INVALID_DATA;
-        return load;
+        error = ERROR_INVALID_DATA;
+        return {};
     }
     HICON made = CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), icon, 0x00030000, size, size,
                                           LR_DEFAULTCOLOR);
-    if (made == nullptr) {
-        load.error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_DATA;
-        return load;
-    }
-    load.cursor.reset(made);
-    return load;
+    if (made == nullptr) error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_DATA;
+    return UniqueIcon(made);
 }
 
-CursorLoad LoadPreviewChecked(const std::wstring& path, int size) {
-    const std::wstring file = ExpandEnvironment(path);
-    if (file.empty()) {
-        CursorLoad load;
-        load.error = ERROR_FILE_NOT_FOUND;
+CursorLoad PreviewFromBytes(const CursorBytes& read, int size) {
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) return Failed(read);
+    CursorLoad load;
+    const auto frame = FirstFrame(read.bytes);
+    if (!frame) {
+        load.error = ERROR_INVALID_DATA;
         return load;
     }
-    return PreviewFromBytes(ReadCursorBytes(file), size);
+    UniqueIcon icon = IconFromImage(*frame, size, load.error);
+    load.cursor.reset(icon.release());
+    return load;
 }
 
 CursorLoad LoadPointerChecked(const std::wstring& path) {

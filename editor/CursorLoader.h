@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,12 @@ struct CursorBytes {
 CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle = nullptr);
 
 // A preview of the first frame, `size` pixels square, made from the checked
-// bytes of `path` (environment references are expanded).
-CursorLoad LoadPreviewChecked(const std::wstring& path, int size);
-// The same from bytes already read.
+// bytes of a cursor file.
 CursorLoad PreviewFromBytes(const CursorBytes& read, int size);
+// One ICO/CUR image (a whole static file or one frame of an animation, as
+// CheckCursorBytes passed it) made into an icon or cursor of `size` pixels;
+// Windows' error, or 0, in `error` when it cannot.
+UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& error);
 
 // A pointer at the system's pointer size (as LoadCursorFromFileW gives it).
 CursorLoad LoadPointerChecked(const std::wstring& path);

@@ -1,4 +1,6 @@
 // Loading the scheme in force into the previews.
+#include <optional>
+
 #include "editor/PreviewCache.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
@@ -32,7 +34,8 @@ void ShuBiaoKong::ShuaXinYuLan() {
 }
 
 // Never fails to its caller: a step that fails is skipped and the remaining
-// roles are still loaded and drawn.
+// roles are still loaded and drawn. The settings' key is opened once for the
+// fifteen reads.
 void ShuBiaoKong::JiaZaiFangAn() {
     for (int n = 1; n <= kRoleCount; ++n) {
         try {
@@ -49,12 +52,14 @@ void ShuBiaoKong::JiaZaiFangAn() {
         ~EndRound() { cache.EndRound(); }
     } endRound{previews_};
 
+    std::optional<registry::KeyReader> settings;
     for (const CursorRole& role : kRoles) {
         try {
             std::wstring& file = scheme_.RoleCursorFile(role.number);
             if (file.empty()) {
+                if (!settings) settings.emplace(kCursorsKeyPath);
                 std::wstring data;
-                if (registry::RegRead(role.ValuePath(), data) != ERROR_SUCCESS) {
+                if (settings->Read(role.valueName, data) != ERROR_SUCCESS) {
                     const std::wstring fallback = dataStorage + role.FileName();
                     DrawPreview(role.number, fallback);
                     file = fallback;
@@ -66,20 +71,55 @@ void ShuBiaoKong::JiaZaiFangAn() {
         } catch (...) {
         }
     }
+    ScheduleAnimation(desktop_.Milliseconds());
 }
 
-// Draws the cursor in `path` into box `role` as Windows loads it: the first
-// frame of an animated cursor, at the large-icon size, at the box's top-left
-// corner, transparently. A file that does not load leaves the box blank.
-// The cursor comes from the preview cache: an unchanged file is not read again.
+// Box `role` shows its file's preview, as Windows loads the file: the first
+// frame (an animation plays from there), at the large-icon size, at the
+// box's top-left corner, over the box's white. A file that does not load
+// leaves the box blank. The preview comes from the cache: an unchanged file
+// is not read again, and an animation that was playing goes on.
 void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
+    const size_t i = static_cast<size_t>(role - 1);
     const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
     const PreviewCache::Preview preview = previews_.Get(path, size);
-    previewProblems_[static_cast<size_t>(role - 1)] = preview.problem;
-    HCURSOR cursor = preview.cursor;
-    if (cursor == nullptr) return;
+    previewProblems_[i] = preview.problem;
+    Playing& play = playing_[i];
+    if (preview.strip == nullptr) {
+        play = {};
+    } else if (play.serial != preview.strip->serial()) {
+        play = {preview.strip, preview.strip->serial(), desktop_.Milliseconds(), -1};
+    }
+    RedrawBox(role);
+}
+
+// The box's persistent image: white, the preview's frame due now, and for a
+// pending choice its mark (a warning sign in place of a preview that cannot
+// be made).
+void ShuBiaoKong::RedrawBox(int role) {
     PictureBox& box = Picture(role);
-    DrawIconEx(box.ImageDC(), 0, 0, cursor, size, size, 0, nullptr, DI_NORMAL);
+    Playing& play = playing_[static_cast<size_t>(role - 1)];
+    box.Cls();
+    HDC dc = box.ImageDC();
+    const bool pending = scheme_.Pending(role);
+    if (play.strip != nullptr) {
+        play.frame = play.strip->FrameAt(desktop_.Milliseconds() - play.start);
+        play.strip->Draw(dc, 0, 0, play.frame, previews_.ScratchDC());
+    } else if (pending) {
+        const int size = GetSystemMetricsForDpi(SM_CXSMICON, dpi_);
+        if (HICON warning = static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, size, size, LR_SHARED))) {
+            DrawIconEx(dc, 0, 0, warning, size, size, 0, nullptr, DI_NORMAL);
+        }
+    }
+    if (pending) {
+        // Along the bottom and right edges, where the preview never reaches.
+        const int width = MulDiv(2, static_cast<int>(dpi_), 96);
+        const RECT right{box.ImageWidth() - width, 0, box.ImageWidth(), box.ImageHeight()};
+        const RECT bottom{0, box.ImageHeight() - width, box.ImageWidth(), box.ImageHeight()};
+        SetDCBrushColor(dc, markColour_);
+        FillRect(dc, &right, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
     GdiFlush();
     box.Invalidate();
 }

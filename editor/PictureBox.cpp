@@ -60,9 +60,9 @@ void PictureBox::EnsureImage() {
 
 void PictureBox::Cls() {
     if (!imageDc_) return;
-    UniqueBrush brush(CreateSolidBrush(backColor_));
     RECT all{0, 0, width_, height_};
-    FillRect(imageDc_.get(), &all, brush.get());
+    SetDCBrushColor(imageDc_.get(), backColor_);
+    FillRect(imageDc_.get(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     if (picture_) {
         BITMAP bm{};
         GetObjectW(picture_.get(), sizeof(bm), &bm);

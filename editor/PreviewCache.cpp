@@ -1,25 +1,52 @@
 #include "editor/PreviewCache.h"
 
 #include <algorithm>
+#include <span>
 
 #include "editor/CursorLoader.h"
+#include "scheme/CursorImages.h"
 #include "scheme/Folders.h"
 
 namespace shubiao {
 namespace {
+
+// A strip larger than this keeps the first step's frame only: the preview
+// then stands still rather than take memory without end.
+constexpr ULONGLONG kMaxStripBytes = 32ull * 1024 * 1024;
 
 ULONGLONG Join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
 ULONGLONG Join(const FILETIME& t) { return Join(t.dwHighDateTime, t.dwLowDateTime); }
 
 // A failure that may pass without the file changing (a file held open by
 // another program, permissions): not remembered, the file is tried again.
-bool MayPass(const CursorLoad& load) {
-    return load.error == ERROR_SHARING_VIOLATION || load.error == ERROR_LOCK_VIOLATION ||
-           load.error == ERROR_ACCESS_DENIED || load.error == ERROR_NOT_ENOUGH_MEMORY ||
-           load.error == ERROR_OUTOFMEMORY || load.error == ERROR_READ_FAULT;
+bool MayPass(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY || error == ERROR_READ_FAULT;
+}
+
+std::wstring Describe(const CursorBytes& read, DWORD loaderError) {
+    CursorLoad failed;
+    failed.error = read.error != ERROR_SUCCESS ? read.error : loaderError;
+    failed.fault = read.check.fault;
+    return failed.Describe();
 }
 
 }  // namespace
+
+int PreviewStrip::FrameAt(ULONGLONG elapsed, ULONGLONG* untilChange) const {
+    const ULONGLONG cycle = stepEnds_.back();
+    const ULONGLONG at = elapsed % cycle;
+    const auto step = std::upper_bound(stepEnds_.begin(), stepEnds_.end(), at);
+    if (untilChange != nullptr) *untilChange = *step - at;
+    return frameOfStep_[static_cast<size_t>(step - stepEnds_.begin())];
+}
+
+void PreviewStrip::Draw(HDC dc, int x, int y, int frame, HDC scratch) const {
+    SelectGuard select(scratch, bitmap_.get());
+    BitBlt(dc, x, y, size_, size_, scratch, frame * size_, 0, SRCCOPY);
+}
+
+PreviewCache::PreviewCache() : scratch_(CreateCompatibleDC(nullptr)) {}
 
 PreviewCache::Stamp PreviewCache::StampOf(const std::wstring& file) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -28,31 +55,102 @@ PreviewCache::Stamp PreviewCache::StampOf(const std::wstring& file) {
                  Join(data.ftLastWriteTime)};
 }
 
+// Every frame of the checked file drawn once into the strip, on white, and
+// the steps' times: a step's display rate is in 1/60 s; one of 0 ("as fast
+// as possible") counts as 1/60 s.
+std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(const std::vector<std::uint8_t>& bytes, int size,
+                                                      std::wstring& problem) {
+    auto strip = std::make_unique<PreviewStrip>();
+    std::vector<std::span<const std::uint8_t>> frames;
+    if (const auto animation = ReadCursorAnimation(bytes)) {
+        frames = animation->frames;
+        ULONGLONG jiffies = 0;
+        for (size_t i = 0; i < animation->frameOfStep.size(); ++i) {
+            jiffies += std::max<std::uint32_t>(animation->jiffiesOfStep[i], 1);
+            strip->frameOfStep_.push_back(static_cast<int>(animation->frameOfStep[i]));
+            strip->stepEnds_.push_back(jiffies * 1000 / 60);
+        }
+        const ULONGLONG bytesNeeded = static_cast<ULONGLONG>(frames.size()) * static_cast<ULONGLONG>(size) *
+                                      static_cast<ULONGLONG>(size) * 4;
+        if (bytesNeeded > kMaxStripBytes) {
+            frames = {frames[static_cast<size_t>(strip->frameOfStep_.front())]};
+            strip->frameOfStep_ = {0};
+            strip->stepEnds_ = {1};
+        }
+    } else {
+        frames = {std::span<const std::uint8_t>(bytes)};
+        strip->frameOfStep_ = {0};
+        strip->stepEnds_ = {1};
+    }
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size * static_cast<int>(frames.size());
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    strip->bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!strip->bitmap_) {
+        problem = L"内存不足，无法显示这个光标。";
+        return nullptr;
+    }
+    SelectGuard select(scratch_.get(), strip->bitmap_.get());
+    RECT all{0, 0, info.bmiHeader.biWidth, size};
+    FillRect(scratch_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (size_t i = 0; i < frames.size(); ++i) {
+        DWORD error = ERROR_SUCCESS;
+        const UniqueIcon icon = IconFromImage(frames[i], size, error);
+        if (!icon) {
+            CursorBytes read;
+            problem = Describe(read, error);
+            return nullptr;
+        }
+        DrawIconEx(scratch_.get(), static_cast<int>(i) * size, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    }
+    GdiFlush();
+    strip->size_ = size;
+    strip->frames_ = static_cast<int>(frames.size());
+    strip->serial_ = ++serials_;
+    return strip;
+}
+
 PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
     const std::wstring file = ExpandEnvironment(path);
     // The stamp is taken before the file is read: a change made while it
-    // is being loaded shows as a different stamp at the next round.
+    // is being read shows as a different stamp at the next round.
     const Stamp stamp = StampOf(file);
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [&](const Entry& e) { return e.size == size && e.file == file; });
     if (it != entries_.end() && it->stamp == stamp) {
         it->used = true;
-        return {it->cursor.get(), it->problem};
+        return {it->strip.get(), it->problem};
     }
-    CursorLoad load = LoadPreviewChecked(path, size);
-    if (!load.ok() && MayPass(load)) {
+    CursorBytes read;
+    if (file.empty()) {
+        read.error = ERROR_FILE_NOT_FOUND;
+    } else {
+        read = ReadCursorBytes(file);
+    }
+    if (read.error != ERROR_SUCCESS && MayPass(read.error)) {
         if (it != entries_.end()) entries_.erase(it);
-        return {nullptr, load.Describe()};
+        return {nullptr, Describe(read, ERROR_SUCCESS)};
     }
     if (it == entries_.end()) {
         entries_.push_back(Entry{file, size});
         it = std::prev(entries_.end());
     }
     it->stamp = stamp;
-    it->problem = load.Describe();
-    it->cursor = std::move(load.cursor);
+    it->problem.clear();
+    it->strip.reset();
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+        it->problem = Describe(read, ERROR_SUCCESS);
+    } else {
+        it->strip = MakeStrip(read.bytes, size, it->problem);
+    }
     it->used = true;
-    return {it->cursor.get(), it->problem};
+    return {it->strip.get(), it->problem};
 }
 
 void PreviewCache::BeginRound() {

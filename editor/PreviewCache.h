@@ -1,15 +1,23 @@
 #pragma once
-// The previews' cursors, each loaded once per version of its file.
+// The previews of the roles' files, each made once per version of its file.
 //
-// An entry is keyed by the expanded path and the icon size, and remembers the
+// A preview is a strip: every frame of the file drawn once, at the icon size,
+// on the boxes' white, side by side in one bitmap, with the time each step of
+// the animation shows which frame (a static cursor is a strip of one frame).
+// So a box is drawn, and an animation played, by copying a square out of the
+// strip; a file holds one GDI object however many frames it has.
+//
+// An entry is keyed by the expanded path and the size, and remembers the
 // file's size, creation and last-write times as GetFileAttributesExW gave
-// them when it was loaded. While those stay the same the entry's cursor (or
-// its failure to load) is used again without reading the file; a file that
-// was changed, replaced, deleted or created is checked and loaded afresh.
-// Only the entries used since the last BeginRound() survive EndRound(), so
-// the cache never holds more than the fifteen roles' files.
+// them when it was read. While those stay the same the entry (or its failure
+// to load) is used again without reading the file; a file that was changed,
+// replaced, deleted or created is read and checked afresh. Only the entries
+// used since the last BeginRound() survive EndRound(), so the cache never
+// holds more than the roles' files.
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,15 +25,45 @@
 
 namespace shubiao {
 
+class PreviewStrip {
+public:
+    int size() const { return size_; }
+    int frames() const { return frames_; }
+    bool animated() const { return stepEnds_.size() > 1; }
+    // A number no other strip of this run has had: tells a new version of a
+    // file from the one it replaced.
+    std::uint64_t serial() const { return serial_; }
+
+    // The frame shown `elapsed` ms after the animation started, and in
+    // `untilChange` how many ms it stays shown.
+    int FrameAt(ULONGLONG elapsed, ULONGLONG* untilChange = nullptr) const;
+
+    // Copies frame `frame` to `dc` at (x, y); `scratch` is a memory DC to
+    // select the strip into.
+    void Draw(HDC dc, int x, int y, int frame, HDC scratch) const;
+
+private:
+    friend class PreviewCache;
+    UniqueBitmap bitmap_;
+    int size_ = 0;
+    int frames_ = 0;
+    std::uint64_t serial_ = 0;
+    std::vector<int> frameOfStep_;
+    std::vector<ULONGLONG> stepEnds_;  // ms from the cycle's start to the end of each step
+};
+
 class PreviewCache {
 public:
     struct Preview {
-        HCURSOR cursor = nullptr;  // nullptr when the file does not load
-        std::wstring problem;      // why not, in plain Chinese
+        const PreviewStrip* strip = nullptr;  // nullptr when the file does not load
+        std::wstring problem;                 // why not, in plain Chinese
     };
-    // The cursor to draw for `path` (a role's file, environment references
-    // not yet expanded) at `size` x `size`. The cache keeps the cursor; it
-    // stays valid until EndRound() or Clear().
+
+    PreviewCache();
+
+    // The preview of `path` (a role's file, environment references not yet
+    // expanded) at `size` x `size`. The strip stays valid until EndRound()
+    // drops it or Clear().
     Preview Get(const std::wstring& path, int size);
 
     // Marks every entry unused; EndRound() then drops those not asked for
@@ -34,6 +72,9 @@ public:
     void EndRound();
     void Clear() { entries_.clear(); }
     size_t size() const { return entries_.size(); }
+
+    // A memory DC for drawing strips.
+    HDC ScratchDC() const { return scratch_.get(); }
 
 private:
     // What GetFileAttributesExW says about a file; all zero when it fails.
@@ -49,13 +90,16 @@ private:
         std::wstring file;  // expanded path
         int size = 0;
         Stamp stamp;
-        UniqueCursor cursor;  // empty: the file did not load
+        std::unique_ptr<PreviewStrip> strip;  // empty: the file did not load
         std::wstring problem;
         bool used = false;
     };
     static Stamp StampOf(const std::wstring& file);
+    std::unique_ptr<PreviewStrip> MakeStrip(const std::vector<std::uint8_t>& bytes, int size, std::wstring& problem);
 
     std::vector<Entry> entries_;
+    UniqueMemDC scratch_;
+    std::uint64_t serials_ = 0;
 };
 
 }  // namespace shubiao

@@ -69,6 +69,7 @@ ShuBiaoKong::~ShuBiaoKong() {
     if (hwnd() != nullptr) {
         KillTimer(hwnd(), kTimer1Id);
         KillTimer(hwnd(), kTimer2Id);
+        KillTimer(hwnd(), kAnimationTimerId);
     }
     // A preview cursor may still be the class cursor of the picture boxes:
     // put the arrow back before it is destroyed.
@@ -222,6 +223,10 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (wParam == kTimer2Id && timer2_.enabled) {
             Timer2_Timer();
+            return 0;
+        }
+        if (wParam == kAnimationTimerId) {
+            AnimationTick();
             return 0;
         }
         break;

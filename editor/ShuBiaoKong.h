@@ -31,6 +31,7 @@
 //   ShuBiaoKong.cpp  construction, children, message dispatch, painting
 //   Layout.cpp       PaiLieKongJian and placing the children for the DPI
 //   Loading.cpp      ChuShiShuBiao, Refresh, ShuaXinYuLan, JiaZaiFangAn, previews
+//   Animation.cpp    the animated previews' timer
 //   Choosing.cpp     picking a file per box, the hover preview
 //   Applying.cpp     Apply
 //   Restoring.cpp    Restore
@@ -83,6 +84,7 @@ public:
 
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
+    static constexpr UINT_PTR kAnimationTimerId = 3;
     static constexpr const wchar_t* kClassName = L"ShuBiaoKong";
 
     explicit ShuBiaoKong(Desktop& desktop);
@@ -109,6 +111,16 @@ public:
     void Picture16_MouseMove();
     void Timer1_Timer();
     void Timer2_Timer();
+    // The animation timer's tick: the animated previews move on.
+    void AnimationTick();
+    // Starts or stops the animation timer as the grid can be seen or not;
+    // the host calls it when its window is shown, hidden, minimised or restored.
+    void UpdateAnimation();
+    bool Animating() const { return animating_; }
+    // The frame box `role` shows; -1 when it shows none.
+    int FrameShown(int role) const { return playing_.at(static_cast<size_t>(role - 1)).frame; }
+    // The colour of the mark on pending choices (the skin's button border).
+    void SetMarkColour(COLORREF colour) { markColour_ = colour; }
 
     // Imports a folder or an .inf file as the import button does with the
     // folder it is given (drag and drop, the command line).
@@ -167,6 +179,8 @@ private:
     void SetXianShiVisible(bool visible);
     void JiaZaiFangAn();
     void DrawPreview(int role, const std::wstring& path);
+    void RedrawBox(int role);
+    void ScheduleAnimation(ULONGLONG now);
 
     // Import.
     void ImportScan(const PackScan& scan, const std::wstring& place);
@@ -212,6 +226,18 @@ private:
     // read unchanged files again; released with the control.
     PreviewCache previews_;
     std::array<std::wstring, kRoleCount> previewProblems_;
+
+    // What each box plays: its strip (from the cache), when the animation
+    // started, and the frame drawn now.
+    struct Playing {
+        const PreviewStrip* strip = nullptr;
+        std::uint64_t serial = 0;
+        ULONGLONG start = 0;
+        int frame = -1;
+    };
+    std::array<Playing, kRoleCount> playing_{};
+    bool animating_ = false;
+    COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
 };
 
 }  // namespace shubiao

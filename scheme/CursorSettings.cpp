@@ -76,23 +76,19 @@ bool ResolveValuePath(std::wstring_view valuePath, ValueLocation& location) {
     return true;
 }
 
-LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data) {
-    ValueLocation where;
-    if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
-    UniqueHKey key;
-    LSTATUS status = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_QUERY_VALUE, key.put());
-    if (status != ERROR_SUCCESS) return status;
+namespace {
 
+// One REG_SZ, REG_EXPAND_SZ (as stored) or REG_DWORD (as decimal text) value.
+LSTATUS ReadString(HKEY key, const std::wstring& valueName, std::wstring& data) {
     for (;;) {
         DWORD type = 0;
         DWORD size = 0;
-        status = RegQueryValueExW(key.get(), where.valueName.c_str(), nullptr, &type, nullptr, &size);
+        LSTATUS status = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size);
         if (status != ERROR_SUCCESS) return status;
         if (type == REG_DWORD) {
             DWORD value = 0;
             size = sizeof(value);
-            status = RegQueryValueExW(key.get(), where.valueName.c_str(), nullptr, &type,
-                                      reinterpret_cast<BYTE*>(&value), &size);
+            status = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
             if (status != ERROR_SUCCESS) return status;
             data = std::to_wstring(value);
             return ERROR_SUCCESS;
@@ -101,8 +97,7 @@ LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data) {
 
         std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = RegQueryValueExW(key.get(), where.valueName.c_str(), nullptr, &type,
-                                  reinterpret_cast<BYTE*>(text.data()), &bytes);
+        status = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
         if (status == ERROR_MORE_DATA) continue;  // the value grew between the two calls
         if (status != ERROR_SUCCESS) return status;
         if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_UNSUPPORTED_TYPE;
@@ -113,6 +108,31 @@ LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data) {
         data = std::move(text);
         return ERROR_SUCCESS;
     }
+}
+
+}  // namespace
+
+LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data) {
+    ValueLocation where;
+    if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
+    UniqueHKey key;
+    const LSTATUS status = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (status != ERROR_SUCCESS) return status;
+    return ReadString(key.get(), where.valueName, data);
+}
+
+KeyReader::KeyReader(std::wstring_view keyPath) {
+    ValueLocation where;
+    if (!ResolveValuePath(std::wstring(keyPath) + L"\\-", where)) {
+        opened_ = ERROR_INVALID_PARAMETER;
+        return;
+    }
+    opened_ = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_QUERY_VALUE, key_.put());
+}
+
+LSTATUS KeyReader::Read(std::wstring_view valueName, std::wstring& data) const {
+    if (opened_ != ERROR_SUCCESS) return opened_;
+    return ReadString(key_.get(), std::wstring(valueName), data);
 }
 
 LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data) {

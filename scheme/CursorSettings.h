@@ -8,12 +8,26 @@
 #include <string>
 #include <string_view>
 
+#include "win/Raii.h"
+
 namespace shubiao::registry {
 
 // Reads a value. REG_SZ and REG_EXPAND_SZ come back as stored (not expanded),
 // REG_DWORD as decimal text. A missing key or value is an error
 // (ERROR_FILE_NOT_FOUND); other types give ERROR_UNSUPPORTED_TYPE.
 LSTATUS RegRead(std::wstring_view valuePath, std::wstring& data);
+
+// Reads values of one key (such as "HKEY_CURRENT_USER\\Control Panel\\Cursors"),
+// opened once for all of them; each read as RegRead reads.
+class KeyReader {
+public:
+    explicit KeyReader(std::wstring_view keyPath);
+    LSTATUS Read(std::wstring_view valueName, std::wstring& data) const;
+
+private:
+    UniqueHKey key_;
+    LSTATUS opened_;
+};
 
 // Creates or overwrites a value as a plain string (REG_SZ), whatever type it
 // had; the key is created when missing.

@@ -65,7 +65,8 @@ TEST_P(MalformedCursorFile, LeftInTheRegistryPreviewsBlank) {
     registry.SetString(L"Arrow", path);
     editor.ChuShiShuBiao();
     EXPECT_EQ(editor.Scheme().RoleCursorFile(kArrow), path);
-    EXPECT_TRUE(Box(kArrow).Drawn() == 0);
+    EXPECT_EQ(editor.FrameShown(kArrow), -1) << "no preview of it";
+    EXPECT_EQ(editor.PreviewProblem(kArrow), DescribeCursorFault(GetParam().fault));
     EXPECT_FALSE(Box(kWait).Drawn() == 0) << "the other roles are still drawn";
 }
 
@@ -73,7 +74,8 @@ TEST_P(MalformedCursorFile, PickedHoveredAndAppliedIsRefused) {
     editor.ChuShiShuBiao();
     Choose(kArrow, path);
     EXPECT_EQ(editor.Scheme().RoleCursorFile(kArrow), path);
-    EXPECT_TRUE(Box(kArrow).Drawn() == 0);
+    EXPECT_EQ(editor.FrameShown(kArrow), -1) << "no preview of it";
+    EXPECT_EQ(editor.PreviewProblem(kArrow), DescribeCursorFault(GetParam().fault));
 
     // Hover a good box first, then the bad one: the pointer stays the good one.
     editor.Picture16_MouseMove();

@@ -44,7 +44,9 @@ constexpr int kPictureIdBase = 200;
 constexpr int kText1Id = 106;
 constexpr int kArrowBox = 2;
 constexpr int kHandBox = 4;
-constexpr int kWaitBox = 15;
+constexpr int kHelpBox = 5;
+// The installed pointers of these roles are animated.
+constexpr int kAnimatedBoxes[] = {1, 15};
 constexpr DWORD kTimeout = 10000;
 constexpr DWORD kSettle = 200;
 
@@ -100,7 +102,7 @@ protected:
     void Shot(const wchar_t* name, const RECT* crop = nullptr) {
         wchar_t file[32] = {};
         wsprintfW(file, L"\\%02d-", ++shotCount_);
-        const bool saved = StillScreen(kSettle, 3000).SavePng(shots_ + file + name + L".png", crop);
+        const bool saved = StillScreen(kSettle, 3000, AnimatedBoxes()).SavePng(shots_ + file + name + L".png", crop);
         EXPECT_TRUE(saved) << "screenshot not written";
         const auto elapsed = std::chrono::steady_clock::now() - started_;
         std::printf("[e2e] %02d-%ls at %lld ms\n", shotCount_, name,
@@ -109,6 +111,15 @@ protected:
     }
 
     HWND Box(int n) const { return DescendantById(main_, kPictureIdBase + n); }
+
+    std::vector<RECT> AnimatedBoxes() const {
+        std::vector<RECT> boxes;
+        for (const int n : kAnimatedBoxes) {
+            RECT r{};
+            if (main_ != nullptr && GetWindowRect(Box(n), &r)) boxes.push_back(r);
+        }
+        return boxes;
+    }
 
     static POINT Centre(HWND window) {
         RECT rect{};
@@ -148,9 +159,14 @@ protected:
         return info.hCursor;
     }
 
+    // The preview square of box `n`: its top-left corner, the icon size
+    // wide and high (the mark of a pending choice lies beside it).
     std::vector<std::uint32_t> BoxPixels(int n) const {
         RECT rect{};
         GetWindowRect(Box(n), &rect);
+        const int icon = GetSystemMetrics(SM_CXICON);
+        rect.right = rect.left + icon;
+        rect.bottom = rect.top + icon;
         return ScreenCapture().Region(rect);
     }
 
@@ -238,8 +254,8 @@ protected:
 
 TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     // A cursor of a different shape under a Chinese name, as the user's pick.
-    const std::wstring chosen = scratch_ + L"\\忙碌指针.ani";
-    ASSERT_TRUE(CopyFileW(DataStorageFile(L"Wait").c_str(), chosen.c_str(), FALSE));
+    const std::wstring chosen = scratch_ + L"\\帮助指针.ani";
+    ASSERT_TRUE(CopyFileW(DataStorageFile(L"Help").c_str(), chosen.c_str(), FALSE));
     const std::wstring exported = scratch_ + L"\\" + kExportName;
 
     // 1. Start: the main window with all fifteen previews drawn.
@@ -258,15 +274,10 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
         ASSERT_NE(Box(n), nullptr) << "box " << n;
         EXPECT_TRUE(Poll([&] { return drawn(BoxPixels(n)); }, kTimeout)) << "box " << n << " not drawn";
     }
-    const ScreenCapture start = StillScreen(kSettle, kTimeout);
-    for (int n = 1; n <= 15; ++n) {
-        RECT box{};
-        GetWindowRect(Box(n), &box);
-        installed[n] = start.Region(box);
-    }
+    for (int n = 1; n <= 15; ++n) installed[static_cast<size_t>(n)] = BoxPixels(n);
     const std::vector<std::uint32_t>& installedArrow = installed[kArrowBox];
-    const std::vector<std::uint32_t>& waitPreview = installed[kWaitBox];
-    ASSERT_GT(DifferentPixels(installedArrow, waitPreview), 0) << "Arrow and Wait look alike";
+    const std::vector<std::uint32_t>& helpPreview = installed[kHelpBox];
+    ASSERT_GT(DifferentPixels(installedArrow, helpPreview), 0) << "Arrow and Help look alike";
     Shot(L"start");
     RECT window{};
     GetWindowRect(main_, &window);
@@ -280,7 +291,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     Shot(L"open-dialog");
     ASSERT_TRUE(TypeFileNameAndConfirm(open, chosen));
     ASSERT_TRUE(WaitGone(open)) << "the open dialog stays";
-    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 does not show the chosen cursor";
+    EXPECT_TRUE(WaitForBox(kArrowBox, helpPreview, true)) << "box 2 does not show the chosen cursor";
     Shot(L"chosen");
 
     // A file that is no cursor for box 4: Apply will skip it and say so.
@@ -333,7 +344,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     ASSERT_TRUE(WaitGone(warning)) << "the warning stays";
     ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written";
     ExpectArrowApplied(chosen);
-    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 no longer shows the chosen cursor";
+    EXPECT_TRUE(WaitForBox(kArrowBox, helpPreview, true)) << "box 2 no longer shows the chosen cursor";
     Shot(L"applied");
 
     // 5. Export through the real save dialog.
@@ -347,7 +358,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     EXPECT_EQ(ReadBytes(exported + L"\\Arrow.ani"), ReadBytes(chosen));
     EXPECT_TRUE(Poll([&] { return FilesIn(exported).size() == 2; }, kTimeout));
     EXPECT_EQ(FilesIn(exported), (std::vector<std::wstring>{L"Arrow.ani", L"install.inf"})) << "the applied role";
-    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "the export changed box 2";
+    EXPECT_TRUE(WaitForBox(kArrowBox, helpPreview, true)) << "the export changed box 2";
     Shot(L"exported");
 
     // 5a. Windows' own setup installs the export, as right-click, 安装 does.
@@ -404,7 +415,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     Shot(L"folder-picker");
     ASSERT_TRUE(TypeFileNameAndConfirm(picker, pack)) << DescribeChildren(picker);
     ASSERT_TRUE(WaitGone(picker)) << "the folder picker stays";
-    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 does not show the imported cursor";
+    EXPECT_TRUE(WaitForBox(kArrowBox, helpPreview, true)) << "box 2 does not show the imported cursor";
     for (int n = 1; n <= 15; ++n) {
         if (n == kArrowBox) continue;
         EXPECT_TRUE(WaitForBox(n, installed[n], true)) << "box " << n << " changed";
@@ -413,7 +424,7 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     ASSERT_EQ(PressAndConfirm(kApplyButton), L"是否应用当前鼠标指针");
     ASSERT_TRUE(WaitForArrowValue(true)) << "Arrow not written again";
     ExpectArrowApplied(chosen);
-    EXPECT_TRUE(WaitForBox(kArrowBox, waitPreview, true)) << "box 2 no longer shows the imported cursor";
+    EXPECT_TRUE(WaitForBox(kArrowBox, helpPreview, true)) << "box 2 no longer shows the imported cursor";
     Shot(L"applied-again");
 
     // 8. Close.

@@ -267,12 +267,27 @@ bool ScreenCapture::SavePng(const std::wstring& path, const RECT* crop) const {
     return SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
 
-ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds) {
+bool ScreenCapture::SameExcept(const ScreenCapture& other, const std::vector<RECT>& ignore) const {
+    if (width_ != other.width_ || height_ != other.height_ || left_ != other.left_ || top_ != other.top_) return false;
+    for (int y = 0; y < height_; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
+            if (pixels_[i] == other.pixels_[i]) continue;
+            const POINT at{left_ + x, top_ + y};
+            if (std::none_of(ignore.begin(), ignore.end(), [&](const RECT& r) { return PtInRect(&r, at) != FALSE; })) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds, const std::vector<RECT>& moving) {
     ScreenCapture last;
     PollSteady(
         [&] {
             ScreenCapture now;
-            const bool same = now == last;
+            const bool same = now.SameExcept(last, moving);
             last = std::move(now);
             return same;
         },

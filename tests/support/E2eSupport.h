@@ -87,6 +87,8 @@ public:
     int height() const { return height_; }
     bool ok() const { return !pixels_.empty(); }
     bool operator==(const ScreenCapture& other) const { return pixels_ == other.pixels_; }
+    // Equal but for pixels inside any of `ignore` (screen coordinates).
+    bool SameExcept(const ScreenCapture& other, const std::vector<RECT>& ignore) const;
     // 0x00RRGGBB; 0 outside the capture.
     std::uint32_t Pixel(int x, int y) const;
     // The pixels of a rectangle in screen coordinates, row by row.
@@ -104,8 +106,9 @@ private:
 };
 
 // A capture of the screen once it has stopped changing for `holdMilliseconds`
-// (windows painted), or the last one after `milliseconds`.
-ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds);
+// (windows painted), or the last one after `milliseconds`. Changes inside
+// `moving` (animations) do not count.
+ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds, const std::vector<RECT>& moving = {});
 
 // Pixels that are not white.
 int NonWhitePixels(const std::vector<std::uint32_t>& pixels);
