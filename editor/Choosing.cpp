@@ -1,5 +1,4 @@
 // Picking a file per box and the hover preview.
-#include "editor/CursorLoader.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 
@@ -44,13 +43,12 @@ void ShuBiaoKong::Picture_MouseMove(int role) {
     hoverRole_ = role;
     hoverFile_ = file;
     HWND box = Picture(role).hwnd();
-    CursorLoad load = LoadPointerChecked(file);
-    if (load.ok()) {
-        SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(load.cursor.get()));
+    if (HCURSOR cursor = pointers_.Get(file, shownPointer_)) {
+        SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
         // Show it at once, and never leave the replaced preview on screen.
-        const bool oldOnScreen = previewCursor_ && GetCursor() == previewCursor_.get();
-        if (oldOnScreen || MouseIsOver(box)) SetCursor(load.cursor.get());
-        previewCursor_ = std::move(load.cursor);
+        const bool oldOnScreen = shownPointer_ != nullptr && GetCursor() == shownPointer_;
+        if (oldOnScreen || MouseIsOver(box)) SetCursor(cursor);
+        shownPointer_ = cursor;
     }
     SetWindowTextW(text1_, kDisarmed);
 }

@@ -14,9 +14,6 @@ namespace {
 // then stands still rather than take memory without end.
 constexpr ULONGLONG kMaxStripBytes = 32ull * 1024 * 1024;
 
-ULONGLONG Join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
-ULONGLONG Join(const FILETIME& t) { return Join(t.dwHighDateTime, t.dwLowDateTime); }
-
 // A failure that may pass without the file changing (a file held open by
 // another program, permissions): not remembered, the file is tried again.
 bool MayPass(DWORD error) {
@@ -47,13 +44,6 @@ void PreviewStrip::Draw(HDC dc, int x, int y, int frame, HDC scratch) const {
 }
 
 PreviewCache::PreviewCache() : scratch_(CreateCompatibleDC(nullptr)) {}
-
-PreviewCache::Stamp PreviewCache::StampOf(const std::wstring& file) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (file.empty() || !GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return {};
-    return Stamp{true, data.dwFileAttributes, Join(data.nFileSizeHigh, data.nFileSizeLow), Join(data.ftCreationTime),
-                 Join(data.ftLastWriteTime)};
-}
 
 // Every frame of the checked file drawn once into the strip, on white, and
 // the steps' times: a step's display rate is in 1/60 s; one of 0 ("as fast
@@ -120,7 +110,7 @@ PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
     const std::wstring file = ExpandEnvironment(path);
     // The stamp is taken before the file is read: a change made while it
     // is being read shows as a different stamp at the next round.
-    const Stamp stamp = StampOf(file);
+    const FileStamp stamp = FileStamp::Of(file);
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [&](const Entry& e) { return e.size == size && e.file == file; });
     if (it != entries_.end() && it->stamp == stamp) {

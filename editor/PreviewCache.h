@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/FileStamp.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -77,24 +78,14 @@ public:
     HDC ScratchDC() const { return scratch_.get(); }
 
 private:
-    // What GetFileAttributesExW says about a file; all zero when it fails.
-    struct Stamp {
-        bool present = false;
-        DWORD attributes = 0;
-        ULONGLONG bytes = 0;
-        ULONGLONG created = 0;
-        ULONGLONG written = 0;
-        bool operator==(const Stamp&) const = default;
-    };
     struct Entry {
         std::wstring file;  // expanded path
         int size = 0;
-        Stamp stamp;
+        FileStamp stamp;
         std::unique_ptr<PreviewStrip> strip;  // empty: the file did not load
         std::wstring problem;
         bool used = false;
     };
-    static Stamp StampOf(const std::wstring& file);
     std::unique_ptr<PreviewStrip> MakeStrip(const std::vector<std::uint8_t>& bytes, int size, std::wstring& problem);
 
     std::vector<Entry> entries_;

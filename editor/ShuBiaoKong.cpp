@@ -73,7 +73,7 @@ ShuBiaoKong::~ShuBiaoKong() {
     }
     // A preview cursor may still be the class cursor of the picture boxes:
     // put the arrow back before it is destroyed.
-    if (previewCursor_ && container_.hwnd() != nullptr) {
+    if (shownPointer_ != nullptr && container_.hwnd() != nullptr) {
         SetClassLongPtrW(container_.hwnd(), GCLP_HCURSOR,
                          reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));
     }

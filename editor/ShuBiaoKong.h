@@ -48,6 +48,7 @@
 #include "editor/Desktop.h"
 #include "editor/Layout.h"
 #include "editor/PictureBox.h"
+#include "editor/PointerCache.h"
 #include "editor/PreviewCache.h"
 #include "scheme/CursorRole.h"
 #include "scheme/PackFolder.h"
@@ -217,7 +218,8 @@ private:
     UniqueFont font_;
     UINT dpi_ = 96;
 
-    UniqueCursor previewCursor_;       // the hover preview now set as class cursor
+    PointerCache pointers_;            // the hover previews' pointers
+    HCURSOR shownPointer_ = nullptr;   // the one now set as class cursor (kept by pointers_)
     int hoverRole_ = 0;                // role and file of the hover preview last loaded
     std::wstring hoverFile_;
     HCURSOR applyCursor_ = nullptr;    // last cursor handed to SetSystemCursor
