@@ -1,26 +1,27 @@
 #include "bench/EditorBench.h"
 
-#include "bench/Profile.h"
+#include <string>
+
 #include "bench/Sandbox.h"
 #include "bench/Stats.h"
+#include "editor/CursorLoader.h"
+#include "editor/ImportPlan.h"
 #include "editor/Layout.h"
 #include "editor/ShuBiaoKong.h"
-#include "win/Window.h"
+#include "portable/cursor_bytes.h"
+#include "portable/inf_cases.h"
+#include "scheme/CursorFileCheck.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
+#include "scheme/PackFolder.h"
+#include "win/Errors.h"
 
 namespace shubiao::bench {
 namespace {
 
 bool AllPreviewsDrawn(ShuBiaoKong& editor) {
     for (int n = 1; n <= kRoleCount; ++n) {
-        PictureBox& box = editor.Picture(n);
-        const std::uint32_t* p = box.Pixels();
-        const int count = box.ImageWidth() * box.ImageHeight();
-        if (p == nullptr || count == 0) return false;
-        bool drawn = false;
-        for (int i = 1; i < count && !drawn; ++i) drawn = p[i] != p[0];
-        if (!drawn) return false;
+        if (editor.FrameShown(n) < 0) return false;
     }
     return true;
 }
@@ -30,12 +31,24 @@ void Hover(ShuBiaoKong& editor, int role) {
     editor.Picture_MouseMove(role);
 }
 
-void MeasureHoversAndRefreshes(ShuBiaoKong& editor, const EditorSettings& settings, EditorResult& result) {
-    for (int n = 1; n <= kRoleCount; ++n) Hover(editor, n);  // warm-up: every role once
-    editor.ChuShiShuBiao();
-    DrainMessages();
-    result.start = CountHoldings();
+// Every role chosen: its installed file, except Arrow, which gets the busy
+// pointer, so that three previews are animated.
+void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
+    for (const CursorRole& role : kRoles) {
+        const std::wstring file = DataStorageFolder() + (role.number == 2 ? Role(15).FileName() : role.FileName());
+        desktop.openAnswers.push_back(file);
+        editor.Picture_Click(role.number);
+        DrainMessages();
+    }
+}
 
+void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTimer& steps, EditorResult& result) {
+    for (int n = 1; n <= kRoleCount; ++n) {
+        const Stopwatch clock;
+        Hover(editor, n);
+        result.hoverFirstMs.push_back(clock.Ms());
+        DrainMessages();
+    }
     result.hoverMs.reserve(static_cast<size_t>(settings.hovers));
     for (int i = 0; i < settings.hovers; ++i) {
         const Stopwatch clock;
@@ -43,6 +56,18 @@ void MeasureHoversAndRefreshes(ShuBiaoKong& editor, const EditorSettings& settin
         result.hoverMs.push_back(clock.Ms());
         DrainMessages();
     }
+    editor.SetProfiler(&steps);
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        editor.Picture16_MouseMove();
+        steps.Begin();
+        editor.Picture_MouseMove(i % kRoleCount + 1);
+        steps.End();
+    }
+    editor.SetProfiler(nullptr);
+    result.hoverSteps = steps.Medians();
+}
+
+void MeasureLoads(ShuBiaoKong& editor, const EditorSettings& settings, StepTimer& steps, EditorResult& result) {
     result.loadMs.reserve(static_cast<size_t>(settings.refreshes));
     for (int i = 0; i < settings.refreshes; ++i) {
         const Stopwatch clock;
@@ -50,39 +75,23 @@ void MeasureHoversAndRefreshes(ShuBiaoKong& editor, const EditorSettings& settin
         result.loadMs.push_back(clock.Ms());
         DrainMessages();  // the boxes repaint, untimed
     }
-    result.end = CountHoldings();
-    // The first round settles what the process keeps once (heap and Wine's
-    // own caches); the next two rounds show a leak as growth.
-    for (Holdings* after : {&result.again, &result.third}) {
-        for (int i = 0; i < settings.hovers; ++i) {
-            Hover(editor, i % kRoleCount + 1);
-            DrainMessages();
-        }
-        for (int i = 0; i < settings.refreshes; ++i) {
-            editor.ChuShiShuBiao();
-            DrainMessages();
-        }
-        *after = CountHoldings();
+    editor.SetProfiler(&steps);
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        steps.Begin();
+        editor.ChuShiShuBiao();
+        steps.End();
+        DrainMessages();
     }
+    editor.SetProfiler(nullptr);
+    result.loadSteps = steps.Medians();
     if (!AllPreviewsDrawn(editor)) result.problems.push_back(L"after the refreshes not every preview is drawn");
 }
 
 void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, const EditorSettings& settings,
-                  EditorResult& result) {
-    for (const CursorRole& role : kRoles) {
-        desktop.openAnswers.push_back(DataStorageFolder() + role.FileName());
-        editor.Picture_Click(role.number);
-        DrainMessages();
-    }
-    for (const CursorRole& role : kRoles) {
-        if (!editor.Scheme().RoleChanged(role.number)) {
-            result.problems.push_back(L"role " + std::wstring(role.valueName) + L" was not chosen");
-            return;
-        }
-    }
+                  StepTimer& steps, EditorResult& result) {
+    ChooseEveryRole(editor, desktop);
     int handedOver = 0;
     for (const CursorRole& role : kRoles) handedOver += role.HasSystemCursor() ? 1 : 0;
-
     for (int i = 0; i < settings.applies; ++i) {
         const int before = desktop.systemCursors;
         const Stopwatch clock;
@@ -95,7 +104,17 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
             return;
         }
     }
-    if (desktop.confirmations != settings.applies) result.problems.push_back(L"Apply did not ask once per click");
+    editor.SetProfiler(&steps);
+    for (int i = 0; i < settings.profileRounds / 10; ++i) {
+        // Apply asks first: the step timer starts when it has been answered.
+        desktop.onConfirm = [&steps] { steps.Begin(); };
+        editor.YingYong_SB_Click();
+        steps.End();
+        DrainMessages();
+    }
+    desktop.onConfirm = nullptr;
+    editor.SetProfiler(nullptr);
+    result.applySteps = steps.Medians();
     for (const std::wstring& text : desktop.warnings) result.problems.push_back(L"Apply warned: " + text);
     const std::wstring folder = sandbox.Windows() + L"\\Cursors\\Cursors\\";
     for (const CursorRole& role : kRoles) {
@@ -106,16 +125,138 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
     }
 }
 
-// Apply's steps one by one, into a folder of their own beside the one Apply used.
-void ProfileApplySteps(Sandbox& sandbox, const EditorSettings& settings, EditorResult& result) {
-    const std::wstring folder = sandbox.Windows() + L"\\profile\\";
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
-        result.problems.push_back(L"cannot make a folder to profile Apply in");
+// Minutes of animation on the editor's clock, ticked as the timer would.
+void PlayAnimation(ShuBiaoKong& editor, BenchDesktop& desktop, int minutes) {
+    const ULONGLONG until = desktop.ahead + static_cast<ULONGLONG>(minutes) * 60000;
+    while (desktop.ahead < until) {
+        desktop.ahead += 20;
+        editor.AnimationTick();
+        if (desktop.ahead % 2000 == 0) DrainMessages();
+    }
+    DrainMessages();
+}
+
+double ProcessMs() {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// The process's time while the message loop runs for real with three
+// animations playing and nothing else to do.
+void MeasureAnimationCpu(ShuBiaoKong& editor, const EditorSettings& settings, EditorResult& result) {
+    editor.UpdateAnimation();
+    if (!editor.Animating()) {
+        result.problems.push_back(L"no animation plays for the processor measurement");
         return;
     }
-    std::array<std::wstring, kRoleCount> files;
-    for (const CursorRole& role : kRoles) files[static_cast<size_t>(role.number - 1)] = DataStorageFolder() + role.FileName();
-    ProfileApply(folder, files, settings.applies, result.applySteps);
+    const double before = ProcessMs();
+    const Stopwatch clock;
+    const double limit = settings.cpuSeconds * 1000.0;
+    while (clock.Ms() < limit) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        DrainMessages();
+    }
+    result.animationSeconds = clock.Ms() / 1000.0;
+    result.animationCpuPercent = (ProcessMs() - before) / clock.Ms() * 100.0;
+}
+
+// A downloaded pack: install.inf with a Schemes list of seventeen entries
+// (the fifteen roles, Pin and Person) and its files.
+std::wstring MakePack(const Sandbox& sandbox) {
+    const std::wstring folder = sandbox.Windows() + L"\\pack";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const char* const order[] = {"Arrow", "Help", "AppStarting", "Wait", "Crosshair", "IBeam", "NWPen", "No", "SizeNS",
+                                 "SizeWE", "SizeNWSE", "SizeNESW", "SizeAll", "UpArrow", "Hand", "Pin", "Person"};
+    std::string list;
+    for (const char* name : order) {
+        std::string file = "pack-";
+        file += name;
+        file += ".cur";
+        if (!list.empty()) list += ',';
+        list += "%10%\\%CUR_DIR%\\";
+        list += file;
+        const CursorRole* role = FindRole(std::wstring(name, name + std::char_traits<char>::length(name)));
+        const std::wstring source = DataStorageFolder() + (role != nullptr ? role->FileName() : L"Arrow.ani");
+        CopyFileW(source.c_str(), (folder + L"\\" + std::wstring(file.begin(), file.end())).c_str(), FALSE);
+    }
+    const std::string inf = "[Version]\r\nsignature=\"$CHICAGO$\"\r\n[DefaultInstall]\r\nAddReg = Scheme.Reg\r\n"
+                            "[Scheme.Reg]\r\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"%SCHEME_NAME%\",,\"" + list +
+                            "\"\r\n[Strings]\r\nCUR_DIR = \"Cursors\\Pack\"\r\nSCHEME_NAME = \"Pack\"\r\n";
+    const UniqueFile file(CreateFileW((folder + L"\\install.inf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), inf.data(), static_cast<DWORD>(inf.size()), &written, nullptr);
+    return folder;
+}
+
+void MeasurePack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSettings& settings, EditorResult& result) {
+    const std::wstring folder = MakePack(sandbox);
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        const Stopwatch clock;
+        const PackScan scan = ScanForPacks(folder);
+        if (scan.packs.size() != 1) {
+            result.problems.push_back(L"the pack folder gave " + std::to_wstring(scan.packs.size()) + L" packs");
+            return;
+        }
+        const ImportPlan plan = PlanImport(scan.packs.front(), editor.Scheme());
+        result.packMs.push_back(clock.Ms());
+        if (plan.taken != kRoleCount || !plan.skipped.empty()) {
+            result.problems.push_back(L"the pack gave " + std::to_wstring(plan.taken) + L" roles");
+            return;
+        }
+    }
+}
+
+// The cursor check on a 100 KiB animation, and the .inf reader on the
+// largest of its test inputs (a line of 100,000 commas, 10,000 sections, ...).
+void MeasureParsers(EditorResult& result) {
+    const std::vector<std::uint8_t> animation = cursor_bytes::MakeAnimation(24);
+    std::vector<double> check;
+    for (int i = 0; i < 301; ++i) {
+        const Stopwatch clock;
+        const CursorCheck verdict = CheckCursorBytes(animation);
+        check.push_back(clock.Ms());
+        if (!verdict.ok()) result.problems.push_back(L"the benchmark's animation does not pass the check");
+    }
+    result.parsers.emplace_back("cursor check, " + std::to_string(animation.size() / 1024) + " KiB animation",
+                                Summarise(check).median);
+    for (const inf_cases::Case& c : inf_cases::Cases()) {
+        const inf_cases::Bytes bytes = c.make();
+        if (bytes.size() < 256 * 1024) continue;
+        std::vector<double> times;
+        for (int i = 0; i < 5; ++i) {
+            const Stopwatch clock;
+            inf::ReadCursorInf(bytes, inf_cases::FakeGbk);
+            times.push_back(clock.Ms());
+        }
+        result.parsers.emplace_back(std::string(".inf reader, ") + c.name + " (" +
+                                        std::to_string(bytes.size() / 1024) + " KiB)",
+                                    Summarise(times).median);
+    }
+}
+
+// A round of everything a session does, for the growth check.
+void Round(ShuBiaoKong& editor, BenchDesktop& desktop, const EditorSettings& settings) {
+    for (int i = 0; i < settings.hovers; ++i) {
+        Hover(editor, i % kRoleCount + 1);
+        if (i % 100 == 0) DrainMessages();
+    }
+    for (int i = 0; i < settings.refreshes; ++i) {
+        editor.ChuShiShuBiao();
+        DrainMessages();
+    }
+    ChooseEveryRole(editor, desktop);
+    for (int i = 0; i < settings.applies / 10; ++i) {
+        editor.YingYong_SB_Click();
+        DrainMessages();
+    }
+    PlayAnimation(editor, desktop, settings.animationMinutes);
+    editor.ChuShiShuBiao();
+    DrainMessages();
 }
 
 }  // namespace
@@ -152,10 +293,25 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         DrainMessages();
         if (!AllPreviewsDrawn(editor)) result.problems.push_back(L"the first load did not draw every preview");
 
-        MeasureHoversAndRefreshes(editor, settings, result);
-        ProfileLoad(editor, settings.profileRounds, result.loadSteps, result.hoverSteps, result.roleLoads);
-        MeasureApply(editor, desktop, sandbox, settings, result);
-        ProfileApplySteps(sandbox, settings, result);
+        StepTimer loadSteps, hoverSteps, applySteps;
+        MeasureHovers(editor, settings, hoverSteps, result);
+        MeasureLoads(editor, settings, loadSteps, result);
+        MeasureApply(editor, desktop, sandbox, settings, applySteps, result);
+        MeasureAnimationCpu(editor, settings, result);
+        MeasurePack(editor, sandbox, settings, result);
+        MeasureParsers(result);
+
+        // Growth: a round to warm up (every file once in the caches), then
+        // the first counted round settles what the process keeps once (heap
+        // and Wine's own caches); the next two show a leak as growth.
+        Round(editor, desktop, settings);
+        result.start = CountHoldings();
+        Round(editor, desktop, settings);
+        result.end = CountHoldings();
+        Round(editor, desktop, settings);
+        result.again = CountHoldings();
+        Round(editor, desktop, settings);
+        result.third = CountHoldings();
     }
     SetErrorReporter(nullptr);
     for (const std::wstring& e : errors) result.problems.push_back(L"the editor reported: " + e);

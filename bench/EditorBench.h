@@ -1,13 +1,15 @@
 #pragma once
 // The editor measured in this process, with the registry key and the Windows
-// folder redirected to scratch places: the load (ChuShiShuBiao over fifteen
-// roles), the hover load, Apply of fifteen roles, and what the process holds
-// before and after many hovers and refreshes.
+// folder redirected to scratch places: a load (ChuShiShuBiao over fifteen
+// roles, files unchanged), a hover (first and later), Apply of fifteen roles,
+// the animated previews' cost, reading a downloaded pack, the parsers, and
+// what the process holds before and after rounds of all of it.
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "bench/GuiCount.h"
+#include "bench/Profile.h"
 
 namespace shubiao::bench {
 
@@ -16,24 +18,27 @@ struct EditorSettings {
     int refreshes = 1000;
     int applies = 100;
     int profileRounds = 200;
+    int animationMinutes = 10;   // of animation per growth round, on the editor's clock
+    int cpuSeconds = 10;         // of real time with three animations playing
 };
 
 struct EditorResult {
-    std::vector<double> loadMs;   // one ChuShiShuBiao each
-    std::vector<double> hoverMs;  // Picture16_MouseMove then Picture_MouseMove each
-    std::vector<double> applyMs;  // one YingYong_SB_Click of fifteen chosen roles each
-    Holdings start;               // after construction, the first load and a short warm-up
-    Holdings end;                 // after all hovers and refreshes (the warm-up round)
-    Holdings again;               // after as many again: growth from `end` on would be a leak
-    Holdings third;               // after a third round: growth from `again` on would be a leak too
-    // Where one load's time goes: each step over the fifteen roles (median ms).
-    std::vector<std::pair<std::string, double>> loadSteps;
-    // Where one hover's time goes (median ms).
-    std::vector<std::pair<std::string, double>> hoverSteps;
-    // Each role's cursor load at icon size (median ms), by file name.
-    std::vector<std::pair<std::string, double>> roleLoads;
-    // Where one Apply's time goes (median ms per step, fifteen roles).
-    std::vector<std::pair<std::string, double>> applySteps;
+    std::vector<double> loadMs;        // one ChuShiShuBiao each, files unchanged
+    std::vector<double> hoverFirstMs;  // the first hover of each role: its pointer file read and loaded
+    std::vector<double> hoverMs;       // Picture16_MouseMove then Picture_MouseMove, pointers loaded before
+    std::vector<double> applyMs;       // one YingYong_SB_Click of fifteen chosen roles each
+    std::vector<double> packMs;        // scan a pack folder (install.inf, 17 entries) and plan the import
+    double animationCpuPercent = -1;   // process time / real time, three animations playing
+    double animationSeconds = 0;
+    // Each parser on its largest inputs: name, median ms.
+    std::vector<std::pair<std::string, double>> parsers;
+    Holdings start;  // after construction, the first load and a short warm-up
+    Holdings end;    // after a round of hovers, refreshes, Applies and animation (the warm-up round)
+    Holdings again;  // after as many again: growth from `end` on would be a leak
+    Holdings third;  // after a third round
+    Steps loadSteps;
+    Steps hoverSteps;
+    Steps applySteps;
     std::vector<std::wstring> problems;  // anything that makes a figure doubtful
 };
 

@@ -1,28 +1,38 @@
 #pragma once
-// Where the time of one load and of one hover goes: the steps the editor
-// takes, repeated here one by one on the files the editor holds.
-#include <array>
+// Where the time of the editor's work goes: the steps the editor itself marks
+// (editor/Profiler.h), summed per operation (one load, one hover, one Apply)
+// and summarised as medians over the operations.
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace shubiao {
-class ShuBiaoKong;
-}
+#include "bench/Stats.h"
+#include "editor/Profiler.h"
 
 namespace shubiao::bench {
 
 using Steps = std::vector<std::pair<std::string, double>>;
 
-// Each step's median time over `rounds`; for the load a step covers all
-// fifteen roles. The editor's previews are drawn again afterwards.
-// `roleLoads` gets each role's cursor load at icon size, by file name.
-void ProfileLoad(ShuBiaoKong& editor, int rounds, Steps& loadSteps, Steps& hoverSteps, Steps& roleLoads);
+class StepTimer : public Profiler {
+public:
+    // An operation starts now.
+    void Begin();
+    // The operation has ended: each step's time in it becomes one sample.
+    void End();
+    void Step(const char* name) override;
 
-// The steps Apply takes for each role, done for the fifteen `files` into
-// `folder` (which must exist); registry values are written through the
-// redirect in force.
-void ProfileApply(const std::wstring& folder, const std::array<std::wstring, 15>& files, int rounds,
-                  Steps& applySteps);
+    // Each step's median over the operations, in the order the steps came.
+    Steps Medians() const;
+
+private:
+    struct Series {
+        std::string name;
+        double now = 0;  // in the operation under way
+        std::vector<double> samples;
+    };
+    std::vector<Series> series_;
+    Stopwatch since_;
+    int operations_ = 0;
+};
 
 }  // namespace shubiao::bench

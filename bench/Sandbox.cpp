@@ -12,6 +12,7 @@ LRESULT CALLBACK HostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 int BenchDesktop::MessageBox(HWND, const std::wstring& text, const std::wstring&, UINT style) {
     if ((style & MB_ICONMASK) == 0 && (style & MB_TYPEMASK) == MB_OKCANCEL) {
         ++confirmations;
+        if (onConfirm) onConfirm();
     } else {
         warnings.push_back(text);
     }

@@ -1,12 +1,15 @@
 // "Drawn" is judged from the screen, as a user would see it: the floor is
 // drawn when the middle of its client area shows its background colour;
 // ShuBiao is drawn when every one of its fifteen preview boxes shows exactly
-// the pixels it shows once settled (recorded in a warm-up run, in which each
-// box must show a drawing). Both are polled about once a millisecond.
+// pixels it shows once settled: recorded in a warm-up run, in which each box
+// must show a drawing; an animated preview shows any of its frames, so every
+// image a box shows over a few seconds is recorded. Both are polled about
+// once a millisecond.
 #include "bench/Startup.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -23,6 +26,7 @@ constexpr const wchar_t* kFloorClass = L"ShuBiaoBenchFloor";
 constexpr std::uint32_t kFloorColour = 0x217A3C;  // 0x00RRGGBB, as floor.cpp paints it
 
 using BoxPixels = std::array<std::vector<std::uint32_t>, 15>;
+using BoxImages = std::array<std::vector<std::vector<std::uint32_t>>, 15>;  // every image each box showed
 
 struct Process {
     UniqueHandle handle;
@@ -116,8 +120,9 @@ bool TimedRun(const std::wstring& exe, const std::wstring& folder, const wchar_t
     return true;
 }
 
-// Starts ShuBiao, waits for its boxes to stop changing and keeps them.
-bool RecordSettledBoxes(const std::wstring& exe, const std::wstring& folder, BoxPixels& settled,
+// Starts ShuBiao and records every image each box shows until no new one
+// has come for two seconds (an animation has gone round by then).
+bool RecordSettledBoxes(const std::wstring& exe, const std::wstring& folder, BoxImages& settled,
                         std::wstring& error) {
     Process p = Start(exe, folder);
     HWND window = nullptr;
@@ -132,18 +137,25 @@ bool RecordSettledBoxes(const std::wstring& exe, const std::wstring& folder, Box
         Close(p, window);
         return false;
     }
-    int unchanged = 0;
-    while (unchanged < 20 && clock.Ms() < kTimeoutMs) {  // a second without change
-        Sleep(50);
-        BoxPixels now = CaptureBoxes(boxes);
-        unchanged = now == settled ? unchanged + 1 : 0;
-        settled = std::move(now);
+    Sleep(500);  // past the first paint
+    double lastNew = clock.Ms();
+    while (clock.Ms() - lastNew < 2000 && clock.Ms() < kTimeoutMs) {
+        Sleep(10);
+        const BoxPixels now = CaptureBoxes(boxes);
+        for (size_t i = 0; i < 15; ++i) {
+            auto& seen = settled[i];
+            if (std::find(seen.begin(), seen.end(), now[i]) != seen.end()) continue;
+            seen.push_back(now[i]);
+            lastNew = clock.Ms();
+        }
     }
     Close(p, window);
     for (size_t i = 0; i < 15; ++i) {
-        if (!HasDrawing(settled[i])) {
-            error = L"preview box " + std::to_wstring(i + 1) + L" shows no drawing once settled";
-            return false;
+        for (const auto& image : settled[i]) {
+            if (!HasDrawing(image)) {
+                error = L"preview box " + std::to_wstring(i + 1) + L" shows no drawing once settled";
+                return false;
+            }
         }
     }
     return true;
@@ -156,11 +168,16 @@ StartupResult MeasureStartup(const std::wstring& binFolder, int runs) {
     const std::wstring floorExe = binFolder + L"\\floor.exe";
     const std::wstring shubiaoExe = binFolder + L"\\ShuBiao.exe";
 
-    BoxPixels settled;
+    BoxImages settled;
     auto floorDrawn = [](HWND w) { return FloorDrawn(w); };
     auto shubiaoDrawn = [&settled](HWND w) {
         std::array<RECT, 15> boxes{};
-        return FindPreviewBoxes(w, boxes) && CaptureBoxes(boxes) == settled;
+        if (!FindPreviewBoxes(w, boxes)) return false;
+        const BoxPixels now = CaptureBoxes(boxes);
+        for (size_t i = 0; i < 15; ++i) {
+            if (std::find(settled[i].begin(), settled[i].end(), now[i]) == settled[i].end()) return false;
+        }
+        return true;
     };
 
     StartupRuns warmUp;

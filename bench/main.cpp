@@ -56,7 +56,7 @@ void Say(const char* text) {
 
 int wmain(int argc, wchar_t** argv) {
     Report report;
-    report.startupRuns = 10;
+    report.startupRuns = 20;
     std::wstring json = L"bench.json";
     if (!ReadArguments(argc, argv, json, report)) return 2;
 

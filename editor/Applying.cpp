@@ -57,17 +57,54 @@ private:
     std::wstring path_;
 };
 
-// Why `file` cannot be read, or empty when it can.
-std::wstring CheckReadable(const std::wstring& file) {
-    if (file.empty()) return SourceMissing();
-    const UniqueFile handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (handle) return {};
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
+// Why a file that was to be read could not be, for the user.
+std::wstring SourceProblem(const CursorBytes& read) {
+    if (read.error == ERROR_FILE_NOT_FOUND || read.error == ERROR_PATH_NOT_FOUND || read.error == ERROR_INVALID_NAME) {
         return SourceMissing();
     }
-    return SourceUnreadable(error);
+    if (read.error != ERROR_SUCCESS) return SourceUnreadable(read.error);
+    CursorLoad failed;
+    failed.fault = read.check.fault;
+    return NotACursor(failed);
+}
+
+// Writes `bytes` as a new file at `path`; ERROR_SUCCESS or the error.
+DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    if (!file) return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
+    return written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+}
+
+// The file at `path` as it lies now: read and checked, and for a role that
+// goes live also loaded as a pointer while it cannot change. Empty `reason`
+// when it can be used.
+struct PlacedCheck {
+    UniqueCursor pointer;
+    std::wstring reason;
+};
+PlacedCheck CheckPlaced(const CursorRole& role, const std::wstring& path) {
+    PlacedCheck result;
+    if (role.HasSystemCursor()) {
+        CursorLoad load = LoadPointerChecked(path);
+        if (!load.ok()) result.reason = NotACursor(load);
+        result.pointer = std::move(load.cursor);
+        return result;
+    }
+    const CursorBytes read = ReadCursorBytes(path);
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+        CursorLoad failed;
+        failed.error = read.error;
+        failed.fault = read.check.fault;
+        result.reason = NotACursor(failed);
+    }
+    return result;
+}
+
+void Step(Profiler* profiler, const char* name) {
+    if (profiler != nullptr) profiler->Step(name);
 }
 
 // What became of one role.
@@ -87,8 +124,12 @@ public:
         : destination_(std::move(destination)), aside_(std::move(aside)) {}
     PlacedFile(const PlacedFile&) = delete;
     PlacedFile& operator=(const PlacedFile&) = delete;
-    ~PlacedFile() {
+    ~PlacedFile() { Commit(); }
+
+    // The new file stays: the old one, kept aside, goes.
+    void Commit() {
         if (hasAside_) DeleteFileW(aside_.c_str());
+        hasAside_ = false;
     }
 
     // Moves `staged` to the destination; the file that was there goes aside.
@@ -124,51 +165,94 @@ private:
     bool hasAside_ = false;
 };
 
-// Applies one role, in an order that keeps every outcome true to its word:
-// the file is copied beside its destination and checked there; it takes the
-// destination's place (the old file kept aside); the setting is written;
-// only then is the live pointer replaced. When the setting cannot be
-// written, the old file is put back, so the role is wholly unchanged; should
-// even that fail, the outcome says that the file alone changed.
+// The settings Apply reads and writes, each key opened once for all roles.
+struct Settings {
+    registry::KeyReader reader{kCursorsKeyPath};
+    registry::KeyWriter writer{kCursorsKeyPath};
+
+    // True when the role's setting already names `destination`.
+    bool Names(const CursorRole& role, const std::wstring& destination) const {
+        std::wstring data;
+        return reader.Read(role.valueName, data) == ERROR_SUCCESS &&
+               EqualNoCase(ExpandEnvironment(data), destination);
+    }
+};
+
+// Applies one role, in an order that keeps every outcome true to its word
+// and never lets the setting name a missing or unchecked file. The chosen
+// file is read and checked; a copy of those bytes is written beside the
+// destination and read and checked there (and loaded, for a role that goes
+// live); then:
+// - when the setting already names the destination (an earlier Apply), the
+//   setting is written first and the copy then takes the destination's
+//   place: should either fail, the setting still names the file it named;
+// - otherwise the copy takes the destination's place (a file there kept
+//   aside), then the setting is written: should that fail, what was there
+//   goes back, so the role is wholly unchanged; should even that fail, the
+//   outcome says that the file alone changed.
+// Only then is the live pointer replaced.
 //
 // The moves are not asked to write through: copy and destination share a
 // folder, so each is a rename within one volume, which the flag does not make
 // any more atomic; it would only wait for the disk.
 RoleOutcome ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstring& source,
-                      const std::wstring& folder, HCURSOR& handedOver) {
+                      const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler) {
     const std::wstring destination = folder + role.FileName();
     const std::wstring file = ExpandEnvironment(source);
-    if (std::wstring unreadable = CheckReadable(file); !unreadable.empty()) return Unchanged(unreadable);
+    if (file.empty()) return Unchanged(SourceMissing());
+    auto writeSetting = [&]() -> LSTATUS {
+        const LSTATUS status = settings.writer.Write(role.valueName, destination);
+        Step(profiler, "write the setting");
+        return status;
+    };
 
     UniqueCursor loaded;
-    PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
-    const bool inPlace = SameFile(file, destination);  // e.g. the applied folder was imported
-    if (inPlace) {
-        CursorLoad check = LoadPointerChecked(destination);
-        if (!check.ok()) return Unchanged(NotACursor(check));
-        loaded = std::move(check.cursor);
+    if (SameFile(file, destination)) {  // e.g. the applied folder was imported
+        PlacedCheck check = CheckPlaced(role, destination);
+        if (!check.reason.empty()) return Unchanged(check.reason);
+        loaded = std::move(check.pointer);
+        Step(profiler, "check the file already in place");
+        if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) return Unchanged(RegistryNotWritten(status));
     } else {
+        const CursorBytes read = ReadCursorBytes(file);
+        if (read.error != ERROR_SUCCESS || !read.check.ok()) return Unchanged(SourceProblem(read));
+        Step(profiler, "read and check the chosen file");
         TemporaryFile copy(folder + L"~" + role.FileName() + L".tmp");
-        if (const DWORD error = CopyFileReplacing(file, copy.path()); error != ERROR_SUCCESS) {
+        if (const DWORD error = WriteNewFile(copy.path(), read.bytes); error != ERROR_SUCCESS) {
             return Unchanged(FolderNotWritable(folder, error));
         }
-        CursorLoad check = LoadPointerChecked(copy.path());
-        if (!check.ok()) return Unchanged(NotACursor(check));
-        if (const DWORD error = placed.Place(copy.path()); error != ERROR_SUCCESS) {
-            return Unchanged(FolderNotWritable(folder, error));
+        Step(profiler, "write the copy beside the destination");
+        PlacedCheck check = CheckPlaced(role, copy.path());
+        if (!check.reason.empty()) return Unchanged(check.reason);
+        Step(profiler, "read and check the copy; load the pointer of a role that goes live");
+        PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
+        if (settings.Names(role, destination)) {
+            if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
+                return Unchanged(RegistryNotWritten(status));
+            }
+            if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                return Unchanged(FolderNotWritable(folder, GetLastError()));
+            }
+            Step(profiler, "put the copy in place");
+        } else {
+            if (const DWORD error = placed.Place(copy.path()); error != ERROR_SUCCESS) {
+                return Unchanged(FolderNotWritable(folder, error));
+            }
+            Step(profiler, "put the copy in place");
+            if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
+                copy.Keep();  // moved; nothing of that name is left to delete
+                if (placed.Undo()) return Unchanged(RegistryNotWritten(status));
+                return {RoleOutcome::Kind::FileOnly,
+                        L"文件“" + destination + L"”已换成新的指针，但未能记入注册表" +
+                            Code(static_cast<DWORD>(status)) + L"，指针的设置没有改变。"};
+            }
+            placed.Commit();
         }
         copy.Keep();
-        loaded = std::move(check.cursor);  // the same bytes now lie at `destination`
+        loaded = std::move(check.pointer);  // the same bytes now lie at `destination`
     }
 
-    if (const LSTATUS status = registry::RegWrite(role.ValuePath(), destination); status != ERROR_SUCCESS) {
-        if (inPlace || placed.Undo()) return Unchanged(RegistryNotWritten(status));
-        return {RoleOutcome::Kind::FileOnly,
-                L"文件“" + destination + L"”已换成新的指针，但未能记入注册表" + Code(static_cast<DWORD>(status)) +
-                    L"，指针的设置没有改变。"};
-    }
-
-    if (role.HasSystemCursor()) {
+    if (role.HasSystemCursor() && loaded) {
         HCURSOR cursor = loaded.release();
         if (desktop.SetSystemCursor(cursor, role.systemCursorId)) {
             handedOver = cursor;
@@ -176,6 +260,7 @@ RoleOutcome ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstri
             DestroyCursor(cursor);  // still ours; the setting takes effect at the next sign-in
         }
     }
+    Step(profiler, "replace the live pointer");
     return {};
 }
 
@@ -242,6 +327,7 @@ void ShuBiaoKong::YingYong_SB_Click() {
 void ShuBiaoKong::YingYongFangAn() {
     const std::wstring folder = SystemSchemeFolder();
     const DWORD folderError = EnsureFolderPath(folder);
+    Settings settings;
     SkipReport report;
     for (const CursorRole& role : kRoles) {
         if (!scheme_.RoleChanged(role.number)) continue;
@@ -249,7 +335,8 @@ void ShuBiaoKong::YingYongFangAn() {
         try {
             outcome = folderError != ERROR_SUCCESS
                           ? Unchanged(FolderNotWritable(folder, folderError))
-                          : ApplyRole(desktop_, role, scheme_.RoleCursorFile(role.number), folder, applyCursor_);
+                          : ApplyRole(desktop_, role, scheme_.RoleCursorFile(role.number), folder, applyCursor_,
+                                      settings, profiler_);
         } catch (...) {
             outcome = Unchanged(DescribeCurrentException());
         }

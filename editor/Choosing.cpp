@@ -40,10 +40,13 @@ void ShuBiaoKong::Picture_Click(int role) {
 void ShuBiaoKong::Picture_MouseMove(int role) {
     const std::wstring& file = scheme_.RoleCursorFile(role);
     if (WindowText(text1_) != kArmed && role == hoverRole_ && file == hoverFile_) return;
+    Mark("read the latch (Text1)");
     hoverRole_ = role;
     hoverFile_ = file;
     HWND box = Picture(role).hwnd();
-    if (HCURSOR cursor = pointers_.Get(file, shownPointer_)) {
+    HCURSOR cursor = pointers_.Get(file, shownPointer_);
+    Mark("find the pointer (file stamp; a changed file is read, checked and loaded)");
+    if (cursor != nullptr) {
         SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
         // Show it at once, and never leave the replaced preview on screen.
         const bool oldOnScreen = shownPointer_ != nullptr && GetCursor() == shownPointer_;
@@ -51,6 +54,7 @@ void ShuBiaoKong::Picture_MouseMove(int role) {
         shownPointer_ = cursor;
     }
     SetWindowTextW(text1_, kDisarmed);
+    Mark("set the pointer and the latch");
 }
 
 // Re-arms the latch. The container shows the normal arrow of its own.

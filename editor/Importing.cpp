@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/CursorLoader.h"
+#include "editor/ImportPlan.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
@@ -72,17 +73,14 @@ void ShuBiaoKong::ImportScan(const PackScan& scan, const std::wstring& place) {
     ImportPack(scan.packs[chosen]);
 }
 
-// Works the whole import out on a copy of the working scheme, then takes it
-// and redraws. Files named after the roles are taken as they are (their
-// content is checked when they are drawn and applied), and the roles without
-// such a file are emptied, to be filled from the settings in force: the
-// import of an exported scheme. A pack's files are checked here: a role
-// whose file is missing or not a usable cursor keeps what it had, and the
-// user is told which and why.
-void ShuBiaoKong::ImportPack(const Pack& pack) {
-    WorkingScheme result = scheme_;
-    std::vector<std::pair<std::wstring, std::wstring>> skipped;  // role name, reason
-    int taken = 0;
+// Files named after the roles are taken as they are (their content is
+// checked when they are drawn and applied), and the roles without such a file
+// are emptied, to be filled from the settings in force: the import of an
+// exported scheme. A pack's files are checked here: a role whose file is
+// missing or not a usable cursor keeps what it had, with the reason.
+ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
+    ImportPlan plan{current, {}, 0};
+    WorkingScheme& result = plan.result;
     if (pack.kind == PackKind::RoleNamed) {
         for (const int n : kImportOrder) {
             result.RoleCursorFile(n).clear();
@@ -92,42 +90,49 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
                 result.RoleCursorFile(n) = file.path;
                 result.SetRoleChanged(n, true);
                 result.SetPending(n, true);
-                ++taken;
+                ++plan.taken;
             }
         }
-    } else {
-        for (const PackFile& file : pack.files) {
-            const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
-            if (!file.present) {
-                skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
-                continue;
-            }
-            const CursorBytes read = ReadCursorBytes(file.path);
-            if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-                CursorLoad failed;
-                failed.error = read.error;
-                failed.fault = read.check.fault;
-                skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + failed.Describe());
-                continue;
-            }
-            result.RoleCursorFile(file.role) = file.path;
-            result.SetRoleChanged(file.role, true);
-            result.SetPending(file.role, true);
-            ++taken;
-        }
+        return plan;
     }
-    if (taken == 0 && pack.kind != PackKind::RoleNamed) {
+    for (const PackFile& file : pack.files) {
+        const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
+        if (!file.present) {
+            plan.skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
+            continue;
+        }
+        const CursorBytes read = ReadCursorBytes(file.path);
+        if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+            CursorLoad failed;
+            failed.error = read.error;
+            failed.fault = read.check.fault;
+            plan.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + failed.Describe());
+            continue;
+        }
+        result.RoleCursorFile(file.role) = file.path;
+        result.SetRoleChanged(file.role, true);
+        result.SetPending(file.role, true);
+        ++plan.taken;
+    }
+    return plan;
+}
+
+// Works the whole import out on a copy of the working scheme, then takes it
+// and redraws; tells the user what was not taken.
+void ShuBiaoKong::ImportPack(const Pack& pack) {
+    ImportPlan plan = PlanImport(pack, scheme_);
+    if (plan.taken == 0 && pack.kind != PackKind::RoleNamed) {
         std::wstring text = L"“" + pack.name + L"”中没有可以导入的鼠标指针：\n";
-        for (const auto& [role, reason] : skipped) text += L"\n“" + role + L"”：" + reason;
+        for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
         desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
         return;
     }
-    scheme_ = std::move(result);
+    scheme_ = std::move(plan.result);
     JiaZaiFangAn();
-    if (skipped.empty()) return;
-    std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(taken) +
+    if (plan.skipped.empty()) return;
+    std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) +
                         L" 个鼠标指针。以下几个没有导入，原来的选择保持不变：\n";
-    for (const auto& [role, reason] : skipped) text += L"\n“" + role + L"”：" + reason;
+    for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
     desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
 }
 

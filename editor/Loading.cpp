@@ -29,6 +29,7 @@ void ShuBiaoKong::SetXianShiVisible(bool visible) {
 
 void ShuBiaoKong::ShuaXinYuLan() {
     SetXianShiVisible(true);
+    Mark("show the cover (XianShi)");
     scheme_.ClearFiles();
     JiaZaiFangAn();
 }
@@ -43,7 +44,9 @@ void ShuBiaoKong::JiaZaiFangAn() {
         } catch (...) {
         }
     }
+    Mark("wipe the boxes (Cls)");
     SetXianShiVisible(false);
+    Mark("hide the cover (XianShi)");
     const std::wstring dataStorage = DataStorageFolder();
     // Files no role names after this run leave the preview cache at its end.
     previews_.BeginRound();
@@ -59,7 +62,9 @@ void ShuBiaoKong::JiaZaiFangAn() {
             if (file.empty()) {
                 if (!settings) settings.emplace(kCursorsKeyPath);
                 std::wstring data;
-                if (settings->Read(role.valueName, data) != ERROR_SUCCESS) {
+                const LSTATUS read = settings->Read(role.valueName, data);
+                Mark("read the settings (one key, a value per role)");
+                if (read != ERROR_SUCCESS) {
                     const std::wstring fallback = dataStorage + role.FileName();
                     DrawPreview(role.number, fallback);
                     file = fallback;
@@ -72,23 +77,27 @@ void ShuBiaoKong::JiaZaiFangAn() {
         }
     }
     ScheduleAnimation(desktop_.Milliseconds());
+    Mark("set the animation timer");
 }
 
 // Box `role` shows its file's preview, as Windows loads the file: the first
-// frame (an animation plays from there), at the large-icon size, at the
-// box's top-left corner, over the box's white. A file that does not load
+// frame, at the large-icon size, at the box's top-left corner, over the
+// box's white. Every animation keeps time from one moment (the editor's
+// construction), so that animations of equal rates step together and one
+// tick of the timer serves them all. A file that does not load
 // leaves the box blank. The preview comes from the cache: an unchanged file
 // is not read again, and an animation that was playing goes on.
 void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
     const size_t i = static_cast<size_t>(role - 1);
     const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
     const PreviewCache::Preview preview = previews_.Get(path, size);
+    Mark("find the previews (file stamp; a changed file is read and its frames drawn)");
     previewProblems_[i] = preview.problem;
     Playing& play = playing_[i];
     if (preview.strip == nullptr) {
         play = {};
     } else if (play.serial != preview.strip->serial()) {
-        play = {preview.strip, preview.strip->serial(), desktop_.Milliseconds(), -1};
+        play = {preview.strip, preview.strip->serial(), animationEpoch_, -1};
     }
     RedrawBox(role);
 }
@@ -122,6 +131,7 @@ void ShuBiaoKong::RedrawBox(int role) {
     }
     GdiFlush();
     box.Invalidate();
+    Mark("draw the boxes");
 }
 
 }  // namespace shubiao

@@ -80,6 +80,7 @@ ShuBiaoKong::~ShuBiaoKong() {
 }
 
 void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwips, int heightTwips) {
+    animationEpoch_ = desktop_.Milliseconds();
     RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), nullptr);
     dpi_ = parent != nullptr ? GetDpiForWindow(parent) : 96;
     if (dpi_ == 0) dpi_ = 96;

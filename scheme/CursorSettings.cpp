@@ -135,17 +135,40 @@ LSTATUS KeyReader::Read(std::wstring_view valueName, std::wstring& data) const {
     return ReadString(key_.get(), std::wstring(valueName), data);
 }
 
+namespace {
+
+LSTATUS WriteString(HKEY key, const std::wstring& valueName, std::wstring_view data) {
+    if (g_writeFault && EqualNoCase(g_writeFault->valueName, valueName)) return g_writeFault->error;
+    const std::wstring text(data);
+    return RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LSTATUS CreateKey(const ValueLocation& where, UniqueHKey& key) {
+    return RegCreateKeyExW(where.root, where.subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                           nullptr, key.put(), nullptr);
+}
+
+}  // namespace
+
 LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data) {
     ValueLocation where;
     if (!ResolveValuePath(valuePath, where)) return ERROR_INVALID_PARAMETER;
-    if (g_writeFault && EqualNoCase(g_writeFault->valueName, where.valueName)) return g_writeFault->error;
     UniqueHKey key;
-    LSTATUS status = RegCreateKeyExW(where.root, where.subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_SET_VALUE, nullptr, key.put(), nullptr);
-    if (status != ERROR_SUCCESS) return status;
-    const std::wstring text(data);
-    return RegSetValueExW(key.get(), where.valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    if (const LSTATUS status = CreateKey(where, key); status != ERROR_SUCCESS) return status;
+    return WriteString(key.get(), where.valueName, data);
+}
+
+KeyWriter::KeyWriter(std::wstring_view keyPath) : keyPath_(keyPath) {}
+
+LSTATUS KeyWriter::Write(std::wstring_view valueName, std::wstring_view data) {
+    if (!tried_) {
+        tried_ = true;
+        ValueLocation where;
+        opened_ = ResolveValuePath(keyPath_ + L"\\-", where) ? CreateKey(where, key_) : ERROR_INVALID_PARAMETER;
+    }
+    if (opened_ != ERROR_SUCCESS) return opened_;
+    return WriteString(key_.get(), std::wstring(valueName), data);
 }
 
 LSTATUS RegDelete(std::wstring_view valuePath) {

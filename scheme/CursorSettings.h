@@ -33,6 +33,20 @@ private:
 // had; the key is created when missing.
 LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data);
 
+// Writes values of one key as RegWrite writes them, the key created and
+// opened once for all of them.
+class KeyWriter {
+public:
+    explicit KeyWriter(std::wstring_view keyPath);
+    LSTATUS Write(std::wstring_view valueName, std::wstring_view data);
+
+private:
+    std::wstring keyPath_;
+    UniqueHKey key_;
+    LSTATUS opened_ = ERROR_INVALID_HANDLE;  // until the first write opens the key
+    bool tried_ = false;
+};
+
 // Removes a value (never the key). A missing value is an error.
 LSTATUS RegDelete(std::wstring_view valuePath);
 

@@ -1,0 +1,14 @@
+#pragma once
+// Where the time of the editor's work goes, for the benchmark: the editor
+// marks the end of each step of a load, a hover and an Apply, so that what is
+// timed is what the program does. Nothing is marked while no profiler is set.
+namespace shubiao {
+
+class Profiler {
+public:
+    virtual ~Profiler() = default;
+    // The step `name` (a string literal) has just ended.
+    virtual void Step(const char* name) = 0;
+};
+
+}  // namespace shubiao
