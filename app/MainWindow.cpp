@@ -7,6 +7,7 @@
 #include "app/WindowIcon.h"
 #include "editor/Layout.h"
 #include "scheme/Folders.h"
+#include "win/Dll.h"
 
 namespace shubiao {
 namespace {
@@ -66,16 +67,19 @@ void MainWindow::Create(int showCommand, std::wstring importPath) {
 // One cursor file dropped onto a preview box is chosen for that box's role;
 // a folder or an .inf file is imported.
 void MainWindow::DropFiles(HDROP drop) {
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    auto* queryFile = SystemFunction<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+    auto* queryPoint = SystemFunction<decltype(DragQueryPoint)>(L"shell32.dll", "DragQueryPoint");
+    if (queryFile == nullptr || queryPoint == nullptr) return;
+    const UINT count = queryFile(drop, 0xFFFFFFFF, nullptr, 0);
     std::vector<std::wstring> paths;
     for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        const UINT length = queryFile(drop, i, nullptr, 0);
         std::wstring path(length + 1, L'\0');
-        path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+        path.resize(queryFile(drop, i, path.data(), length + 1));
         paths.push_back(std::move(path));
     }
     POINT at{};
-    DragQueryPoint(drop, &at);
+    queryPoint(drop, &at);
     ClientToScreen(hwnd(), &at);
     if (paths.size() != 1) {
         throw UserError(L"一次只能拖入一个文件夹、一个 .inf 文件，或者把一个光标文件拖到一个指针上。");
@@ -134,7 +138,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const auto drop = reinterpret_cast<HDROP>(wParam);
         struct Finish {
             HDROP drop;
-            ~Finish() { DragFinish(drop); }
+            ~Finish() {
+                if (auto* finish = SystemFunction<decltype(DragFinish)>(L"shell32.dll", "DragFinish")) finish(drop);
+            }
         } finish{drop};
         DropFiles(drop);
         return 0;

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-#include <shellapi.h>
+#include <stdlib.h>
 
 #include "app/MainWindow.h"
 
@@ -18,12 +18,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         MainWindow main(*desktop);
         // A folder or an .inf file given as the argument ("Open with") is
         // imported once the window is up.
-        std::wstring importPath;
-        int argc = 0;
-        if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-            if (argc > 1) importPath = argv[1];
-            LocalFree(argv);
-        }
+        // The C runtime has split the command line already (wWinMain's own
+        // startup fills __wargv).
+        const std::wstring importPath = __argc > 1 && __wargv != nullptr ? __wargv[1] : L"";
         try {
             main.Create(showCommand, importPath);
         } catch (...) {

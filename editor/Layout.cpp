@@ -76,23 +76,26 @@ void ShuBiaoKong::UpdateFont() {
                             DEFAULT_PITCH | FF_DONTCARE, layout::FontFace().c_str()));
 }
 
+// Every child at its place for the DPI, moved together without a repaint
+// each; then the whole control is invalidated once.
 void ShuBiaoKong::PlaceChildren() {
     using namespace layout;
     auto place = [this](HWND h, const TwipsRect& r) {
-        MoveWindow(h, Px(r.left), Px(r.top), Px(r.width), Px(r.height), TRUE);
+        SetWindowPos(h, nullptr, Px(r.left), Px(r.top), Px(r.width), Px(r.height),
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     };
     for (const ButtonSpec& spec : Buttons()) {
         place(Button(spec.id), spec.rect);
         SendMessageW(Button(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
     place(text1_, kText1);
-    xianShi_.Move(Px(kXianShi.left), Px(kXianShi.top), Px(kXianShi.width), Px(kXianShi.height));
-    container_.Move(Px(kPicture16.left), Px(kPicture16.top), Px(kPicture16.width), Px(kPicture16.height));
+    place(xianShi_.hwnd(), kXianShi);
+    place(container_.hwnd(), kPicture16);
     for (const CursorRole& role : kRoles) {
         const POINT at = boxTwips_[static_cast<size_t>(role.number - 1)];
-        Picture(role.number).Move(Px(at.x), Px(at.y), Px(kBoxSize), Px(kBoxSize));
+        place(Picture(role.number).hwnd(), TwipsRect{at.x, at.y, kBoxSize, kBoxSize});
     }
-    InvalidateRect(hwnd(), nullptr, TRUE);
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ShuBiaoKong::SetDpi(UINT dpi) {

@@ -15,12 +15,11 @@ void PictureBox::Create(HWND parent, int x, int y, int width, int height, bool v
     if (visible) style |= WS_VISIBLE;
     CreateFor(0, kClassName, L"", style, x, y, width, height, parent,
               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
-    EnsureImage();
 }
 
 void PictureBox::Move(int x, int y, int width, int height) {
     MoveWindow(hwnd(), x, y, width, height, TRUE);
-    EnsureImage();
+    if (imageDc_) EnsureImage();
 }
 
 void PictureBox::SetPicture(UniqueBitmap picture) {
@@ -59,7 +58,7 @@ void PictureBox::EnsureImage() {
 }
 
 void PictureBox::Cls() {
-    if (!imageDc_) return;
+    EnsureImage();
     RECT all{0, 0, width_, height_};
     SetDCBrushColor(imageDc_.get(), backColor_);
     FillRect(imageDc_.get(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -86,7 +85,10 @@ void PictureBox::Invalidate() {
 void PictureBox::Paint() {
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(hwnd(), &ps);
-    if (imageDc_) {
+    if (!imageDc_) {
+        SetDCBrushColor(dc, backColor_);
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    } else {
         if (onPaintOverlay) {
             // Compose image and overlay off screen so that nothing flickers.
             UniqueMemDC buffer(CreateCompatibleDC(dc));
@@ -110,7 +112,7 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Paint();
         return 0;
     case WM_SIZE:
-        EnsureImage();
+        if (imageDc_) EnsureImage();  // made at the first drawing, at the size then
         return 0;
     case WM_SETCURSOR:
         // Only over the box itself: a child's WM_SETCURSOR asks its parent first.

@@ -33,9 +33,19 @@ public:
     void Invalidate();
 
     // The persistent image's pixels (0x00RRGGBB, top-down rows), for tests.
-    const std::uint32_t* Pixels() const { return pixels_; }
-    int ImageWidth() const { return width_; }
-    int ImageHeight() const { return height_; }
+    // The image is made at its first use, at the box's size then.
+    const std::uint32_t* Pixels() {
+        EnsureImage();
+        return pixels_;
+    }
+    int ImageWidth() {
+        EnsureImage();
+        return width_;
+    }
+    int ImageHeight() {
+        EnsureImage();
+        return height_;
+    }
     COLORREF BackColor() const { return backColor_; }
 
     // A pointer of the box's own that overrides the class cursor (nullptr: none).

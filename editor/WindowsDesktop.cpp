@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/Desktop.h"
+#include "win/Dll.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -235,11 +236,14 @@ private:
         info.hwndOwner = owner;
         info.lpszTitle = L"";
         info.ulFlags = BIF_RETURNONLYFSDIRS;
+        auto* browse = SystemFunction<decltype(SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+        auto* pathOf = SystemFunction<decltype(SHGetPathFromIDListEx)>(L"shell32.dll", "SHGetPathFromIDListEx");
+        if (browse == nullptr || pathOf == nullptr) return std::nullopt;
         CoTaskMem<PIDLIST_ABSOLUTE> item;
-        *item.put() = SHBrowseForFolderW(&info);
+        *item.put() = browse(&info);
         if (item.get() == nullptr) return std::nullopt;  // cancelled
         std::vector<wchar_t> path(32768, L'\0');
-        if (!SHGetPathFromIDListEx(item.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
+        if (!pathOf(item.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
             return std::wstring();
         }
         return std::wstring(path.data());
@@ -258,9 +262,13 @@ private:
         ofn.lpstrFile = buffer.data();
         ofn.nMaxFile = static_cast<DWORD>(buffer.size());
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        auto show = [&] { return save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn); };
+        auto* open = SystemFunction<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+        auto* saveAs = SystemFunction<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+        auto* lastError = SystemFunction<decltype(CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
+        if (open == nullptr || saveAs == nullptr || lastError == nullptr) return false;
+        auto show = [&] { return save ? saveAs(&ofn) : open(&ofn); };
         BOOL ok = show();
-        if (!ok && CommDlgExtendedError() == FNERR_INVALIDFILENAME && buffer[0] != L'\0') {
+        if (!ok && lastError() == FNERR_INVALIDFILENAME && buffer[0] != L'\0') {
             // The dialog refuses to start from that name (it would never
             // open again for it): start from no name instead.
             std::fill(buffer.begin(), buffer.end(), L'\0');
