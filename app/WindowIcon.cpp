@@ -40,14 +40,14 @@ UniqueIcon LoadModuleIcon(HMODULE module, int index, int size) {
 }
 
 UniqueIcon LoadIconFromFile(const std::wstring& file, int index, int size) {
-    // Our own executable is loaded already.
-    if (HMODULE own = GetModuleHandleW(file.c_str())) return LoadModuleIcon(own, index, size);
     // An .ico file holds one icon.
     if (index == 0) {
         if (HANDLE icon = LoadImageW(nullptr, file.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE)) {
             return UniqueIcon(static_cast<HICON>(icon));
         }
     }
+    // Our own executable is loaded already.
+    if (HMODULE own = GetModuleHandleW(file.c_str())) return LoadModuleIcon(own, index, size);
     // Any other executable or DLL: its resources only, no code runs.
     const UniqueModule image(
         LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
