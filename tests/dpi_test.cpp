@@ -182,7 +182,7 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     EXPECT_EQ(mainPicture.cx, s.picture.cx);
     EXPECT_EQ(mainPicture.cy, s.picture.cy);
 
-    changeDpi(96);  // the previews are now cached at both sizes
+    changeDpi(96);  // one round first: the preview cache then holds both sizes
     changeDpi(s.dpi);
     const DWORD before = CountGdiObjects();
     for (int round = 0; round < 2; ++round) {
