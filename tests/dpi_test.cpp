@@ -29,64 +29,43 @@ struct Scale {
 };
 void PrintTo(const Scale& s, std::ostream* os) { *os << s.name; }
 
-SIZE BitmapSize(HBITMAP bitmap) {
-    BITMAP bm{};
-    if (bitmap == nullptr || GetObjectW(bitmap, sizeof(bm), &bm) == 0) return {};
-    return {bm.bmWidth, bm.bmHeight};
-}
-
-// Pixels of a 32-bit top-down picture or of a window's client area, 0x00RRGGBB.
-struct Pixels {
-    int width = 0;
-    int height = 0;
+// The pixels of a DC's top-left `size`, 0x00RRGGBB.
+struct Image {
+    SIZE size{};
     std::vector<std::uint32_t> rgb;
-    std::uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * static_cast<size_t>(width) + x]; }
-    bool Has(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    bool Has(int x, int y) const { return x < size.cx && y < size.cy; }
+    std::uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y * size.cx + x)] & 0x00FFFFFFu; }
 };
-
-Pixels Copy(const std::uint32_t* bits, int width, int height) {
-    Pixels p{width, height, std::vector<std::uint32_t>(bits, bits + static_cast<size_t>(width) * height)};
-    for (std::uint32_t& v : p.rgb) v &= 0x00FFFFFFu;
-    return p;
-}
-
-Pixels PictureOf(HBITMAP picture) {
-    DIBSECTION dib{};
-    if (GetObjectW(picture, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBits == nullptr) return {};
-    GdiFlush();
-    return Copy(static_cast<const std::uint32_t*>(dib.dsBm.bmBits), dib.dsBm.bmWidth, dib.dsBm.bmHeight);
-}
-
-// What the window shows in its client area, read back from the screen.
-Pixels Screenshot(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
+Image Grab(HDC source, SIZE size) {
+    Image image{size, std::vector<std::uint32_t>(static_cast<size_t>(size.cx * size.cy))};
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    UniqueBitmap shot(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!shot) return {};
-    UniqueMemDC memory(CreateCompatibleDC(nullptr));
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
+    UniqueMemDC memory(CreateCompatibleDC(source));
+    UniqueBitmap target(CreateCompatibleBitmap(source, size.cx, size.cy));
     {
-        SelectGuard select(memory.get(), shot.get());
-        HDC dc = GetDC(window);
-        BitBlt(memory.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-        ReleaseDC(window, dc);
+        SelectGuard select(memory.get(), target.get());
+        BitBlt(memory.get(), 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
     }
-    GdiFlush();
-    return Copy(static_cast<const std::uint32_t*>(bits), client.right, client.bottom);
+    GetDIBits(memory.get(), target.get(), 0, static_cast<UINT>(size.cy), image.rgb.data(), &info, DIB_RGB_COLORS);
+    return image;
 }
-
-int IconSide(HICON icon) {
+SIZE SizeOf(HBITMAP bitmap) {
+    BITMAP bm{};
+    return GetObjectW(bitmap, sizeof(bm), &bm) != 0 ? SIZE{bm.bmWidth, bm.bmHeight} : SIZE{};
+}
+Image PictureOf(HBITMAP picture) {
+    UniqueMemDC dc(CreateCompatibleDC(nullptr));
+    SelectGuard select(dc.get(), picture);
+    return Grab(dc.get(), SizeOf(picture));
+}
+// The side of a window icon; 0 for none or a destroyed one.
+int IconSide(HWND window, WPARAM which) {
     ICONINFO info{};
-    if (icon == nullptr || !GetIconInfo(icon, &info)) return 0;  // also a destroyed icon
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0));
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return 0;
     UniqueBitmap colour(info.hbmColor);
     UniqueBitmap mask(info.hbmMask);
-    return BitmapSize(colour ? colour.get() : mask.get()).cx;
-}
-
-HICON WindowIcon(HWND window, WPARAM which) {
-    return reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0));
+    return SizeOf(colour ? colour.get() : mask.get()).cx;
 }
 
 class DisplayScaling : public EditorTest, public testing::WithParamInterface<Scale> {
@@ -99,73 +78,56 @@ protected:
 
 TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     const Scale& s = GetParam();
-    const SIZE decoded = BitmapSize(editor.BackgroundPicture());
-    ASSERT_EQ(decoded.cx, 400) << "the decoded picture at 96 DPI";
-    ASSERT_EQ(decoded.cy, 330) << "the decoded picture at 96 DPI";
+    ASSERT_EQ(SizeOf(editor.BackgroundPicture()).cx, 400) << "the decoded picture at 96 DPI";
+    ASSERT_EQ(SizeOf(editor.BackgroundPicture()).cy, 330) << "the decoded picture at 96 DPI";
     editor.ChuShiShuBiao();  // uncovers Picture16
     editor.SetDpi(s.dpi);
     // The control takes its size for the DPI as the main window gives it;
     // the host grows so that all of it is on the screen.
-    const int width = layout::Pixels(layout::kControl.width, s.dpi);
-    const int height = layout::Pixels(layout::kControl.height, s.dpi);
-    RECT frame{0, 0, width, height};
+    const SIZE size{layout::Pixels(layout::kControl.width, s.dpi), layout::Pixels(layout::kControl.height, s.dpi)};
+    RECT frame{0, 0, size.cx, size.cy};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(host.hwnd(), GWL_STYLE)), FALSE, 0);
-    SetWindowPos(host.hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    MoveWindow(editor.hwnd(), 0, 0, width, height, TRUE);
+    MoveWindow(host.hwnd(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, TRUE);
+    MoveWindow(editor.hwnd(), 0, 0, size.cx, size.cy, TRUE);
+    const Image picture = PictureOf(editor.BackgroundPicture());
+    EXPECT_EQ(picture.size.cx, s.picture.cx);
+    EXPECT_EQ(picture.size.cy, s.picture.cy);
 
-    const Pixels picture = PictureOf(editor.BackgroundPicture());
-    EXPECT_EQ(picture.width, s.picture.cx);
-    EXPECT_EQ(picture.height, s.picture.cy);
-
-    // The control's own pixels (not its children's, not the link line) are
-    // the picture's, at the far corners and beside and below the grid alike.
+    // On the screen, every pixel of the control's own (not under a child or
+    // the link line) is the picture's: the far corners, beside and below the
+    // grid alike.
     RedrawWindow(editor.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const Pixels shown = Screenshot(editor.hwnd());
-    ASSERT_EQ(shown.width, width);
-    ASSERT_EQ(shown.height, height);
-    std::vector<RECT> covered{editor.LianJieRect()};  // the link line is drawn over the picture
+    HDC dc = GetDC(editor.hwnd());
+    const Image shown = Grab(dc, size);
+    ReleaseDC(editor.hwnd(), dc);
+    std::vector<RECT> covered{editor.LianJieRect()};
     for (HWND child = GetWindow(editor.hwnd(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child)) continue;
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, editor.hwnd(), reinterpret_cast<POINT*>(&r), 2);
-        covered.push_back(r);
+        if (IsWindowVisible(child)) covered.push_back(r);
     }
     int own = 0;
     int wrong = 0;
-    POINT firstWrong{-1, -1};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < size.cy; ++y) {
+        for (int x = 0; x < size.cx; ++x) {
             const POINT at{x, y};
-            if (std::any_of(covered.begin(), covered.end(), [at](const RECT& r) { return PtInRect(&r, at) != FALSE; })) {
-                continue;
-            }
+            if (std::any_of(covered.begin(), covered.end(), [at](const RECT& r) { return PtInRect(&r, at); })) continue;
             ++own;
-            if (picture.Has(x, y) && shown.At(x, y) == picture.At(x, y)) continue;
-            if (wrong++ == 0) firstWrong = at;
+            wrong += picture.Has(x, y) && shown.At(x, y) == picture.At(x, y) ? 0 : 1;
         }
     }
-    EXPECT_GT(own, width * height / 4);
-    EXPECT_EQ(wrong, 0) << "of " << own << " pixels differ from the picture, first at " << firstWrong.x << ","
-                        << firstWrong.y;
+    EXPECT_GT(own, size.cx * size.cy / 4);
+    EXPECT_EQ(wrong, 0) << "of " << own << " pixels of the control's own";
 
-    // Picture16's persistent image, under the boxes and along and below
-    // their bottom row too, is the picture from its own origin; the picture
-    // is larger than Picture16.
-    PictureBox& area = editor.Picture16();
-    const Pixels image = Copy(area.Pixels(), area.ImageWidth(), area.ImageHeight());
-    RECT grid{};
-    GetClientRect(area.hwnd(), &grid);
-    ASSERT_EQ(image.width, grid.right);
-    ASSERT_EQ(image.height, grid.bottom);
-    int differing = 0;
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            differing += picture.Has(x, y) && image.At(x, y) == picture.At(x, y) ? 0 : 1;
-        }
+    // Picture16's persistent image, under and below the bottom row of boxes
+    // too, is the picture from Picture16's origin.
+    const BoxImage area(editor.Picture16());
+    wrong = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) wrong += picture.Has(x, y) && area.At(x, y) == picture.At(x, y) ? 0 : 1;
     }
-    EXPECT_EQ(differing, 0) << "of " << image.width * image.height << " pixels of Picture16 differ from the picture";
+    EXPECT_EQ(wrong, 0) << "of " << area.width() * area.height() << " pixels of Picture16";
 
     // The main window: its icons at the DPI's sizes, its editor's picture
     // scaled; back and forth, nothing is left behind.
@@ -176,12 +138,9 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
         SendMessageW(main.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     };
     changeDpi(s.dpi);
-    EXPECT_EQ(IconSide(WindowIcon(main.hwnd(), ICON_SMALL)), s.smallIcon);
-    EXPECT_EQ(IconSide(WindowIcon(main.hwnd(), ICON_BIG)), s.largeIcon);
-    const SIZE mainPicture = BitmapSize(main.Editor().BackgroundPicture());
-    EXPECT_EQ(mainPicture.cx, s.picture.cx);
-    EXPECT_EQ(mainPicture.cy, s.picture.cy);
-
+    EXPECT_EQ(IconSide(main.hwnd(), ICON_SMALL), s.smallIcon);
+    EXPECT_EQ(IconSide(main.hwnd(), ICON_BIG), s.largeIcon);
+    EXPECT_EQ(SizeOf(main.Editor().BackgroundPicture()).cy, s.picture.cy);
     changeDpi(96);  // one round first: the preview cache then holds both sizes
     changeDpi(s.dpi);
     const DWORD before = CountGdiObjects();
@@ -190,8 +149,8 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
         changeDpi(s.dpi);
     }
     EXPECT_EQ(CountGdiObjects(), before);
-    EXPECT_EQ(IconSide(WindowIcon(main.hwnd(), ICON_SMALL)), s.smallIcon);
-    EXPECT_EQ(IconSide(WindowIcon(main.hwnd(), ICON_BIG)), s.largeIcon);
+    EXPECT_EQ(IconSide(main.hwnd(), ICON_SMALL), s.smallIcon);
+    EXPECT_EQ(IconSide(main.hwnd(), ICON_BIG), s.largeIcon);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DisplayScaling,
