@@ -38,13 +38,9 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Create(int showCommand, std::wstring importPath) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
     CreateFor(kExStyle, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr);
-    // The large icon is the program's own icon resource.
-    largeIcon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+    SetLargeIcon(GetDpiForWindow(hwnd()));
     SizeAndCentre();
     // The program runs elevated for administrators; without these Explorer's
     // drops never reach it (User Interface Privilege Isolation lets a
@@ -122,10 +118,28 @@ void MainWindow::Form_Load() {
     SkinH_SetAero(1);
     Step(LoadStep::Aero);
     iconFile_ = AppFolder() + L"\\Skin\\ico.ico";
-    smallIcon_ = SetWindowIconFromFile(hwnd(), iconFile_, 0);
+    SetSmallIcon(GetDpiForWindow(hwnd()));
     Step(LoadStep::Icon);
     editor_.ChuShiShuBiao();
     Step(LoadStep::ChuShiShuBiao);
+}
+
+// The large icon is the program's own icon resource, at the DPI's size. The
+// window gets a new icon before the old one is destroyed; when none loads it
+// keeps the one it has.
+void MainWindow::SetLargeIcon(UINT dpi) {
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                  GetSystemMetricsForDpi(SM_CXICON, dpi),
+                                                  GetSystemMetricsForDpi(SM_CYICON, dpi), 0)));
+    if (!icon) return;
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
+    largeIcon_ = std::move(icon);
+}
+
+// The small icon from iconFile_ (or its fallback), at the DPI's size.
+void MainWindow::SetSmallIcon(UINT dpi) {
+    UniqueIcon icon = SetWindowIconFromFile(hwnd(), iconFile_, 0, dpi);
+    if (icon) smallIcon_ = std::move(icon);
 }
 
 void MainWindow::Step(LoadStep step) {
@@ -161,9 +175,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         const UINT dpi = HIWORD(wParam);
-        editor_.SetDpi(dpi);
+        SetLargeIcon(dpi);
+        SetSmallIcon(dpi);
+        // The editor takes its new size before SetDpi, which throws when its
+        // pictures cannot be scaled.
         MoveWindow(editor_.hwnd(), 0, 0, layout::Pixels(layout::kControl.width, dpi),
                    layout::Pixels(layout::kControl.height, dpi), TRUE);
+        editor_.SetDpi(dpi);
         return 0;
     }
     default:

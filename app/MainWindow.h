@@ -48,6 +48,8 @@ protected:
 private:
     void Form_Load();
     void SizeAndCentre();
+    void SetLargeIcon(UINT dpi);
+    void SetSmallIcon(UINT dpi);
     void Step(LoadStep step);
     // A folder, an .inf or a cursor file dropped onto the window.
     void DropFiles(HDROP drop);

@@ -16,6 +16,28 @@ namespace {
 
 std::wstring ReasonFor(HRESULT hr) { return ErrorText(static_cast<std::uint32_t>(hr)) + L"。"; }
 
+[[noreturn]] void FailScale(const std::wstring& reason) { throw UserError(L"无法按显示比例缩放背景图片：" + reason); }
+
+// Larger pictures are refused rather than decoded or scaled.
+constexpr UINT kMaxSide = 16384;
+
+// WICBitmapInterpolationModeHighQualityCubic (Windows 10 and later), which
+// MinGW-w64's wincodec.h does not name.
+constexpr auto kHighQualityCubic = static_cast<WICBitmapInterpolationMode>(4);
+
+// A 32-bit top-down DIB section; `bits` receives its pixels.
+UniqueBitmap MakeTopDownDib(UINT width, UINT height, void*& bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bits = nullptr;
+    return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 // Balances a successful CoInitializeEx.
 class ComScope {
 public:
@@ -57,17 +79,12 @@ UniqueBitmap LoadPictureFile(const std::wstring& path) {
     UINT width = 0;
     UINT height = 0;
     hr = converter->GetSize(&width, &height);
-    if (FAILED(hr) || width == 0 || height == 0 || width > 16384 || height > 16384) Fail(path, L"图片尺寸无效。");
+    if (FAILED(hr) || width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) {
+        Fail(path, L"图片尺寸无效。");
+    }
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap bitmap = MakeTopDownDib(width, height, bits);
     if (!bitmap) Fail(path, L"内存不足。");
     const UINT stride = width * 4;
     hr = converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
@@ -91,6 +108,48 @@ UniqueBitmap CopyPicture(HBITMAP picture) {
     GdiFlush();
     std::memcpy(bits, dib.dsBm.bmBits, static_cast<size_t>(dib.dsBm.bmWidthBytes) * static_cast<size_t>(dib.dsBm.bmHeight));
     return copy;
+}
+
+UniqueBitmap ScalePicture(HBITMAP picture, UINT width, UINT height) {
+    DIBSECTION dib{};
+    if (picture == nullptr || GetObjectW(picture, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBits == nullptr ||
+        dib.dsBm.bmBitsPixel != 32) {
+        FailScale(L"图片不是 32 位位图。");
+    }
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) FailScale(L"目标尺寸无效。");
+    const auto sourceWidth = static_cast<UINT>(dib.dsBm.bmWidth);
+    const auto sourceHeight = static_cast<UINT>(std::abs(dib.dsBm.bmHeight));
+    const auto sourceStride = static_cast<UINT>(dib.dsBm.bmWidthBytes);
+
+    ComScope com;
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  factory.put_void());
+    if (FAILED(hr)) FailScale(L"系统的图像组件不可用。");
+    // The scaler reads the decoded pixels through a bitmap of its own (a copy).
+    GdiFlush();
+    ComPtr<IWICBitmap> source;
+    hr = factory->CreateBitmapFromMemory(sourceWidth, sourceHeight, GUID_WICPixelFormat32bppBGRA, sourceStride,
+                                         sourceStride * sourceHeight, static_cast<BYTE*>(dib.dsBm.bmBits),
+                                         source.put());
+    if (FAILED(hr)) FailScale(ReasonFor(hr));
+    // High-quality cubic where the system has it, Fant before Windows 10.
+    ComPtr<IWICBitmapScaler> scaler;
+    for (const WICBitmapInterpolationMode mode : {kHighQualityCubic, WICBitmapInterpolationModeFant}) {
+        hr = factory->CreateBitmapScaler(scaler.put());
+        if (FAILED(hr)) break;
+        hr = scaler->Initialize(source.get(), width, height, mode);
+        if (SUCCEEDED(hr)) break;
+    }
+    if (FAILED(hr)) FailScale(ReasonFor(hr));
+
+    void* bits = nullptr;
+    UniqueBitmap scaled = MakeTopDownDib(width, height, bits);
+    if (!scaled) FailScale(L"内存不足。");
+    const UINT stride = width * 4;
+    hr = scaler->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
+    if (FAILED(hr)) FailScale(ReasonFor(hr));
+    return scaled;
 }
 
 }  // namespace shubiao

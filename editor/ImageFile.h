@@ -1,6 +1,6 @@
 #pragma once
 // Decodes a picture file (JPEG, PNG, BMP, ...) with the Windows Imaging
-// Component into a 32-bit top-down DIB section.
+// Component into a 32-bit top-down DIB section, and scales such a picture.
 #include <windows.h>
 
 #include <string>
@@ -15,5 +15,10 @@ UniqueBitmap LoadPictureFile(const std::wstring& path);
 // A second DIB section with the same size and pixels as `picture` (one that
 // LoadPictureFile made); empty when there is no memory for it.
 UniqueBitmap CopyPicture(HBITMAP picture);
+
+// A new DIB section of `width` x `height` pixels with `picture` (one that
+// LoadPictureFile made) resampled to fit it, by the imaging component's
+// smoothest interpolation. Throws UserError when it cannot be made.
+UniqueBitmap ScalePicture(HBITMAP picture, UINT width, UINT height);
 
 }  // namespace shubiao

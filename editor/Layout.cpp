@@ -105,6 +105,7 @@ void ShuBiaoKong::SetDpi(UINT dpi) {
     PlaceChildren();
     // The previews were drawn for the old pointer size.
     JiaZaiFangAn();
+    ScaleBackground();
 }
 
 }  // namespace shubiao

@@ -1,7 +1,10 @@
 #include "editor/ShuBiaoKong.h"
 
+#include <cstdlib>
+
 #include "editor/ImageFile.h"
 #include "scheme/Folders.h"
+#include "win/Errors.h"
 
 namespace shubiao {
 namespace {
@@ -123,15 +126,32 @@ void ShuBiaoKong::CreateChildren() {
 }
 
 void ShuBiaoKong::UserControl_Initialize() {
-    const std::wstring picture = AppFolder() + L"\\Skin\\General.jpg";
-    background_ = LoadPictureFile(picture);
-    // Picture16 owns a picture of its own: a copy of the one decoded image.
-    UniqueBitmap copy = CopyPicture(background_.get());
-    container_.SetPicture(copy ? std::move(copy) : LoadPictureFile(picture));
+    background_ = LoadPictureFile(AppFolder() + L"\\Skin\\General.jpg");
+    ScaleBackground();
     lianJieCaption_ = kLianJieText;
     handCursor_ = MakeHandCursor();
     PaiLieKongJian();
     PlaceChildren();
+}
+
+// The control and Picture16 show the decoded picture as it is at 96 DPI and
+// scaled by DPI/96 at any other, so that it covers them as they grow. Picture16
+// owns a picture of its own: a copy of the control's. Both change together or,
+// when a step fails, neither does.
+void ShuBiaoKong::ScaleBackground() {
+    UniqueBitmap scaled;
+    if (dpi_ != 96 && background_) {
+        BITMAP bm{};
+        GetObjectW(background_.get(), sizeof(bm), &bm);
+        const int dpi = static_cast<int>(dpi_);
+        scaled = ScalePicture(background_.get(), static_cast<UINT>(MulDiv(bm.bmWidth, dpi, 96)),
+                              static_cast<UINT>(MulDiv(std::abs(bm.bmHeight), dpi, 96)));
+    }
+    UniqueBitmap copy = CopyPicture(scaled ? scaled.get() : background_.get());
+    if (!copy) throw UserError(L"内存不足，无法显示背景图片。");
+    scaledBackground_ = std::move(scaled);
+    container_.SetPicture(std::move(copy));
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 RECT ShuBiaoKong::LianJieRect() const {
@@ -154,11 +174,11 @@ void ShuBiaoKong::PaintControl() {
     RECT client{};
     GetClientRect(hwnd(), &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (background_) {
+    if (HBITMAP background = BackgroundPicture()) {
         BITMAP bm{};
-        GetObjectW(background_.get(), sizeof(bm), &bm);
+        GetObjectW(background, sizeof(bm), &bm);
         UniqueMemDC source(CreateCompatibleDC(dc));
-        SelectGuard select(source.get(), background_.get());
+        SelectGuard select(source.get(), background);
         BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
     }
     SelectGuard font(dc, font_.get());

@@ -135,7 +135,9 @@ public:
     // The role whose box lies under this point of the screen; 0 for none.
     int RoleAt(POINT screen) const;
 
-    // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host).
+    // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host)
+    // and scales the background pictures to it. Throws UserError when the
+    // pictures cannot be scaled; they then stay as they were.
     void SetDpi(UINT dpi);
     UINT Dpi() const { return dpi_; }
 
@@ -154,6 +156,9 @@ public:
     const std::wstring& LianJieCaption() const { return lianJieCaption_; }
     RECT LianJieRect() const;  // pixels, relative to the control
     HFONT Font() const { return font_.get(); }
+    // The control's background picture at the current DPI: the decoded
+    // Skin\General.jpg itself at 96 DPI, otherwise a copy scaled by DPI/96.
+    HBITMAP BackgroundPicture() const { return scaledBackground_ ? scaledBackground_.get() : background_.get(); }
     // How many files the preview cache holds.
     size_t PreviewCacheSize() const { return previews_.size(); }
     // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
@@ -175,6 +180,7 @@ private:
     void PaiLieKongJian();
     void PlaceChildren();
     void UpdateFont();
+    void ScaleBackground();
     int Px(int twips) const;
     void PaintControl();
     void PaintCaptions(HDC dc);
@@ -219,7 +225,10 @@ private:
     std::array<POINT, kRoleCount> boxTwips_{};
     std::array<POINT, kRoleCount> captionTwips_{};
 
-    UniqueBitmap background_;  // the control's own background picture
+    // The background picture as decoded, kept so that a DPI change scales it
+    // again without reading the file; and the copy scaled for dpi_ (none at 96 DPI).
+    UniqueBitmap background_;
+    UniqueBitmap scaledBackground_;
     std::wstring lianJieCaption_;
     UniqueCursor handCursor_;
     UniqueFont font_;

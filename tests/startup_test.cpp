@@ -40,8 +40,11 @@ std::vector<std::uint32_t> IconBits(HICON icon) {
     return bits;
 }
 
+// The first icon of a file at the small-icon size of 96 DPI.
 std::vector<std::uint32_t> FirstIconOf(const std::wstring& file) {
-    UniqueIcon icon(ExtractIconW(GetModuleHandleW(nullptr), file.c_str(), 0));
+    HICON extracted = nullptr;
+    if (PrivateExtractIconsW(file.c_str(), 0, 16, 16, &extracted, nullptr, 1, 0) != 1) return {};
+    UniqueIcon icon(extracted);
     return IconBits(icon.get());
 }
 
@@ -80,7 +83,7 @@ TEST_P(WindowIconFallback, UsesTheFileOrTheExecutablesFirstIcon) {
     const bool usesFile = GetParam() == IconFile::Present || GetParam() == IconFile::Hidden;
     const std::wstring requested = iconFile;
     const ExecutableName program{AppFolder(), L"ShuBiao"};
-    const UniqueIcon icon = SetWindowIconFromFile(window.hwnd(), iconFile, 0, program);
+    const UniqueIcon icon = SetWindowIconFromFile(window.hwnd(), iconFile, 0, 96, program);
 
     const std::wstring expectedFile = usesFile ? requested : AppFolder() + L"\\ShuBiao.exe";
     EXPECT_EQ(iconFile, expectedFile);

@@ -68,6 +68,10 @@ struct DcTraits {
     static HDC invalid() { return nullptr; }
     static void close(HDC dc) { DeleteDC(dc); }
 };
+struct ModuleTraits {
+    static HMODULE invalid() { return nullptr; }
+    static void close(HMODULE module) { FreeLibrary(module); }
+};
 struct FindTraits {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
     static void close(HANDLE h) { FindClose(h); }
@@ -84,6 +88,7 @@ using UniqueFont = Unique<HFONT, GdiTraits<HFONT>>;
 using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
 using UniqueMemDC = Unique<HDC, DcTraits>;
 using UniqueFind = Unique<HANDLE, FindTraits>;
+using UniqueModule = Unique<HMODULE, ModuleTraits>;
 
 // Selects a GDI object into a DC for the lifetime of the guard.
 class SelectGuard {
