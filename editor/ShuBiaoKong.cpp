@@ -86,6 +86,7 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
               Px(topTwips), Px(widthTwips), Px(heightTwips), parent, nullptr);
     UpdateFont();
     CreateChildren();
+    SetUpGridKeys();
     UserControl_Initialize();
 }
 

@@ -37,9 +37,11 @@
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
 //   Importing.cpp    import of folders, packs and .inf files
 //   Transfer.cpp     export and the registry query method
+//   GridKeys.cpp     the grid for the keyboard and screen readers
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -178,6 +180,12 @@ private:
     std::wstring AnXiaHuiChe(const std::wstring& title);
     void SetTimerEnabled(Timer& timer, bool enabled);
 
+    // The grid for the keyboard and screen readers (GridKeys.cpp).
+    void SetUpGridKeys();
+    void SetGridTabStop(int role);
+    std::optional<LRESULT> GridBoxMessage(int role, UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintFocus(int role, HDC dc);
+
     Desktop& desktop_;
     WorkingScheme scheme_;
     CommonDialog shuBianXZ_;
@@ -212,6 +220,8 @@ private:
     // read unchanged files again; released with the control.
     PreviewCache previews_;
     std::array<std::wstring, kRoleCount> previewProblems_;
+
+    bool gridHidesFocus_ = false;  // the keyboard cues hide the focus rectangle
 };
 
 }  // namespace shubiao
