@@ -66,6 +66,7 @@ std::span<const ShuBiaoKong::ButtonSpec> ShuBiaoKong::Buttons() {
 ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {}
 
 ShuBiaoKong::~ShuBiaoKong() {
+    DestroyToolTips();
     if (hwnd() != nullptr) {
         KillTimer(hwnd(), kTimer1Id);
         KillTimer(hwnd(), kTimer2Id);
@@ -87,6 +88,7 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
     UpdateFont();
     CreateChildren();
     SetUpGridKeys();
+    CreateToolTips();
     UserControl_Initialize();
 }
 
@@ -208,6 +210,9 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetCursor(PtInRect(&link, at) && handCursor_ ? handCursor_.get() : LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
     }
+    case WM_NOTIFY:
+        if (ToolTipNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
+        break;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) break;
         for (const ButtonSpec& spec : Buttons()) {
