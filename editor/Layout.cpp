@@ -102,6 +102,7 @@ void ShuBiaoKong::SetDpi(UINT dpi) {
     if (dpi == 0 || dpi == dpi_) return;
     dpi_ = dpi;
     UpdateFont();
+    UpdateToolTipFont();
     PlaceChildren();
     // The previews were drawn for the old pointer size.
     JiaZaiFangAn();

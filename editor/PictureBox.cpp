@@ -105,6 +105,9 @@ void PictureBox::Paint() {
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (onMessage) {
+        if (const std::optional<LRESULT> handled = onMessage(message, wParam, lParam)) return *handled;
+    }
     switch (message) {
     case WM_ERASEBKGND:
         return 1;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "win/Window.h"
 #include "win/Raii.h"
@@ -55,6 +56,8 @@ public:
     std::function<void()> onMouseMove;
     // Drawn over the persistent image on every paint (windowless captions).
     std::function<void(HDC)> onPaintOverlay;
+    // Sees each message before the box does; a result means it was handled.
+    std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)> onMessage;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

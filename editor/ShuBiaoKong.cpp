@@ -69,6 +69,7 @@ std::span<const ShuBiaoKong::ButtonSpec> ShuBiaoKong::Buttons() {
 ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {}
 
 ShuBiaoKong::~ShuBiaoKong() {
+    DestroyToolTips();
     if (hwnd() != nullptr) {
         KillTimer(hwnd(), kTimer1Id);
         KillTimer(hwnd(), kTimer2Id);
@@ -91,6 +92,8 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
               Px(topTwips), Px(widthTwips), Px(heightTwips), parent, nullptr);
     UpdateFont();
     CreateChildren();
+    SetUpGridKeys();
+    CreateToolTips();
     UserControl_Initialize();
 }
 
@@ -229,6 +232,9 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetCursor(PtInRect(&link, at) && handCursor_ ? handCursor_.get() : LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
     }
+    case WM_NOTIFY:
+        if (ToolTipNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
+        break;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) break;
         for (const ButtonSpec& spec : Buttons()) {

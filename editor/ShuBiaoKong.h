@@ -38,9 +38,12 @@
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
 //   Importing.cpp    import of folders, packs and .inf files
 //   Transfer.cpp     export and the registry query method
+//   GridKeys.cpp     the grid for the keyboard and screen readers
+//   ToolTips.cpp     the grid's tooltip
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -164,8 +167,16 @@ public:
     // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
     const std::wstring& PreviewProblem(int role) const { return previewProblems_.at(static_cast<size_t>(role - 1)); }
 
+    // The tooltip of box `role` (1..kRoleCount): the role's name, " — ", then
+    // what the box shows: why a pending choice shows no preview or was not
+    // applied, "默认" for the installed fallback, else the file's path.
+    std::wstring BoxToolTip(int role) const;
+    // The grid's tooltip window; nullptr when it could not be made.
+    HWND ToolTip() const { return toolTip_; }
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalDestroy() override { DestroyToolTips(); }
 
 private:
     struct Timer {
@@ -205,6 +216,19 @@ private:
     void HuiFuMoRen();
     std::wstring AnXiaHuiChe(const std::wstring& title);
     void SetTimerEnabled(Timer& timer, bool enabled);
+
+    // The grid for the keyboard and screen readers (GridKeys.cpp).
+    void SetUpGridKeys();
+    void SetGridTabStop(int role);
+    std::optional<LRESULT> GridBoxMessage(int role, UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintFocus(int role, HDC dc);
+
+    // The grid's tooltip (ToolTips.cpp).
+    void CreateToolTips();
+    void DestroyToolTips();
+    void UpdateToolTipFont();
+    bool ToolTipNotify(NMHDR& header);  // true when it answered
+    int RoleOfBox(HWND box) const;      // 0 for none
 
     Desktop& desktop_;
     WorkingScheme scheme_;
@@ -258,6 +282,12 @@ private:
     bool animating_ = false;
     COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
     Profiler* profiler_ = nullptr;
+
+    bool gridHidesFocus_ = false;  // the keyboard cues hide the focus rectangle
+
+    UniqueFont toolTipFont_;
+    HWND toolTip_ = nullptr;    // owned; destroyed with the control
+    std::wstring toolTipText_;  // the text last handed to the tooltip
 };
 
 }  // namespace shubiao

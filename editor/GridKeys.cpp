@@ -1,0 +1,150 @@
+// The preview grid for the keyboard and for screen readers.
+//
+// The grid is one tab stop: of the boxes only the one that has, or last had,
+// the focus carries WS_TABSTOP, and the container is a control parent, so
+// the dialog manager's Tab and Shift+Tab enter and leave the grid in one step
+// and look inside it for that box. The boxes ask the dialog manager for the
+// arrow keys, Enter and Space: the arrows move the focus between boxes,
+// Enter and Space open the file dialog as a click does. The focused box
+// shows the focus rectangle on screen, over its persistent image and
+// following the keyboard-cue state. Each box's window text is its role's
+// name, which screen readers announce; the box never paints it.
+#include "editor/GridKeys.h"
+
+#include <algorithm>
+
+#include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
+
+namespace shubiao {
+namespace {
+
+// The focus rectangle lies this far inside the box (twips; 2 pixels at 96 DPI).
+constexpr int kFocusInsetTwips = 30;
+
+bool IsRepeat(LPARAM keyData) { return (keyData & (LPARAM{1} << 30)) != 0; }
+
+}  // namespace
+
+int GridNeighbour(int role, UINT key, int count, int columns) {
+    if (columns <= 0 || role < 1 || role > count) return role;
+    const int index = role - 1;
+    const int lastRow = (count - 1) / columns;
+    switch (key) {
+    case VK_RIGHT:
+        return role < count ? role + 1 : 1;
+    case VK_LEFT:
+        return role > 1 ? role - 1 : count;
+    case VK_UP:
+        return index >= columns ? role - columns : role;
+    case VK_DOWN:
+        if (index / columns == lastRow) return role;
+        return std::min(index + columns, count - 1) + 1;
+    default:
+        return role;
+    }
+}
+
+void ShuBiaoKong::SetUpGridKeys() {
+    HWND grid = container_.hwnd();
+    SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    for (const CursorRole& role : kRoles) {
+        const int n = role.number;
+        PictureBox& box = Picture(n);
+        SetWindowTextW(box.hwnd(), role.Name().c_str());
+        box.onMessage = [this, n](UINT message, WPARAM wParam, LPARAM lParam) {
+            return GridBoxMessage(n, message, wParam, lParam);
+        };
+        box.onPaintOverlay = [this, n](HDC dc) { PaintFocus(n, dc); };
+    }
+    SetGridTabStop(1);
+    gridHidesFocus_ = (SendMessageW(Picture(1).hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+}
+
+// Gives WS_TABSTOP to box `role` and takes it from every other box.
+void ShuBiaoKong::SetGridTabStop(int role) {
+    for (const CursorRole& each : kRoles) {
+        HWND box = Picture(each.number).hwnd();
+        const LONG_PTR style = GetWindowLongPtrW(box, GWL_STYLE);
+        const LONG_PTR wanted = each.number == role ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP};
+        if (wanted != style) SetWindowLongPtrW(box, GWL_STYLE, wanted);
+    }
+}
+
+std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int role, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_GETDLGCODE: {
+        // The arrows always; Enter and Space only as key presses, so that
+        // Tab and Escape stay the dialog manager's.
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        const bool press = msg != nullptr && msg->message == WM_KEYDOWN &&
+                           (msg->wParam == VK_RETURN || msg->wParam == VK_SPACE);
+        return DLGC_WANTARROWS | (press ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+        switch (wParam) {
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN: {
+            const int next = GridNeighbour(role, static_cast<UINT>(wParam), kRoleCount, layout::kGridColumns);
+            if (next != role) SetFocus(Picture(next).hwnd());
+            return 0;
+        }
+        case VK_RETURN:
+        case VK_SPACE:
+            // A held key opens the dialog once.
+            if (!IsRepeat(lParam)) Picture_Click(role);
+            return 0;
+        default:
+            return std::nullopt;
+        }
+    case WM_SETFOCUS:
+        SetGridTabStop(role);
+        Picture(role).Invalidate();
+        return std::nullopt;
+    case WM_KILLFOCUS:
+        Picture(role).Invalidate();
+        return std::nullopt;
+    case WM_UPDATEUISTATE: {
+        // The default handling records the new state where the system keeps
+        // one; the grid keeps its own copy too, for systems whose
+        // WM_QUERYUISTATE always answers 0 (Wine).
+        HWND box = Picture(role).hwnd();
+        const LRESULT result = DefWindowProcW(box, message, wParam, lParam);
+        if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0) {
+            switch (LOWORD(wParam)) {
+            case UIS_SET:
+                gridHidesFocus_ = true;
+                break;
+            case UIS_CLEAR:
+                gridHidesFocus_ = false;
+                break;
+            default:  // UIS_INITIALIZE: as the system decided from the last input
+                gridHidesFocus_ = (SendMessageW(box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+                break;
+            }
+        }
+        Picture(role).Invalidate();
+        return result;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// Drawn into the screen copy of the box, never into its persistent image;
+// hidden while the keyboard cues say so (WM_QUERYUISTATE when the grid was
+// made, WM_UPDATEUISTATE since).
+void ShuBiaoKong::PaintFocus(int role, HDC dc) {
+    HWND box = Picture(role).hwnd();
+    if (GetFocus() != box || gridHidesFocus_) return;
+    RECT r{};
+    GetClientRect(box, &r);
+    const int inset = Px(kFocusInsetTwips);
+    InflateRect(&r, -inset, -inset);
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    DrawFocusRect(dc, &r);
+}
+
+}  // namespace shubiao

@@ -1,0 +1,111 @@
+// The grid's tooltip: one common-controls tooltip window with one tool per
+// box. The text is asked for each time the tip shows (TTN_GETDISPINFOW), so
+// it always tells what the box shows now.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
+#include "scheme/Folders.h"
+
+namespace shubiao {
+namespace {
+
+constexpr UINT kToolTipDelayMs = 500;   // hover this long before the tip shows
+constexpr const wchar_t* kDash = L" — ";
+constexpr const wchar_t* kInstalledFallback = L"默认";
+
+}  // namespace
+
+void ShuBiaoKong::CreateToolTips() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    // The grid works without tips: a tooltip that cannot be made is left out.
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (toolTip_ == nullptr) return;
+    SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(kToolTipDelayMs, 0));
+    for (const CursorRole& role : kRoles) {
+        // The size every version of the control accepts.
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd();  // receives TTN_GETDISPINFOW
+        tool.uId = reinterpret_cast<UINT_PTR>(Picture(role.number).hwnd());
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    UpdateToolTipFont();
+}
+
+void ShuBiaoKong::DestroyToolTips() {
+    if (toolTip_ != nullptr && IsWindow(toolTip_)) DestroyWindow(toolTip_);
+    toolTip_ = nullptr;
+}
+
+// The system's tooltip size for the DPI, in the editor's Chinese face.
+void ShuBiaoKong::UpdateToolTipFont() {
+    if (toolTip_ == nullptr) return;
+    LOGFONTW face{};
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi_)) {
+        face = metrics.lfStatusFont;
+    } else {
+        face.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
+        face.lfWeight = FW_NORMAL;
+    }
+    if (const std::wstring& chinese = layout::FontFace(); !chinese.empty() && chinese.size() < LF_FACESIZE) {
+        chinese.copy(face.lfFaceName, chinese.size());
+        face.lfFaceName[chinese.size()] = L'\0';
+        face.lfCharSet = GB2312_CHARSET;
+    }
+    UniqueFont font(CreateFontIndirectW(&face));
+    if (!font) return;
+    SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    toolTipFont_ = std::move(font);  // the old one only goes once the tip let go of it
+}
+
+bool ShuBiaoKong::ToolTipNotify(NMHDR& header) {
+    if (toolTip_ == nullptr || header.hwndFrom != toolTip_ || header.code != TTN_GETDISPINFOW) return false;
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+    const int role = RoleOfBox(reinterpret_cast<HWND>(header.idFrom));
+    toolTipText_ = role != 0 ? BoxToolTip(role) : std::wstring();
+    info.hinst = nullptr;
+    info.lpszText = toolTipText_.data();
+    return true;
+}
+
+int ShuBiaoKong::RoleOfBox(HWND box) const {
+    for (const CursorRole& role : kRoles) {
+        if (boxes_[static_cast<size_t>(role.number - 1)].hwnd() == box) return role.number;
+    }
+    return 0;
+}
+
+// What the box shows, after the role's name: why a pending choice shows no
+// preview or was not applied, "默认" for the installed fallback, or the file.
+std::wstring ShuBiaoKong::BoxToolTip(int role) const {
+    const CursorRole& cursorRole = Role(role);  // throws for a number outside 1..kRoleCount
+    std::wstring shown;
+    const std::wstring& file = scheme_.RoleCursorFile(role);
+    if (scheme_.Pending(role) && !scheme_.PendingReason(role).empty()) {
+        shown = scheme_.PendingReason(role);
+    } else if (scheme_.Pending(role) && !PreviewProblem(role).empty()) {
+        shown = PreviewProblem(role);
+    } else if (!file.empty() && EqualNoCase(ExpandEnvironment(file), DataStorageFolder() + cursorRole.FileName())) {
+        shown = kInstalledFallback;
+    } else {
+        shown = file;
+    }
+    std::wstring text = cursorRole.Name();
+    if (!shown.empty()) text += kDash + shown;
+    // The tip is one line.
+    for (wchar_t& c : text) {
+        if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
+    }
+    return text;
+}
+
+}  // namespace shubiao
