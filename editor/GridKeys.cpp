@@ -55,7 +55,7 @@ void ShuBiaoKong::SetUpGridKeys() {
         box.onMessage = [this, n](UINT message, WPARAM wParam, LPARAM lParam) {
             return GridBoxMessage(n, message, wParam, lParam);
         };
-        box.onPaintOverlay = [this, n](HDC dc) { PaintFocus(n, dc); };
+        box.onPaintOnTop = [this, n](HDC dc) { PaintFocus(n, dc); };
     }
     SetGridTabStop(1);
     gridHidesFocus_ = (SendMessageW(Picture(1).hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;

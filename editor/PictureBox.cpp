@@ -98,9 +98,13 @@ void PictureBox::Paint() {
             onPaintOverlay(buffer.get());
             BitBlt(dc, 0, 0, width_, height_, buffer.get(), 0, 0, SRCCOPY);
         } else {
-            BitBlt(dc, 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+            // Only what needs painting: an animation step invalidates the
+            // preview's square alone.
+            const RECT& r = ps.rcPaint;
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, imageDc_.get(), r.left, r.top, SRCCOPY);
         }
     }
+    if (onPaintOnTop) onPaintOnTop(dc);
     EndPaint(hwnd(), &ps);
 }
 

@@ -56,6 +56,9 @@ public:
     std::function<void()> onMouseMove;
     // Drawn over the persistent image on every paint (windowless captions).
     std::function<void(HDC)> onPaintOverlay;
+    // Drawn on the screen after the image, with no buffer between (a focus
+    // rectangle); cheap when it draws nothing.
+    std::function<void(HDC)> onPaintOnTop;
     // Sees each message before the box does; a result means it was handled.
     std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)> onMessage;
 
