@@ -25,6 +25,7 @@ void ShuBiaoKong::AnimationTick() {
         PictureBox& box = Picture(role.number);
         play.strip->Draw(box.ImageDC(), 0, 0, frame, previews_.ScratchDC());
         play.frame = frame;
+        boxLooks_[static_cast<size_t>(role.number - 1)].frame = frame;
         GdiFlush();
         const RECT changed{0, 0, play.strip->size(), play.strip->size()};
         InvalidateRect(box.hwnd(), &changed, FALSE);

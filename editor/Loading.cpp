@@ -18,13 +18,23 @@ void ShuBiaoKong::ChuShiShuBiao() {
 
 void ShuBiaoKong::ChuShi_SB_Click() { ChuShiShuBiao(); }
 
-// XianShi is shown here and hidden again by JiaZaiFangAn within the same
-// call, before anything is painted: the screen never changes in between, so
-// neither step asks for a repaint (the previews invalidate their boxes).
+// XianShi covers the grid from ShuaXinYuLan until JiaZaiFangAn uncovers it,
+// within the same call: nothing is painted in between, so a cover that is
+// not on the screen is only noted, not shown (showing and hiding a window
+// that covers sixteen others is the dearest part of a refresh); a cover on
+// the screen (from construction to the first load) is hidden for real.
+void ShuBiaoKong::WipeBox(int role) {
+    boxLooks_[static_cast<size_t>(role - 1)] = {};
+    playing_[static_cast<size_t>(role - 1)] = {};
+    Picture(role).Cls();
+}
+
 void ShuBiaoKong::SetXianShiVisible(bool visible) {
-    SetWindowPos(xianShi_.hwnd(), nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
-                     (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    covered_ = visible;
+    if (!visible && (GetWindowLongPtrW(xianShi_.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0) {
+        SetWindowPos(xianShi_.hwnd(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
+    }
 }
 
 void ShuBiaoKong::ShuaXinYuLan() {
@@ -37,14 +47,11 @@ void ShuBiaoKong::ShuaXinYuLan() {
 // Never fails to its caller: a step that fails is skipped and the remaining
 // roles are still loaded and drawn. The settings' key is opened once for the
 // fifteen reads.
+//
+// Each box is wiped and drawn anew (a box whose step fails stays wiped); a
+// box whose picture would come out as it is now, pixel for pixel, is left as
+// it is, so that a refresh with unchanged files repaints nothing.
 void ShuBiaoKong::JiaZaiFangAn() {
-    for (int n = 1; n <= kRoleCount; ++n) {
-        try {
-            Picture(n).Cls();
-        } catch (...) {
-        }
-    }
-    Mark("wipe the boxes (Cls)");
     SetXianShiVisible(false);
     Mark("hide the cover (XianShi)");
     const std::wstring dataStorage = DataStorageFolder();
@@ -74,6 +81,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
             }
             DrawPreview(role.number, file);
         } catch (...) {
+            WipeBox(role.number);
         }
     }
     ScheduleAnimation(desktop_.Milliseconds());
@@ -108,11 +116,19 @@ void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
 void ShuBiaoKong::RedrawBox(int role) {
     PictureBox& box = Picture(role);
     Playing& play = playing_[static_cast<size_t>(role - 1)];
-    box.Cls();
-    HDC dc = box.ImageDC();
     const bool pending = scheme_.Pending(role);
+    const int frame = play.strip != nullptr ? play.strip->FrameAt(desktop_.Milliseconds() - play.start) : -1;
+    const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth()};
+    BoxLook& drawn = boxLooks_[static_cast<size_t>(role - 1)];
+    if (look == drawn) {
+        Mark("draw the boxes");
+        return;
+    }
+    drawn = look;
+    box.Cls(false);
+    HDC dc = box.ImageDC();
+    play.frame = frame;
     if (play.strip != nullptr) {
-        play.frame = play.strip->FrameAt(desktop_.Milliseconds() - play.start);
         play.strip->Draw(dc, 0, 0, play.frame, previews_.ScratchDC());
     } else if (pending) {
         const int size = GetSystemMetricsForDpi(SM_CXSMICON, dpi_);

@@ -57,7 +57,7 @@ void PictureBox::EnsureImage() {
     Cls();
 }
 
-void PictureBox::Cls() {
+void PictureBox::Cls(bool invalidate) {
     EnsureImage();
     RECT all{0, 0, width_, height_};
     SetDCBrushColor(imageDc_.get(), backColor_);
@@ -69,6 +69,7 @@ void PictureBox::Cls() {
         SelectGuard select(source.get(), picture_.get());
         BitBlt(imageDc_.get(), 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
     }
+    if (!invalidate) return;
     GdiFlush();
     Invalidate();
 }

@@ -27,8 +27,9 @@ public:
 
     // The picture drawn at the box's origin under the persistent image (owned).
     void SetPicture(UniqueBitmap picture);
-    // Wipes the persistent image to the background colour and the picture.
-    void Cls();
+    // Wipes the persistent image to the background colour and the picture;
+    // `invalidate` false when more drawing follows before the box is shown.
+    void Cls(bool invalidate = true);
     // DC of the persistent image; draw into it, then call Invalidate().
     HDC ImageDC();
     void Invalidate();

@@ -202,6 +202,7 @@ private:
     void JiaZaiFangAn();
     void DrawPreview(int role, const std::wstring& path);
     void RedrawBox(int role);
+    void WipeBox(int role);
     void Mark(const char* step) {
         if (profiler_ != nullptr) profiler_->Step(step);
     }
@@ -279,6 +280,17 @@ private:
     };
     std::array<Playing, kRoleCount> playing_{};
     ULONGLONG animationEpoch_ = 0;  // every animation's time counts from here
+    // What each box's image shows now: a box whose look is unchanged is not drawn again.
+    struct BoxLook {
+        std::uint64_t serial = 0;  // of the strip drawn; 0: none
+        int frame = -1;
+        bool pending = false;
+        COLORREF mark = 0;
+        int width = -1;            // of the image: -1 before the first drawing
+        bool operator==(const BoxLook&) const = default;
+    };
+    std::array<BoxLook, kRoleCount> boxLooks_{};
+    bool covered_ = true;           // XianShi covers the grid (on the screen only until the first load)
     bool animating_ = false;
     COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
     Profiler* profiler_ = nullptr;

@@ -1,6 +1,7 @@
 #include "scheme/CursorSettings.h"
 
 #include <array>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -79,27 +80,25 @@ bool ResolveValuePath(std::wstring_view valuePath, ValueLocation& location) {
 namespace {
 
 // One REG_SZ, REG_EXPAND_SZ (as stored) or REG_DWORD (as decimal text) value.
+// A path fits the first buffer, so one query usually does.
 LSTATUS ReadString(HKEY key, const std::wstring& valueName, std::wstring& data) {
+    std::wstring text(MAX_PATH + 1, L'\0');
     for (;;) {
         DWORD type = 0;
-        DWORD size = 0;
-        LSTATUS status = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size);
+        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LSTATUS status =
+            RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
+        if (status == ERROR_MORE_DATA) {  // larger than the buffer (or grew since it was sized)
+            text.assign(bytes / sizeof(wchar_t) + 2, L'\0');
+            continue;
+        }
         if (status != ERROR_SUCCESS) return status;
-        if (type == REG_DWORD) {
+        if (type == REG_DWORD && bytes == sizeof(DWORD)) {
             DWORD value = 0;
-            size = sizeof(value);
-            status = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-            if (status != ERROR_SUCCESS) return status;
+            std::memcpy(&value, text.data(), sizeof(value));
             data = std::to_wstring(value);
             return ERROR_SUCCESS;
         }
-        if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_UNSUPPORTED_TYPE;
-
-        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
-        if (status == ERROR_MORE_DATA) continue;  // the value grew between the two calls
-        if (status != ERROR_SUCCESS) return status;
         if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_UNSUPPORTED_TYPE;
         text.resize(bytes / sizeof(wchar_t));
         // Stored strings may or may not carry their terminating NULs.

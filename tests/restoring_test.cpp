@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -89,18 +90,25 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
         EXPECT_EQ(Files(), before) << "the editor is re-initialised after the start";
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount));
     };
-    // ShuaXinYuLan shows XianShi first thing of a re-initialisation.
-    MessageSpy reinit(editor.XianShi().hwnd(), WM_WINDOWPOSCHANGED, [&](WPARAM, LPARAM lParam) {
-        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) == 0) return;
+    // ShuaXinYuLan covers the grid first thing of a re-initialisation.
+    struct Reinit : Profiler {
+        std::function<void()> seen;
+        void Step(const char* name) override {
+            if (std::string_view(name) == "show the cover (XianShi)") seen();
+        }
+    } reinit;
+    reinit.seen = [&] {
         steps.push_back(L"reinit");
         EXPECT_EQ(desktop.startedPrograms.size(), 1u);
         EXPECT_TRUE(editor.Timer1Enabled()) << "Timer1 goes on before the re-initialisation";
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount)) << "files go after the re-initialisation";
-    });
+    };
+    editor.SetProfiler(&reinit);
     desktop.boxAnswers.push_back(IDOK);
 
     ClickRestore();
 
+    editor.SetProfiler(nullptr);
     EXPECT_EQ(steps, (std::vector<std::wstring>{L"reload", L"start", L"reinit"}));
     ASSERT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(desktop.boxes[0].text, L"是否还原鼠标指针");
