@@ -1,9 +1,10 @@
 // Loading the skin in force and giving windows its look.
 #include <windows.h>
-#include <commctrl.h>
 #include <dwmapi.h>
 
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "app/Skin.h"
@@ -14,7 +15,6 @@ namespace shubiao {
 namespace {
 
 constexpr DWORD kMaxSkinBytes = 64 * 1024;
-constexpr UINT_PTR kSubclassId = 0x5348;  // "SH"
 
 // DWM attributes of newer systems; older ones reject them, which is fine.
 constexpr DWORD kDwmCornerPreference = 33;
@@ -38,12 +38,32 @@ LookPtr& Current() {
     return current;
 }
 
-// What one subclassed window keeps: the look, and for a button whether the
-// mouse is over it.
+// What the skin keeps for one window it draws: the look, and for a button
+// whether the mouse is over it.
 struct Hooked {
     LookPtr look;
     bool hot = false;
 };
+
+// The windows the skin draws, found without asking the system: a window
+// property or comctl32's subclass list would cost a round trip to the window
+// manager (a server call under Wine) for every message such a window gets.
+// The skin only draws windows of the thread that shows them.
+struct Hooks {
+    WNDPROC original = nullptr;
+    std::unique_ptr<Hooked> button;  // drawn as a skinned push button
+    std::unique_ptr<Hooked> parent;  // draws its skinned buttons, paints the background
+};
+
+std::unordered_map<HWND, Hooks>& HookTable() {
+    static std::unordered_map<HWND, Hooks> table;
+    return table;
+}
+
+Hooked* ButtonHook(HWND window) {
+    const auto found = HookTable().find(window);
+    return found != HookTable().end() ? found->second.button.get() : nullptr;
+}
 
 COLORREF Or(const std::optional<COLORREF>& colour, int sysColour) {
     return colour ? *colour : GetSysColor(sysColour);
@@ -66,24 +86,6 @@ HFONT SkinFont(Look& look, HWND window) {
                                 DEFAULT_PITCH | FF_DONTCARE, look.skin.fontName->c_str()));
     look.fontDpi = dpi;
     return look.font.get();
-}
-
-LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-
-// The subclass data of a window, kept as a window property as well so that
-// it can be found again.
-const wchar_t* PropertyFor(SUBCLASSPROC procedure) {
-    return procedure == &ButtonProc ? L"ShuBiao.Skin.Button" : L"ShuBiao.Skin.Window";
-}
-
-Hooked* HookOf(HWND window, SUBCLASSPROC procedure) {
-    return static_cast<Hooked*>(GetPropW(window, PropertyFor(procedure)));
-}
-
-void Unhook(HWND window, SUBCLASSPROC procedure, Hooked* hooked) {
-    RemoveWindowSubclass(window, procedure, kSubclassId);
-    RemovePropW(window, PropertyFor(procedure));
-    delete hooked;
 }
 
 void DrawButton(const DRAWITEMSTRUCT& item, Hooked& button) {
@@ -121,73 +123,89 @@ void DrawButton(const DRAWITEMSTRUCT& item, Hooked& button) {
     }
 }
 
-LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<Hooked*>(data);
+// A skinned button's own messages; nullopt passes the message on.
+std::optional<LRESULT> ButtonMessage(HWND window, Hooked& self, UINT message) {
     switch (message) {
     case WM_MOUSEMOVE:
-        if (!self->hot) {
-            self->hot = true;
+        if (!self.hot) {
+            self.hot = true;
             TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
             TrackMouseEvent(&track);
             InvalidateRect(window, nullptr, FALSE);
         }
         break;
     case WM_MOUSELEAVE:
-        self->hot = false;
+        self.hot = false;
         InvalidateRect(window, nullptr, FALSE);
-        break;
-    case WM_NCDESTROY:
-        Unhook(window, &ButtonProc, self);
         break;
     default:
         break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return std::nullopt;
 }
 
 // Parents draw their skinned buttons; top-level windows paint the skin's
 // background colour.
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<Hooked*>(data);
+std::optional<LRESULT> ParentMessage(HWND window, Hooked& self, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        Hooked* button = item->CtlType == ODT_BUTTON ? HookOf(item->hwndItem, &ButtonProc) : nullptr;
+        Hooked* button = item->CtlType == ODT_BUTTON ? ButtonHook(item->hwndItem) : nullptr;
         if (button == nullptr) break;
         DrawButton(*item, *button);
         return TRUE;
     }
     case WM_ERASEBKGND: {
-        if (GetParent(window) != nullptr || !self->look->skin.windowBackground) break;
+        if (GetParent(window) != nullptr || !self.look->skin.windowBackground) break;
         RECT client{};
         GetClientRect(window, &client);
-        UniqueBrush brush(CreateSolidBrush(*self->look->skin.windowBackground));
+        UniqueBrush brush(CreateSolidBrush(*self.look->skin.windowBackground));
         FillRect(reinterpret_cast<HDC>(wParam), &client, brush.get());
         return 1;
     }
-    case WM_NCDESTROY:
-        Unhook(window, &WindowProc, self);
-        break;
     default:
         break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return std::nullopt;
 }
 
-// Subclasses `window` with `procedure` for `look`, or updates the look of an
-// existing subclass.
-void Hook(HWND window, SUBCLASSPROC procedure, const LookPtr& look) {
-    if (Hooked* existing = HookOf(window, procedure)) {
-        existing->look = look;
-        return;
+LRESULT CALLBACK SkinProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto found = HookTable().find(window);
+    if (found == HookTable().end()) return DefWindowProcW(window, message, wParam, lParam);
+    Hooks& hooks = found->second;
+    const WNDPROC original = hooks.original;
+    if (message == WM_NCDESTROY) {
+        // The window goes: its own procedure back, and the skin forgets it.
+        if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SkinProcedure)) {
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        }
+        HookTable().erase(found);
+        return CallWindowProcW(original, window, message, wParam, lParam);
     }
-    auto hooked = std::make_unique<Hooked>(Hooked{look});
-    if (!SetPropW(window, PropertyFor(procedure), hooked.get())) return;
-    if (!SetWindowSubclass(window, procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(hooked.get()))) {
-        RemovePropW(window, PropertyFor(procedure));
-        return;
+    std::optional<LRESULT> handled;
+    if (hooks.button) handled = ButtonMessage(window, *hooks.button, message);
+    if (!handled && hooks.parent) handled = ParentMessage(window, *hooks.parent, message, wParam, lParam);
+    return handled ? *handled : CallWindowProcW(original, window, message, wParam, lParam);
+}
+
+enum class HookKind { Button, Parent };
+
+// Draws `window` with `look` as `kind`, or gives its existing hook the look.
+void Hook(HWND window, HookKind kind, const LookPtr& look) {
+    auto found = HookTable().find(window);
+    if (found == HookTable().end()) {
+        Hooks hooks;
+        hooks.original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SkinProcedure)));
+        if (hooks.original == nullptr) return;  // not a window this thread can draw
+        found = HookTable().emplace(window, std::move(hooks)).first;
     }
-    hooked.release();
+    std::unique_ptr<Hooked>& hooked = kind == HookKind::Button ? found->second.button : found->second.parent;
+    if (hooked) {
+        hooked->look = look;
+    } else {
+        hooked = std::make_unique<Hooked>(Hooked{look});
+    }
 }
 
 bool IsPushButton(HWND window) {
@@ -201,8 +219,8 @@ bool IsPushButton(HWND window) {
 void SkinButton(HWND button, const LookPtr& look) {
     const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
     SetWindowLongPtrW(button, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
-    Hook(button, &ButtonProc, look);
-    Hook(GetParent(button), &WindowProc, look);
+    Hook(button, HookKind::Button, look);
+    Hook(GetParent(button), HookKind::Parent, look);
     InvalidateRect(button, nullptr, TRUE);
 }
 
@@ -269,7 +287,7 @@ int SkinH_SetAero(int enable) {
     for (HWND top : ThreadWindows()) {
         if ((GetWindowLongPtrW(top, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) continue;
         SkinFrame(top, look->skin);
-        Hook(top, &WindowProc, look);
+        Hook(top, HookKind::Parent, look);
         for (HWND child : Descendants(top)) {
             if (IsPushButton(child)) SkinButton(child, look);
         }
