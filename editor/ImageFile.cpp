@@ -52,6 +52,44 @@ private:
     HRESULT hr_;
 };
 
+// The system's own decoder for a file that starts as one of the common
+// formats does, made directly: asking the factory to find one reads the
+// registration of every decoder installed. Empty when the file is of none of
+// these formats, or the decoder cannot read it, so that the factory decides.
+ComPtr<IWICBitmapDecoder> DecoderFor(IWICImagingFactory& factory, const std::wstring& path) {
+    struct Signature {
+        const char* bytes;
+        size_t size;
+        const CLSID& decoder;
+    };
+    static const Signature kSignatures[] = {
+        {"\xFF\xD8\xFF", 3, CLSID_WICJpegDecoder},
+        {"\x89PNG\r\n\x1A\n", 8, CLSID_WICPngDecoder},
+        {"BM", 2, CLSID_WICBmpDecoder},
+        {"GIF8", 4, CLSID_WICGifDecoder},
+    };
+    ComPtr<IWICStream> stream;
+    if (FAILED(factory.CreateStream(stream.put())) || FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_READ))) {
+        return {};
+    }
+    char start[8] = {};
+    ULONG read = 0;
+    if (FAILED(stream->Read(start, sizeof(start), &read))) return {};
+    for (const Signature& signature : kSignatures) {
+        if (read < signature.size || std::memcmp(start, signature.bytes, signature.size) != 0) continue;
+        ComPtr<IWICBitmapDecoder> decoder;
+        LARGE_INTEGER origin{};
+        if (FAILED(stream->Seek(origin, STREAM_SEEK_SET, nullptr)) ||
+            FAILED(CoCreateInstance(signature.decoder, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                                    decoder.put_void())) ||
+            FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand))) {
+            return {};
+        }
+        return decoder;
+    }
+    return {};
+}
+
 }  // namespace
 
 UniqueBitmap LoadPictureFile(const std::wstring& path) {
@@ -60,11 +98,12 @@ UniqueBitmap LoadPictureFile(const std::wstring& path) {
     HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   factory.put_void());
     if (FAILED(hr)) Fail(path, L"系统的图像组件不可用。");
-
-    ComPtr<IWICBitmapDecoder> decoder;
-    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                            decoder.put());
-    if (FAILED(hr)) Fail(path, ReasonFor(hr));
+    ComPtr<IWICBitmapDecoder> decoder = DecoderFor(*factory.get(), path);
+    if (!decoder) {
+        hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                decoder.put());
+        if (FAILED(hr)) Fail(path, ReasonFor(hr));
+    }
     ComPtr<IWICBitmapFrameDecode> frame;
     hr = decoder->GetFrame(0, frame.put());
     if (FAILED(hr)) Fail(path, ReasonFor(hr));
@@ -75,7 +114,6 @@ UniqueBitmap LoadPictureFile(const std::wstring& path) {
                                    WICBitmapPaletteTypeCustom);
     }
     if (FAILED(hr)) Fail(path, ReasonFor(hr));
-
     UINT width = 0;
     UINT height = 0;
     hr = converter->GetSize(&width, &height);
