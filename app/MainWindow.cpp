@@ -53,7 +53,23 @@ void MainWindow::Create(int showCommand, std::wstring importPath) {
     editor_.Create(hwnd(), layout::kControl.left, layout::kControl.top, layout::kControl.width,
                    layout::kControl.height);
     Form_Load();
+    // Every window of the editor paints all of itself and has no frame, so
+    // as the window appears they are only painted, once each: showing them
+    // with it would first give each a frame and a background of its own to
+    // draw (WM_NCPAINT and WM_ERASEBKGND, one at a time, before the first
+    // paint). WM_SETREDRAW keeps the editor out of the showing; each window
+    // is then invalidated without erasing.
+    SendMessageW(editor_.hwnd(), WM_SETREDRAW, FALSE, 0);
     ShowWindow(hwnd(), showCommand);
+    SendMessageW(editor_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(editor_.hwnd(), nullptr, FALSE);
+    EnumChildWindows(
+        editor_.hwnd(),
+        [](HWND child, LPARAM) -> BOOL {
+            InvalidateRect(child, nullptr, FALSE);
+            return TRUE;
+        },
+        0);
     UpdateWindow(hwnd());
     editor_.UpdateAnimation();
     pendingImport_ = std::move(importPath);

@@ -7,8 +7,9 @@
 // arrow keys, Enter and Space: the arrows move the focus between boxes,
 // Enter and Space open the file dialog as a click does. The focused box
 // shows the focus rectangle on screen, over its persistent image and
-// following the keyboard-cue state. Each box's window text is its role's
-// name, which screen readers announce; the box never paints it.
+// following the keyboard-cue state. Each box's window text (given when it is
+// made) is its role's name, which screen readers announce; the box never
+// paints it.
 #include "editor/GridKeys.h"
 
 #include <algorithm>
@@ -51,7 +52,6 @@ void ShuBiaoKong::SetUpGridKeys() {
     for (const CursorRole& role : kRoles) {
         const int n = role.number;
         PictureBox& box = Picture(n);
-        SetWindowTextW(box.hwnd(), role.Name().c_str());
         box.onMessage = [this, n](UINT message, WPARAM wParam, LPARAM lParam) {
             return GridBoxMessage(n, message, wParam, lParam);
         };
@@ -72,6 +72,7 @@ void ShuBiaoKong::SetGridTabStop(int role) {
 }
 
 std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int role, UINT message, WPARAM wParam, LPARAM lParam) {
+    RelayToToolTip(Picture(role).hwnd(), message, wParam, lParam);
     switch (message) {
     case WM_GETDLGCODE: {
         // The arrows always; Enter and Space only as key presses, so that

@@ -9,11 +9,15 @@ PictureBox::~PictureBox() {
     if (imageDc_ && oldImageBitmap_ != nullptr) SelectObject(imageDc_.get(), oldImageBitmap_);
 }
 
-void PictureBox::Create(HWND parent, int x, int y, int width, int height, bool visible, int id) {
+void PictureBox::Create(HWND parent, int x, int y, int width, int height, bool visible, int id, bool clips,
+                        const wchar_t* text) {
     RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), nullptr);
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    // Clipping costs every window it is asked of (its visible region is
+    // worked out at each show and move): only a box that overlaps a sibling
+    // or has children of its own asks for it.
+    DWORD style = WS_CHILD | (clips ? WS_CLIPSIBLINGS | WS_CLIPCHILDREN : 0);
     if (visible) style |= WS_VISIBLE;
-    CreateFor(0, kClassName, L"", style, x, y, width, height, parent,
+    CreateFor(0, kClassName, text, style, x, y, width, height, parent,
               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
@@ -79,8 +83,10 @@ HDC PictureBox::ImageDC() {
     return imageDc_.get();
 }
 
+// A window that is not on the screen is drawn whole when it comes back, so it
+// is not told about changes while it is away.
 void PictureBox::Invalidate() {
-    if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, FALSE);
+    if (hwnd() != nullptr && IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void PictureBox::Paint() {

@@ -22,7 +22,10 @@ public:
     explicit PictureBox(COLORREF backColor) : backColor_(backColor) {}
     ~PictureBox() override;
 
-    void Create(HWND parent, int x, int y, int width, int height, bool visible, int id = 0);
+    // `clips`: WS_CLIPSIBLINGS | WS_CLIPCHILDREN, for a box that overlaps a
+    // sibling or holds children.
+    void Create(HWND parent, int x, int y, int width, int height, bool visible, int id = 0, bool clips = true,
+                const wchar_t* text = L"");
     void Move(int x, int y, int width, int height);
 
     // The picture drawn at the box's origin under the persistent image (owned).

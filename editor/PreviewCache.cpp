@@ -38,44 +38,68 @@ int PreviewStrip::FrameAt(ULONGLONG elapsed, ULONGLONG* untilChange) const {
     return frameOfStep_[static_cast<size_t>(step - stepEnds_.begin())];
 }
 
-void PreviewStrip::Draw(HDC dc, int x, int y, int frame, HDC scratch) const {
+void PreviewStrip::Draw(HDC dc, int x, int y, int frame, HDC scratch) {
     SelectGuard select(scratch, bitmap_.get());
+    if (framesToDraw_ > 0 && !drawn_[static_cast<size_t>(frame)]) DrawFrame(frame, scratch);
     BitBlt(dc, x, y, size_, size_, scratch, frame * size_, 0, SRCCOPY);
+}
+
+// Draws one frame into the strip (selected into `scratch`); a frame Windows
+// will not make stays white. The file goes once every frame is in.
+DWORD PreviewStrip::DrawFrame(int frame, HDC scratch) {
+    const auto [offset, length] = frameBytes_[static_cast<size_t>(frame)];
+    DWORD error = ERROR_SUCCESS;
+    const UniqueIcon icon =
+        IconFromImage(std::span<const std::uint8_t>(bytes_).subspan(offset, length), size_, error);
+    if (icon) DrawIconEx(scratch, frame * size_, 0, icon.get(), size_, size_, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    drawn_[static_cast<size_t>(frame)] = true;
+    if (--framesToDraw_ == 0) {
+        bytes_ = {};
+        frameBytes_ = {};
+    }
+    return icon ? ERROR_SUCCESS : error;
 }
 
 PreviewCache::PreviewCache() : scratch_(CreateCompatibleDC(nullptr)) {}
 
-// Every frame of the checked file drawn once into the strip, on white, and
-// the steps' times: a step's display rate is in 1/60 s; one of 0 ("as fast
-// as possible") counts as 1/60 s.
-std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(const std::vector<std::uint8_t>& bytes, int size,
+// A strip for every frame of the checked file, on white, with the steps'
+// times: a step's display rate is in 1/60 s; one of 0 ("as fast as
+// possible") counts as 1/60 s. The first step's frame is drawn now, to know
+// that Windows makes it; the others when they are first shown.
+std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(std::vector<std::uint8_t> bytes, int size,
                                                       std::wstring& problem) {
     auto strip = std::make_unique<PreviewStrip>();
-    std::vector<std::span<const std::uint8_t>> frames;
-    if (const auto animation = ReadCursorAnimation(bytes)) {
-        frames = animation->frames;
+    strip->bytes_ = std::move(bytes);
+    const std::vector<std::uint8_t>& file = strip->bytes_;
+    auto offsetOf = [&file](std::span<const std::uint8_t> part) {
+        return std::pair<size_t, size_t>(static_cast<size_t>(part.data() - file.data()), part.size());
+    };
+    if (const auto animation = ReadCursorAnimation(file)) {
+        for (const auto& frame : animation->frames) strip->frameBytes_.push_back(offsetOf(frame));
         ULONGLONG jiffies = 0;
         for (size_t i = 0; i < animation->frameOfStep.size(); ++i) {
             jiffies += std::max<std::uint32_t>(animation->jiffiesOfStep[i], 1);
             strip->frameOfStep_.push_back(static_cast<int>(animation->frameOfStep[i]));
             strip->stepEnds_.push_back(jiffies * 1000 / 60);
         }
-        const ULONGLONG bytesNeeded = static_cast<ULONGLONG>(frames.size()) * static_cast<ULONGLONG>(size) *
-                                      static_cast<ULONGLONG>(size) * 4;
+        const ULONGLONG bytesNeeded = static_cast<ULONGLONG>(animation->frames.size()) *
+                                      static_cast<ULONGLONG>(size) * static_cast<ULONGLONG>(size) * 4;
         if (bytesNeeded > kMaxStripBytes) {
-            frames = {frames[static_cast<size_t>(strip->frameOfStep_.front())]};
+            strip->frameBytes_ = {strip->frameBytes_[static_cast<size_t>(strip->frameOfStep_.front())]};
             strip->frameOfStep_ = {0};
             strip->stepEnds_ = {1};
         }
     } else {
-        frames = {std::span<const std::uint8_t>(bytes)};
+        strip->frameBytes_ = {{0, file.size()}};
         strip->frameOfStep_ = {0};
         strip->stepEnds_ = {1};
     }
+    const int frames = static_cast<int>(strip->frameBytes_.size());
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size * static_cast<int>(frames.size());
+    info.bmiHeader.biWidth = size * frames;
     info.bmiHeader.biHeight = -size;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
@@ -86,22 +110,19 @@ std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(const std::vector<std::uin
         problem = L"内存不足，无法显示这个光标。";
         return nullptr;
     }
+    strip->size_ = size;
+    strip->frames_ = frames;
+    strip->drawn_.assign(static_cast<size_t>(frames), false);
+    strip->framesToDraw_ = frames;
     SelectGuard select(scratch_.get(), strip->bitmap_.get());
     RECT all{0, 0, info.bmiHeader.biWidth, size};
     FillRect(scratch_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    for (size_t i = 0; i < frames.size(); ++i) {
-        DWORD error = ERROR_SUCCESS;
-        const UniqueIcon icon = IconFromImage(frames[i], size, error);
-        if (!icon) {
-            CursorBytes read;
-            problem = Describe(read, error);
-            return nullptr;
-        }
-        DrawIconEx(scratch_.get(), static_cast<int>(i) * size, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+
+    if (const DWORD error = strip->DrawFrame(strip->frameOfStep_.front(), scratch_.get()); error != ERROR_SUCCESS) {
+        CursorBytes read;
+        problem = Describe(read, error);
+        return nullptr;
     }
-    GdiFlush();
-    strip->size_ = size;
-    strip->frames_ = static_cast<int>(frames.size());
     strip->serial_ = ++serials_;
     return strip;
 }
@@ -137,7 +158,7 @@ PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
     if (read.error != ERROR_SUCCESS || !read.check.ok()) {
         it->problem = Describe(read, ERROR_SUCCESS);
     } else {
-        it->strip = MakeStrip(read.bytes, size, it->problem);
+        it->strip = MakeStrip(std::move(read.bytes), size, it->problem);
     }
     it->used = true;
     return {it->strip.get(), it->problem};

@@ -40,12 +40,22 @@ public:
     int FrameAt(ULONGLONG elapsed, ULONGLONG* untilChange = nullptr) const;
 
     // Copies frame `frame` to `dc` at (x, y); `scratch` is a memory DC to
-    // select the strip into.
-    void Draw(HDC dc, int x, int y, int frame, HDC scratch) const;
+    // select the strip into. A frame is drawn into the strip the first time
+    // it is shown, so that a file's first picture costs one frame.
+    void Draw(HDC dc, int x, int y, int frame, HDC scratch);
 
 private:
     friend class PreviewCache;
+    // Windows' error when it would not make the frame, else ERROR_SUCCESS.
+    DWORD DrawFrame(int frame, HDC scratch);
+
     UniqueBitmap bitmap_;
+    // The checked file, kept until every frame is in the strip; where each
+    // frame lies in it.
+    std::vector<std::uint8_t> bytes_;
+    std::vector<std::pair<size_t, size_t>> frameBytes_;
+    std::vector<bool> drawn_;
+    int framesToDraw_ = 0;
     int size_ = 0;
     int frames_ = 0;
     std::uint64_t serial_ = 0;
@@ -56,7 +66,7 @@ private:
 class PreviewCache {
 public:
     struct Preview {
-        const PreviewStrip* strip = nullptr;  // nullptr when the file does not load
+        PreviewStrip* strip = nullptr;  // nullptr when the file does not load
         std::wstring problem;                 // why not, in plain Chinese
     };
 
@@ -86,7 +96,7 @@ private:
         std::wstring problem;
         bool used = false;
     };
-    std::unique_ptr<PreviewStrip> MakeStrip(const std::vector<std::uint8_t>& bytes, int size, std::wstring& problem);
+    std::unique_ptr<PreviewStrip> MakeStrip(std::vector<std::uint8_t> bytes, int size, std::wstring& problem);
 
     std::vector<Entry> entries_;
     UniqueMemDC scratch_;

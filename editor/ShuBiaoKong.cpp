@@ -91,9 +91,10 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
     CreateFor(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Px(leftTwips),
               Px(topTwips), Px(widthTwips), Px(heightTwips), parent, nullptr);
     UpdateFont();
+    // The layout first, so that every child is made where it stays.
+    PaiLieKongJian();
     CreateChildren();
     SetUpGridKeys();
-    CreateToolTips();
     UserControl_Initialize();
 }
 
@@ -102,18 +103,23 @@ void ShuBiaoKong::CreateChildren() {
     // Creation order is the tab order: the buttons first, in their table's
     // order. XianShi is created before Picture16 so that it lies in front.
     for (const ButtonSpec& spec : Buttons()) {
-        HWND h = CreateWindowExW(0, L"BUTTON", spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
-                                 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
-                                 nullptr);
+        const layout::TwipsRect& r = spec.rect;
+        HWND h = CreateWindowExW(0, L"BUTTON", spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                 Px(r.left), Px(r.top), Px(r.width), Px(r.height), hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         if (h == nullptr) throw std::runtime_error("cannot create a button");
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-    text1_ = CreateWindowExW(0, L"EDIT", L"0", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd(),
+    using layout::kText1, layout::kXianShi, layout::kPicture16;
+    text1_ = CreateWindowExW(0, L"EDIT", L"0", WS_CHILD | ES_AUTOHSCROLL, Px(kText1.left), Px(kText1.top),
+                             Px(kText1.width), Px(kText1.height), hwnd(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), instance, nullptr);
     if (text1_ == nullptr) throw std::runtime_error("cannot create the latch text box");
-    xianShi_.Create(hwnd(), 0, 0, 1, 1, true, kXianShiId);
+    xianShi_.Create(hwnd(), Px(kXianShi.left), Px(kXianShi.top), Px(kXianShi.width), Px(kXianShi.height), true,
+                    kXianShiId);
     xianShi_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
-    container_.Create(hwnd(), 0, 0, 1, 1, true, kPicture16Id);
+    container_.Create(hwnd(), Px(kPicture16.left), Px(kPicture16.top), Px(kPicture16.width), Px(kPicture16.height),
+                      true, kPicture16Id);
     // The boxes show the hover preview (their class cursor); the container
     // around them the normal arrow.
     container_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -122,7 +128,11 @@ void ShuBiaoKong::CreateChildren() {
     for (const CursorRole& role : kRoles) {
         const int n = role.number;
         PictureBox& box = Picture(n);
-        box.Create(container_.hwnd(), 0, 0, 1, 1, true, kPictureIdBase + n);
+        const POINT at = boxTwips_[static_cast<size_t>(n - 1)];
+        // The boxes neither overlap nor hold children: they need no clipping.
+        // The box's text is its role's name, which screen readers announce.
+        box.Create(container_.hwnd(), Px(at.x), Px(at.y), Px(layout::kBoxSize), Px(layout::kBoxSize), true,
+                   kPictureIdBase + n, false, role.Name().c_str());
         box.onClick = [this, n] { Picture_Click(n); };
         box.onMouseMove = [this, n] { Picture_MouseMove(n); };
     }
@@ -133,8 +143,6 @@ void ShuBiaoKong::UserControl_Initialize() {
     ScaleBackground();
     lianJieCaption_ = kLianJieText;
     handCursor_ = MakeHandCursor();
-    PaiLieKongJian();
-    PlaceChildren();
 }
 
 // The control and Picture16 show the decoded picture as it is at 96 DPI and

@@ -172,7 +172,11 @@ public:
     // applied, "默认" for the installed fallback, else the file's path.
     std::wstring BoxToolTip(int role) const;
     // The grid's tooltip window; nullptr when it could not be made.
-    HWND ToolTip() const { return toolTip_; }
+    // The grid's tooltip, made now if the mouse has not yet made it.
+    HWND ToolTip() {
+        EnsureToolTips();
+        return toolTip_;
+    }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -225,7 +229,9 @@ private:
     void PaintFocus(int role, HDC dc);
 
     // The grid's tooltip (ToolTips.cpp).
+    void EnsureToolTips();
     void CreateToolTips();
+    void RelayToToolTip(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
     void DestroyToolTips();
     void UpdateToolTipFont();
     bool ToolTipNotify(NMHDR& header);  // true when it answered
@@ -273,7 +279,7 @@ private:
     // What each box plays: its strip (from the cache), when the animation
     // started, and the frame drawn now.
     struct Playing {
-        const PreviewStrip* strip = nullptr;
+        PreviewStrip* strip = nullptr;
         std::uint64_t serial = 0;
         ULONGLONG start = 0;
         int frame = -1;
@@ -299,6 +305,7 @@ private:
 
     UniqueFont toolTipFont_;
     HWND toolTip_ = nullptr;    // owned; destroyed with the control
+    bool toolTipTried_ = false; // made, or found not to be makeable
     std::wstring toolTipText_;  // the text last handed to the tooltip
 };
 

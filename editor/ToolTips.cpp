@@ -3,6 +3,7 @@
 // it always tells what the box shows now.
 #include <windows.h>
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
@@ -17,6 +18,39 @@ constexpr const wchar_t* kInstalledFallback = L"默认";
 
 }  // namespace
 
+// The tooltip is made when the mouse first moves over a box: a start-up
+// without it is quicker, and most sessions never hover long enough to see
+// one. The boxes pass their mouse messages on to it themselves
+// (TTM_RELAYEVENT) rather than have it subclass them, which would add a
+// lookup to every message a box gets.
+void ShuBiaoKong::EnsureToolTips() {
+    if (toolTip_ != nullptr || toolTipTried_ || hwnd() == nullptr) return;
+    toolTipTried_ = true;
+    CreateToolTips();
+}
+
+void ShuBiaoKong::RelayToToolTip(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+        EnsureToolTips();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        break;
+    default:
+        return;
+    }
+    if (toolTip_ == nullptr) return;
+    MSG relayed{box, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    relayed.pt.x = GET_X_LPARAM(static_cast<LPARAM>(GetMessagePos()));
+    relayed.pt.y = GET_Y_LPARAM(static_cast<LPARAM>(GetMessagePos()));
+    SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
 void ShuBiaoKong::CreateToolTips() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
@@ -30,7 +64,7 @@ void ShuBiaoKong::CreateToolTips() {
         // The size every version of the control accepts.
         TTTOOLINFOW tool{};
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.uFlags = TTF_IDISHWND;
         tool.hwnd = hwnd();  // receives TTN_GETDISPINFOW
         tool.uId = reinterpret_cast<UINT_PTR>(Picture(role.number).hwnd());
         tool.lpszText = LPSTR_TEXTCALLBACKW;

@@ -138,6 +138,36 @@ TEST_F(ToolTipTest, TheTooltipControlGivesTheBoxsText) {
     EXPECT_EQ(textOf(3), L"精确定位 — " + chosen);
 }
 
+// The pointer resting on a box shows that box's tip: the box hands its
+// mouse messages to the tooltip, which is made by the first of them.
+TEST_F(ToolTipTest, ThePointerRestingOnABoxShowsItsTip) {
+    editor.ChuShiShuBiao();
+    HWND box = editor.Picture(3).hwnd();
+    RECT r{};
+    GetWindowRect(box, &r);
+    // Off the box first, so that coming onto it is a move.
+    ASSERT_TRUE(SetCursorPos(r.left - 20, r.top - 20));
+    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    // A tooltip's owner is the top-level window of the one that made it.
+    HWND owner = GetAncestor(editor.hwnd(), GA_ROOT);
+    HWND tip = nullptr;
+    const bool shown = PumpUntil(
+        [&] {
+            tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+            while (tip != nullptr && GetWindow(tip, GW_OWNER) != owner) {
+                tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+            }
+            return tip != nullptr && IsWindowVisible(tip);
+        },
+        3000);
+    ASSERT_TRUE(shown) << "no tip within 3 s of the pointer resting on box 3";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    ASSERT_TRUE(SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), box);
+}
+
 // The tip's font is made for the window's DPI, and again when it changes.
 TEST_F(ToolTipTest, TheTipsFontFollowsTheDpi) {
     auto fontHeight = [&] {
