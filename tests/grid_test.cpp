@@ -36,6 +36,9 @@ struct BoxCase {
     std::vector<std::pair<ULONGLONG, std::uint32_t>> shown;  // ms since drawn, colour in the box's middle
     bool marked;
     bool warning;  // a warning sign in place of the preview
+    // What the box's tip names after the role: the file it shows (Apply
+    // leaves that as it was chosen), or why there is no preview.
+    enum class Tip { TheFile, WhyNoPreview } tip;
 };
 void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.name; }
 
@@ -88,28 +91,38 @@ TEST_P(GridBox, ShowsItsFramesInTimeAndItsMark) {
     const bool warningDrawn = box.At(6, 6) != 0x00FFFFFFu && c.shown.empty();
     EXPECT_EQ(warningDrawn, c.warning);
     EXPECT_EQ(editor.Animating(), c.animated && c.usable);
+
+    std::wstring named = file;
+    if (c.tip == BoxCase::Tip::WhyNoPreview) {
+        named = editor.PreviewProblem(kRole);
+        EXPECT_FALSE(named.empty());
+    }
+    EXPECT_EQ(editor.BoxToolTip(kRole), Role(kRole).Name() + L" — " + named);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Grid, GridBox,
-    testing::Values(BoxCase{"Static", BoxCase::How::Settings, false, true, {{0, kBlue}, {5000, kBlue}}, false, false},
+    testing::Values(BoxCase{"Static", BoxCase::How::Settings, false, true, {{0, kBlue}, {5000, kBlue}}, false, false, BoxCase::Tip::TheFile},
                     BoxCase{"Animated",
                             BoxCase::How::Settings,
                             true,
                             true,
                             {{0, kRed}, {99, kRed}, {100, kGreen}, {299, kGreen}, {300, kBlue}, {400, kRed}},
                             false,
-                            false},
+                            false,
+                            BoxCase::Tip::TheFile},
                     BoxCase{"AnimatedKeepsTimeAcrossSkippedSteps",
                             BoxCase::How::Settings,
                             true,
                             true,
                             {{350, kBlue}, {4000 + 150, kGreen}},
                             false,
-                            false},
-                    BoxCase{"Pending", BoxCase::How::Chosen, true, true, {{0, kRed}, {100, kGreen}}, true, false},
-                    BoxCase{"PendingButUnusable", BoxCase::How::Chosen, false, false, {}, true, true},
-                    BoxCase{"Applied", BoxCase::How::ChosenThenApplied, false, true, {{0, kBlue}}, false, false}),
+                            false,
+                            BoxCase::Tip::TheFile},
+                    BoxCase{"Pending", BoxCase::How::Chosen, true, true, {{0, kRed}, {100, kGreen}}, true, false, BoxCase::Tip::TheFile},
+                    BoxCase{"PendingButUnusable", BoxCase::How::Chosen, false, false, {}, true, true, BoxCase::Tip::WhyNoPreview},
+                    BoxCase{"Applied", BoxCase::How::ChosenThenApplied, false, true, {{0, kBlue}}, false, false,
+                            BoxCase::Tip::TheFile}),
     [](const testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
 
 // The timer runs while an animated preview can be seen, and only then.
