@@ -58,6 +58,10 @@ void ShuBiaoKong::Picture_MouseMove(int role) {
 }
 
 // Re-arms the latch. The container shows the normal arrow of its own.
-void ShuBiaoKong::Picture16_MouseMove() { SetWindowTextW(text1_, kArmed); }
+// Armed once: setting the same text again on every move would still ask the
+// window manager each time.
+void ShuBiaoKong::Picture16_MouseMove() {
+    if (WindowText(text1_) != kArmed) SetWindowTextW(text1_, kArmed);
+}
 
 }  // namespace shubiao
