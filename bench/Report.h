@@ -10,7 +10,15 @@
 namespace shubiao::bench {
 
 struct Report {
+    // What the script says about the CPUs Wine ran on ("1", "all").
+    std::string wineCpus;
+    // Only the start-up against the floor was measured.
+    bool startupOnly = false;
+    // Another run's JSON, written into this one's under `embeddedName`.
+    std::string embeddedName;
+    std::string embeddedJson;
     int startupRuns = 0;
+    CpuPlacement cpus;
     StartupResult startup;
     StartupSteps startupSteps;
     EditorSettings settings;

@@ -17,8 +17,16 @@ struct StartupResult {
     std::wstring error;  // empty when every run finished
 };
 
+// Where the programs run and where they are watched from: a program started
+// gets `programCpus`, the thread watching the screen `watcherCpus` (affinity
+// masks; 0 leaves the system to place them).
+struct CpuPlacement {
+    unsigned long long programCpus = 0;
+    unsigned long long watcherCpus = 0;
+};
+
 // Runs each program once to warm up (ShuBiao's warm-up run also records what
 // its previews look like once settled), then `runs` times each, alternating.
-StartupResult MeasureStartup(const std::wstring& binFolder, int runs);
+StartupResult MeasureStartup(const std::wstring& binFolder, int runs, CpuPlacement cpus = {});
 
 }  // namespace shubiao::bench

@@ -1,8 +1,15 @@
 // shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N]
+//               [--only startup] [--wine-cpus TEXT] [--embed NAME=PATH]
+//               [--program-cpus MASK] [--watcher-cpus MASK]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
 // Apply, what the process holds after many hovers and refreshes, and the
 // executable's size and imports; prints a table and writes JSON. Run from the
 // folder holding ShuBiao.exe, floor.exe and the installed assets.
+// --only startup measures the start-up against the floor alone; --wine-cpus
+// records what the script says about the CPUs Wine runs on; --embed writes
+// another run's JSON file into this one's under NAME; --program-cpus and
+// --watcher-cpus give the programs started and the thread watching the screen
+// for them CPU affinity masks (hexadecimal).
 // Exit code: 0 every target met, 1 a target missed, 2 a figure could not be taken.
 #include <windows.h>
 #include <commctrl.h>
@@ -10,10 +17,14 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "bench/Report.h"
 #include "scheme/Folders.h"
+#include "win/Text.h"
 
 using namespace shubiao;
 using namespace shubiao::bench;
@@ -35,6 +46,28 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.settings.refreshes = number;
         } else if (name == L"--applies" && number > 0) {
             report.settings.applies = number;
+        } else if (name == L"--only" && std::wstring(value) == L"startup") {
+            report.startupOnly = true;
+        } else if (name == L"--program-cpus" || name == L"--watcher-cpus") {
+            const unsigned long long mask = std::wcstoull(value, nullptr, 16);
+            if (mask == 0) {
+                std::fwprintf(stderr, L"bad CPU mask: %ls %ls\n", argv[i], value);
+                return false;
+            }
+            (name == L"--program-cpus" ? report.cpus.programCpus : report.cpus.watcherCpus) = mask;
+        } else if (name == L"--wine-cpus") {
+            report.wineCpus = ToUtf8(value);
+        } else if (name == L"--embed" && std::wcschr(value, L'=') != nullptr) {
+            const std::wstring embed = value;
+            const size_t equals = embed.find(L'=');
+            report.embeddedName = ToUtf8(embed.substr(0, equals));
+            std::ifstream file(std::filesystem::path(embed.substr(equals + 1)), std::ios::binary);
+            report.embeddedJson.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            if (!file.good() && !file.eof()) report.embeddedJson.clear();
+            if (report.embeddedJson.empty()) report.embeddedJson = "null";
+            while (!report.embeddedJson.empty() && (report.embeddedJson.back() == '\n' || report.embeddedJson.back() == '\r')) {
+                report.embeddedJson.pop_back();
+            }
         } else {
             std::fwprintf(stderr, L"unknown or bad argument: %ls %ls\n", argv[i], value);
             return false;
@@ -65,10 +98,19 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    if (report.startupOnly) {
+        Say("start-up: ShuBiao.exe against floor.exe");
+        report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
+        PrintTable(report);
+        const bool written = WriteJson(report, json);
+        if (SUCCEEDED(com)) CoUninitialize();
+        if (!written || !report.startup.error.empty()) return 2;
+        return AllTargetsMet(report) ? 0 : 1;
+    }
     Say("start-up steps inside the program");
     report.startupSteps = ProfileStartupSteps(11);
     Say("start-up: ShuBiao.exe against floor.exe");
-    report.startup = MeasureStartup(AppFolder(), report.startupRuns);
+    report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
     Say("editor: load, hover, growth, Apply");
     report.editor = MeasureEditor(report.settings);
     report.executablePath = AppFolder() + L"\\ShuBiao.exe";

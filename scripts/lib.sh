@@ -113,10 +113,11 @@ start_xvfb() {
 }
 
 # Keeps one wineserver running for the prefix until stop_wine_and_xvfb, so
-# that each Wine start does not start a server of its own.
+# that each Wine start does not start a server of its own. Arguments are a
+# command that runs it (e.g. taskset -c 0).
 start_wineserver() {
     wine_env
-    wineserver -p
+    "$@" wineserver -p
 }
 
 stop_wine_and_xvfb() {
