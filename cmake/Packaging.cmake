@@ -14,8 +14,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME ShuBiao-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY ShuBiao)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY ShuBiao)
-# The shipped executable carries no debug information.
-set(CPACK_STRIP_FILES ON)
+# The shipped executable carries no debug information: a release build is
+# linked stripped. cpack does not strip again, as binutils' strip writes the
+# time into a PE file, and the ZIP and the installer would then hold
+# different bytes whenever their two installs fell in different seconds.
 # ShuBiao.exe gets a Start-menu shortcut under the program's Chinese name.
 set(CPACK_PACKAGE_EXECUTABLES ShuBiao "鼠标指针方案")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)

@@ -12,7 +12,9 @@ endfunction()
 # Release executables drop their symbols and unused sections.
 function(shubiao_static_runtime target)
   if(MINGW)
+    # Release builds are stripped as they are linked, and carry no link time,
+    # so that the same sources give the same bytes.
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-                        $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections>)
+                        $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections -Wl,--no-insert-timestamp>)
   endif()
 endfunction()
