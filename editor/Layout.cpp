@@ -84,9 +84,9 @@ void ShuBiaoKong::PlaceChildren() {
         SetWindowPos(h, nullptr, Px(r.left), Px(r.top), Px(r.width), Px(r.height),
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     };
-    for (const ButtonSpec& spec : Buttons()) {
-        place(Button(spec.id), spec.rect);
-        SendMessageW(Button(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    for (const ButtonEntry& entry : Buttons()) {
+        place(Button(entry.id), entry.rect);
+        SendMessageW(Button(entry.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
     place(text1_, kText1);
     place(xianShi_.hwnd(), kXianShi);

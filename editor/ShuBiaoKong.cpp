@@ -54,9 +54,9 @@ UniqueCursor MakeHandCursor() {
 
 }  // namespace
 
-std::span<const ShuBiaoKong::ButtonSpec> ShuBiaoKong::Buttons() {
+std::span<const ShuBiaoKong::ButtonEntry> ShuBiaoKong::Buttons() {
     // In tab order: Refresh, Apply, Restore first; Export and Import last.
-    static constexpr ButtonSpec kButtons[] = {
+    static constexpr ButtonEntry kButtons[] = {
         {kChuShiId, L"刷 新", {4230, 630, 1365, 465}, &ShuBiaoKong::ChuShi_SB_Click},
         {kYingYongId, L"应用", {4230, 1350, 1365, 465}, &ShuBiaoKong::YingYong_SB_Click},
         {kHuanYuanId, L"还 原", {4230, 2025, 1365, 465}, &ShuBiaoKong::HuanYuan_SB_Click},
@@ -102,11 +102,11 @@ void ShuBiaoKong::CreateChildren() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Creation order is the tab order: the buttons first, in their table's
     // order. XianShi is created before Picture16 so that it lies in front.
-    for (const ButtonSpec& spec : Buttons()) {
-        const layout::TwipsRect& r = spec.rect;
-        HWND h = CreateWindowExW(0, L"BUTTON", spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+    for (const ButtonEntry& entry : Buttons()) {
+        const layout::TwipsRect& r = entry.rect;
+        HWND h = CreateWindowExW(0, L"BUTTON", entry.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                                  Px(r.left), Px(r.top), Px(r.width), Px(r.height), hwnd(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
         if (h == nullptr) throw std::runtime_error("cannot create a button");
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
@@ -245,9 +245,9 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) break;
-        for (const ButtonSpec& spec : Buttons()) {
-            if (spec.id != LOWORD(wParam)) continue;
-            (this->*spec.onClick)();
+        for (const ButtonEntry& entry : Buttons()) {
+            if (entry.id != LOWORD(wParam)) continue;
+            (this->*entry.onClick)();
             return 0;
         }
         break;

@@ -2,7 +2,7 @@
 // ShuBiaoKong, the cursor editor control: one preview box per cursor role
 // with its caption, the buttons, the hover latch, two timers and a link line.
 //
-// Glossary. The control and its parts keep their romanised Chinese names;
+// Glossary. The control and its children keep their romanised Chinese names;
 // each is: name, Chinese, what it does.
 //   ShuBiaoKong              鼠标控件      the cursor editor control itself
 //   ChuShiShuBiao            初始鼠标      public: forget every choice and load the pointers in force
@@ -79,13 +79,13 @@ public:
     };
     // One button: its id, caption, place (twips) and click handler. The
     // table's order is the tab order.
-    struct ButtonSpec {
+    struct ButtonEntry {
         ChildId id;
         const wchar_t* caption;
         layout::TwipsRect rect;
         void (ShuBiaoKong::*onClick)();
     };
-    static std::span<const ButtonSpec> Buttons();
+    static std::span<const ButtonEntry> Buttons();
 
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
