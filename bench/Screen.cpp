@@ -5,6 +5,7 @@
 
 #include "editor/PictureBox.h"
 #include "editor/ShuBiaoKong.h"
+#include "win/Pixels.h"
 #include "win/Raii.h"
 
 namespace shubiao::bench {
@@ -61,31 +62,9 @@ bool FindPreviewBoxes(HWND main, std::array<RECT, 15>& boxes) {
 }
 
 std::vector<std::uint32_t> CaptureScreen(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    if (width <= 0 || height <= 0) return {};
     HDC screen = GetDC(nullptr);
     if (screen == nullptr) return {};
-    UniqueMemDC memory(CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    std::vector<std::uint32_t> pixels;
-    if (memory && bitmap && bits != nullptr) {
-        SelectGuard select(memory.get(), bitmap.get());
-        if (BitBlt(memory.get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
-            GdiFlush();
-            const auto* p = static_cast<const std::uint32_t*>(bits);
-            pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
-            for (std::uint32_t& px : pixels) px &= 0x00FFFFFF;
-        }
-    }
+    std::vector<std::uint32_t> pixels = ReadPixels(screen, area);
     ReleaseDC(nullptr, screen);
     return pixels;
 }

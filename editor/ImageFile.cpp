@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "win/Errors.h"
+#include "win/Pixels.h"
 
 namespace shubiao {
 namespace {
@@ -24,19 +25,6 @@ constexpr UINT kMaxSide = 16384;
 // WICBitmapInterpolationModeHighQualityCubic (Windows 10 and later), which
 // MinGW-w64's wincodec.h does not name.
 constexpr auto kHighQualityCubic = static_cast<WICBitmapInterpolationMode>(4);
-
-// A 32-bit top-down DIB section; `bits` receives its pixels.
-UniqueBitmap MakeTopDownDib(UINT width, UINT height, void*& bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    bits = nullptr;
-    return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-}
 
 // Balances a successful CoInitializeEx.
 class ComScope {
@@ -122,7 +110,7 @@ UniqueBitmap LoadPictureFile(const std::wstring& path) {
     }
 
     void* bits = nullptr;
-    UniqueBitmap bitmap = MakeTopDownDib(width, height, bits);
+    UniqueBitmap bitmap = MakeTopDownDib(static_cast<int>(width), static_cast<int>(height), &bits);
     if (!bitmap) Fail(path, L"内存不足。");
     const UINT stride = width * 4;
     hr = converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));
@@ -182,7 +170,7 @@ UniqueBitmap ScalePicture(HBITMAP picture, UINT width, UINT height) {
     if (FAILED(hr)) FailScale(ReasonFor(hr));
 
     void* bits = nullptr;
-    UniqueBitmap scaled = MakeTopDownDib(width, height, bits);
+    UniqueBitmap scaled = MakeTopDownDib(static_cast<int>(width), static_cast<int>(height), &bits);
     if (!scaled) FailScale(L"内存不足。");
     const UINT stride = width * 4;
     hr = scaler->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits));

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "win/Pixels.h"
+
 namespace shubiao {
 
 PictureBox::~PictureBox() {
@@ -42,15 +44,8 @@ void PictureBox::EnsureImage() {
     image_.reset();
     imageDc_.reset();
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    image_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    image_ = MakeTopDownDib(width, height, &bits);
     if (!image_) throw std::runtime_error("CreateDIBSection failed");
     imageDc_.reset(CreateCompatibleDC(nullptr));
     if (!imageDc_) throw std::runtime_error("CreateCompatibleDC failed");

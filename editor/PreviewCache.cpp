@@ -6,6 +6,7 @@
 #include "editor/CursorLoader.h"
 #include "scheme/CursorImages.h"
 #include "scheme/Folders.h"
+#include "win/Pixels.h"
 
 namespace shubiao {
 namespace {
@@ -97,15 +98,7 @@ std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(std::vector<std::uint8_t> 
     }
     const int frames = static_cast<int>(strip->frameBytes_.size());
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size * frames;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    strip->bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    strip->bitmap_ = MakeTopDownDib(size * frames, size);
     if (!strip->bitmap_) {
         problem = L"内存不足，无法显示这个光标。";
         return nullptr;
@@ -115,7 +108,7 @@ std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(std::vector<std::uint8_t> 
     strip->drawn_.assign(static_cast<size_t>(frames), false);
     strip->framesToDraw_ = frames;
     SelectGuard select(scratch_.get(), strip->bitmap_.get());
-    RECT all{0, 0, info.bmiHeader.biWidth, size};
+    RECT all{0, 0, size * frames, size};
     FillRect(scratch_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     if (const DWORD error = strip->DrawFrame(strip->frameOfStep_.front(), scratch_.get()); error != ERROR_SUCCESS) {

@@ -14,6 +14,7 @@
 #include "app/Skin.h"
 #include "editor/Layout.h"
 #include "support/TestSupport.h"
+#include "win/Pixels.h"
 
 namespace shubiao {
 namespace {
@@ -37,16 +38,8 @@ struct Image {
     std::uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y * size.cx + x)] & 0x00FFFFFFu; }
 };
 Image Grab(HDC source, SIZE size) {
-    Image image{size, std::vector<std::uint32_t>(static_cast<size_t>(size.cx * size.cy))};
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
-    UniqueMemDC memory(CreateCompatibleDC(source));
-    UniqueBitmap target(CreateCompatibleBitmap(source, size.cx, size.cy));
-    {
-        SelectGuard select(memory.get(), target.get());
-        BitBlt(memory.get(), 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
-    }
-    GetDIBits(memory.get(), target.get(), 0, static_cast<UINT>(size.cy), image.rgb.data(), &info, DIB_RGB_COLORS);
+    Image image{size, ReadPixels(source, RECT{0, 0, size.cx, size.cy})};
+    image.rgb.resize(static_cast<size_t>(size.cx * size.cy));  // black where nothing could be read
     return image;
 }
 SIZE SizeOf(HBITMAP bitmap) {

@@ -15,6 +15,7 @@
 
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
+#include "win/Pixels.h"
 
 namespace shubiao {
 namespace {
@@ -94,30 +95,9 @@ protected:
     std::vector<std::uint32_t> OnScreen(int role) {
         PictureBox& box = editor.Picture(role);
         UpdateWindow(box.hwnd());
-        const int width = box.ImageWidth();
-        const int height = box.ImageHeight();
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        UniqueBitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        UniqueMemDC memory(CreateCompatibleDC(nullptr));
-        std::vector<std::uint32_t> pixels;
-        if (!copy || !memory) return pixels;
-        {
-            SelectGuard select(memory.get(), copy.get());
-            HDC screen = GetDC(box.hwnd());
-            BitBlt(memory.get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-            ReleaseDC(box.hwnd(), screen);
-            GdiFlush();
-        }
-        const auto* p = static_cast<const std::uint32_t*>(bits);
-        pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
-        for (std::uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
+        HDC screen = GetDC(box.hwnd());
+        std::vector<std::uint32_t> pixels = ReadPixels(screen, RECT{0, 0, box.ImageWidth(), box.ImageHeight()});
+        ReleaseDC(box.hwnd(), screen);
         return pixels;
     }
 

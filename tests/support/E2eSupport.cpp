@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "win/Pixels.h"
 #include "win/Raii.h"
 #include "support/TestSupport.h"
 
@@ -199,24 +200,7 @@ ScreenCapture::ScreenCapture() {
     width_ = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     height_ = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const ScreenDC screen;
-    if (screen.get() == nullptr || width_ <= 0 || height_ <= 0) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const UniqueMemDC memory(CreateCompatibleDC(screen.get()));
-    if (!bitmap || !memory) return;
-    const SelectGuard select(memory.get(), bitmap.get());
-    if (!BitBlt(memory.get(), 0, 0, width_, height_, screen.get(), left_, top_, SRCCOPY)) return;
-    GdiFlush();
-    const auto* first = static_cast<const std::uint32_t*>(bits);
-    pixels_.assign(first, first + static_cast<size_t>(width_) * static_cast<size_t>(height_));
-    for (std::uint32_t& p : pixels_) p &= 0x00FFFFFFu;
+    pixels_ = ReadPixels(screen.get(), RECT{left_, top_, left_ + width_, top_ + height_});
 }
 
 std::uint32_t ScreenCapture::Pixel(int x, int y) const {
