@@ -17,15 +17,16 @@ constexpr ULONGLONG kMinTick = 16;  // ms: no step is drawn more often
 
 void ShuBiaoKong::AnimationTick() {
     const ULONGLONG now = desktop_.Milliseconds();
-    for (const CursorRole& role : kRoles) {
-        Playing& play = playing_[static_cast<size_t>(role.number - 1)];
+    for (BoxView& view : boxes_) {
+        Playing& play = view.playing;
         if (play.strip == nullptr || !play.strip->animated()) continue;
         const int frame = play.strip->FrameAt(now - play.start);
         if (frame == play.frame) continue;
-        PictureBox& box = Picture(role.number);
+        PictureBox& box = view.picture;
         play.strip->Draw(box.ImageDC(), 0, 0, frame, previews_.ScratchDC());
         play.frame = frame;
-        boxLooks_[static_cast<size_t>(role.number - 1)].frame = frame;
+        // The box's look follows, so that the next redraw knows this frame is drawn.
+        view.look.frame = frame;
         GdiFlush();
         const RECT changed{0, 0, play.strip->size(), play.strip->size()};
         InvalidateRect(box.hwnd(), &changed, FALSE);
@@ -40,7 +41,8 @@ void ShuBiaoKong::ScheduleAnimation(ULONGLONG now) {
     const bool seen = root != nullptr && IsWindowVisible(hwnd()) && !IsIconic(root);
     ULONGLONG next = std::numeric_limits<ULONGLONG>::max();
     if (seen) {
-        for (const Playing& play : playing_) {
+        for (const BoxView& view : boxes_) {
+            const Playing& play = view.playing;
             if (play.strip == nullptr || !play.strip->animated()) continue;
             ULONGLONG until = 0;
             play.strip->FrameAt(now - play.start, &until);

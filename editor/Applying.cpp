@@ -36,6 +36,7 @@ std::wstring SourceMissing() { return L"所选的光标文件已不存在，可�
 std::wstring SourceUnreadable(DWORD error) { return L"无法读取所选的光标文件" + Code(error) + L"。"; }
 
 std::wstring NotACursor(const CursorLoad& load) { return L"所选文件不是可用的光标文件：" + load.Describe(); }
+std::wstring NotACursor(const CursorProblem& problem) { return L"所选文件不是可用的光标文件：" + problem.Describe(); }
 
 std::wstring RegistryNotWritten(LSTATUS status) {
     return L"无法把该指针记入注册表" + Code(static_cast<DWORD>(status)) + L"。";
@@ -57,15 +58,19 @@ private:
     std::wstring path_;
 };
 
-// Why a file that was to be read could not be, for the user.
+// Why a file that was to be read could not be, for the user. Apply names a
+// missing or unreadable source in words of its own: the file was chosen
+// earlier and has gone or changed since.
 std::wstring SourceProblem(const CursorBytes& read) {
-    if (read.error == ERROR_FILE_NOT_FOUND || read.error == ERROR_PATH_NOT_FOUND || read.error == ERROR_INVALID_NAME) {
+    const CursorProblem problem = read.Problem();
+    switch (problem.Classify()) {
+    case CursorProblem::Kind::Missing:
         return SourceMissing();
+    case CursorProblem::Kind::Unreadable:
+        return SourceUnreadable(problem.error);
+    default:
+        return NotACursor(problem);
     }
-    if (read.error != ERROR_SUCCESS) return SourceUnreadable(read.error);
-    CursorLoad failed;
-    failed.fault = read.check.fault;
-    return NotACursor(failed);
 }
 
 // Writes `bytes` as a new file at `path`; ERROR_SUCCESS or the error.
@@ -94,12 +99,7 @@ PlacedCheck CheckPlaced(const CursorRole& role, const std::wstring& path) {
         return result;
     }
     const CursorBytes read = ReadCursorBytes(path);
-    if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-        CursorLoad failed;
-        failed.error = read.error;
-        failed.fault = read.check.fault;
-        result.reason = NotACursor(failed);
-    }
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) result.reason = NotACursor(read.Problem());
     return result;
 }
 
@@ -347,7 +347,7 @@ void ShuBiaoKong::YingYongFangAn() {
         } else {
             scheme_.SetPending(role.number, false);
         }
-        RedrawBox(role.number);
+        if (BoxView* view = FindBox(role.number)) RedrawBox(*view);
     }
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);

@@ -16,6 +16,7 @@ namespace {
 
 constexpr const wchar_t* kMousePropertiesTitle = L"鼠标 属性";
 constexpr const wchar_t* kReplaceSchemeTitle = L"是否替换方案?";
+// Deliberately bounded: past this a window of that title is not ours to press.
 constexpr ULONGLONG kDialogWait = 15000;  // ms
 
 // lParam of a first press of the main Enter key: repeat count 1, the key's
@@ -36,6 +37,8 @@ void ShuBiaoKong::Timer1_Timer() {
         return;
     }
     if (!Found(AnXiaHuiChe(kMousePropertiesTitle))) return;  // not there yet: keep polling
+    // Pressed twice on purpose: the first Enter can reach the dialog before
+    // it takes keys, and a second Enter to a dialog already closing does nothing.
     AnXiaHuiChe(kMousePropertiesTitle);
     // Timer2 goes on before Timer1 goes off, so no tick of either is lost.
     SetTimerEnabled(timer2_, true);
@@ -44,7 +47,7 @@ void ShuBiaoKong::Timer1_Timer() {
 
 void ShuBiaoKong::Timer2_Timer() {
     if (Found(AnXiaHuiChe(kReplaceSchemeTitle))) {
-        AnXiaHuiChe(kReplaceSchemeTitle);
+        AnXiaHuiChe(kReplaceSchemeTitle);  // twice, as in Timer1_Timer
         return;
     }
     SetTimerEnabled(timer2_, false);

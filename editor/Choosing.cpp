@@ -7,7 +7,9 @@ namespace {
 
 constexpr const wchar_t* kCursorFilter = L"指定图片(*.ani;*.cur)|*.ani;*.cur|";
 
-// The hover latch in Text1: "0" armed, anything else disarmed.
+// The hover latch in Text1: "0" armed, anything else disarmed. It is kept as
+// the hidden edit control's text on purpose: that is where the program has
+// always kept it, and where tests and the benchmark read it.
 constexpr const wchar_t* kArmed = L"0";
 constexpr const wchar_t* kDisarmed = L"1";
 
@@ -23,10 +25,28 @@ bool MouseIsOver(HWND window) {
 // dealt with when it is drawn and when it is applied. A cancelled dialog
 // leaves the role alone, whatever name the shared dialog still holds.
 void ShuBiaoKong::Picture_Click(int role) {
-    Role(role);  // throws for a number outside 1..15
+    BoxOf(role);  // throws for a role without a box
     shuBianXZ_.Filter = kCursorFilter;
     if (!shuBianXZ_.ShowOpen(hwnd())) return;
     ChooseFile(role, shuBianXZ_.FileName);
+}
+
+void ShuBiaoKong::ChooseFile(int role, const std::wstring& file) {
+    Role(role);  // throws for a number outside the table
+    if (file.empty()) return;
+    shuBianXZ_.FileName = file;
+    scheme_.RoleCursorFile(role) = file;
+    scheme_.SetRoleChanged(role, true);
+    scheme_.SetPending(role, true);
+    JiaZaiFangAn();
+}
+
+int ShuBiaoKong::RoleAt(POINT screen) const {
+    return RoleOfBoxWhere([screen](HWND box) {
+        RECT r{};
+        GetWindowRect(box, &r);
+        return PtInRect(&r, screen) != FALSE;
+    });
 }
 
 // One load per entry into a box: the role's pointer becomes the class cursor

@@ -27,26 +27,61 @@ DWORD OpenError(const std::wstring& file) {
 
 CursorLoad Failed(const CursorBytes& read) {
     CursorLoad load;
-    load.error = read.error;
-    load.fault = read.check.fault;
+    static_cast<CursorProblem&>(load) = read.Problem();
     return load;
 }
 
+// The texts of the kinds of CursorProblem, in the order of the kinds; the
+// checker's own text stands for BadContent, Windows' error text between the
+// brackets of Unreadable.
+struct ProblemText {
+    CursorProblem::Kind kind;
+    const wchar_t* text;
+};
+constexpr ProblemText kProblemTexts[] = {
+    {CursorProblem::Kind::None, L""},
+    {CursorProblem::Kind::Missing, L"找不到该光标文件。"},
+    {CursorProblem::Kind::Unreadable, L"无法读取该光标文件（%）。"},
+    {CursorProblem::Kind::BadContent, L"%"},
+    {CursorProblem::Kind::NotLoadable, L"系统无法把该文件加载为光标。"},
+};
+
 }  // namespace
 
-std::wstring CursorLoad::Describe() const {
-    if (ok()) return {};
-    if (fault != CursorFault::None) return std::wstring(DescribeCursorFault(fault));
+CursorProblem::Kind CursorProblem::Classify() const {
+    if (fault != CursorFault::None) return Kind::BadContent;
     switch (error) {
+    case ERROR_SUCCESS:
+        return Kind::None;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-        return L"找不到该光标文件。";
+        return Kind::Missing;
     case ERROR_INVALID_DATA:
-        return L"系统无法把该文件加载为光标。";
+        return Kind::NotLoadable;
     default:
-        return L"无法读取该光标文件（" + ErrorText(error) + L"）。";
+        return Kind::Unreadable;
     }
+}
+
+std::wstring CursorProblem::Describe() const {
+    const Kind kind = Classify();
+    std::wstring text;
+    for (const ProblemText& entry : kProblemTexts) {
+        if (entry.kind == kind) text = entry.text;
+    }
+    const size_t slot = text.find(L'%');
+    if (slot != std::wstring::npos) {
+        text.replace(slot, 1, kind == Kind::BadContent ? std::wstring(DescribeCursorFault(fault)) : ErrorText(error));
+    }
+    return text;
+}
+
+std::wstring CursorLoad::Describe() const {
+    if (ok()) return {};
+    // No cursor and nothing said why: Windows made nothing of the file.
+    if (Classify() == Kind::None) return CursorProblem{fault, ERROR_INVALID_DATA}.Describe();
+    return CursorProblem::Describe();
 }
 
 CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle) {
@@ -107,19 +142,6 @@ UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& e
                                           LR_DEFAULTCOLOR);
     if (made == nullptr) error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_DATA;
     return UniqueIcon(made);
-}
-
-CursorLoad PreviewFromBytes(const CursorBytes& read, int size) {
-    if (read.error != ERROR_SUCCESS || !read.check.ok()) return Failed(read);
-    CursorLoad load;
-    const auto frame = FirstFrame(read.bytes);
-    if (!frame) {
-        load.error = ERROR_INVALID_DATA;
-        return load;
-    }
-    UniqueIcon icon = IconFromImage(*frame, size, load.error);
-    load.cursor.reset(icon.release());
-    return load;
 }
 
 CursorLoad LoadPointerChecked(const std::wstring& path) {

@@ -19,10 +19,27 @@
 
 namespace shubiao {
 
-struct CursorLoad {
-    UniqueCursor cursor;
+// Why a cursor file could not be used: the one classification of a failed
+// read, for every place that reads a cursor file (previews, the hover
+// pointer, import, Apply), and its one table of texts.
+struct CursorProblem {
+    enum class Kind {
+        None,
+        Missing,      // no such file (or a folder of that name)
+        Unreadable,   // the file is there but could not be opened or read
+        BadContent,   // read, and refused by the checker
+        NotLoadable,  // passed the checker, refused by Windows
+    };
     CursorFault fault = CursorFault::None;  // the checker's verdict
-    DWORD error = ERROR_SUCCESS;            // Windows' error when the file is missing or the loader failed
+    DWORD error = ERROR_SUCCESS;            // Windows' error when the file is missing, unreadable or not loadable
+
+    Kind Classify() const;
+    // In plain Chinese; empty for Kind::None.
+    std::wstring Describe() const;
+};
+
+struct CursorLoad : CursorProblem {
+    UniqueCursor cursor;
     bool ok() const { return static_cast<bool>(cursor); }
     // Why the file could not be used, in plain Chinese (empty when ok).
     std::wstring Describe() const;
@@ -33,6 +50,11 @@ struct CursorBytes {
     std::vector<std::uint8_t> bytes;
     CursorCheck check;
     DWORD error = ERROR_SUCCESS;  // Windows' error when the file could not be opened or read
+    // What went wrong reading it, or what the loader said after it
+    // (`loaderError`) when the read went well.
+    CursorProblem Problem(DWORD loaderError = ERROR_SUCCESS) const {
+        return {check.fault, error != ERROR_SUCCESS ? error : loaderError};
+    }
 };
 
 // Reads `file` (environment references already expanded) through `handle`,
@@ -40,9 +62,6 @@ struct CursorBytes {
 // when `handle` is null; at most the checker's size limit.
 CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle = nullptr);
 
-// A preview of the first frame, `size` pixels square, made from the checked
-// bytes of a cursor file.
-CursorLoad PreviewFromBytes(const CursorBytes& read, int size);
 // One ICO/CUR image (a whole static file or one frame of an animation, as
 // CheckCursorBytes passed it) made into an icon or cursor of `size` pixels;
 // Windows' error, or 0, in `error` when it cannot.

@@ -27,52 +27,52 @@ bool IsRepeat(LPARAM keyData) { return (keyData & (LPARAM{1} << 30)) != 0; }
 
 }  // namespace
 
-int GridNeighbour(int role, UINT key, int count, int columns) {
-    if (columns <= 0 || role < 1 || role > count) return role;
-    const int index = role - 1;
+int GridNeighbour(int box, UINT key, int count, int columns) {
+    if (columns <= 0 || box < 1 || box > count) return box;
+    const int index = box - 1;
     const int lastRow = (count - 1) / columns;
     switch (key) {
     case VK_RIGHT:
-        return role < count ? role + 1 : 1;
+        return box < count ? box + 1 : 1;
     case VK_LEFT:
-        return role > 1 ? role - 1 : count;
+        return box > 1 ? box - 1 : count;
     case VK_UP:
-        return index >= columns ? role - columns : role;
+        return index >= columns ? box - columns : box;
     case VK_DOWN:
-        if (index / columns == lastRow) return role;
+        if (index / columns == lastRow) return box;
         return std::min(index + columns, count - 1) + 1;
     default:
-        return role;
+        return box;
     }
 }
 
 void ShuBiaoKong::SetUpGridKeys() {
     HWND grid = container_.hwnd();
     SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    for (const CursorRole& role : kRoles) {
-        const int n = role.number;
-        PictureBox& box = Picture(n);
+    for (int n = 1; n <= layout::kBoxCount; ++n) {
+        PictureBox& box = BoxAt(n).picture;
         box.onMessage = [this, n](UINT message, WPARAM wParam, LPARAM lParam) {
             return GridBoxMessage(n, message, wParam, lParam);
         };
         box.onPaintOnTop = [this, n](HDC dc) { PaintFocus(n, dc); };
     }
     SetGridTabStop(1);
-    gridHidesFocus_ = (SendMessageW(Picture(1).hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    gridHidesFocus_ = (SendMessageW(BoxAt(1).picture.hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
 }
 
-// Gives WS_TABSTOP to box `role` and takes it from every other box.
-void ShuBiaoKong::SetGridTabStop(int role) {
-    for (const CursorRole& each : kRoles) {
-        HWND box = Picture(each.number).hwnd();
-        const LONG_PTR style = GetWindowLongPtrW(box, GWL_STYLE);
-        const LONG_PTR wanted = each.number == role ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP};
-        if (wanted != style) SetWindowLongPtrW(box, GWL_STYLE, wanted);
+// Gives WS_TABSTOP to box number `box` and takes it from every other box.
+void ShuBiaoKong::SetGridTabStop(int box) {
+    for (int n = 1; n <= layout::kBoxCount; ++n) {
+        HWND each = BoxAt(n).picture.hwnd();
+        const LONG_PTR style = GetWindowLongPtrW(each, GWL_STYLE);
+        const LONG_PTR wanted = n == box ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP};
+        if (wanted != style) SetWindowLongPtrW(each, GWL_STYLE, wanted);
     }
 }
 
-std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int role, UINT message, WPARAM wParam, LPARAM lParam) {
-    RelayToToolTip(Picture(role).hwnd(), message, wParam, lParam);
+std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM wParam, LPARAM lParam) {
+    PictureBox& picture = BoxAt(box).picture;
+    RelayToToolTip(picture.hwnd(), message, wParam, lParam);
     switch (message) {
     case WM_GETDLGCODE: {
         // The arrows always; Enter and Space only as key presses, so that
@@ -88,31 +88,30 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int role, UINT message, WPARA
         case VK_RIGHT:
         case VK_UP:
         case VK_DOWN: {
-            const int next = GridNeighbour(role, static_cast<UINT>(wParam), kRoleCount, layout::kGridColumns);
-            if (next != role) SetFocus(Picture(next).hwnd());
+            const int next = GridNeighbour(box, static_cast<UINT>(wParam), layout::kBoxCount, layout::kGridColumns);
+            if (next != box) SetFocus(BoxAt(next).picture.hwnd());
             return 0;
         }
         case VK_RETURN:
         case VK_SPACE:
             // A held key opens the dialog once.
-            if (!IsRepeat(lParam)) Picture_Click(role);
+            if (!IsRepeat(lParam)) Picture_Click(BoxAt(box).role);
             return 0;
         default:
             return std::nullopt;
         }
     case WM_SETFOCUS:
-        SetGridTabStop(role);
-        Picture(role).Invalidate();
+        SetGridTabStop(box);
+        picture.Invalidate();
         return std::nullopt;
     case WM_KILLFOCUS:
-        Picture(role).Invalidate();
+        picture.Invalidate();
         return std::nullopt;
     case WM_UPDATEUISTATE: {
         // The default handling records the new state where the system keeps
         // one; the grid keeps its own copy too, for systems whose
         // WM_QUERYUISTATE always answers 0 (Wine).
-        HWND box = Picture(role).hwnd();
-        const LRESULT result = DefWindowProcW(box, message, wParam, lParam);
+        const LRESULT result = DefWindowProcW(picture.hwnd(), message, wParam, lParam);
         if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0) {
             switch (LOWORD(wParam)) {
             case UIS_SET:
@@ -122,11 +121,11 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int role, UINT message, WPARA
                 gridHidesFocus_ = false;
                 break;
             default:  // UIS_INITIALIZE: as the system decided from the last input
-                gridHidesFocus_ = (SendMessageW(box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+                gridHidesFocus_ = (SendMessageW(picture.hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
                 break;
             }
         }
-        Picture(role).Invalidate();
+        picture.Invalidate();
         return result;
     }
     default:
@@ -137,11 +136,11 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int role, UINT message, WPARA
 // Drawn into the screen copy of the box, never into its persistent image;
 // hidden while the keyboard cues say so (WM_QUERYUISTATE when the grid was
 // made, WM_UPDATEUISTATE since).
-void ShuBiaoKong::PaintFocus(int role, HDC dc) {
-    HWND box = Picture(role).hwnd();
-    if (GetFocus() != box || gridHidesFocus_) return;
+void ShuBiaoKong::PaintFocus(int box, HDC dc) {
+    HWND window = BoxAt(box).picture.hwnd();
+    if (GetFocus() != window || gridHidesFocus_) return;
     RECT r{};
-    GetClientRect(box, &r);
+    GetClientRect(window, &r);
     const int inset = Px(kFocusInsetTwips);
     InflateRect(&r, -inset, -inset);
     if (r.right <= r.left || r.bottom <= r.top) return;

@@ -103,10 +103,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
         }
         const CursorBytes read = ReadCursorBytes(file.path);
         if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-            CursorLoad failed;
-            failed.error = read.error;
-            failed.fault = read.check.fault;
-            plan.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + failed.Describe());
+            plan.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + read.Problem().Describe());
             continue;
         }
         result.RoleCursorFile(file.role) = file.path;
@@ -134,25 +131,6 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
                         L" 个鼠标指针。以下几个没有导入，原来的选择保持不变：\n";
     for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
     desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
-}
-
-void ShuBiaoKong::ChooseFile(int role, const std::wstring& file) {
-    Role(role);  // throws for a number outside the table
-    if (file.empty()) return;
-    shuBianXZ_.FileName = file;
-    scheme_.RoleCursorFile(role) = file;
-    scheme_.SetRoleChanged(role, true);
-    scheme_.SetPending(role, true);
-    JiaZaiFangAn();
-}
-
-int ShuBiaoKong::RoleAt(POINT screen) const {
-    for (const CursorRole& role : kRoles) {
-        RECT box{};
-        GetWindowRect(boxes_[static_cast<size_t>(role.number - 1)].hwnd(), &box);
-        if (PtInRect(&box, screen)) return role.number;
-    }
-    return 0;
 }
 
 }  // namespace shubiao

@@ -34,23 +34,22 @@ int ShuBiaoKong::Px(int twips) const { return layout::Pixels(twips, dpi_); }
 // their lefts from their own boxes.
 void ShuBiaoKong::PaiLieKongJian() {
     using namespace layout;
-    for (int first = 0; first < kRoleCount; first += kGridColumns) {
-        const int end = std::min(first + kGridColumns, kRoleCount);
-        const auto at = [](int i) { return static_cast<size_t>(i); };
-        const LONG top = first == 0 ? kFirstRowTop : boxTwips_[at(first - kGridColumns)].y + kRowPitch;
-        for (int i = first; i < end; ++i) boxTwips_[at(i)].y = top;
-        boxTwips_[at(first)].x = kFirstBoxLeft;
-        for (int i = first + 1; i < end; ++i) boxTwips_[at(i)].x = boxTwips_[at(i - 1)].x + kColumnPitch;
-        for (int i = first; i < end; ++i) captionTwips_[at(i)].y = boxTwips_[at(first)].y + kCaptionBelow;
-        for (int i = first; i < end; ++i) {
-            const bool oneCharacter = kRoles[at(i)].caption.size() == 1;
-            captionTwips_[at(i)].x = boxTwips_[at(i)].x + (oneCharacter ? kOneCharacterShift : -kCaptionIndent);
+    for (int first = 1; first <= kBoxCount; first += kGridColumns) {
+        const int last = std::min(first + kGridColumns - 1, kBoxCount);
+        const LONG top = first == 1 ? kFirstRowTop : BoxAt(first - kGridColumns).twips.y + kRowPitch;
+        for (int box = first; box <= last; ++box) {
+            BoxView& view = BoxAt(box);
+            view.twips.y = top;
+            view.twips.x = box == first ? kFirstBoxLeft : BoxAt(box - 1).twips.x + kColumnPitch;
+            view.captionTwips.y = BoxAt(first).twips.y + kCaptionBelow;
+            const bool oneCharacter = Role(view.role).caption.size() == 1;
+            view.captionTwips.x = view.twips.x + (oneCharacter ? kOneCharacterShift : -kCaptionIndent);
         }
     }
 }
 
 RECT ShuBiaoKong::CaptionRect(int role) const {
-    const POINT at = captionTwips_.at(static_cast<size_t>(role - 1));
+    const POINT at = BoxOf(role).captionTwips;
     const int width = layout::CaptionWidth(Role(role).caption);
     return RECT{Px(at.x), Px(at.y), Px(at.x + width), Px(at.y + layout::kCaptionHeight)};
 }
@@ -76,8 +75,9 @@ void ShuBiaoKong::UpdateFont() {
                             DEFAULT_PITCH | FF_DONTCARE, layout::FontFace().c_str()));
 }
 
-// Every child at its place for the DPI, moved together without a repaint
-// each; then the whole control is invalidated once.
+// Every child at its place for the DPI (the buttons from their table, the
+// rest from the placement table), moved together without a repaint each;
+// then the whole control is invalidated once.
 void ShuBiaoKong::PlaceChildren() {
     using namespace layout;
     auto place = [this](HWND h, const TwipsRect& r) {
@@ -88,13 +88,7 @@ void ShuBiaoKong::PlaceChildren() {
         place(Button(entry.id), entry.rect);
         SendMessageW(Button(entry.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
-    place(text1_, kText1);
-    place(xianShi_.hwnd(), kXianShi);
-    place(container_.hwnd(), kPicture16);
-    for (const CursorRole& role : kRoles) {
-        const POINT at = boxTwips_[static_cast<size_t>(role.number - 1)];
-        place(Picture(role.number).hwnd(), TwipsRect{at.x, at.y, kBoxSize, kBoxSize});
-    }
+    for (const ChildPlacement& child : Placements()) place(Child(child.id), child.rect);
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

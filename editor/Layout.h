@@ -3,6 +3,7 @@
 // one pixel at 96 DPI), relative to the parent's client area.
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ struct TwipsRect {
 };
 
 inline constexpr TwipsRect kControl{0, 0, 5820, 4740};
+// Places of the children that ShuBiaoKong::Placements() puts them at; read
+// only there.
 inline constexpr TwipsRect kXianShi{135, 90, 3885, 4200};
 inline constexpr TwipsRect kPicture16{180, 135, 3795, 4095};
 inline constexpr TwipsRect kText1{3960, 3960, 510, 240};
@@ -25,8 +28,15 @@ inline constexpr int kLianJieTop = 4410;
 inline constexpr int kBoxSize = 540;
 inline constexpr int kCaptionHeight = 180;
 
+// The grid's boxes in box order, each with the number of the role it shows:
+// box i (from 0) is Picture(i + 1), with the control id kPictureIdBase + i + 1.
+// Boxes and roles are two things: the model knows roles the grid has no box
+// for, and nothing but this table says which box shows which role.
+inline constexpr std::array<int, 15> kBoxRoles{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+inline constexpr int kBoxCount = static_cast<int>(kBoxRoles.size());
+
 // Grid constants of the preview boxes and their captions. The boxes fill the
-// rows in role order, kGridColumns to a row; the last row may be shorter.
+// rows in box order, kGridColumns to a row; the last row may be shorter.
 inline constexpr int kGridColumns = 4;
 inline constexpr int kFirstRowTop = 225;
 inline constexpr int kRowPitch = 1000;

@@ -23,14 +23,13 @@ void ShuBiaoKong::ChuShi_SB_Click() { ChuShiShuBiao(); }
 // not on the screen is only noted, not shown (showing and hiding a window
 // that covers sixteen others is the dearest part of a refresh); a cover on
 // the screen (from construction to the first load) is hidden for real.
-void ShuBiaoKong::WipeBox(int role) {
-    boxLooks_[static_cast<size_t>(role - 1)] = {};
-    playing_[static_cast<size_t>(role - 1)] = {};
-    Picture(role).Cls();
+void ShuBiaoKong::WipeBox(BoxView& view) {
+    view.look = {};
+    view.playing = {};
+    view.picture.Cls();
 }
 
 void ShuBiaoKong::SetXianShiVisible(bool visible) {
-    covered_ = visible;
     if (!visible && (GetWindowLongPtrW(xianShi_.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0) {
         SetWindowPos(xianShi_.hwnd(), nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
@@ -45,8 +44,9 @@ void ShuBiaoKong::ShuaXinYuLan() {
 }
 
 // Never fails to its caller: a step that fails is skipped and the remaining
-// roles are still loaded and drawn. The settings' key is opened once for the
-// fifteen reads.
+// roles are still loaded and drawn. The settings' key is opened once for all
+// the reads. Every role of the model is loaded; the roles the grid has a box
+// for are drawn.
 //
 // Each box is wiped and drawn anew (a box whose step fails stays wiped); a
 // box whose picture would come out as it is now, pixel for pixel, is left as
@@ -64,6 +64,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
 
     std::optional<registry::KeyReader> settings;
     for (const CursorRole& role : kRoles) {
+        BoxView* view = FindBox(role.number);
         try {
             std::wstring& file = scheme_.RoleCursorFile(role.number);
             if (file.empty()) {
@@ -73,15 +74,15 @@ void ShuBiaoKong::JiaZaiFangAn() {
                 Mark("read the settings (one key, a value per role)");
                 if (read != ERROR_SUCCESS) {
                     const std::wstring fallback = dataStorage + role.FileName();
-                    DrawPreview(role.number, fallback);
+                    if (view != nullptr) DrawPreview(*view, fallback);
                     file = fallback;
                     continue;
                 }
                 file = std::move(data);
             }
-            DrawPreview(role.number, file);
+            if (view != nullptr) DrawPreview(*view, file);
         } catch (...) {
-            WipeBox(role.number);
+            if (view != nullptr) WipeBox(*view);
         }
     }
     ScheduleAnimation(desktop_.Milliseconds());
@@ -95,31 +96,30 @@ void ShuBiaoKong::JiaZaiFangAn() {
 // tick of the timer serves them all. A file that does not load
 // leaves the box blank. The preview comes from the cache: an unchanged file
 // is not read again, and an animation that was playing goes on.
-void ShuBiaoKong::DrawPreview(int role, const std::wstring& path) {
-    const size_t i = static_cast<size_t>(role - 1);
+void ShuBiaoKong::DrawPreview(BoxView& view, const std::wstring& path) {
     const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
     const PreviewCache::Preview preview = previews_.Get(path, size);
     Mark("find the previews (file stamp; a changed file is read and its frames drawn)");
-    previewProblems_[i] = preview.problem;
-    Playing& play = playing_[i];
+    view.previewProblem = preview.problem;
+    Playing& play = view.playing;
     if (preview.strip == nullptr) {
         play = {};
     } else if (play.serial != preview.strip->serial()) {
         play = {preview.strip, preview.strip->serial(), animationEpoch_, -1};
     }
-    RedrawBox(role);
+    RedrawBox(view);
 }
 
 // The box's persistent image: white, the preview's frame due now, and for a
 // pending choice its mark (a warning sign in place of a preview that cannot
 // be made).
-void ShuBiaoKong::RedrawBox(int role) {
-    PictureBox& box = Picture(role);
-    Playing& play = playing_[static_cast<size_t>(role - 1)];
-    const bool pending = scheme_.Pending(role);
+void ShuBiaoKong::RedrawBox(BoxView& view) {
+    PictureBox& box = view.picture;
+    Playing& play = view.playing;
+    const bool pending = scheme_.Pending(view.role);
     const int frame = play.strip != nullptr ? play.strip->FrameAt(desktop_.Milliseconds() - play.start) : -1;
     const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth()};
-    BoxLook& drawn = boxLooks_[static_cast<size_t>(role - 1)];
+    BoxLook& drawn = view.look;
     if (look == drawn) {
         Mark("draw the boxes");
         return;

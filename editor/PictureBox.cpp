@@ -11,16 +11,16 @@ PictureBox::~PictureBox() {
     if (imageDc_ && oldImageBitmap_ != nullptr) SelectObject(imageDc_.get(), oldImageBitmap_);
 }
 
-void PictureBox::Create(HWND parent, int x, int y, int width, int height, bool visible, int id, bool clips,
-                        const wchar_t* text) {
+void PictureBox::Create(const CreateArgs& args) {
     RegisterWindowClass(kClassName, LoadCursorW(nullptr, IDC_ARROW), nullptr);
     // Clipping costs every window it is asked of (its visible region is
     // worked out at each show and move): only a box that overlaps a sibling
     // or has children of its own asks for it.
-    DWORD style = WS_CHILD | (clips ? WS_CLIPSIBLINGS | WS_CLIPCHILDREN : 0);
-    if (visible) style |= WS_VISIBLE;
-    CreateFor(0, kClassName, text, style, x, y, width, height, parent,
-              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    DWORD style = WS_CHILD | (args.clips ? WS_CLIPSIBLINGS | WS_CLIPCHILDREN : 0);
+    if (args.visible) style |= WS_VISIBLE;
+    const RECT& r = args.at;
+    CreateFor(0, kClassName, args.text, style, r.left, r.top, r.right - r.left, r.bottom - r.top, args.parent,
+              reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)));
 }
 
 void PictureBox::Move(int x, int y, int width, int height) {

@@ -22,10 +22,17 @@ public:
     explicit PictureBox(COLORREF backColor) : backColor_(backColor) {}
     ~PictureBox() override;
 
-    // `clips`: WS_CLIPSIBLINGS | WS_CLIPCHILDREN, for a box that overlaps a
-    // sibling or holds children.
-    void Create(HWND parent, int x, int y, int width, int height, bool visible, int id = 0, bool clips = true,
-                const wchar_t* text = L"");
+    struct CreateArgs {
+        HWND parent = nullptr;
+        RECT at{};            // pixels, in the parent's client area
+        int id = 0;           // control id
+        // WS_CLIPSIBLINGS | WS_CLIPCHILDREN, for a box that overlaps a
+        // sibling or holds children.
+        bool clips = true;
+        const wchar_t* text = L"";  // the window text (screen readers announce it)
+        bool visible = true;
+    };
+    void Create(const CreateArgs& args);
     void Move(int x, int y, int width, int height);
 
     // The picture drawn at the box's origin under the persistent image (owned).

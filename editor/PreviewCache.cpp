@@ -22,13 +22,6 @@ bool MayPass(DWORD error) {
            error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY || error == ERROR_READ_FAULT;
 }
 
-std::wstring Describe(const CursorBytes& read, DWORD loaderError) {
-    CursorLoad failed;
-    failed.error = read.error != ERROR_SUCCESS ? read.error : loaderError;
-    failed.fault = read.check.fault;
-    return failed.Describe();
-}
-
 }  // namespace
 
 int PreviewStrip::FrameAt(ULONGLONG elapsed, ULONGLONG* untilChange) const {
@@ -112,8 +105,7 @@ std::unique_ptr<PreviewStrip> PreviewCache::MakeStrip(std::vector<std::uint8_t> 
     FillRect(scratch_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     if (const DWORD error = strip->DrawFrame(strip->frameOfStep_.front(), scratch_.get()); error != ERROR_SUCCESS) {
-        CursorBytes read;
-        problem = Describe(read, error);
+        problem = CursorProblem{CursorFault::None, error}.Describe();
         return nullptr;
     }
     strip->serial_ = ++serials_;
@@ -139,7 +131,7 @@ PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
     }
     if (read.error != ERROR_SUCCESS && MayPass(read.error)) {
         if (it != entries_.end()) entries_.erase(it);
-        return {nullptr, Describe(read, ERROR_SUCCESS)};
+        return {nullptr, read.Problem().Describe()};
     }
     if (it == entries_.end()) {
         entries_.push_back(Entry{file, size});
@@ -149,7 +141,7 @@ PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
     it->problem.clear();
     it->strip.reset();
     if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-        it->problem = Describe(read, ERROR_SUCCESS);
+        it->problem = read.Problem().Describe();
     } else {
         it->strip = MakeStrip(std::move(read.bytes), size, it->problem);
     }

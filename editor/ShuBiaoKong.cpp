@@ -1,6 +1,7 @@
 #include "editor/ShuBiaoKong.h"
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "editor/ImageFile.h"
 #include "scheme/Folders.h"
@@ -66,7 +67,58 @@ std::span<const ShuBiaoKong::ButtonEntry> ShuBiaoKong::Buttons() {
     return kButtons;
 }
 
-ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {}
+std::vector<ShuBiaoKong::ChildPlacement> ShuBiaoKong::Placements() const {
+    using namespace layout;
+    std::vector<ChildPlacement> places{{kText1Id, kText1}, {kXianShiId, kXianShi}, {kPicture16Id, kPicture16}};
+    for (int box = 1; box <= kBoxCount; ++box) {
+        const POINT at = BoxAt(box).twips;
+        places.push_back({kPictureIdBase + box, TwipsRect{at.x, at.y, kBoxSize, kBoxSize}});
+    }
+    return places;
+}
+
+ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {
+    for (size_t i = 0; i < boxes_.size(); ++i) boxes_[i].role = layout::kBoxRoles[i];
+}
+
+ShuBiaoKong::BoxView* ShuBiaoKong::FindBox(int role) {
+    for (BoxView& view : boxes_) {
+        if (view.role == role) return &view;
+    }
+    return nullptr;
+}
+
+const ShuBiaoKong::BoxView* ShuBiaoKong::FindBox(int role) const {
+    return const_cast<ShuBiaoKong*>(this)->FindBox(role);
+}
+
+ShuBiaoKong::BoxView& ShuBiaoKong::BoxOf(int role) {
+    BoxView* view = FindBox(role);
+    if (view == nullptr) throw std::out_of_range("no box shows this role");
+    return *view;
+}
+
+const ShuBiaoKong::BoxView& ShuBiaoKong::BoxOf(int role) const { return const_cast<ShuBiaoKong*>(this)->BoxOf(role); }
+
+int ShuBiaoKong::RoleOfBoxWhere(const std::function<bool(HWND)>& matches) const {
+    for (const BoxView& view : boxes_) {
+        if (matches(view.picture.hwnd())) return view.role;
+    }
+    return 0;
+}
+
+int ShuBiaoKong::RoleOfBox(HWND box) const {
+    return RoleOfBoxWhere([box](HWND each) { return each == box; });
+}
+
+HWND ShuBiaoKong::Child(int id) const {
+    if (id == kText1Id) return text1_;
+    if (id == kXianShiId) return xianShi_.hwnd();
+    if (id == kPicture16Id) return container_.hwnd();
+    const int box = id - kPictureIdBase;
+    if (box >= 1 && box <= layout::kBoxCount) return BoxAt(box).picture.hwnd();
+    return nullptr;
+}
 
 ShuBiaoKong::~ShuBiaoKong() {
     DestroyToolTips();
@@ -101,7 +153,8 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
 void ShuBiaoKong::CreateChildren() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Creation order is the tab order: the buttons first, in their table's
-    // order. XianShi is created before Picture16 so that it lies in front.
+    // order, then the placement table's. XianShi is created before Picture16
+    // so that it lies in front.
     for (const ButtonEntry& entry : Buttons()) {
         const layout::TwipsRect& r = entry.rect;
         HWND h = CreateWindowExW(0, L"BUTTON", entry.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
@@ -110,31 +163,36 @@ void ShuBiaoKong::CreateChildren() {
         if (h == nullptr) throw std::runtime_error("cannot create a button");
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-    using layout::kText1, layout::kXianShi, layout::kPicture16;
-    text1_ = CreateWindowExW(0, L"EDIT", L"0", WS_CHILD | ES_AUTOHSCROLL, Px(kText1.left), Px(kText1.top),
-                             Px(kText1.width), Px(kText1.height), hwnd(),
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), instance, nullptr);
-    if (text1_ == nullptr) throw std::runtime_error("cannot create the latch text box");
-    xianShi_.Create(hwnd(), Px(kXianShi.left), Px(kXianShi.top), Px(kXianShi.width), Px(kXianShi.height), true,
-                    kXianShiId);
-    xianShi_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
-    container_.Create(hwnd(), Px(kPicture16.left), Px(kPicture16.top), Px(kPicture16.width), Px(kPicture16.height),
-                      true, kPicture16Id);
-    // The boxes show the hover preview (their class cursor); the container
-    // around them the normal arrow.
-    container_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
-    container_.onMouseMove = [this] { Picture16_MouseMove(); };
-    container_.onPaintOverlay = [this](HDC dc) { PaintCaptions(dc); };
-    for (const CursorRole& role : kRoles) {
-        const int n = role.number;
-        PictureBox& box = Picture(n);
-        const POINT at = boxTwips_[static_cast<size_t>(n - 1)];
-        // The boxes neither overlap nor hold children: they need no clipping.
-        // The box's text is its role's name, which screen readers announce.
-        box.Create(container_.hwnd(), Px(at.x), Px(at.y), Px(layout::kBoxSize), Px(layout::kBoxSize), true,
-                   kPictureIdBase + n, false, role.Name().c_str());
-        box.onClick = [this, n] { Picture_Click(n); };
-        box.onMouseMove = [this, n] { Picture_MouseMove(n); };
+    for (const ChildPlacement& place : Placements()) {
+        const layout::TwipsRect& r = place.rect;
+        const RECT at{Px(r.left), Px(r.top), Px(r.left) + Px(r.width), Px(r.top) + Px(r.height)};
+        const int box = place.id - kPictureIdBase;
+        if (place.id == kText1Id) {
+            text1_ = CreateWindowExW(0, L"EDIT", L"0", WS_CHILD | ES_AUTOHSCROLL, at.left, at.top, at.right - at.left,
+                                     at.bottom - at.top, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)),
+                                     instance, nullptr);
+            if (text1_ == nullptr) throw std::runtime_error("cannot create the latch text box");
+        } else if (place.id == kXianShiId) {
+            xianShi_.Create({hwnd(), at, kXianShiId});
+            xianShi_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
+        } else if (place.id == kPicture16Id) {
+            container_.Create({hwnd(), at, kPicture16Id});
+            // The boxes show the hover preview (their class cursor); the
+            // container around them the normal arrow.
+            container_.SetFixedCursor(LoadCursorW(nullptr, IDC_ARROW));
+            container_.onMouseMove = [this] { Picture16_MouseMove(); };
+            container_.onPaintOverlay = [this](HDC dc) { PaintCaptions(dc); };
+        } else if (box >= 1 && box <= layout::kBoxCount) {
+            BoxView& view = BoxAt(box);
+            const int role = view.role;
+            // The boxes neither overlap nor hold children: they need no
+            // clipping. The box's text is its role's name, which screen
+            // readers announce.
+            const std::wstring name = Role(role).Name();
+            view.picture.Create({.parent = container_.hwnd(), .at = at, .id = place.id, .clips = false, .text = name.c_str()});
+            view.picture.onClick = [this, role] { Picture_Click(role); };
+            view.picture.onMouseMove = [this, role] { Picture_MouseMove(role); };
+        }
     }
 }
 
@@ -192,11 +250,14 @@ void ShuBiaoKong::PaintControl() {
         SelectGuard select(source.get(), background);
         BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
     }
-    SelectGuard font(dc, font_.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 255));
-    TextOutW(dc, Px(layout::kLianJieLeft), Px(layout::kLianJieTop), lianJieCaption_.c_str(),
-             static_cast<int>(lianJieCaption_.size()));
+    {
+        // The old font goes back into the DC before the DC is handed back.
+        SelectGuard font(dc, font_.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0, 0, 255));
+        TextOutW(dc, Px(layout::kLianJieLeft), Px(layout::kLianJieTop), lianJieCaption_.c_str(),
+                 static_cast<int>(lianJieCaption_.size()));
+    }
     EndPaint(hwnd(), &ps);
 }
 
@@ -204,9 +265,9 @@ void ShuBiaoKong::PaintCaptions(HDC dc) {
     SelectGuard font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    for (const CursorRole& role : kRoles) {
-        const std::wstring_view caption = role.caption;
-        const RECT r = CaptionRect(role.number);
+    for (const BoxView& view : boxes_) {
+        const std::wstring_view caption = Role(view.role).caption;
+        const RECT r = CaptionRect(view.role);
         // Each character at its place in the caption's geometry, whatever
         // the face's own widths.
         std::vector<int> advances = layout::CaptionAdvances(caption, dpi_);

@@ -18,21 +18,27 @@
 //   HuanYuan_SB              还原 button   "还 原" Restore
 //   DaoChu__SB               导出 button   "导出方案" Export scheme
 //   DaoRu__SB                导入 button   "导入方案" Import scheme
-//   Picture1..15, Picture16  图片框        the role's preview boxes; Picture16 is the container of the grid
+//   Picture1..15, Picture16  图片框        the grid's preview boxes; Picture16 is the container of the grid
 //   ShuoMing_ShuBiao         说明          the captions under the boxes
 //   XianShi                  显示          the cover laid over the grid while it loads
 //   Text1                    (text box)    the hover latch: "0" armed, "1" a pointer was loaded
+//                                          (a hidden edit control: the latch is its text, as the
+//                                          program has always kept it, and tests read it there)
 //   Timer1, Timer2           (timers)      wait for Mouse Properties and confirm it after a restore
 //   ShuBianXZ                鼠标选择      the shared file dialog
 //   LianJie                  链接          the link line under the grid
 //   RoleCursorFile, RoleChanged            per role: the file held, and whether it was chosen since the last load
+//
+// Roles and boxes are two things: a role is a row of the role table (the
+// model's, numbered from 1), a box is a cell of the grid (layout::kBoxRoles
+// says which role each box shows). The public methods speak of roles.
 //
 // The implementation is split by feature:
 //   ShuBiaoKong.cpp  construction, children, message dispatch, painting
 //   Layout.cpp       PaiLieKongJian and placing the children for the DPI
 //   Loading.cpp      ChuShiShuBiao, Refresh, ShuaXinYuLan, JiaZaiFangAn, previews
 //   Animation.cpp    the animated previews' timer
-//   Choosing.cpp     picking a file per box, the hover preview
+//   Choosing.cpp     picking a file per box, finding the box under a point, the hover preview
 //   Applying.cpp     Apply
 //   Restoring.cpp    Restore
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
@@ -43,9 +49,11 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "editor/CommonDialog.h"
 #include "editor/Desktop.h"
@@ -73,8 +81,8 @@ public:
         kDaoChuId = 104,
         kDaoRuId = 105,
         kText1Id = 106,
-        kPictureIdBase = 200,  // PictureN has id kPictureIdBase + N
-        kPicture16Id = kPictureIdBase + kRoleCount + 1,
+        kPictureIdBase = 200,  // PictureN, the grid's box N (1..kBoxCount), has id kPictureIdBase + N
+        kPicture16Id = kPictureIdBase + layout::kBoxCount + 1,
         kXianShiId = 300,
     };
     // One button: its id, caption, place (twips) and click handler. The
@@ -86,6 +94,15 @@ public:
         void (ShuBiaoKong::*onClick)();
     };
     static std::span<const ButtonEntry> Buttons();
+    // Where a child other than a button lies, in twips relative to its
+    // parent (the boxes lie in Picture16). The one table of these places:
+    // read when the children are made and again on a DPI change. Its order
+    // is the creation order, which is the tab and z order.
+    struct ChildPlacement {
+        int id;
+        layout::TwipsRect rect;
+    };
+    std::vector<ChildPlacement> Placements() const;
 
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
@@ -111,8 +128,10 @@ public:
     void HuanYuan_SB_Click();
     void DaoChu__SB_Click();
     void DaoRu__SB_Click();
-    void Picture_Click(int role);      // PictureN_Click, N = 1..kRoleCount
-    void Picture_MouseMove(int role);  // PictureN_MouseMove
+    // PictureN_Click and PictureN_MouseMove, for the role box N shows; a role
+    // without a box throws std::out_of_range.
+    void Picture_Click(int role);
+    void Picture_MouseMove(int role);
     void Picture16_MouseMove();
     void Timer1_Timer();
     void Timer2_Timer();
@@ -123,7 +142,7 @@ public:
     void UpdateAnimation();
     bool Animating() const { return animating_; }
     // The frame box `role` shows; -1 when it shows none.
-    int FrameShown(int role) const { return playing_.at(static_cast<size_t>(role - 1)).frame; }
+    int FrameShown(int role) const { return BoxOf(role).playing.frame; }
     // The colour of the mark on pending choices (the skin's button border).
     void SetMarkColour(COLORREF colour) { markColour_ = colour; }
     // For the benchmark: told the end of each step of a load, a hover and an
@@ -137,6 +156,8 @@ public:
     void ChooseFile(int role, const std::wstring& file);
     // The role whose box lies under this point of the screen; 0 for none.
     int RoleAt(POINT screen) const;
+    // The role box `box` (a window) shows; 0 when it is none of the boxes.
+    int RoleOfBox(HWND box) const;
 
     // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host)
     // and scales the background pictures to it. Throws UserError when the
@@ -146,7 +167,8 @@ public:
 
     // --- Read-only views, for the host and for tests ---
     const WorkingScheme& Scheme() const { return scheme_; }
-    PictureBox& Picture(int role) { return boxes_.at(static_cast<size_t>(role - 1)); }  // 1..kRoleCount
+    // The box that shows `role`; std::out_of_range for a role without one.
+    PictureBox& Picture(int role) { return BoxOf(role).picture; }
     PictureBox& Picture16() { return container_; }
     PictureBox& XianShi() { return xianShi_; }
     HWND Button(ChildId id) const { return GetDlgItem(hwnd(), id); }
@@ -165,14 +187,14 @@ public:
     // How many files the preview cache holds.
     size_t PreviewCacheSize() const { return previews_.size(); }
     // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
-    const std::wstring& PreviewProblem(int role) const { return previewProblems_.at(static_cast<size_t>(role - 1)); }
+    const std::wstring& PreviewProblem(int role) const { return BoxOf(role).previewProblem; }
 
-    // The tooltip of box `role` (1..kRoleCount): the role's name, " — ", then
+    // The tooltip of the box of `role`: the role's name, " — ", then
     // what the box shows: why a pending choice shows no preview or was not
     // applied, "默认" for the installed fallback, else the file's path.
     std::wstring BoxToolTip(int role) const;
-    // The grid's tooltip window; nullptr when it could not be made.
-    // The grid's tooltip, made now if the mouse has not yet made it.
+    // The grid's tooltip window, made now if the mouse has not yet made it;
+    // nullptr when it cannot be made.
     HWND ToolTip() {
         EnsureToolTips();
         return toolTip_;
@@ -189,11 +211,51 @@ private:
         bool enabled = false;
     };
 
+    // What each box plays: its strip (from the cache), when the animation
+    // started, and the frame drawn now.
+    struct Playing {
+        PreviewStrip* strip = nullptr;
+        std::uint64_t serial = 0;
+        ULONGLONG start = 0;
+        int frame = -1;
+    };
+    // What each box's image shows now: a box whose look is unchanged is not drawn again.
+    struct BoxLook {
+        std::uint64_t serial = 0;  // of the strip drawn; 0: none
+        int frame = -1;
+        bool pending = false;
+        COLORREF mark = 0;
+        int width = -1;            // of the image: -1 before the first drawing
+        bool operator==(const BoxLook&) const = default;
+    };
+    // One box of the grid and all that the editor keeps for it.
+    struct BoxView {
+        int role = 0;              // the role it shows (layout::kBoxRoles)
+        PictureBox picture;
+        POINT twips{};             // its place in Picture16, set by PaiLieKongJian
+        POINT captionTwips{};      // its caption's place in Picture16
+        Playing playing;
+        BoxLook look;
+        std::wstring previewProblem;  // why it shows no preview; empty when it shows one
+    };
+    // The box of `role`: nullptr, or std::out_of_range from the second form,
+    // for a role the grid has no box for.
+    BoxView* FindBox(int role);
+    const BoxView* FindBox(int role) const;
+    BoxView& BoxOf(int role);
+    const BoxView& BoxOf(int role) const;
+    // Box number `box`, 1..kBoxCount; std::out_of_range for any other.
+    BoxView& BoxAt(int box) { return boxes_.at(static_cast<size_t>(box - 1)); }
+    const BoxView& BoxAt(int box) const { return const_cast<ShuBiaoKong*>(this)->BoxAt(box); }
+    // The role of the first box whose window `matches`; 0 for none.
+    int RoleOfBoxWhere(const std::function<bool(HWND)>& matches) const;
+
     // Construction and layout.
     void UserControl_Initialize();
     void CreateChildren();
     void PaiLieKongJian();
     void PlaceChildren();
+    HWND Child(int id) const;
     void UpdateFont();
     void ScaleBackground();
     int Px(int twips) const;
@@ -204,9 +266,9 @@ private:
     void ShuaXinYuLan();
     void SetXianShiVisible(bool visible);
     void JiaZaiFangAn();
-    void DrawPreview(int role, const std::wstring& path);
-    void RedrawBox(int role);
-    void WipeBox(int role);
+    void DrawPreview(BoxView& view, const std::wstring& path);
+    void RedrawBox(BoxView& view);
+    void WipeBox(BoxView& view);
     void Mark(const char* step) {
         if (profiler_ != nullptr) profiler_->Step(step);
     }
@@ -222,11 +284,12 @@ private:
     std::wstring AnXiaHuiChe(const std::wstring& title);
     void SetTimerEnabled(Timer& timer, bool enabled);
 
-    // The grid for the keyboard and screen readers (GridKeys.cpp).
+    // The grid for the keyboard and screen readers (GridKeys.cpp); boxes by
+    // their number, 1..kBoxCount.
     void SetUpGridKeys();
-    void SetGridTabStop(int role);
-    std::optional<LRESULT> GridBoxMessage(int role, UINT message, WPARAM wParam, LPARAM lParam);
-    void PaintFocus(int role, HDC dc);
+    void SetGridTabStop(int box);
+    std::optional<LRESULT> GridBoxMessage(int box, UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintFocus(int box, HDC dc);
 
     // The grid's tooltip (ToolTips.cpp).
     void EnsureToolTips();
@@ -235,14 +298,13 @@ private:
     void DestroyToolTips();
     void UpdateToolTipFont();
     bool ToolTipNotify(NMHDR& header);  // true when it answered
-    int RoleOfBox(HWND box) const;      // 0 for none
 
     Desktop& desktop_;
     WorkingScheme scheme_;
     CommonDialog shuBianXZ_;
 
-    std::array<PictureBox, kRoleCount> boxes_;  // Picture1..PictureN
-    PictureBox container_;                      // Picture16
+    std::array<BoxView, layout::kBoxCount> boxes_;  // Picture1..PictureN, in box order
+    PictureBox container_;                          // Picture16
     PictureBox xianShi_{GetSysColor(COLOR_WINDOW)};
     HWND text1_ = nullptr;
     // Timer1 polls for the Mouse Properties dialog every millisecond, Timer2
@@ -250,11 +312,6 @@ private:
     Timer timer1_{kTimer1Id, 1};
     Timer timer2_{kTimer2Id, 100};
     ULONGLONG restoreStarted_ = 0;  // Desktop::Milliseconds() when Timer1 went on
-
-    // Layout in twips, set by PaiLieKongJian: each role's box and caption,
-    // relative to Picture16.
-    std::array<POINT, kRoleCount> boxTwips_{};
-    std::array<POINT, kRoleCount> captionTwips_{};
 
     // The background picture as decoded, kept so that a DPI change scales it
     // again without reading the file; and the copy scaled for dpi_ (none at 96 DPI).
@@ -274,29 +331,8 @@ private:
     // The previews' cursors by file and icon size, so that a load does not
     // read unchanged files again; released with the control.
     PreviewCache previews_;
-    std::array<std::wstring, kRoleCount> previewProblems_;
 
-    // What each box plays: its strip (from the cache), when the animation
-    // started, and the frame drawn now.
-    struct Playing {
-        PreviewStrip* strip = nullptr;
-        std::uint64_t serial = 0;
-        ULONGLONG start = 0;
-        int frame = -1;
-    };
-    std::array<Playing, kRoleCount> playing_{};
     ULONGLONG animationEpoch_ = 0;  // every animation's time counts from here
-    // What each box's image shows now: a box whose look is unchanged is not drawn again.
-    struct BoxLook {
-        std::uint64_t serial = 0;  // of the strip drawn; 0: none
-        int frame = -1;
-        bool pending = false;
-        COLORREF mark = 0;
-        int width = -1;            // of the image: -1 before the first drawing
-        bool operator==(const BoxLook&) const = default;
-    };
-    std::array<BoxLook, kRoleCount> boxLooks_{};
-    bool covered_ = true;           // XianShi covers the grid (on the screen only until the first load)
     bool animating_ = false;
     COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
     Profiler* profiler_ = nullptr;

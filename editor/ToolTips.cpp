@@ -60,13 +60,13 @@ void ShuBiaoKong::CreateToolTips() {
                                GetModuleHandleW(nullptr), nullptr);
     if (toolTip_ == nullptr) return;
     SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(kToolTipDelayMs, 0));
-    for (const CursorRole& role : kRoles) {
+    for (const BoxView& view : boxes_) {
         // The size every version of the control accepts.
         TTTOOLINFOW tool{};
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND;
         tool.hwnd = hwnd();  // receives TTN_GETDISPINFOW
-        tool.uId = reinterpret_cast<UINT_PTR>(Picture(role.number).hwnd());
+        tool.uId = reinterpret_cast<UINT_PTR>(view.picture.hwnd());
         tool.lpszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -111,17 +111,10 @@ bool ShuBiaoKong::ToolTipNotify(NMHDR& header) {
     return true;
 }
 
-int ShuBiaoKong::RoleOfBox(HWND box) const {
-    for (const CursorRole& role : kRoles) {
-        if (boxes_[static_cast<size_t>(role.number - 1)].hwnd() == box) return role.number;
-    }
-    return 0;
-}
-
 // What the box shows, after the role's name: why a pending choice shows no
 // preview or was not applied, "默认" for the installed fallback, or the file.
 std::wstring ShuBiaoKong::BoxToolTip(int role) const {
-    const CursorRole& cursorRole = Role(role);  // throws for a number outside 1..kRoleCount
+    const CursorRole& cursorRole = Role(role);  // throws for a number outside the role table
     std::wstring shown;
     const std::wstring& file = scheme_.RoleCursorFile(role);
     if (scheme_.Pending(role) && !scheme_.PendingReason(role).empty()) {

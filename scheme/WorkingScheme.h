@@ -10,34 +10,48 @@
 
 namespace shubiao {
 
+// What the working scheme holds for one role.
+struct RoleState {
+    std::wstring file;     // RoleCursorFile
+    bool changed = false;  // RoleChanged
+    bool pending = false;
+    std::wstring reason;   // why Apply left a pending role as it was; empty when it did not try
+};
+
 class WorkingScheme {
 public:
-    // Role numbers are 1..15.
-    std::wstring& RoleCursorFile(int role) { return files_.at(static_cast<size_t>(role - 1)); }
-    const std::wstring& RoleCursorFile(int role) const { return files_.at(static_cast<size_t>(role - 1)); }
-    bool RoleChanged(int role) const { return changed_.at(static_cast<size_t>(role - 1)); }
-    void SetRoleChanged(int role, bool changed) { changed_.at(static_cast<size_t>(role - 1)) = changed; }
+    // Role numbers are 1..kRoleCount; any other throws std::out_of_range.
+    RoleState& At(int role) { return roles_.at(static_cast<size_t>(role - 1)); }
+    const RoleState& At(int role) const { return roles_.at(static_cast<size_t>(role - 1)); }
 
-    bool Pending(int role) const { return pending_.at(static_cast<size_t>(role - 1)); }
-    // Why Apply left a pending role as it was; empty when it did not try.
-    const std::wstring& PendingReason(int role) const { return reasons_.at(static_cast<size_t>(role - 1)); }
+    std::wstring& RoleCursorFile(int role) { return At(role).file; }
+    const std::wstring& RoleCursorFile(int role) const { return At(role).file; }
+    bool RoleChanged(int role) const { return At(role).changed; }
+    void SetRoleChanged(int role, bool changed) { At(role).changed = changed; }
+
+    bool Pending(int role) const { return At(role).pending; }
+    const std::wstring& PendingReason(int role) const { return At(role).reason; }
     void SetPending(int role, bool pending, std::wstring reason = {}) {
-        pending_.at(static_cast<size_t>(role - 1)) = pending;
-        reasons_.at(static_cast<size_t>(role - 1)) = pending ? std::move(reason) : std::wstring();
+        RoleState& state = At(role);
+        state.pending = pending;
+        state.reason = pending ? std::move(reason) : std::wstring();
     }
 
-    void ClearFiles() { files_.fill(std::wstring()); }
-    void ClearChanged() { changed_.fill(false); }
+    void ClearFiles() {
+        for (RoleState& state : roles_) state.file.clear();
+    }
+    void ClearChanged() {
+        for (RoleState& state : roles_) state.changed = false;
+    }
     void ClearPending() {
-        pending_.fill(false);
-        reasons_.fill(std::wstring());
+        for (RoleState& state : roles_) {
+            state.pending = false;
+            state.reason.clear();
+        }
     }
 
 private:
-    std::array<std::wstring, kRoleCount> files_{};
-    std::array<bool, kRoleCount> changed_{};
-    std::array<bool, kRoleCount> pending_{};
-    std::array<std::wstring, kRoleCount> reasons_{};
+    std::array<RoleState, kRoleCount> roles_{};
 };
 
 }  // namespace shubiao

@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "editor/CursorLoader.h"
+#include "scheme/CursorImages.h"
+#include "win/Text.h"
 #include "portable/cursor_bytes.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
@@ -25,16 +27,19 @@ struct PreviewCase {
 class PreviewFromTheCheckedBytes : public testing::TestWithParam<PreviewCase> {};
 
 // Windows picks the image of the asked size from the directory built of the
-// file and makes the cursor of those bytes, hot spot included.
+// file and makes the cursor of those bytes, hot spot included. The previews
+// take each frame this way: the first step's frame of the checked bytes,
+// made by IconFromImage.
 TEST_P(PreviewFromTheCheckedBytes, HasTheImageOfTheSizeAndItsHotSpot) {
-    CursorBytes read;
-    read.bytes = GetParam().make();
-    read.check = CheckCursorBytes(read.bytes);
-    ASSERT_TRUE(read.check.ok());
-    const CursorLoad load = PreviewFromBytes(read, GetParam().size);
-    ASSERT_TRUE(load.ok()) << load.error;
+    const Bytes bytes = GetParam().make();
+    ASSERT_TRUE(CheckCursorBytes(bytes).ok());
+    const auto frame = FirstFrame(bytes);
+    ASSERT_TRUE(frame.has_value());
+    DWORD error = ERROR_SUCCESS;
+    const UniqueIcon preview = IconFromImage(*frame, GetParam().size, error);
+    ASSERT_TRUE(preview) << error;
     ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(load.cursor.get(), &info));
+    ASSERT_TRUE(GetIconInfo(preview.get(), &info));
     BITMAP mask{};
     GetObjectW(info.hbmMask, sizeof(mask), &mask);
     EXPECT_EQ(mask.bmWidth, GetParam().size);
@@ -118,6 +123,42 @@ INSTANTIATE_TEST_SUITE_P(
                                return DeleteFileW(file.c_str()) != FALSE;
                            }}),
     [](const testing::TestParamInfo<Writer>& info) { return std::string(info.param.name); });
+
+// Every place that reads a cursor file tells a failed read the same way.
+struct ProblemCase {
+    const char* name;
+    CursorFault fault;
+    DWORD error;
+    CursorProblem::Kind kind;
+    std::wstring says;  // a part of the text the user reads
+};
+
+class CursorProblemText : public testing::TestWithParam<ProblemCase> {};
+
+TEST_P(CursorProblemText, ClassifiesAndSaysWhy) {
+    const CursorProblem problem{GetParam().fault, GetParam().error};
+    EXPECT_EQ(problem.Classify(), GetParam().kind);
+    const std::wstring text = problem.Describe();
+    EXPECT_NE(text.find(GetParam().says), std::wstring::npos) << ToUtf8(text);
+    EXPECT_EQ(text.find(L'%'), std::wstring::npos) << ToUtf8(text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loader, CursorProblemText,
+    testing::Values(
+        ProblemCase{"NoFile", CursorFault::None, ERROR_FILE_NOT_FOUND, CursorProblem::Kind::Missing, L"找不到该光标文件"},
+        ProblemCase{"NoFolder", CursorFault::None, ERROR_PATH_NOT_FOUND, CursorProblem::Kind::Missing, L"找不到该光标文件"},
+        ProblemCase{"BadName", CursorFault::None, ERROR_INVALID_NAME, CursorProblem::Kind::Missing, L"找不到该光标文件"},
+        ProblemCase{"LockedNamesWindowsReason", CursorFault::None, ERROR_SHARING_VIOLATION,
+                    CursorProblem::Kind::Unreadable, L"无法读取该光标文件（"},
+        ProblemCase{"CheckerVerdictWinsOverTheLoader", CursorFault::TooLarge, ERROR_INVALID_DATA,
+                    CursorProblem::Kind::BadContent, std::wstring(DescribeCursorFault(CursorFault::TooLarge))},
+        ProblemCase{"UnknownFormat", CursorFault::UnknownFormat, ERROR_SUCCESS, CursorProblem::Kind::BadContent,
+                    std::wstring(DescribeCursorFault(CursorFault::UnknownFormat))},
+        ProblemCase{"RefusedByWindows", CursorFault::None, ERROR_INVALID_DATA, CursorProblem::Kind::NotLoadable,
+                    L"系统无法把该文件加载为光标"},
+        ProblemCase{"NothingWrong", CursorFault::None, ERROR_SUCCESS, CursorProblem::Kind::None, L""}),
+    [](const testing::TestParamInfo<ProblemCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

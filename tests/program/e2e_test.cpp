@@ -36,12 +36,13 @@ constexpr const wchar_t* kMousePropertiesTitle = L"鼠标 属性";
 constexpr const wchar_t* kCursorsKey = L"Control Panel\\Cursors";
 constexpr const wchar_t* kSchemesKey = L"Control Panel\\Cursors\\Schemes";
 constexpr const wchar_t* kExportName = L"导出的方案";
-constexpr int kApplyButton = 102;
-constexpr int kRestoreButton = 103;
-constexpr int kExportButton = 104;
-constexpr int kImportButton = 105;
-constexpr int kPictureIdBase = 200;
-constexpr int kText1Id = 106;
+// The program's own control ids.
+constexpr int kApplyButton = ShuBiaoKong::kYingYongId;
+constexpr int kRestoreButton = ShuBiaoKong::kHuanYuanId;
+constexpr int kExportButton = ShuBiaoKong::kDaoChuId;
+constexpr int kImportButton = ShuBiaoKong::kDaoRuId;
+constexpr int kPictureIdBase = ShuBiaoKong::kPictureIdBase;
+constexpr int kText1Id = ShuBiaoKong::kText1Id;
 constexpr int kArrowBox = 2;
 constexpr int kHandBox = 4;
 constexpr int kHelpBox = 5;
@@ -130,7 +131,7 @@ protected:
     // A point where Picture16 itself is under the mouse (not one of its
     // boxes); x is -1 when there is none.
     POINT BareSpotOnPicture16() const {
-        HWND picture16 = DescendantById(main_, kPictureIdBase + 16);
+        HWND picture16 = DescendantById(main_, ShuBiaoKong::kPicture16Id);
         RECT frame{};
         GetWindowRect(picture16, &frame);
         for (int y = frame.top + 1; y < frame.bottom; y += 3) {

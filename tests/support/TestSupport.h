@@ -2,6 +2,22 @@
 // Shared test helpers: a Desktop that answers prompts from a script and
 // records calls, a host window, and the editor fixture with everything
 // redirected. Nothing here touches the real user's pointers.
+//
+// The seams through which tests reach past the program's own code, and what
+// each is for (EditorTest sets up all of them but the write fault and the
+// loader probe, which a test sets where it needs one):
+//   Desktop (editor/Desktop.h; FakeDesktop here)  prompts, dialogs, live system
+//       cursors, starting programs: answered from a script and recorded.
+//   registry::ScopedRedirect (ScratchRegistry)  the user's pointer settings go to
+//       a scratch key, so no test reads or writes the real ones.
+//   registry::ScopedWriteFault  one settings value refuses to be written, for
+//       the failures Windows can give at that step.
+//   ScopedWindir  %windir% names a scratch folder: Apply copies there, not into
+//       the real Windows folder.
+//   SetErrorReporter (win/Errors.h)  errors that leave a handler are collected
+//       for TakeErrors() instead of shown; one that nobody takes fails the test.
+//   ScopedLoaderProbe (editor/CursorLoader.h)  runs between a cursor file's check
+//       and Windows' loader, to try changing the file in that moment.
 #include <windows.h>
 
 #include <gtest/gtest.h>
