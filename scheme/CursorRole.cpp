@@ -40,9 +40,9 @@ const CursorRole* FindRole(std::wstring_view valueName) {
 }
 
 // AppStarting=1 Arrow=2 Crosshair=3 Hand=4 Help=5 IBeam=6 No=7 NWPen=8 SizeAll=9
-// SizeNESW=10 SizeNS=11 SizeNWSE=12 SizeWE=13 UpArrow=14 Wait=15
-const std::array<int, kRoleCount> kExportOrder{2, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-const std::array<int, kRoleCount> kImportOrder{2, 1, 3, 4, 6, 7, 8, 5, 9, 10, 11, 12, 13, 14, 15};
+// SizeNESW=10 SizeNS=11 SizeNWSE=12 SizeWE=13 UpArrow=14 Wait=15 Pin=16 Person=17
+const std::array<int, kRoleCount> kExportOrder{2, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+const std::array<int, kRoleCount> kImportOrder{2, 1, 3, 4, 6, 7, 8, 5, 9, 10, 11, 12, 13, 14, 15, 16, 17};
 const std::array<int, kRoleCount> kRestoreOrder = kExportOrder;
 
 }  // namespace shubiao

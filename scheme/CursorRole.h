@@ -1,8 +1,12 @@
 #pragma once
-// The fifteen cursor roles the editor works on, in ascending order of their
-// registry value names compared without regard to case ("No" before "NWPen").
-// Role N (1..15) is shown in preview box N and stored in every scheme folder
-// under its value name followed by ".ani".
+// The seventeen cursor roles of Windows that the editor works on. Roles 1..15
+// are in ascending order of their registry value names compared without
+// regard to case ("No" before "NWPen"); Location Select (Pin) and Person
+// Select (Person), which later Windows versions added, follow as 16 and 17,
+// so that the numbers of the first fifteen never change. Every role is
+// stored in every scheme folder under its value name followed by ".ani";
+// which roles the grid shows, and in which box, is the grid's own table
+// (editor/Layout.h).
 #include <array>
 #include <string>
 #include <string_view>
@@ -10,10 +14,13 @@
 namespace shubiao {
 
 struct CursorRole {
-    int number;                   // 1..15
+    int number;                   // 1..kRoleCount
     std::wstring_view valueName;  // value under HKCU\Control Panel\Cursors
     std::wstring_view caption;    // caption under the preview box
-    unsigned systemCursorId;      // id for SetSystemCursor; 0 = none (Help, NWPen)
+    // Id for SetSystemCursor; 0 = none. Help, NWPen, Pin and Person have no
+    // documented OCR_ id: Windows takes them from the settings when it
+    // reloads the pointers (SPI_SETCURSORS).
+    unsigned systemCursorId;
 
     bool HasSystemCursor() const { return systemCursorId != 0; }
     std::wstring FileName() const;   // e.g. L"Arrow.ani"
@@ -22,7 +29,7 @@ struct CursorRole {
     std::wstring Name() const;
 };
 
-inline constexpr int kRoleCount = 15;
+inline constexpr int kRoleCount = 17;
 inline constexpr std::wstring_view kCursorsKeyPath = L"HKEY_CURRENT_USER\\Control Panel\\Cursors";
 
 inline constexpr std::array<CursorRole, kRoleCount> kRoles{{
@@ -41,9 +48,11 @@ inline constexpr std::array<CursorRole, kRoleCount> kRoles{{
     {13, L"SizeWE", L"水平调整", 32644},
     {14, L"UpArrow", L"候    选", 32516},
     {15, L"Wait", L"忙", 32514},
+    {16, L"Pin", L"位置选择", 0},
+    {17, L"Person", L"个人选择", 0},
 }};
 
-// Role by number, 1..15.
+// Role by number, 1..kRoleCount.
 const CursorRole& Role(int number);
 // Role by value name, without regard to case; nullptr when there is none.
 const CursorRole* FindRole(std::wstring_view valueName);

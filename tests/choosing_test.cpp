@@ -80,7 +80,7 @@ TEST_P(EveryBox, AClickChoosesForItsRoleAndAHoverShowsItsPointer) {
     EXPECT_EQ(Latch(), L"1");
 }
 
-INSTANTIATE_TEST_SUITE_P(Grid, EveryBox, testing::Range(1, kRoleCount + 1),
+INSTANTIATE_TEST_SUITE_P(Grid, EveryBox, testing::ValuesIn(layout::kBoxRoles),
                          [](const testing::TestParamInfo<int>& info) {
                              return ToUtf8(Role(info.param).valueName);
                          });

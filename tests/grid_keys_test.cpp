@@ -85,7 +85,7 @@ protected:
 
     std::vector<int> BoxesWithTabStop() {
         std::vector<int> boxes;
-        for (int n = 1; n <= kRoleCount; ++n) {
+        for (const int n : layout::kBoxRoles) {
             if ((GetWindowLongPtrW(editor.Picture(n).hwnd(), GWL_STYLE) & WS_TABSTOP) != 0) boxes.push_back(n);
         }
         return boxes;

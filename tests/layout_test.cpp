@@ -54,7 +54,7 @@ TEST_F(Layout, BoxesFormAGridInsidePicture16WithCaptionsBelow) {
     const int lefts[] = {20, 80, 140, 200};
     const int captionTops[] = {55, 122, 188, 255};
     const int captionLefts[] = {15, 75, 135, 195};
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         const int row = (n - 1) / 4;
         const int column = (n - 1) % 4;
         HWND box = editor.Picture(n).hwnd();
@@ -72,7 +72,7 @@ TEST_F(Layout, BoxesFormAGridInsidePicture16WithCaptionsBelow) {
     EXPECT_TRUE(At(editor.Picture(15).hwnd(), Xywh(140, 215, 36, 36)));
     EXPECT_EQ(editor.CaptionRect(15).left, 140 + 10);
     // Every caption lies inside Picture16.
-    for (int i = 1; i <= kRoleCount; ++i) {
+    for (const int i : layout::kBoxRoles) {
         const RECT c = editor.CaptionRect(i);
         EXPECT_LE(c.right, 253) << i;
         EXPECT_LE(c.bottom, 273) << i;
@@ -128,7 +128,7 @@ TEST_F(Layout, CaptionsAreDrawnInsideTheirRectangles) {
         }
         return n;
     };
-    for (int i = 1; i <= kRoleCount; ++i) {
+    for (const int i : layout::kBoxRoles) {
         const RECT r = editor.CaptionRect(i);
         EXPECT_GT(differing(r.left, r.top, r.right, r.bottom), 20) << "caption " << i;
         EXPECT_EQ(differing(r.right + 2, r.top, r.right + 6, r.bottom), 0) << "caption " << i;
@@ -171,7 +171,7 @@ TEST_F(Layout, StartingStates) {
     EXPECT_EQ(WindowText(editor.Text1()), L"0");
     EXPECT_FALSE(editor.Timer1Enabled());
     EXPECT_FALSE(editor.Timer2Enabled());
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         PictureBox& box = editor.Picture(n);
         ASSERT_EQ(box.ImageWidth() * box.ImageHeight(), 36 * 36);
         for (int i = 0; i < 36 * 36; ++i) ASSERT_EQ(box.Pixels()[i], 0x00FFFFFFu) << "box " << n << " is white";

@@ -37,7 +37,9 @@ TEST_F(Loading, MissingValueFallsBackToTheInstalledFileOthersComeFromTheRegistry
                                          : cursors / (L"mine" + std::to_wstring(n) + L".cur");
         EXPECT_EQ(editor.Scheme().RoleCursorFile(n), want) << n;
         EXPECT_FALSE(editor.Scheme().RoleChanged(n)) << n;
-        EXPECT_GT(DrawnPixels(n), 20) << "box " << n;
+        if (HasBox(n)) {
+            EXPECT_GT(DrawnPixels(n), 20) << "box " << n;
+        }
     }
     EXPECT_FALSE(registry.Exists(L"Arrow")) << "loading writes nothing";
 }

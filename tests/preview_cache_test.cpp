@@ -47,7 +47,7 @@ TEST_F(PreviewCaching, AnUnchangedFileIsNotReadAgain) {
     ASSERT_TRUE(held);
     editor.ChuShi_SB_Click();
     EXPECT_EQ(Box(2).Middle(), kRed);
-    EXPECT_EQ(editor.PreviewCacheSize(), static_cast<size_t>(kRoleCount));
+    EXPECT_EQ(editor.PreviewCacheSize(), static_cast<size_t>(layout::kBoxCount));
 }
 
 // How the file changes between two Refreshes, and the colour box 2 shows after.
@@ -120,7 +120,7 @@ TEST_F(PreviewCaching, ManyRefreshesWithChangingFilesHoldNoMore) {
         WriteStaticCursor(arrow, 1, i % 30, i % 2 == 0 ? kBlue : kRed);
         editor.ChuShi_SB_Click();
         ASSERT_EQ(Box(4).Middle(), i % 2 == 0 ? kRed : kBlue) << i;
-        ASSERT_LE(editor.PreviewCacheSize(), static_cast<size_t>(kRoleCount)) << i;
+        ASSERT_LE(editor.PreviewCacheSize(), static_cast<size_t>(layout::kBoxCount)) << i;
     }
     // Back to the files of the start: the same cursors are held as then.
     registry.Delete(L"Hand");
@@ -130,7 +130,7 @@ TEST_F(PreviewCaching, ManyRefreshesWithChangingFilesHoldNoMore) {
     editor.ChuShi_SB_Click();
     PumpMessages(20);
     EXPECT_EQ(Box(2).Middle(), kBlue);
-    EXPECT_EQ(editor.PreviewCacheSize(), static_cast<size_t>(kRoleCount));
+    EXPECT_EQ(editor.PreviewCacheSize(), static_cast<size_t>(layout::kBoxCount));
     EXPECT_EQ(CountGdiObjects(), before);
 }
 

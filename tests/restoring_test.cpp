@@ -264,19 +264,20 @@ TEST_F(Restoring, MissingFolderAndMissingValuesAreSkippedSilently) {
     ExpectFallbacksShown();
 }
 
-TEST_F(Restoring, OnlyTheFifteenRoleValuesAreDeleted) {
+TEST_F(Restoring, OnlyTheRoleValuesAreDeleted) {
     // Some role values, one spelled in another case; the rest are missing.
     registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
     registry.SetString(L"wait", L"C:\\x\\Wait.ani");
     registry.SetString(L"Hand", L"%SystemRoot%\\Cursors\\hand.cur", REG_EXPAND_SZ);
+    // The two roles the grid has no box for go with the others.
+    registry.SetString(L"Pin", L"C:\\Windows\\Cursors\\aero_pin.cur");
+    registry.SetString(L"Person", L"");
     // Neighbours that must stay, with their data.
     const std::vector<std::pair<std::wstring, std::wstring>> others = {
         {L"", L"Windows 默认"},
         {L"Arrow.bak", L"C:\\x\\Arrow.ani"},
         {L"ArrowX", L"x"},
         {L"Arrow ", L"trailing blank"},
-        {L"Pin", L"C:\\Windows\\Cursors\\aero_pin.cur"},
-        {L"Person", L""},
     };
     for (const auto& [name, data] : others) registry.SetString(name, data);
     registry.SetDword(L"Scheme Source", 2);

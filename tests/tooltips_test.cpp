@@ -122,7 +122,7 @@ TEST_F(ToolTipTest, TheTooltipControlGivesTheBoxsText) {
     Choose(3, chosen);
     HWND tip = editor.ToolTip();
     ASSERT_NE(tip, nullptr);
-    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), kRoleCount);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), layout::kBoxCount);
     EXPECT_EQ(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
     auto textOf = [&](int role) {
         wchar_t buffer[1024] = L"";

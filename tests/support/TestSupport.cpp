@@ -14,6 +14,11 @@
 
 namespace shubiao::test {
 
+bool HasBox(int role) {
+    return std::find(layout::kBoxRoles.begin(), layout::kBoxRoles.end(), role) != layout::kBoxRoles.end();
+}
+
+
 std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

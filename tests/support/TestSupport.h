@@ -46,6 +46,9 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder);
 // The installed fallback cursor of a role, beside the test executable.
 std::wstring DataStorageFile(std::wstring_view valueName);
 
+// True when the grid has a box for `role`.
+bool HasBox(int role);
+
 // A Desktop that answers from queues filled by the test and records calls.
 // With an empty queue: message boxes answer IDCANCEL, dialogs are cancelled.
 class FakeDesktop : public Desktop {

@@ -37,6 +37,8 @@ const Role kRoles[] = {
     {"SizeWE", 1, 10, still(shapes::sizeWE)},
     {"UpArrow", 1, 10, still(shapes::upArrow)},
     {"Wait", 8, 6, shapes::wait},
+    {"Pin", 1, 10, still(shapes::pin)},
+    {"Person", 1, 10, still(shapes::person)},
 };
 
 constexpr int kSizes[] = {32, 48, 64};

@@ -188,4 +188,22 @@ Vec2 wait(Canvas& c, int frame, int frames) {
     return m;
 }
 
+// The arrow with a map pin below and to its right.
+Vec2 pin(Canvas& c) {
+    const Vec2 hot = arrow(c);
+    const Sdf marker = unite({capsule({21, 19}, {21, 19}, 5), polygon({{16.8, 21.5}, {25.2, 21.5}, {21, 30}})});
+    c.fillOutlined(marker, kWhite, kBlack);
+    c.fill(capsule({21, 19}, {21, 19}, 1.8), kBlack);
+    return hot;
+}
+
+// The arrow with a person, head and shoulders, below and to its right.
+Vec2 person(Canvas& c) {
+    const Vec2 hot = arrow(c);
+    const Sdf figure = unite({capsule({21, 17.5}, {21, 17.5}, 3.6),
+                              grow(polygon({{15.5, 29}, {15.5, 26}, {18, 23}, {24, 23}, {26.5, 26}, {26.5, 29}}), 0.8)});
+    c.fillOutlined(figure, kWhite, kBlack);
+    return hot;
+}
+
 }  // namespace makeassets::shapes

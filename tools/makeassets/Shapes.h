@@ -20,5 +20,7 @@ Vec2 sizeNWSE(Canvas& c);
 Vec2 sizeWE(Canvas& c);
 Vec2 upArrow(Canvas& c);
 Vec2 wait(Canvas& c, int frame, int frames);
+Vec2 pin(Canvas& c);
+Vec2 person(Canvas& c);
 
 }  // namespace makeassets::shapes
