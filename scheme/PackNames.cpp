@@ -45,7 +45,7 @@ struct RoleWords {
     std::string_view aeroName;      // Windows' Aero file stem; empty when there is none
 };
 
-constexpr std::array<RoleWords, kGridRoleCount> kRoleWords{{
+constexpr std::array<RoleWords, kSchemeRoleCount> kRoleWords{{
     {"Arrow", "Normal Select", "normal pointer arrow", "aero_arrow"},
     {"Help", "Help Select", "help helpsel", "aero_helpsel"},
     {"AppStarting", "Working in Background", "working work background appstarting", "aero_working"},
@@ -61,15 +61,18 @@ constexpr std::array<RoleWords, kGridRoleCount> kRoleWords{{
     {"SizeAll", "Move", "move sizeall", "aero_move"},
     {"UpArrow", "Alternate Select", "alternate alt up uparrow", "aero_up"},
     {"Hand", "Link Select", "link", "aero_link"},
+    {"Pin", "Location Select", "pin location", "aero_pin"},
+    {"Person", "Person Select", "person", "aero_person"},
 }};
 
-constexpr bool EveryRoleIsAGridRole() {
-    for (const RoleWords& words : kRoleWords) {
-        if (GridPosition(words.role) < 0) return false;
+// Row i is the role at position i, so a row's index is its role's position.
+constexpr bool RowsFollowTheSchemeOrder() {
+    for (std::size_t i = 0; i < kRoleWords.size(); ++i) {
+        if (kRoleWords[i].role != kSchemeOrder[i]) return false;
     }
     return true;
 }
-static_assert(EveryRoleIsAGridRole());
+static_assert(RowsFollowTheSchemeOrder());
 
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 constexpr int kVariants = 3;   // plain, "_l", "_xl"
@@ -120,8 +123,9 @@ struct Match {
 class Vocabulary {
 public:
     explicit Vocabulary(std::span<const RoleCaption> captions) {
-        for (const RoleWords& words : kRoleWords) {
-            const int role = GridPosition(words.role);
+        for (std::size_t row = 0; row < kRoleWords.size(); ++row) {
+            const RoleWords& words = kRoleWords[row];
+            const int role = static_cast<int>(row);
             Add(Key(words.englishName), role, 0);
             std::string_view forms = words.shortForms;
             while (!forms.empty()) {
@@ -138,13 +142,13 @@ public:
             }
         }
         for (const RoleCaption& caption : captions) {
-            const int role = GridPosition(caption.role);
+            const int role = SchemePosition(caption.role);
             if (role >= 0) Add(Key(caption.caption), role, 0);
         }
     }
 
     Match Find(const std::string& key, bool handIsHandwriting) const {
-        if (key == "hand") return {Match::Found, GridPosition(handIsHandwriting ? "NWPen" : "Hand"), 0};
+        if (key == "hand") return {Match::Found, SchemePosition(handIsHandwriting ? "NWPen" : "Hand"), 0};
         const auto it = entries_.find(key);
         if (it == entries_.end()) return {};
         return it->second;
@@ -213,10 +217,10 @@ std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, st
 
     // Best (lowest) rank per role, and how many files reach it.
     constexpr int kNoRank = 2 * kVariants;
-    std::array<int, kGridRoleCount> bestRank;
+    std::array<int, kSchemeRoleCount> bestRank;
     bestRank.fill(kNoRank);
-    std::array<std::size_t, kGridRoleCount> bestFile{};
-    std::array<int, kGridRoleCount> filesAtBest{};
+    std::array<std::size_t, kSchemeRoleCount> bestFile{};
+    std::array<int, kSchemeRoleCount> filesAtBest{};
     for (std::size_t f = 0; f < keys.size(); ++f) {
         Match match = vocabulary.Find(keys[f].whole, handIsHandwriting);
         int rank = match.variant;
@@ -236,8 +240,8 @@ std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, st
     }
 
     std::vector<NameMatch> matches;
-    for (std::size_t role = 0; role < kGridRoleCount; ++role) {
-        if (filesAtBest[role] == 1) matches.push_back({std::string(kSchemeOrder[role].valueName), bestFile[role]});
+    for (std::size_t role = 0; role < kSchemeRoleCount; ++role) {
+        if (filesAtBest[role] == 1) matches.push_back({std::string(kSchemeOrder[role]), bestFile[role]});
     }
     return matches;
 }

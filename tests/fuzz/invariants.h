@@ -20,9 +20,10 @@
 
 namespace fuzz_invariants {
 
-inline bool IsGridRoleSpelling(std::string_view role) {
-    const int pos = shubiao::GridPosition(role);
-    return pos >= 0 && shubiao::kSchemeOrder[static_cast<std::size_t>(pos)].valueName == role;
+// One of Windows' seventeen roles, spelt as in kSchemeOrder.
+inline bool IsRoleSpelling(std::string_view role) {
+    const int pos = shubiao::SchemePosition(role);
+    return pos >= 0 && shubiao::kSchemeOrder[static_cast<std::size_t>(pos)] == role;
 }
 
 inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
@@ -31,7 +32,7 @@ inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
         if (scheme.files.empty()) return "a scheme without files";
         std::set<std::string> roles;
         for (const shubiao::inf::RoleFile& file : scheme.files) {
-            if (!IsGridRoleSpelling(file.role)) return "unknown role " + file.role;
+            if (!IsRoleSpelling(file.role)) return "unknown role " + file.role;
             if (!roles.insert(file.role).second) return "role twice: " + file.role;
             const std::string& name = file.fileName;
             if (name.empty() || name == "." || name == "..") return "no file name for " + file.role;
@@ -45,7 +46,7 @@ inline std::string NameMatchesBreak(const std::vector<shubiao::pack::NameMatch>&
     std::set<std::string> roles;
     std::set<std::size_t> files;
     for (const shubiao::pack::NameMatch& match : matches) {
-        if (!IsGridRoleSpelling(match.role)) return "unknown role " + match.role;
+        if (!IsRoleSpelling(match.role)) return "unknown role " + match.role;
         if (!roles.insert(match.role).second) return "role twice: " + match.role;
         if (match.file >= fileCount) return "file index out of range";
         if (!files.insert(match.file).second) return "file twice: " + std::to_string(match.file);

@@ -69,6 +69,9 @@ const Folder kFolders[] = {
      {{"Arrow", "选择"}, {"Help", "选择"}}},
     {"FewerThanThreeFilesKeepTheirWords", {"kc_pointer.cur", "kc_busy.ani"}, ""},
     {"UnknownAndEmptyNames", {"readme.cur", ".ani", "", "arrow", "preview.cur.ani"}, "Arrow=arrow"},
+    {"PinAndPersonByEnglishAndAeroNames", {"Location Select.cur", "aero_person_xl.cur", "aero_person_l.cur", "arrow.cur"},
+     "Arrow=arrow.cur;Pin=Location Select.cur;Person=aero_person_l.cur"},
+    {"PinAndPersonByShortForms", {"pin.cur", "person_select.cur", "busy.ani"}, "Wait=busy.ani;Pin=pin.cur;Person=person_select.cur"},
 };
 
 class PackFolder : public testing::TestWithParam<Folder> {};
