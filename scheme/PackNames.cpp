@@ -2,21 +2,29 @@
 //
 // A name is compared by its key: the stem (the name without its last
 // extension) with ASCII letters lowered and the separators ' ', '-', '_',
-// '.' and the ideographic space U+3000 removed; "Diagonal Resize 1" and
-// "diagonal-resize_1" share the key "diagonalresize1".
+// '.', '/' and the ideographic space U+3000 removed; "Diagonal Resize 1" and
+// "diagonal-resize_1" share the key "diagonalresize1". Only ASCII bytes are
+// lowered or taken for separators, so a UTF-8 character (never made of ASCII
+// bytes) goes into a key whole and unchanged. No file name holds '/'; it is a
+// separator for the Japanese names that contain one ("上下に拡大/縮小"), whose
+// files drop it or put another separator in its place.
 //
 // Choices made here, and why:
 // - Two tries per file. First the whole stem; then, in a folder of three or
 //   more files, the stem without the run of whole words that every file
 //   shares at its start and the run every file shares at its end (words are
 //   split at the separators, compared without regard to ASCII case), which
-//   takes off pack prefixes such as "Adwaita - " or "kc_". With fewer files
-//   a shared word says too little. The first try that finds the key in the
-//   vocabulary decides.
+//   takes off pack prefixes such as "Adwaita - ", "kc_" or "花萝-". With
+//   fewer files a shared word says too little. A prefix glued to the name
+//   ("花萝正常选择") is not a word of its own and stays. The first try that
+//   finds the key in the vocabulary decides.
 // - Vocabulary: Windows' English pointer names, short forms (each also with
 //   "select" after it), Windows' Aero file names with their "_l" and "_xl"
-//   sizes, and the grid captions the caller gives. A key that two roles
-//   claim (only the caller's captions can make one) matches neither.
+//   sizes, the names Windows' Mouse Properties shows in Simplified Chinese
+//   and in Japanese, and the grid captions the caller gives. A key that two
+//   roles claim (only the caller's captions can make one) matches neither.
+//   Traditional Chinese names are not among them: no two independent public
+//   sources at hand gave the names Windows shows in that language.
 // - "hand" is the link-select pointer, unless a file of the folder is named
 //   "link" or "link select" (whole or stripped): such packs follow the .inf
 //   variable names, where "hand" is handwriting.
@@ -40,29 +48,32 @@ namespace {
 
 struct RoleWords {
     std::string_view role;
-    std::string_view englishName;   // Windows' own name of the pointer
-    std::string_view shortForms;    // separated by spaces; each also counts with "select" after it
-    std::string_view aeroName;      // Windows' Aero file stem; empty when there is none
+    std::string_view englishName;    // Windows' own name of the pointer
+    std::string_view shortForms;     // separated by spaces; each also counts with "select" after it
+    std::string_view aeroName;       // Windows' Aero file stem; empty when there is none
+    std::string_view chineseName;    // Windows' name in Simplified Chinese
+    std::string_view japaneseName;   // Windows' name in Japanese
 };
 
 constexpr std::array<RoleWords, kSchemeRoleCount> kRoleWords{{
-    {"Arrow", "Normal Select", "normal pointer arrow", "aero_arrow"},
-    {"Help", "Help Select", "help helpsel", "aero_helpsel"},
-    {"AppStarting", "Working in Background", "working work background appstarting", "aero_working"},
-    {"Wait", "Busy", "busy wait", "aero_busy"},
-    {"Crosshair", "Precision Select", "precision cross crosshair", ""},
-    {"IBeam", "Text Select", "text beam ibeam", ""},
-    {"NWPen", "Handwriting", "handwriting pen nwpen", "aero_pen"},
-    {"No", "Unavailable", "unavailable unavailiable unavail no", "aero_unavail"},
-    {"SizeNS", "Vertical Resize", "vertical vert ns", "aero_ns"},
-    {"SizeWE", "Horizontal Resize", "horizontal horz we ew", "aero_ew"},
-    {"SizeNWSE", "Diagonal Resize 1", "diagonal1 dgn1 nwse", "aero_nwse"},
-    {"SizeNESW", "Diagonal Resize 2", "diagonal2 dgn2 nesw", "aero_nesw"},
-    {"SizeAll", "Move", "move sizeall", "aero_move"},
-    {"UpArrow", "Alternate Select", "alternate alt up uparrow", "aero_up"},
-    {"Hand", "Link Select", "link", "aero_link"},
-    {"Pin", "Location Select", "pin location", "aero_pin"},
-    {"Person", "Person Select", "person", "aero_person"},
+    {"Arrow", "Normal Select", "normal pointer arrow", "aero_arrow", "正常选择", "通常の選択"},
+    {"Help", "Help Select", "help helpsel", "aero_helpsel", "帮助选择", "ヘルプの選択"},
+    {"AppStarting", "Working in Background", "working work background appstarting", "aero_working", "后台运行",
+     "バックグラウンドで作業中"},
+    {"Wait", "Busy", "busy wait", "aero_busy", "忙", "待ち状態"},
+    {"Crosshair", "Precision Select", "precision cross crosshair", "", "精确选择", "領域選択"},
+    {"IBeam", "Text Select", "text beam ibeam", "", "文本选择", "テキスト選択"},
+    {"NWPen", "Handwriting", "handwriting pen nwpen", "aero_pen", "手写", "手書き"},
+    {"No", "Unavailable", "unavailable unavailiable unavail no", "aero_unavail", "不可用", "利用不可"},
+    {"SizeNS", "Vertical Resize", "vertical vert ns", "aero_ns", "垂直调整大小", "上下に拡大/縮小"},
+    {"SizeWE", "Horizontal Resize", "horizontal horz we ew", "aero_ew", "水平调整大小", "左右に拡大/縮小"},
+    {"SizeNWSE", "Diagonal Resize 1", "diagonal1 dgn1 nwse", "aero_nwse", "沿对角线调整大小 1", "斜めに拡大/縮小 1"},
+    {"SizeNESW", "Diagonal Resize 2", "diagonal2 dgn2 nesw", "aero_nesw", "沿对角线调整大小 2", "斜めに拡大/縮小 2"},
+    {"SizeAll", "Move", "move sizeall", "aero_move", "移动", "移動"},
+    {"UpArrow", "Alternate Select", "alternate alt up uparrow", "aero_up", "候选", "代替選択"},
+    {"Hand", "Link Select", "link", "aero_link", "链接选择", "リンクの選択"},
+    {"Pin", "Location Select", "pin location", "aero_pin", "位置选择", "場所の選択"},
+    {"Person", "Person Select", "person", "aero_person", "个人选择", "人の選択"},
 }};
 
 // Row i is the role at position i, so a row's index is its role's position.
@@ -80,7 +91,7 @@ constexpr int kVariants = 3;   // plain, "_l", "_xl"
 // Length of the separator at `at`, 0 when there is none.
 std::size_t SeparatorAt(std::string_view s, std::size_t at) {
     const char c = s[at];
-    if (c == ' ' || c == '-' || c == '_' || c == '.') return 1;
+    if (c == ' ' || c == '-' || c == '_' || c == '.' || c == '/') return 1;
     if (s.substr(at, kIdeographicSpace.size()) == kIdeographicSpace) return kIdeographicSpace.size();
     return 0;
 }
@@ -126,7 +137,9 @@ public:
         for (std::size_t row = 0; row < kRoleWords.size(); ++row) {
             const RoleWords& words = kRoleWords[row];
             const int role = static_cast<int>(row);
-            Add(Key(words.englishName), role, 0);
+            for (const std::string_view name : {words.englishName, words.chineseName, words.japaneseName}) {
+                Add(Key(name), role, 0);
+            }
             std::string_view forms = words.shortForms;
             while (!forms.empty()) {
                 const std::size_t space = forms.find(' ');

@@ -2,9 +2,9 @@
 // Matches the cursor files of a pack folder to cursor roles by their names
 // alone, for packs without a usable install.inf: "Busy.ani" → Wait,
 // "Adwaita - Normal Select.cur" → Arrow, "kc_pointer.cur" → Arrow,
-// "aero_helpsel.cur" → Help, "正常选择.cur" → Arrow. All seventeen roles of
-// SchemeOrder.h are matched. Portable: no Windows header; names are UTF-8.
-// The rules are in PackNames.cpp.
+// "aero_helpsel.cur" → Help, "正常选择.cur" → Arrow, "通常の選択.cur" → Arrow.
+// All seventeen roles of SchemeOrder.h are matched. Portable: no Windows
+// header; names are UTF-8. The rules are in PackNames.cpp.
 #include <cstddef>
 #include <span>
 #include <string>

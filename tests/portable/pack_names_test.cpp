@@ -72,6 +72,34 @@ const Folder kFolders[] = {
     {"PinAndPersonByEnglishAndAeroNames", {"Location Select.cur", "aero_person_xl.cur", "aero_person_l.cur", "arrow.cur"},
      "Arrow=arrow.cur;Pin=Location Select.cur;Person=aero_person_l.cur"},
     {"PinAndPersonByShortForms", {"pin.cur", "person_select.cur", "busy.ani"}, "Wait=busy.ani;Pin=pin.cur;Person=person_select.cur"},
+
+    // Windows' own names in Simplified Chinese and Japanese.
+    {"SimplifiedChineseWindowsNames",
+     {"正常选择.cur", "帮助选择.cur", "后台运行.ani", "忙.ani", "精确选择.cur", "文本选择.cur", "手写.cur", "不可用.cur",
+      "垂直调整大小.cur", "水平调整大小.cur", "沿对角线调整大小 1.cur", "沿对角线调整大小2.cur", "移动.cur", "候选.cur",
+      "链接选择.cur", "位置选择.cur", "个人 选择.cur"},
+     "Arrow=正常选择.cur;Help=帮助选择.cur;AppStarting=后台运行.ani;Wait=忙.ani;Crosshair=精确选择.cur;IBeam=文本选择.cur;"
+     "NWPen=手写.cur;No=不可用.cur;SizeNS=垂直调整大小.cur;SizeWE=水平调整大小.cur;SizeNWSE=沿对角线调整大小 1.cur;"
+     "SizeNESW=沿对角线调整大小2.cur;SizeAll=移动.cur;UpArrow=候选.cur;Hand=链接选择.cur;Pin=位置选择.cur;Person=个人 选择.cur"},
+    {"JapaneseWindowsNamesSlashDroppedOrReplaced",
+     {"通常の選択.cur", "ヘルプの選択.cur", "バックグラウンドで作業中.ani", "待ち状態.ani", "領域選択.cur", "テキスト選択.cur",
+      "手書き.cur", "利用不可.cur", "上下に拡大縮小.cur", "左右に拡大-縮小.cur", "斜めに拡大_縮小 1.cur", "斜めに拡大 縮小2.cur",
+      "移動.cur", "代替選択.cur", "リンクの選択.cur", "場所の選択.cur", "人の選択.cur"},
+     "Arrow=通常の選択.cur;Help=ヘルプの選択.cur;AppStarting=バックグラウンドで作業中.ani;Wait=待ち状態.ani;Crosshair=領域選択.cur;"
+     "IBeam=テキスト選択.cur;NWPen=手書き.cur;No=利用不可.cur;SizeNS=上下に拡大縮小.cur;SizeWE=左右に拡大-縮小.cur;"
+     "SizeNWSE=斜めに拡大_縮小 1.cur;SizeNESW=斜めに拡大 縮小2.cur;SizeAll=移動.cur;UpArrow=代替選択.cur;Hand=リンクの選択.cur;"
+     "Pin=場所の選択.cur;Person=人の選択.cur"},
+    {"EnglishChineseJapaneseAndCaptionsMixed",
+     {"Normal Select.cur", "帮助选择.cur", "待ち状態.ani", "精确定位.cur", "选定文本.cur", "手    写.cur", "移動.cur", "候\u3000选.cur",
+      "Location Select.cur", "aero_person.cur"},
+     "Arrow=Normal Select.cur;Help=帮助选择.cur;Wait=待ち状態.ani;Crosshair=精确定位.cur;IBeam=选定文本.cur;NWPen=手    写.cur;"
+     "SizeAll=移動.cur;UpArrow=候\u3000选.cur;Pin=Location Select.cur;Person=aero_person.cur"},
+    {"SimplifiedAndJapaneseMoveAreOneRole", {"移动.cur", "移動.cur", "arrow.cur"}, "Arrow=arrow.cur"},
+    {"ChineseNamesBehindSharedPrefix", {"花萝-正常选择.cur", "花萝-忙.ani", "花萝-移动.cur", "花萝-沿对角线调整大小 1.cur", "花萝-位置选择.cur"},
+     "Arrow=花萝-正常选择.cur;Wait=花萝-忙.ani;SizeNWSE=花萝-沿对角线调整大小 1.cur;SizeAll=花萝-移动.cur;Pin=花萝-位置选择.cur"},
+    {"PrefixGluedToChineseNamesStays", {"花萝正常选择.cur", "花萝忙.ani", "花萝移动.cur"}, ""},
+    // 媨 and 橋 differ from 动 and 手 in one byte by the bit that lowers ASCII.
+    {"CjkBytesAreNotLowered", {"候选.cur", "移媨.cur", "橋写.cur"}, "UpArrow=候选.cur"},
 };
 
 class PackFolder : public testing::TestWithParam<Folder> {};
