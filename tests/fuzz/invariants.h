@@ -42,14 +42,29 @@ inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
     return "";
 }
 
-inline std::string NameMatchesBreak(const std::vector<shubiao::pack::NameMatch>& matches, std::size_t fileCount) {
+// Whether a name's stem (the name without its last extension) ends in a
+// digit, ASCII or full-width, or in a closing parenthesis, ASCII or full-width.
+inline bool StemEndsInNumber(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    if (stem.empty()) return false;
+    if ((stem.back() >= '0' && stem.back() <= '9') || stem.back() == ')') return true;
+    if (stem.size() < 3 || stem.substr(stem.size() - 3, 2) != "\xEF\xBC") return false;
+    const auto last = static_cast<unsigned char>(stem.back());
+    return (last >= 0x90 && last <= 0x99) || last == 0x89;   // U+FF10..U+FF19, U+FF09
+}
+
+inline std::string NameMatchesBreak(const std::vector<shubiao::pack::NameMatch>& matches,
+                                    std::span<const std::string> names) {
     std::set<std::string> roles;
     std::set<std::size_t> files;
     for (const shubiao::pack::NameMatch& match : matches) {
         if (!IsRoleSpelling(match.role)) return "unknown role " + match.role;
         if (!roles.insert(match.role).second) return "role twice: " + match.role;
-        if (match.file >= fileCount) return "file index out of range";
+        if (match.file >= names.size()) return "file index out of range";
         if (!files.insert(match.file).second) return "file twice: " + std::to_string(match.file);
+        if (match.alternate > 999999) return "copy number of more than six digits";
+        if (match.alternate > 0 && !StemEndsInNumber(names[match.file])) return "a copy without a number: " + names[match.file];
     }
     return "";
 }
