@@ -42,11 +42,21 @@ inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
     return "";
 }
 
-// Whether a name's stem (the name without its last extension) ends in a
-// digit, ASCII or full-width, or in a closing parenthesis, ASCII or full-width.
+// Whether a name's stem (the name without its last extension), trailing
+// separators left out, ends in a digit, ASCII or full-width, or in a closing
+// parenthesis, ASCII or full-width.
 inline bool StemEndsInNumber(std::string_view name) {
     const std::size_t dot = name.rfind('.');
-    const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    while (!stem.empty()) {
+        if (stem.back() == ' ' || stem.back() == '-' || stem.back() == '_' || stem.back() == '.' || stem.back() == '/') {
+            stem.remove_suffix(1);
+        } else if (stem.size() >= 3 && stem.substr(stem.size() - 3) == "\xE3\x80\x80") {   // U+3000
+            stem.remove_suffix(3);
+        } else {
+            break;
+        }
+    }
     if (stem.empty()) return false;
     if ((stem.back() >= '0' && stem.back() <= '9') || stem.back() == ')') return true;
     if (stem.size() < 3 || stem.substr(stem.size() - 3, 2) != "\xEF\xBC") return false;
