@@ -376,7 +376,7 @@ std::string FileNameOf(std::string_view path) {
 
 enum class KeyKind { Other, Cursors, Schemes };
 
-using RoleFiles = std::array<std::optional<std::string>, kGridRoleCount>;
+using RoleFiles = std::array<std::optional<std::string>, kSchemeRoleCount>;
 
 struct SchemeLine {
     std::string name;
@@ -401,9 +401,9 @@ public:
         for (SchemeLine& line : schemeLines_) {
             Scheme scheme;
             scheme.name = std::move(line.name);
-            for (std::size_t pos = 0; pos < kGridRoleCount; ++pos) {
+            for (std::size_t pos = 0; pos < kSchemeRoleCount; ++pos) {
                 const std::optional<std::string>& file = explicit_[pos] ? explicit_[pos] : line.files[pos];
-                if (file && !file->empty()) scheme.files.push_back({std::string(kSchemeOrder[pos].valueName), *file});
+                if (file && !file->empty()) scheme.files.push_back({std::string(kSchemeOrder[pos]), *file});
             }
             if (!scheme.files.empty()) result.schemes.push_back(std::move(scheme));
         }
@@ -442,7 +442,7 @@ private:
     // HKCU,"Control Panel\Cursors",<role>,<flags>,<path>
     void ReadRoleLine(const Line& line) {
         const std::optional<std::string> role = strings_.Substitute(doc_.Value(line, 2), 32);
-        const int pos = role ? GridPosition(*role) : -1;
+        const int pos = role ? SchemePosition(*role) : -1;
         if (pos < 0) return;
         std::string file;
         if (doc_.ValueCount(line) > 4) {
@@ -465,7 +465,7 @@ private:
             while (position < kSchemeOrder.size()) {
                 const std::size_t comma = list->find(',', at);
                 const std::string_view entry = std::string_view(*list).substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-                if (position < kGridRoleCount) scheme.files[position] = FileNameOf(Document::Trimmed(entry));
+                scheme.files[position] = FileNameOf(Document::Trimmed(entry));
                 ++position;
                 if (comma == std::string::npos) break;
                 at = comma + 1;

@@ -11,10 +11,11 @@
 // Choices made here, and why:
 // - UTF-16LE with a byte-order mark: setup reads it whatever the system's
 //   code page, so Chinese folder names survive.
-// - The Schemes value lists all fifteen roles in Windows' order
-//   (SchemeOrder.h), empty where a role was not exported; its flags are
-//   empty (REG_SZ), because setup has already replaced %10% by the Windows
-//   folder. Pin and Person are not written.
+// - The Schemes value lists the roles in Windows' order (SchemeOrder.h),
+//   empty where a role was not exported: the first fifteen, as every
+//   version of Windows reads them, and all seventeen when Pin or Person was
+//   exported. Its flags are empty (REG_SZ), because setup has already
+//   replaced %10% by the Windows folder.
 // - The folder name appears only in [Strings], quoted, '"' doubled. A '%'
 //   stays single: setup puts a [Strings] value in as it is written, so "%%"
 //   there would name a folder "50%%" (checked with Wine's setupapi, which
@@ -52,18 +53,21 @@ std::string QuotedValue(std::string_view text) {
 }  // namespace
 
 std::vector<std::uint8_t> WriteCursorInf(std::string_view folderName, std::span<const std::string_view> exportedRoles) {
-    std::array<bool, kGridRoleCount> exported{};
+    std::array<bool, kSchemeRoleCount> exported{};
+    std::size_t entries = kClassicRoleCount;
     for (const std::string_view role : exportedRoles) {
-        const int pos = GridPosition(role);
-        if (pos >= 0) exported[static_cast<std::size_t>(pos)] = true;
+        const int pos = SchemePosition(role);
+        if (pos < 0) continue;
+        exported[static_cast<std::size_t>(pos)] = true;
+        if (static_cast<std::size_t>(pos) >= kClassicRoleCount) entries = kSchemeRoleCount;
     }
 
     std::string list;
     std::string files;
-    for (std::size_t pos = 0; pos < kGridRoleCount; ++pos) {
+    for (std::size_t pos = 0; pos < entries; ++pos) {
         if (pos > 0) list += ',';
         if (!exported[pos]) continue;
-        const std::string file = std::string(kSchemeOrder[pos].valueName) + ".ani";
+        const std::string file = std::string(kSchemeOrder[pos]) + ".ani";
         list += "%10%\\%CUR_DIR%\\" + file;
         files += file + "\r\n";
     }

@@ -15,8 +15,8 @@ namespace shubiao::inf {
 // The bytes of install.inf: UTF-16LE with a byte-order mark, CRLF line ends.
 // `folderName` (UTF-8) is the export folder's own name; `exportedRoles` are
 // the registry value names of the roles written there, role R as "R.ani".
-// Names that are not among the editor's roles are left out, and so are
-// repeats.
+// Names that are not among Windows' roles (SchemeOrder.h) are left out, and
+// so are repeats.
 std::vector<std::uint8_t> WriteCursorInf(std::string_view folderName, std::span<const std::string_view> exportedRoles);
 
 }  // namespace shubiao::inf

@@ -2,8 +2,10 @@
 // Matches the cursor files of a pack folder to cursor roles by their names
 // alone, for packs without a usable install.inf: "Busy.ani" → Wait,
 // "Adwaita - Normal Select.cur" → Arrow, "kc_pointer.cur" → Arrow,
-// "aero_helpsel.cur" → Help, "正常选择.cur" → Arrow. Portable: no Windows
-// header; names are UTF-8. The rules are in PackNames.cpp.
+// "aero_helpsel.cur" → Help, "正常选择.cur" → Arrow, "通常の選択.cur" → Arrow,
+// "忙 (2).ani" → Wait when there is no "忙.ani". All seventeen roles of
+// SchemeOrder.h are matched. Portable: no Windows header; names are UTF-8.
+// The rules are in PackNames.cpp.
 #include <cstddef>
 #include <span>
 #include <string>
@@ -19,8 +21,9 @@ struct RoleCaption {
 };
 
 struct NameMatch {
-    std::string role;    // registry value name, spelt as in kSchemeOrder
-    std::size_t file;    // index into the file names given
+    std::string role;          // registry value name, spelt as in kSchemeOrder
+    std::size_t file;          // index into the file names given
+    unsigned alternate = 0;    // 0: the file bears the role's plain name; N: it is the numbered copy N ("Busy 2.ani")
 };
 
 // `fileNames`: the .cur/.ani files of one folder, with their extensions.

@@ -1,27 +1,27 @@
 #pragma once
-// Windows' order of the cursor files in a value under
-// HKCU\Control Panel\Cursors\Schemes: a comma list whose Nth entry is the
-// file of the Nth name below. It is the one list of positions that the .inf
-// reader, the .inf writer and the file-name matcher use; Pin and Person come
-// last and are not among the roles the editor shows, so they are read past
-// and never written. Portable: no Windows header.
+// Windows' seventeen cursor roles, in its order of the cursor files in a
+// value under HKCU\Control Panel\Cursors\Schemes: a comma list whose Nth
+// entry is the file of the Nth name below. It is the one list of roles and
+// positions that the .inf reader, the .inf writer and the file-name matcher
+// use. Portable: no Windows header.
 #include <array>
 #include <cstddef>
 #include <string_view>
 
 namespace shubiao {
 
-struct SchemeSlot {
-    std::string_view valueName;   // value under HKCU\Control Panel\Cursors
-    bool inGrid;                  // one of the fifteen roles the editor shows
+// Values under HKCU\Control Panel\Cursors, in the Schemes list's order.
+inline constexpr std::array<std::string_view, 17> kSchemeOrder{
+    "Arrow",    "Help",     "AppStarting", "Wait",    "Crosshair", "IBeam", "NWPen", "No",     "SizeNS",
+    "SizeWE",   "SizeNWSE", "SizeNESW",    "SizeAll", "UpArrow",   "Hand",  "Pin",   "Person",
 };
 
-inline constexpr std::array<SchemeSlot, 17> kSchemeOrder{{
-    {"Arrow", true},    {"Help", true},     {"AppStarting", true}, {"Wait", true},     {"Crosshair", true},
-    {"IBeam", true},    {"NWPen", true},    {"No", true},          {"SizeNS", true},   {"SizeWE", true},
-    {"SizeNWSE", true}, {"SizeNESW", true}, {"SizeAll", true},     {"UpArrow", true},  {"Hand", true},
-    {"Pin", false},     {"Person", false},
-}};
+inline constexpr std::size_t kSchemeRoleCount = kSchemeOrder.size();
+
+// Pin and Person came last, with Windows 10; lists written before them, and
+// those of most packs, hold the first fifteen entries only.
+inline constexpr std::size_t kClassicRoleCount = 15;
+static_assert(kClassicRoleCount < kSchemeRoleCount && kSchemeOrder[kClassicRoleCount] == "Pin");
 
 constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -33,31 +33,11 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-constexpr std::size_t CountGridSlots() {
-    std::size_t count = 0;
-    for (const SchemeSlot& slot : kSchemeOrder) count += slot.inGrid ? 1 : 0;
-    return count;
-}
-
-// The editor's roles take the first positions: a list's first
-// kGridRoleCount entries are all that is read or written.
-inline constexpr std::size_t kGridRoleCount = CountGridSlots();
-
-constexpr bool GridSlotsComeFirst() {
+// Position in kSchemeOrder of a role, the name compared without regard to
+// ASCII case; -1 for any other name.
+constexpr int SchemePosition(std::string_view valueName) {
     for (std::size_t i = 0; i < kSchemeOrder.size(); ++i) {
-        if (kSchemeOrder[i].inGrid != (i < kGridRoleCount)) return false;
-    }
-    return true;
-}
-static_assert(kGridRoleCount == 15 && GridSlotsComeFirst());
-
-// Position in kSchemeOrder of a role the editor shows, the name compared
-// without regard to ASCII case; -1 for any other name (also Pin and Person).
-constexpr int GridPosition(std::string_view valueName) {
-    for (std::size_t i = 0; i < kSchemeOrder.size(); ++i) {
-        if (kSchemeOrder[i].inGrid && EqualsIgnoringAsciiCase(kSchemeOrder[i].valueName, valueName)) {
-            return static_cast<int>(i);
-        }
+        if (EqualsIgnoringAsciiCase(kSchemeOrder[i], valueName)) return static_cast<int>(i);
     }
     return -1;
 }

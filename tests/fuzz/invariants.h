@@ -20,9 +20,10 @@
 
 namespace fuzz_invariants {
 
-inline bool IsGridRoleSpelling(std::string_view role) {
-    const int pos = shubiao::GridPosition(role);
-    return pos >= 0 && shubiao::kSchemeOrder[static_cast<std::size_t>(pos)].valueName == role;
+// One of Windows' seventeen roles, spelt as in kSchemeOrder.
+inline bool IsRoleSpelling(std::string_view role) {
+    const int pos = shubiao::SchemePosition(role);
+    return pos >= 0 && shubiao::kSchemeOrder[static_cast<std::size_t>(pos)] == role;
 }
 
 inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
@@ -31,7 +32,7 @@ inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
         if (scheme.files.empty()) return "a scheme without files";
         std::set<std::string> roles;
         for (const shubiao::inf::RoleFile& file : scheme.files) {
-            if (!IsGridRoleSpelling(file.role)) return "unknown role " + file.role;
+            if (!IsRoleSpelling(file.role)) return "unknown role " + file.role;
             if (!roles.insert(file.role).second) return "role twice: " + file.role;
             const std::string& name = file.fileName;
             if (name.empty() || name == "." || name == "..") return "no file name for " + file.role;
@@ -41,14 +42,39 @@ inline std::string InfResultBreaks(const shubiao::inf::InfResult& result) {
     return "";
 }
 
-inline std::string NameMatchesBreak(const std::vector<shubiao::pack::NameMatch>& matches, std::size_t fileCount) {
+// Whether a name's stem (the name without its last extension), trailing
+// separators left out, ends in a digit, ASCII or full-width, or in a closing
+// parenthesis, ASCII or full-width.
+inline bool StemEndsInNumber(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    while (!stem.empty()) {
+        if (stem.back() == ' ' || stem.back() == '-' || stem.back() == '_' || stem.back() == '.' || stem.back() == '/') {
+            stem.remove_suffix(1);
+        } else if (stem.size() >= 3 && stem.substr(stem.size() - 3) == "\xE3\x80\x80") {   // U+3000
+            stem.remove_suffix(3);
+        } else {
+            break;
+        }
+    }
+    if (stem.empty()) return false;
+    if ((stem.back() >= '0' && stem.back() <= '9') || stem.back() == ')') return true;
+    if (stem.size() < 3 || stem.substr(stem.size() - 3, 2) != "\xEF\xBC") return false;
+    const auto last = static_cast<unsigned char>(stem.back());
+    return (last >= 0x90 && last <= 0x99) || last == 0x89;   // U+FF10..U+FF19, U+FF09
+}
+
+inline std::string NameMatchesBreak(const std::vector<shubiao::pack::NameMatch>& matches,
+                                    std::span<const std::string> names) {
     std::set<std::string> roles;
     std::set<std::size_t> files;
     for (const shubiao::pack::NameMatch& match : matches) {
-        if (!IsGridRoleSpelling(match.role)) return "unknown role " + match.role;
+        if (!IsRoleSpelling(match.role)) return "unknown role " + match.role;
         if (!roles.insert(match.role).second) return "role twice: " + match.role;
-        if (match.file >= fileCount) return "file index out of range";
+        if (match.file >= names.size()) return "file index out of range";
         if (!files.insert(match.file).second) return "file twice: " + std::to_string(match.file);
+        if (match.alternate > 999999) return "copy number of more than six digits";
+        if (match.alternate > 0 && !StemEndsInNumber(names[match.file])) return "a copy without a number: " + names[match.file];
     }
     return "";
 }

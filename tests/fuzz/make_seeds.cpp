@@ -47,6 +47,8 @@ void InfSeeds(const std::string& dir) {
     }
     const std::vector<std::string_view> roles{"Arrow", "Help", "Wait", "Hand"};
     Write(dir, "exported.inf", shubiao::inf::WriteCursorInf("导出 方案", roles));
+    const std::vector<std::string_view> withPin{"Arrow", "Pin", "Person"};
+    Write(dir, "exported_pin.inf", shubiao::inf::WriteCursorInf("Pin Pack", withPin));
 }
 
 void PackNameSeeds(const std::string& dir) {
@@ -55,6 +57,9 @@ void PackNameSeeds(const std::string& dir) {
     WriteText(dir, "aero.txt", "aero_arrow.cur\naero_arrow_l.cur\naero_busy_xl.ani\naero_ns.cur\naero_up_l.cur");
     WriteText(dir, "captions.txt", "正常选择.cur\n不可用.cur\n忙.ani\n移\u3000动.cur");
     WriteText(dir, "suffix.txt", "Adwaita - arrow - 32.cur\nAdwaita - wait - 32.ani\nAdwaita - hand - 32.cur");
+    WriteText(dir, "chinese.txt", "花萝-正常选择.cur\n花萝-沿对角线调整大小 1.cur\n花萝-位置选择.cur\n花萝-个人选择.ani");
+    WriteText(dir, "japanese.txt", "通常の選択.cur\n上下に拡大_縮小.cur\n斜めに拡大縮小 2.cur\n移動.cur\n場所の選択.cur");
+    WriteText(dir, "copies.txt", "Busy 2.ani\n忙 (3).ani\n正常选择2.cur\nHelp Select（4）.cur\n手写２.cur\nDiagonal Resize 1 (2).cur\nlink (2).cur\nhand.cur");
 }
 }  // namespace
 

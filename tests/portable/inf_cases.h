@@ -160,7 +160,13 @@ HKCU,"Control Panel\Cursors",Pin,,"%10%\%CUR_DIR%\pin.cur"
 CUR_DIR = "Cursors\Spin"
 SCHEME_NAME = "Spin Set"
 )"); },
-         "Spin Set{Arrow=last.cur;Wait=spin.ani}"},
+         "Spin Set{Arrow=last.cur;Wait=spin.ani;Pin=pin.cur}"},
+        {"ExplicitPinAndPersonBeatTheirPositions", [] { return Text(R"([R]
+HKCU,"Control Panel\Cursors\Schemes","S",,"a.cur,,,,,,,,,,,,,,,list-pin.cur,list-person.cur"
+HKCU,"Control Panel\Cursors",person,,"%10%\Cursors\S\own-person.cur"
+HKCU,"Control Panel\Cursors",PIN,,""
+)"); },
+         "S{Arrow=a.cur;Person=own-person.cur}"},
         {"ExplicitEmptyPathUnsetsItsRole", [] { return Text(R"([Scheme.Reg]
 HKCU,"Control Panel\Cursors\Schemes","S",,"a.cur,h.cur"
 HKCU,"Control Panel\Cursors",Help,,""
@@ -186,12 +192,13 @@ HKCU,"Control Panel\Cursors",Wait,,"w.ani"
 HKCU,"Control Panel\Cursors",Hand,,"h.cur"
 )"); },
          "S{Arrow=a.cur;Wait=w.ani;Hand=h.cur}"},
-        {"PinAndPersonSwappedAreIgnored", [] { return Text("[R]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"S\",,\"" + NumberedList(15) + ",person.cur,pin.cur\"\n"); },
+        {"SixteenEntriesPinAfterHand", [] { return Text("[R]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"S\",,\"" + NumberedList(16) + "\"\n"); },
          "S{Arrow=p1.cur;Help=p2.cur;AppStarting=p3.cur;Wait=p4.cur;Crosshair=p5.cur;IBeam=p6.cur;NWPen=p7.cur;No=p8.cur;"
-         "SizeNS=p9.cur;SizeWE=p10.cur;SizeNWSE=p11.cur;SizeNESW=p12.cur;SizeAll=p13.cur;UpArrow=p14.cur;Hand=p15.cur}"},
+         "SizeNS=p9.cur;SizeWE=p10.cur;SizeNWSE=p11.cur;SizeNESW=p12.cur;SizeAll=p13.cur;UpArrow=p14.cur;Hand=p15.cur;Pin=p16.cur}"},
         {"TwentyTwoEntriesUnquoted", [] { return Text("[R]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"S\",," + NumberedList(22) + "\n"); },
          "S{Arrow=p1.cur;Help=p2.cur;AppStarting=p3.cur;Wait=p4.cur;Crosshair=p5.cur;IBeam=p6.cur;NWPen=p7.cur;No=p8.cur;"
-         "SizeNS=p9.cur;SizeWE=p10.cur;SizeNWSE=p11.cur;SizeNESW=p12.cur;SizeAll=p13.cur;UpArrow=p14.cur;Hand=p15.cur}"},
+         "SizeNS=p9.cur;SizeWE=p10.cur;SizeNWSE=p11.cur;SizeNESW=p12.cur;SizeAll=p13.cur;UpArrow=p14.cur;Hand=p15.cur;"
+         "Pin=p16.cur;Person=p17.cur}"},
         {"Utf16LittleEndianWithBom", [] { return Utf16(u"[R]\r\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"%N%\",,\"%10%\\Cursors\\正常.cur,,𠀀.cur\"\r\n[Strings]\r\nN=\"中文方案\"\r\n", false); },
          "中文方案{Arrow=正常.cur;AppStarting=𠀀.cur}"},
         {"Utf16BigEndianWithBom", [] { return Utf16(u"[R]\nHKCU,\"Control Panel\\Cursors\",Wait,,\"忙.ani\"\n", true); },
@@ -258,7 +265,7 @@ HKCU,"Control Panel\Cursors\Schemes","Dark",,"dark.cur,dark-help.cur"
         {"HundredThousandCommas", [] { return Text("[DefaultInstall]\nAddReg = R" + Repeat(",R", 100000) +
                                                    "\n[R]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"S\",,a.cur" + Repeat(",b.cur", 100000) + "\n"); },
          "S{Arrow=a.cur;Help=b.cur;AppStarting=b.cur;Wait=b.cur;Crosshair=b.cur;IBeam=b.cur;NWPen=b.cur;No=b.cur;"
-         "SizeNS=b.cur;SizeWE=b.cur;SizeNWSE=b.cur;SizeNESW=b.cur;SizeAll=b.cur;UpArrow=b.cur;Hand=b.cur}"},
+         "SizeNS=b.cur;SizeWE=b.cur;SizeNWSE=b.cur;SizeNESW=b.cur;SizeAll=b.cur;UpArrow=b.cur;Hand=b.cur;Pin=b.cur;Person=b.cur}"},
         {"TenThousandSections", [] {
              std::string text = "[DefaultInstall]\n";
              for (int i = 0; i < 10000; ++i) text += "AddReg = S" + std::to_string(i) + "\n";
