@@ -164,7 +164,10 @@ struct NameCheck {
 };
 
 // `typed` as the user typed it; `systemSchemes` the names in the system's
-// list. The first rule broken, in NameProblem's order, is the one given.
+// list. The name is trimmed of U+0020 and of the ideographic space U+3000
+// first, its length counted in code points, and "Cursors", device names and
+// the system's names compared with ASCII case folded. The first rule broken,
+// in NameProblem's order, is the one given.
 NameCheck CheckSchemeName(std::string_view typed, std::span<const std::string> systemSchemes);
 
 }  // namespace shubiao::schemes

@@ -8,7 +8,6 @@
 #include <initializer_list>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -121,13 +120,6 @@ std::string Describe(const SchemeValue& value) {
         }
     }
     return out;
-}
-
-// A failing row is printed by its name.
-template <typename Case>
-    requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
 }
 
 template <typename Case>
@@ -268,51 +260,44 @@ INSTANTIATE_TEST_SUITE_P(BeyondTheRegistryLimit, ReadText, testing::ValuesIn(kLo
 
 // ---- writing a value --------------------------------------------------------
 
-std::array<std::string, kSlotCount> Slots(const std::map<std::size_t, std::string>& paths) {
+using Paths = std::map<std::size_t, std::string>;   // slot → path; the others Windows' default
+
+std::array<std::string, kSlotCount> Slots(const Paths& paths) {
     std::array<std::string, kSlotCount> slots;
     for (const auto& [slot, path] : paths) slots.at(slot) = path;
     return slots;
 }
 
+// Every slot a path ("C:\" and letters): the first of `firstLength` units,
+// the others of 962. With 16 commas and a NUL, 975 fills 32 KiB exactly.
+Paths EverySlot(std::size_t firstLength) {
+    Paths paths;
+    for (std::size_t i = 0; i < kSlotCount; ++i) {
+        paths[i] = "C:\\" + std::string((i == 0 ? firstLength : 962) - 3, static_cast<char>('a' + i));
+    }
+    return paths;
+}
+
 struct WriteCase {
     const char* name;
-    std::function<std::map<std::size_t, std::string>()> paths;
+    Paths paths;
     std::string text;   // the text written, when the row gives it
 };
 
 const WriteCase kRoundTrips[] = {
-    {"AllWindowsDefault", [] { return std::map<std::size_t, std::string>{}; }, ",,,,,,,,,,,,,,,,"},
-    {"ArrowAndPerson",
-     [] { return std::map<std::size_t, std::string>{{0, R"(C:\Windows\Cursors\a.cur)"}, {16, R"(C:\x\person.cur)"}}; },
+    {"AllWindowsDefault", {}, ",,,,,,,,,,,,,,,,"},
+    {"ArrowAndPerson", {{0, R"(C:\Windows\Cursors\a.cur)"}, {16, R"(C:\x\person.cur)"}},
      R"(C:\Windows\Cursors\a.cur,,,,,,,,,,,,,,,,C:\x\person.cur)"},
-    {"ChineseAndPairsOutsideTheBmp",
-     [] { return std::map<std::size_t, std::string>{{3, R"(D:\光标\忙.ani)"}, {5, "C:\\\U0001F600.cur"}}; }, ""},
-    {"PercentSignsThatAreNoVariable",
-     [] { return std::map<std::size_t, std::string>{{0, R"(C:\50%\a.cur)"}, {1, R"(C:\%%\b.cur)"}, {2, R"(C:\a%b.cur)"}}; }, ""},
-    {"ForwardSlashesAndInnerSpaces", [] { return std::map<std::size_t, std::string>{{9, "c:/My Cursors/a b.cur"}}; }, ""},
-    {"EverySlot",
-     [] {
-         std::map<std::size_t, std::string> paths;
-         for (std::size_t i = 0; i < kSlotCount; ++i) {
-             paths[i] = R"(C:\Cursors\)" + std::string(shubiao::kSchemeOrder[i].valueName) + ".ani";
-         }
-         return paths;
-     },
-     ""},
-    {"NearlyFullValue",
-     [] {
-         // 17 paths of 962 units, 16 commas and a NUL: 32,742 bytes.
-         std::map<std::size_t, std::string> paths;
-         for (std::size_t i = 0; i < kSlotCount; ++i) paths[i] = "C:\\" + std::string(959, static_cast<char>('a' + i));
-         return paths;
-     },
-     ""},
+    {"ChineseAndPairsOutsideTheBmp", {{3, R"(D:\光标\忙.ani)"}, {5, "C:\\\U0001F600.cur"}}, ""},
+    {"PercentSignsThatAreNoVariable", {{0, R"(C:\50%\a.cur)"}, {1, R"(C:\%%\b.cur)"}, {2, R"(C:\a%b.cur)"}}, ""},
+    {"ForwardSlashesAndInnerSpaces", {{9, "c:/My Cursors/a b.cur"}}, ""},
+    {"Exactly32KiB", EverySlot(975), ""},
 };
 
 class WrittenValueReadsBack : public testing::TestWithParam<WriteCase> {};
 
 TEST_P(WrittenValueReadsBack, AsTheSlotsGiven) {
-    const auto slots = Slots(GetParam().paths());
+    const auto slots = Slots(GetParam().paths);
     const WrittenValue written = WriteSchemeValue(slots, Variable);
     ASSERT_EQ(Name(written.error), std::string("None"));
     if (!GetParam().text.empty()) {
@@ -331,39 +316,29 @@ INSTANTIATE_TEST_SUITE_P(SchemeWriter, WrittenValueReadsBack, testing::ValuesIn(
 
 struct RefusedWrite {
     const char* name;
-    std::function<std::map<std::size_t, std::string>()> paths;
+    Paths paths;
     std::string expected;   // "error slot refusal"
 };
 
 const RefusedWrite kRefusedWrites[] = {
-    {"CommaSplitsAPath", [] { return std::map<std::size_t, std::string>{{2, R"(C:\a,b.cur)"}}; }, "Comma 2 None"},
-    {"RelativePath", [] { return std::map<std::size_t, std::string>{{0, "a.cur"}}; }, "NotItself 0 NotAbsolute"},
-    {"VariableReadsAsAnotherPath", [] { return std::map<std::size_t, std::string>{{1, R"(%SystemRoot%\a.cur)"}}; },
-     "NotItself 1 None"},
-    {"UndefinedVariable", [] { return std::map<std::size_t, std::string>{{1, R"(C:\%NOSUCH%\a.cur)"}}; },
-     "NotItself 1 UndefinedVariable"},
-    {"SpacesAroundAPath", [] { return std::map<std::size_t, std::string>{{4, R"( C:\a.cur)"}}; }, "NotItself 4 None"},
-    {"OnlySpacesReadAsDefault", [] { return std::map<std::size_t, std::string>{{4, "   "}}; }, "NotItself 4 None"},
-    {"Folder", [] { return std::map<std::size_t, std::string>{{5, R"(C:\Cursors\)"}}; }, "NotItself 5 Folder"},
-    {"NetworkPath", [] { return std::map<std::size_t, std::string>{{6, R"(\\server\a.cur)"}}; }, "NotItself 6 NetworkOrDevice"},
-    {"ControlCharacter", [] { return std::map<std::size_t, std::string>{{7, "C:\\a\nb.cur"}}; }, "NotItself 7 ForbiddenCharacter"},
-    {"NulInsideAPath", [] { return std::map<std::size_t, std::string>{{7, std::string("C:\\a\0b.cur", 10)}}; },
-     "NotItself 7 ForbiddenCharacter"},
-    {"NotUtf8", [] { return std::map<std::size_t, std::string>{{8, "C:\\\xFF.cur"}}; }, "NotItself 8 None"},
-    {"FirstProblemWins", [] { return std::map<std::size_t, std::string>{{3, "a.cur"}, {9, R"(C:\a,b)"}}; }, "NotItself 3 NotAbsolute"},
-    {"OverThirtyTwoKiB",
-     [] {
-         std::map<std::size_t, std::string> paths;
-         for (std::size_t i = 0; i < kSlotCount; ++i) paths[i] = "C:\\" + std::string(1000, 'a');
-         return paths;
-     },
-     "TooLarge 0 None"},
+    {"CommaSplitsAPath", {{2, R"(C:\a,b.cur)"}}, "Comma 2 None"},
+    {"RelativePath", {{0, "a.cur"}}, "NotItself 0 NotAbsolute"},
+    {"VariableReadsAsAnotherPath", {{1, R"(%SystemRoot%\a.cur)"}}, "NotItself 1 None"},
+    {"UndefinedVariable", {{1, R"(C:\%NOSUCH%\a.cur)"}}, "NotItself 1 UndefinedVariable"},
+    {"SpacesAroundAPath", {{4, R"( C:\a.cur)"}}, "NotItself 4 None"},
+    {"OnlySpacesReadAsDefault", {{4, "   "}}, "NotItself 4 None"},
+    {"Folder", {{5, R"(C:\Cursors\)"}}, "NotItself 5 Folder"},
+    {"NetworkPath", {{6, R"(\\server\a.cur)"}}, "NotItself 6 NetworkOrDevice"},
+    {"NulInsideAPath", {{7, std::string("C:\\a\0b.cur", 10)}}, "NotItself 7 ForbiddenCharacter"},
+    {"NotUtf8", {{8, "C:\\\xFF.cur"}}, "NotItself 8 None"},
+    {"FirstProblemWins", {{3, "a.cur"}, {9, R"(C:\a,b)"}}, "NotItself 3 NotAbsolute"},
+    {"OneUnitOver32KiB", EverySlot(976), "TooLarge 0 None"},
 };
 
 class SchemeWriterRefuses : public testing::TestWithParam<RefusedWrite> {};
 
 TEST_P(SchemeWriterRefuses, SaysWhichSlotAndWhy) {
-    const WrittenValue written = WriteSchemeValue(Slots(GetParam().paths()), Variable);
+    const WrittenValue written = WriteSchemeValue(Slots(GetParam().paths), Variable);
     EXPECT_EQ(std::string(Name(written.error)) + " " + std::to_string(written.slot) + " " + Name(written.refusal),
               GetParam().expected);
     EXPECT_TRUE(written.text.empty());
@@ -394,11 +369,9 @@ const NameCase kNames[] = {
     {"SixtyFourPairsOutsideTheBmp", Repeat("\U0001F600", 64), Repeat("\U0001F600", 64)},
     {"SixtyFiveCharacters", Repeat("a", 65), "TooLong"},
     {"SixtyFiveAfterTrimmingIsTooLong", " " + Repeat("光", 65) + " ", "TooLong"},
-    {"SixtyFourAfterTrimming", "  " + Repeat("a", 64) + "  ", Repeat("a", 64)},
     {"EncodedSurrogate", "a\xED\xA0\x80", "InvalidText"},
     {"CutShortUtf8", "方\xE6\xA1", "InvalidText"},
     {"Tab", "a\tb", "ControlCharacter"},
-    {"Newline", "a\nb", "ControlCharacter"},
     {"Delete", "a\x7F", "ControlCharacter"},
     {"C1Control", "a\u0085b", "ControlCharacter"},
     {"ControlBeforeForbidden", "a/\tb", "ControlCharacter"},
@@ -414,8 +387,6 @@ const NameCase kNames[] = {
     {"FullWidthCharactersAllowed", "方案：１？", "方案：１？"},
     {"TrailingDot", "方案.", "TrailingDot"},
     {"TrailingDotBeforeSpaces", "方案. \u3000", "TrailingDot"},
-    {"OnlyDots", "...", "TrailingDot"},
-    {"Con", "CON", "DeviceName"},
     {"NulLowerCase", "nul", "DeviceName"},
     {"AuxWithExtension", "Aux.txt", "DeviceName"},
     {"PrnSpacesBeforeExtension", "PRN  .方案", "DeviceName"},
@@ -424,7 +395,6 @@ const NameCase kNames[] = {
     {"ComSuperscriptTwo", "COM²", "DeviceName"},
     {"ConoutDollar", "conout$", "DeviceName"},
     {"Com0IsNoDevice", "COM0", "COM0"},
-    {"Com10IsNoDevice", "COM10", "COM10"},
     {"ConsoleIsNoDevice", "CONSOLE", "CONSOLE"},
     {"DeviceWordInsideIsFine", "My CON", "My CON"},
     {"CursorsFolder", "Cursors", "ApplyFolder"},
