@@ -2,12 +2,12 @@
 //
 // Choices made here, and why:
 // - The data is split into entries at commas before anything else is done,
-//   in UTF-16 (a comma is never part of a surrogate pair). Only the first
+//   in UTF-16 (a comma is never half of a surrogate pair). Only the first
 //   kSlotCount entries are looked at; the rest are counted and no more, so
 //   a value of nothing but commas costs one pass and seventeen empty slots.
 // - An entry that is empty or only U+0020 spaces is Windows' default, as an
 //   empty entry is to Windows. Tabs and other blanks are not spaces here:
-//   they are control characters or part of a name.
+//   they are control characters or belong to a name.
 // - Both text types are expanded: Windows writes its own schemes with
 //   %SystemRoot% in them whichever the type. A '%' with no second '%' after
 //   it is text. "%%" is text too (no variable has an empty name). %NAME% with
@@ -115,15 +115,15 @@ struct Verdict {
 // Appends `text` with its %NAME% references expanded to `out`.
 Verdict Expand(std::string_view text, const VariableLookup& lookup, std::string& out) {
     std::size_t units = 0;
-    const auto append = [&](std::string_view part, bool sanitize) {
+    const auto append = [&](std::string_view piece, bool sanitize) {
         // A UTF-8 byte is at most one UTF-16 unit and three bytes at least
-        // one, so a part this long is over the bound before it is copied.
-        if (part.size() > 3 * (kMaxPathUnits - units)) return false;
+        // one, so a piece this long is over the bound before it is copied.
+        if (piece.size() > 3 * (kMaxPathUnits - units)) return false;
         const std::size_t before = out.size();
         if (sanitize) {
-            AppendSanitizedUtf8(part, out);
+            AppendSanitizedUtf8(piece, out);
         } else {
-            out.append(part);
+            out.append(piece);
         }
         units += Utf16Units(std::string_view(out).substr(before));
         return units <= kMaxPathUnits;

@@ -31,9 +31,6 @@
 // - https://www.powershellgallery.com/packages/PSWinUtil/1.2.18/Content/resources%5Cregistry%5CPointerScheme.ps1:
 //   "(Default)" under HKCU\Control Panel\Cursors, REG_SZ, holds the name of
 //   the scheme in force.
-// - https://github.com/microsoft/winget-dsc/issues/76: the pointer values
-//   under HKCU\Control Panel\Cursors hold %SystemRoot% paths, and choosing
-//   among Windows' own styles changes "(Default)".
 // And Microsoft's own pages for what Windows does with the text:
 // - https://learn.microsoft.com/windows/win32/api/processenv/nf-processenv-expandenvironmentstringsw:
 //   an unknown %name% is left as it is; names are looked up ignoring case.

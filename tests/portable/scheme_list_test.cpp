@@ -41,9 +41,9 @@ Bytes Joined(Bytes a, std::initializer_list<std::uint8_t> b) {
     return a;
 }
 
-std::string Repeat(std::string_view part, std::size_t times) {
+std::string Repeat(std::string_view piece, std::size_t times) {
     std::string out;
-    for (std::size_t i = 0; i < times; ++i) out += part;
+    for (std::size_t i = 0; i < times; ++i) out += piece;
     return out;
 }
 
