@@ -1,11 +1,14 @@
 #pragma once
-// What the cursor image reader, the .inf reader and the name matcher promise
-// for any input at all.
+// What the cursor image reader, the .inf reader, the name matcher and the
+// Schemes value reader promise for any input at all.
 // The fuzz targets abort when a promise is broken; the portable tests replay
 // the inputs the fuzzer kept and check the same promises. Each check returns
 // an empty string, or says which promise was broken.
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <set>
 #include <string>
@@ -16,7 +19,9 @@
 #include "scheme/CursorImages.h"
 #include "scheme/InfReader.h"
 #include "scheme/PackNames.h"
+#include "scheme/SchemeList.h"
 #include "scheme/SchemeOrder.h"
+#include "scheme/TextEncoding.h"
 
 namespace fuzz_invariants {
 
@@ -91,6 +96,139 @@ inline std::vector<std::string> SplitNames(std::string_view bytes) {
     }
     return names;
 }
+
+namespace scheme_list {
+
+namespace sl = shubiao::schemes;
+
+// The environment the Schemes reader's fuzz target and its replay read with.
+// No value holds a comma or a '%', so every path read writes back as itself.
+inline std::optional<std::string> Variable(std::string_view name) {
+    using shubiao::EqualsIgnoringAsciiCase;
+    if (EqualsIgnoringAsciiCase(name, "SystemRoot") || EqualsIgnoringAsciiCase(name, "windir")) return "C:\\Windows";
+    if (EqualsIgnoringAsciiCase(name, "USERPROFILE")) return "C:\\Users\\\xE5\xBC\xA0\xE4\xB8\x89";
+    if (EqualsIgnoringAsciiCase(name, "LONG")) return std::string(20000, 'x');   // twice is over the bound
+    if (EqualsIgnoringAsciiCase(name, "EMPTY")) return "";
+    if (EqualsIgnoringAsciiCase(name, "REL")) return "a\\b";
+    if (EqualsIgnoringAsciiCase(name, "UNC")) return "\\\\server\\share";
+    if (EqualsIgnoringAsciiCase(name, "BAD")) return "\xFF\xC0";   // not UTF-8
+    return std::nullopt;
+}
+
+// The system's scheme names the fuzz target checks typed names against.
+inline const std::vector<std::string>& SystemSchemes() {
+    static const std::vector<std::string> names{"Windows Default", "Windows \xE9\xBB\x91\xE8\x89\xB2", "Magnified"};
+    return names;
+}
+
+// The fuzz target's input: its first byte picks the value's type, the rest
+// is the data.
+inline sl::ValueType TypeOf(std::uint8_t first) {
+    return first % 3 == 0 ? sl::ValueType::Text : first % 3 == 1 ? sl::ValueType::ExpandableText : sl::ValueType::Other;
+}
+
+// A path given as one: an absolute drive path, well-formed, trimmed, within
+// the bound, naming a file, and free of what Windows reads as something else.
+inline std::string PathBreaks(const std::string& p) {
+    std::string copy;
+    if (!shubiao::AppendSanitizedUtf8(p, copy)) return "path not UTF-8";
+    if (p.size() < 3 || !((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) || p[1] != ':' ||
+        (p[2] != '\\' && p[2] != '/')) {
+        return "not a drive path: " + p;
+    }
+    if (p.front() == ' ' || p.back() == ' ') return "spaces around " + p;
+    if (p.back() == '\\' || p.back() == '/') return "a folder: " + p;
+    for (std::size_t i = 2; i < p.size(); ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c < 0x20 || c == 0x7F || std::string_view("<>\"|?*:").find(p[i]) != std::string_view::npos) {
+            return "forbidden character in " + p;
+        }
+    }
+    if (shubiao::Utf8ToUtf16(p).size() > sl::kMaxPathUnits) return "path over the bound";
+    return "";
+}
+
+// What ReadSchemeValue gave for `type` and `size` bytes of data, read with
+// `lookup`.
+inline std::string SchemeValueBreaks(const sl::SchemeValue& value, sl::ValueType type, std::size_t size,
+                                     const sl::VariableLookup& lookup = Variable) {
+    const bool allDefault = std::all_of(value.slots.begin(), value.slots.end(), [](const sl::Slot& slot) {
+        return slot.state == sl::SlotState::WindowsDefault && slot.path.empty() && slot.refusal == sl::Refusal::None;
+    });
+    if (type == sl::ValueType::Other) {
+        return value.state == sl::ValueState::Skipped && allDefault && value.entries == 0 ? "" : "another type read";
+    }
+    if (size > sl::kMaxValueBytes) {
+        return value.state == sl::ValueState::Unreadable && allDefault && value.entries == 0 ? "" : "oversized value read";
+    }
+    if (value.state != sl::ValueState::Read) return "text value not read";
+    if (value.entries > size / 2 + 1) return "more entries than the data holds";
+    std::array<std::string, sl::kSlotCount> paths;
+    for (std::size_t i = 0; i < sl::kSlotCount; ++i) {
+        const sl::Slot& slot = value.slots[i];
+        const std::string at = " in slot " + std::to_string(i);
+        if (i >= value.entries && slot.state != sl::SlotState::WindowsDefault) return "slot past the data" + at;
+        switch (slot.state) {
+        case sl::SlotState::WindowsDefault:
+            if (!slot.path.empty() || slot.refusal != sl::Refusal::None) return "default with a path or reason" + at;
+            break;
+        case sl::SlotState::Refused:
+            if (!slot.path.empty() || slot.refusal == sl::Refusal::None) return "refused with a path or no reason" + at;
+            break;
+        case sl::SlotState::Path:
+            if (slot.refusal != sl::Refusal::None) return "path with a reason" + at;
+            if (std::string broken = PathBreaks(slot.path); !broken.empty()) return broken + at;
+            paths[i] = slot.path;
+            break;
+        }
+    }
+    // The paths read write back, and the text written reads back as them.
+    const sl::WrittenValue written = sl::WriteSchemeValue(paths, lookup);
+    if (written.error == sl::WriteError::TooLarge) {
+        // Expanded paths may be longer than the data was.
+        std::size_t units = sl::kSlotCount;   // the commas and the NUL
+        for (const std::string& path : paths) units += shubiao::Utf8ToUtf16(path).size();
+        return units * 2 > sl::kMaxValueBytes ? "" : "paths that fit called too large";
+    }
+    if (written.error != sl::WriteError::None) return "paths read do not write back: slot " + std::to_string(written.slot);
+    const sl::SchemeValue again = sl::ReadSchemeText(written.text, lookup);
+    if (again.entries != sl::kSlotCount) return "written text has " + std::to_string(again.entries) + " entries";
+    for (std::size_t i = 0; i < sl::kSlotCount; ++i) {
+        const bool same = paths[i].empty() ? again.slots[i].state == sl::SlotState::WindowsDefault
+                                           : again.slots[i].state == sl::SlotState::Path && again.slots[i].path == paths[i];
+        if (!same) return "written text reads back otherwise in slot " + std::to_string(i);
+    }
+    return "";
+}
+
+// A name accepted is trimmed, short enough, and holds nothing a value name,
+// a folder name or an install.inf cannot.
+inline std::string SchemeNameBreaks(const sl::NameCheck& check, std::string_view typed) {
+    if (check.problem != sl::NameProblem::None) return check.name.empty() ? "" : "a name with a problem";
+    const std::string& name = check.name;
+    if (name.empty()) return "empty name accepted";
+    if (typed.find(name) == std::string_view::npos) return "name is not from the text typed";
+    const std::u16string units = shubiao::Utf8ToUtf16(name);
+    std::size_t codePoints = 0;
+    for (const char16_t u : units) codePoints += (u >= 0xDC00 && u <= 0xDFFF) ? 0 : 1;
+    if (codePoints > sl::kMaxSchemeNameCodePoints) return "name too long";
+    if (units.front() == u' ' || units.back() == u' ' || units.front() == u'\u3000' || units.back() == u'\u3000') {
+        return "name not trimmed";
+    }
+    if (units.back() == u'.') return "trailing dot";
+    for (const char16_t u : units) {
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || std::u16string_view(u"\\/:*?\"<>|,").find(u) != std::u16string_view::npos) {
+            return "forbidden character in the name";
+        }
+    }
+    if (shubiao::EqualsIgnoringAsciiCase(name, "cursors")) return "the Apply folder's name";
+    for (const std::string& system : SystemSchemes()) {
+        if (shubiao::EqualsIgnoringAsciiCase(name, system)) return "a system scheme's name";
+    }
+    return "";
+}
+
+}  // namespace scheme_list
 
 namespace images {
 

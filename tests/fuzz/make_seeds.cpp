@@ -1,7 +1,9 @@
 // Writes the starting corpus of one fuzz target into a folder: well-formed
 // cursor files from the test builder, the .inf files of the reader's test
-// table and an exported install.inf, or lists of pack file names.
+// table and an exported install.inf, lists of pack file names, or Schemes
+// values (a type byte, then the registry data).
 // fuzz-sources: scheme/InfWriter.cpp scheme/TextEncoding.cpp
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -11,6 +13,7 @@
 #include "cursor_bytes.h"
 #include "inf_cases.h"
 #include "scheme/InfWriter.h"
+#include "scheme/TextEncoding.h"
 
 using namespace cursor_bytes;
 
@@ -51,6 +54,41 @@ void InfSeeds(const std::string& dir) {
     Write(dir, "exported_pin.inf", shubiao::inf::WriteCursorInf("Pin Pack", withPin));
 }
 
+// A Schemes value as the fuzz target reads it: type byte 0 (REG_SZ), 1
+// (REG_EXPAND_SZ) or 2 (another type), then the UTF-16LE data.
+void WriteScheme(const std::string& folder, const std::string& name, std::uint8_t type, std::string_view utf8,
+                 bool terminated = true) {
+    Bytes bytes{type};
+    for (const char16_t unit : shubiao::Utf8ToUtf16(utf8)) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    if (terminated) bytes.insert(bytes.end(), {0, 0});
+    Write(folder, name, bytes);
+}
+
+void SchemeListSeeds(const std::string& dir) {
+    const std::string aero =
+        R"(%SystemRoot%\cursors\aero_arrow.cur,%SystemRoot%\cursors\aero_helpsel.cur,%SystemRoot%\cursors\aero_working.ani,)"
+        R"(%SystemRoot%\cursors\aero_busy.ani,,,%SystemRoot%\cursors\aero_pen.cur,%SystemRoot%\cursors\aero_unavail.cur,)"
+        R"(%SystemRoot%\cursors\aero_ns.cur,%SystemRoot%\cursors\aero_ew.cur,%SystemRoot%\cursors\aero_nwse.cur,)"
+        R"(%SystemRoot%\cursors\aero_nesw.cur,%SystemRoot%\cursors\aero_move.cur,%SystemRoot%\cursors\aero_up.cur,)"
+        R"(%SystemRoot%\cursors\aero_link.cur,%SystemRoot%\cursors\aero_pin.cur,%SystemRoot%\cursors\aero_person.cur)";
+    WriteScheme(dir, "aero_expand.bin", 1, aero);
+    WriteScheme(dir, "aero_text.bin", 0, aero);
+    WriteScheme(dir, "other_type.bin", 2, aero);
+    WriteScheme(dir, "fifteen.bin", 0, R"(C:\a.cur,,,,,,,,,,,,,,C:\Windows\Cursors\hand.cur)");
+    WriteScheme(dir, "twenty.bin", 0, R"(,,,,,,,,,,,,,,,,C:\person.cur,C:\x.cur,,D:\y.cur)");
+    WriteScheme(dir, "chinese.bin", 1, R"(%USERPROFILE%\光标\正常.ani, D:\方案\忙.ani ,  ,C:/x/y.cur)", false);
+    WriteScheme(dir, "refused.bin", 1,
+                R"(\\server\a.cur,\\?\C:\a.cur,\??\C:\a,a.cur,C:a,C:\a<b,C:\x\,C:\x\CON.cur,%NOSUCH%\a,%LONG%%LONG%,%UNC%\a,%REL%)");
+    WriteScheme(dir, "percent.bin", 1, R"(C:\50%\a.cur,C:\%%\b.cur,C:\%EMPTY%c.cur,%BAD%,C:\%windir%.cur)");
+    WriteScheme(dir, "nul_inside.bin", 0, std::string("C:\\a.cur\0,C:\\b.cur", 18));
+    WriteScheme(dir, "full.bin", 0, std::string(16383, ','));
+    WriteText(dir, "name_device.txt", "\x01" "CON.txt");
+    WriteText(dir, "name_spaces.txt", "\x02\u3000 我的 方案. ");
+}
+
 void PackNameSeeds(const std::string& dir) {
     WriteText(dir, "windows_names.txt", "Normal Select.cur\nHelp Select.cur\nWorking in Background.ani\nBusy.ani\nLink Select.cur\nDiagonal Resize 1.cur");
     WriteText(dir, "prefixed.txt", "kc_pointer.cur\nkc_hand.cur\nkc_link.cur\nkc_busy.ani\nkc_dgn2.cur");
@@ -65,7 +103,7 @@ void PackNameSeeds(const std::string& dir) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names FOLDER\n");
+        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names|scheme_list FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -76,6 +114,8 @@ int main(int argc, char** argv) {
         InfSeeds(dir);
     } else if (target == "pack_names") {
         PackNameSeeds(dir);
+    } else if (target == "scheme_list") {
+        SchemeListSeeds(dir);
     } else {
         std::fprintf(stderr, "make_seeds: no seeds for %s\n", target.c_str());
         return 2;
