@@ -317,8 +317,22 @@ private:
 
 }  // namespace
 
+std::wstring UnseenRolesNote(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (const std::wstring& name : names) list += L"“" + name + L"”";
+    return L"其中" + list + L"在网格中没有方框，按“应用”时与其他指针一并应用。";
+}
+
+// The prompt names the roles that would change unseen, the grid having no
+// box for them.
 void ShuBiaoKong::YingYong_SB_Click() {
-    if (desktop_.MessageBox(hwnd(), kApplyPrompt, kMessageTitle, MB_OKCANCEL) != IDOK) return;
+    std::vector<std::wstring> unseen;
+    for (const CursorRole& role : kRoles) {
+        if (scheme_.RoleChanged(role.number) && FindBox(role.number) == nullptr) unseen.push_back(role.Name());
+    }
+    std::wstring prompt = kApplyPrompt;
+    if (!unseen.empty()) prompt += L"\n\n" + UnseenRolesNote(unseen);
+    if (desktop_.MessageBox(hwnd(), prompt, kMessageTitle, MB_OKCANCEL) != IDOK) return;
     YingYongFangAn();
 }
 
@@ -329,6 +343,7 @@ void ShuBiaoKong::YingYongFangAn() {
     const DWORD folderError = EnsureFolderPath(folder);
     Settings settings;
     SkipReport report;
+    bool reload = false;  // a role without a live pointer of its own was applied
     for (const CursorRole& role : kRoles) {
         if (!scheme_.RoleChanged(role.number)) continue;
         RoleOutcome outcome;
@@ -341,6 +356,7 @@ void ShuBiaoKong::YingYongFangAn() {
             outcome = Unchanged(DescribeCurrentException());
         }
         report.Add(role, outcome);
+        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && !role.HasSystemCursor());
         // Placed: no longer pending. Left as it was: still pending, and why.
         if (outcome.kind != RoleOutcome::Kind::Applied) {
             scheme_.SetPending(role.number, true, outcome.reason);
@@ -349,6 +365,11 @@ void ShuBiaoKong::YingYongFangAn() {
         }
         if (BoxView* view = FindBox(role.number)) RedrawBox(*view);
     }
+    // Roles without an id for SetSystemCursor (Help, NWPen, Pin, Person) take
+    // their new pointer when Windows reloads every pointer from the settings.
+    // A refusal is not the user's concern: the settings and the copies are in
+    // place, and Windows reads them at the next sign-in at the latest.
+    if (reload) desktop_.ReloadSystemCursors();
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }

@@ -26,6 +26,14 @@ std::wstring NothingFound(const std::wstring& place, const PackScan& scan) {
     return text;
 }
 
+// Pin and Person: roles a pack sets that the grid has no box for.
+bool HasBox(int role) {
+    for (const int shown : layout::kBoxRoles) {
+        if (shown == role) return true;
+    }
+    return false;
+}
+
 bool IsInfFile(const std::wstring& path) {
     return path.size() > 4 && EqualNoCase(std::wstring_view(path).substr(path.size() - 4), L".inf");
 }
@@ -110,6 +118,8 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
         result.SetRoleChanged(file.role, true);
         result.SetPending(file.role, true);
         ++plan.taken;
+        if (file.alternate != 0) plan.copies.emplace_back(Role(file.role).Name(), name);
+        if (!HasBox(file.role)) plan.unseen.push_back(Role(file.role).Name());
     }
     return plan;
 }
@@ -126,11 +136,19 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
     }
     scheme_ = std::move(plan.result);
     JiaZaiFangAn();
-    if (plan.skipped.empty()) return;
-    std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) +
-                        L" 个鼠标指针。以下几个没有导入，原来的选择保持不变：\n";
-    for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
-    desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
+    if (plan.skipped.empty() && plan.copies.empty()) return;
+    std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
+    if (!plan.skipped.empty()) {
+        text += L"以下几个没有导入，原来的选择保持不变：\n";
+        for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
+    }
+    if (!plan.copies.empty()) {
+        text += L"\n\n包中没有以下指针原名的文件，用了带编号的同名文件：\n";
+        for (const auto& [role, file] : plan.copies) text += L"\n“" + role + L"”：" + file;
+    }
+    if (!plan.unseen.empty()) text += L"\n\n" + UnseenRolesNote(plan.unseen);
+    desktop_.MessageBox(hwnd(), text, kMessageTitle,
+                        MB_OK | (plan.skipped.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
 }  // namespace shubiao

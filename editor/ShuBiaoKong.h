@@ -71,6 +71,10 @@
 
 namespace shubiao {
 
+// A line for the user about roles the grid has no box for (their names
+// given), which Apply applies with the others.
+std::wstring UnseenRolesNote(const std::vector<std::wstring>& names);
+
 class ShuBiaoKong : public Window {
 public:
     // Control ids of the buttons, the hidden text box and the boxes.

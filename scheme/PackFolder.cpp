@@ -190,7 +190,8 @@ std::vector<Pack> PacksIn(const std::wstring& folder, const Listing& listing, Pa
     for (const CursorRole& role : kRoles) {
         for (const pack::NameMatch& match : matches) {
             if (EqualNoCase(FromUtf8(match.role).value_or(std::wstring()), role.valueName)) {
-                byName.files.push_back({role.number, Join(folder, cursors[match.file]->name), true});
+                byName.files.push_back({role.number, Join(folder, cursors[match.file]->name), true,
+                                         static_cast<int>(match.alternate)});
             }
         }
     }

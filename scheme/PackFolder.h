@@ -29,6 +29,7 @@ struct PackFile {
     int role = 0;          // role number
     std::wstring path;     // the file in the pack's folder
     bool present = true;   // false: the .inf names a file the folder does not have
+    int alternate = 0;     // a numbered copy of the role's name ("忙 (2).ani") was taken: its number
 };
 
 struct Pack {

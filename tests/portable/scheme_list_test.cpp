@@ -111,7 +111,7 @@ std::string Describe(const SchemeValue& value) {
     for (std::size_t i = 0; i < kSlotCount; ++i) {
         const Slot& slot = value.slots[i];
         if (slot.state == SlotState::WindowsDefault) continue;
-        out += "; " + std::string(shubiao::kSchemeOrder[i].valueName);
+        out += "; " + std::string(shubiao::kSchemeOrder[i]);
         if (slot.state == SlotState::Path) {
             out += "=" + slot.path;
         } else {
