@@ -34,8 +34,10 @@ public:
     // Modal list of packs; the index of the one chosen, nullopt when cancelled.
     virtual std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) = 0;
 
-    // Modal folder picker limited to file-system folders. nullopt when
-    // cancelled; an empty string when the picked item has no file-system path.
+    // Modal folder picker limited to file-system folders, with a button of
+    // its own that picks a .zip instead (in a file dialog for archives: the
+    // folder picker shows no files). nullopt when cancelled; an empty string
+    // when the picked item has no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;
 
     // Replaces a system cursor (SetSystemCursor semantics: on success the

@@ -50,6 +50,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,6 +67,7 @@
 #include "scheme/PackFolder.h"
 #include "scheme/RegistryQuery.h"
 #include "scheme/WorkingScheme.h"
+#include "scheme/ZipPack.h"
 #include "win/Raii.h"
 #include "win/Window.h"
 
@@ -279,8 +281,23 @@ private:
     void ScheduleAnimation(ULONGLONG now);
 
     // Import.
-    void ImportScan(const PackScan& scan, const std::wstring& place);
-    void ImportPack(const Pack& pack);
+    // Where an import reads from: a folder or an .inf as it lies, or a .zip
+    // unpacked into a private folder of its own.
+    struct ImportSource {
+        std::wstring place;                        // as the user named it
+        std::shared_ptr<const UnpackedZip> zip;    // null for a folder or an .inf
+        std::vector<std::pair<std::wstring, std::wstring>> entriesSkipped;  // the zip's, with why
+        // A path as the user sees it: "pack.zip\Arrow.ani" for one in the zip.
+        std::wstring Shown(const std::wstring& path) const { return zip ? zip->ShownPath(path) : path; }
+    };
+    void ImportZip(const std::wstring& path);
+    void ImportScan(PackScan scan, const ImportSource& source);
+    void ImportPack(const Pack& pack, const ImportSource& source);
+    // Lets go of the unpacked archives that no role's file lies in any more.
+    void ReleaseUnusedArchives();
+    // A role's file as the user sees it (a file of an unpacked archive as
+    // "pack.zip\...").
+    std::wstring ShownFile(const std::wstring& path) const;
 
     // Apply, restore, automation.
     void YingYongFangAn();
@@ -305,6 +322,9 @@ private:
 
     Desktop& desktop_;
     WorkingScheme scheme_;
+    // The archives whose unpacked files roles of the scheme name; each
+    // folder goes when the last is released.
+    std::vector<std::shared_ptr<const UnpackedZip>> archives_;
     CommonDialog shuBianXZ_;
 
     std::array<BoxView, layout::kBoxCount> boxes_;  // Picture1..PictureN, in box order
