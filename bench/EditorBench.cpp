@@ -14,6 +14,13 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/PackFolder.h"
+#include "scheme/ZipPack.h"
+#include "portable/zip_bytes.h"
+#include "win/Text.h"
+
+#include <filesystem>
+#include <fstream>
+#include <algorithm>
 #include "win/Errors.h"
 
 namespace shubiao::bench {
@@ -211,6 +218,66 @@ void MeasurePack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSettin
     }
 }
 
+// The same pack as downloaded: a .zip of its files and install.inf, read
+// from the file as an import reads it; and a bomb, one entry that inflates
+// to 1 GiB of zeros, which must be refused at once.
+void MeasureZipPack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSettings& settings, EditorResult& result) {
+    const std::wstring folder = sandbox.Windows() + L"\\pack";
+    zip_bytes::Archive archive;
+    WIN32_FIND_DATAW found{};
+    const UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!find) {
+        result.problems.push_back(L"no pack folder to zip");
+        return;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        std::ifstream in(std::filesystem::path(folder + L"\\" + found.cFileName), std::ios::binary | std::ios::ate);
+        std::vector<std::uint8_t> bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 1)));
+        in.seekg(0);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<size_t>(in.gcount()));
+        archive.entries.push_back(zip_bytes::Deflated("Pack/" + ToUtf8(found.cFileName), std::move(bytes)));
+    } while (FindNextFileW(find.get(), &found));
+    const std::wstring zip = sandbox.Windows() + L"\\pack.zip";
+    const std::vector<std::uint8_t> zipBytes = zip_bytes::Build(archive);
+    result.zipPackBytes = static_cast<double>(zipBytes.size());
+    std::ofstream(std::filesystem::path(zip), std::ios::binary).write(reinterpret_cast<const char*>(zipBytes.data()),
+                                               static_cast<std::streamsize>(zipBytes.size()));
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        const Stopwatch clock;
+        const ZipUnpack unpack = UnpackZip(zip);
+        const PackScan scan = unpack.unpacked ? ScanForPacks(unpack.unpacked->Folder()) : PackScan{};
+        if (scan.packs.size() != 1) {
+            result.problems.push_back(L"the zipped pack gave " + std::to_wstring(scan.packs.size()) + L" packs");
+            return;
+        }
+        const ImportPlan plan = PlanImport(scan.packs.front(), editor.Scheme());
+        result.zipPackMs.push_back(clock.Ms());
+        if (plan.taken != kRoleCount || !plan.skipped.empty()) {
+            result.problems.push_back(L"the zipped pack gave " + std::to_wstring(plan.taken) + L" roles");
+            return;
+        }
+    }
+
+    zip_bytes::Entry bomb = zip_bytes::Deflated("Busy.ani", zip_bytes::Bytes(16, 0));
+    bomb.payload = zip_bytes::ZeroBomb(1024);
+    bomb.size = 1u << 30;
+    const std::vector<std::uint8_t> bombBytes = zip_bytes::Build(zip_bytes::Archive{{bomb}});
+    const std::wstring bombZip = sandbox.Windows() + L"\\bomb.zip";
+    std::ofstream(std::filesystem::path(bombZip), std::ios::binary).write(reinterpret_cast<const char*>(bombBytes.data()),
+                                                   static_cast<std::streamsize>(bombBytes.size()));
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        const Stopwatch clock;
+        const ZipUnpack unpack = UnpackZip(bombZip);
+        result.zipBombMs.push_back(clock.Ms());
+        if (unpack.filesWritten != 0 || unpack.skipped.size() != 1) {
+            result.problems.push_back(L"the bomb was not refused as it should be");
+            return;
+        }
+    }
+}
+
 // The cursor check on a 100 KiB animation, and the .inf reader on the
 // largest of its test inputs (a line of 100,000 commas, 10,000 sections, ...).
 void MeasureParsers(EditorResult& result) {
@@ -304,6 +371,7 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         MeasureApply(editor, desktop, sandbox, settings, applySteps, result);
         MeasureAnimationCpu(editor, settings, result);
         MeasurePack(editor, sandbox, settings, result);
+        MeasureZipPack(editor, sandbox, settings, result);
         MeasureParsers(result);
 
         // Growth: a round to warm up (every file once in the caches), then
