@@ -27,7 +27,7 @@ namespace shubiao::bench {
 namespace {
 
 bool AllPreviewsDrawn(ShuBiaoKong& editor) {
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         if (editor.FrameShown(n) < 0) return false;
     }
     return true;
@@ -38,10 +38,12 @@ void Hover(ShuBiaoKong& editor, int role) {
     editor.Picture_MouseMove(role);
 }
 
-// Every role chosen: its installed file, except Arrow, which gets the busy
-// pointer, so that three previews are animated.
+// Every box's role chosen, as a user clicks through the grid: its installed
+// file, except Arrow, which gets the busy pointer, so that three previews are
+// animated.
 void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
-    for (const CursorRole& role : kRoles) {
+    for (const int n : layout::kBoxRoles) {
+        const CursorRole& role = Role(n);
         const std::wstring file = DataStorageFolder() + (role.number == 2 ? Role(15).FileName() : role.FileName());
         desktop.openAnswers.push_back(file);
         editor.Picture_Click(role.number);
@@ -50,7 +52,7 @@ void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
 }
 
 void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTimer& steps, EditorResult& result) {
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         const Stopwatch clock;
         Hover(editor, n);
         result.hoverFirstMs.push_back(clock.Ms());
@@ -59,7 +61,7 @@ void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTime
     result.hoverMs.reserve(static_cast<size_t>(settings.hovers));
     for (int i = 0; i < settings.hovers; ++i) {
         const Stopwatch clock;
-        Hover(editor, i % kRoleCount + 1);
+        Hover(editor, layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
         result.hoverMs.push_back(clock.Ms());
         DrainMessages();
     }
@@ -67,7 +69,7 @@ void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTime
     for (int i = 0; i < settings.profileRounds; ++i) {
         editor.Picture16_MouseMove();
         steps.Begin();
-        editor.Picture_MouseMove(i % kRoleCount + 1);
+        editor.Picture_MouseMove(layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
         steps.End();
     }
     editor.SetProfiler(nullptr);
@@ -98,7 +100,7 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
                   StepTimer& steps, EditorResult& result) {
     ChooseEveryRole(editor, desktop);
     int handedOver = 0;
-    for (const CursorRole& role : kRoles) handedOver += role.HasSystemCursor() ? 1 : 0;
+    for (const int n : layout::kBoxRoles) handedOver += Role(n).HasSystemCursor() ? 1 : 0;
     for (int i = 0; i < settings.applies; ++i) {
         const int before = desktop.systemCursors;
         const Stopwatch clock;
@@ -124,7 +126,8 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
     result.applySteps = steps.Medians();
     for (const std::wstring& text : desktop.warnings) result.problems.push_back(L"Apply warned: " + text);
     const std::wstring folder = sandbox.Windows() + L"\\Cursors\\Cursors\\";
-    for (const CursorRole& role : kRoles) {
+    for (const int n : layout::kBoxRoles) {
+        const CursorRole& role = Role(n);
         if (sandbox.Value(std::wstring(role.valueName)) != folder + role.FileName()) {
             result.problems.push_back(L"after Apply the value " + std::wstring(role.valueName) +
                                       L" does not name the copied file");
@@ -319,7 +322,7 @@ void Round(ShuBiaoKong& editor, BenchDesktop& desktop, const EditorSettings& set
     editor.ChuShiShuBiao();
     DrainMessages();
     for (int i = 0; i < settings.hovers; ++i) {
-        Hover(editor, i % kRoleCount + 1);
+        Hover(editor, layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
         if (i % 100 == 0) DrainMessages();
     }
     for (int i = 0; i < settings.refreshes; ++i) {
