@@ -15,6 +15,7 @@
 #include "scheme/Folders.h"
 #include "scheme/PackFolder.h"
 #include "scheme/ZipPack.h"
+#include "portable/cursor_bytes.h"
 #include "portable/zip_bytes.h"
 #include "win/Text.h"
 
@@ -233,13 +234,28 @@ void MeasureZipPack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSet
         result.problems.push_back(L"no pack folder to zip");
         return;
     }
+    // Each cursor a 128-pixel image of noise, which deflate cannot shrink, so
+    // that the archive holds about 1 MiB as real packs of large pointers do.
+    std::uint32_t noise = 2463534242u;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-        std::ifstream in(std::filesystem::path(folder + L"\\" + found.cFileName), std::ios::binary | std::ios::ate);
-        std::vector<std::uint8_t> bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 1)));
-        in.seekg(0);
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        bytes.resize(static_cast<size_t>(in.gcount()));
+        std::vector<std::uint8_t> bytes;
+        if (EqualNoCase(found.cFileName, L"install.inf")) {
+            std::ifstream in(std::filesystem::path(folder + L"\\" + found.cFileName), std::ios::binary | std::ios::ate);
+            bytes.resize(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 1)));
+            in.seekg(0);
+            in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            bytes.resize(static_cast<size_t>(in.gcount()));
+        } else {
+            bytes = cursor_bytes::MakeCursor(128);
+            const size_t pixels = cursor_bytes::kFirstImage + 40;
+            for (size_t i = pixels; i < pixels + 128 * 128 * 4; ++i) {
+                noise ^= noise << 13;
+                noise ^= noise >> 17;
+                noise ^= noise << 5;
+                bytes[i] = static_cast<std::uint8_t>(noise);
+            }
+        }
         archive.entries.push_back(zip_bytes::Deflated("Pack/" + ToUtf8(found.cFileName), std::move(bytes)));
     } while (FindNextFileW(find.get(), &found));
     const std::wstring zip = sandbox.Windows() + L"\\pack.zip";
