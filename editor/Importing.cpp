@@ -92,6 +92,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
     if (pack.kind == PackKind::RoleNamed) {
         for (const int n : kImportOrder) {
             result.RoleCursorFile(n).clear();
+            result.SetWindowsDefault(n, false);
             result.SetPending(n, false);
             for (const PackFile& file : pack.files) {
                 if (file.role != n) continue;
@@ -115,6 +116,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
             continue;
         }
         result.RoleCursorFile(file.role) = file.path;
+        result.SetWindowsDefault(file.role, false);
         result.SetRoleChanged(file.role, true);
         result.SetPending(file.role, true);
         ++plan.taken;
@@ -136,6 +138,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
     }
     scheme_ = std::move(plan.result);
     JiaZaiFangAn();
+    NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
     if (plan.skipped.empty() && plan.copies.empty()) return;
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
@@ -147,6 +150,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
         for (const auto& [role, file] : plan.copies) text += L"\n“" + role + L"”：" + file;
     }
     if (!plan.unseen.empty()) text += L"\n\n" + UnseenRolesNote(plan.unseen);
+    if (plan.skipped.empty() && TakeSaveHint()) text += L"\n\n" + SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
                         MB_OK | (plan.skipped.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

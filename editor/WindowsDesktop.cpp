@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/Desktop.h"
+#include "editor/SchemeDialogs.h"
 #include "win/Dll.h"
 #include "win/Raii.h"
 
@@ -181,6 +182,10 @@ public:
 
     std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) override {
         return PackChooser(choices).Show(owner);
+    }
+
+    std::optional<std::wstring> AskSchemeName(HWND owner, const std::wstring& name) override {
+        return ShowSchemeNameDialog(owner, name);
     }
 
     std::optional<std::wstring> BrowseForFolder(HWND owner) override {

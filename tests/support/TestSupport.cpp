@@ -112,6 +112,14 @@ std::optional<std::wstring> FakeDesktop::BrowseForFolder(HWND) {
     return answer;
 }
 
+std::optional<std::wstring> FakeDesktop::AskSchemeName(HWND, const std::wstring& name) {
+    nameStarts.push_back(name);
+    if (nameAnswers.empty()) return std::nullopt;
+    const std::optional<std::wstring> answer = nameAnswers.front();
+    nameAnswers.pop_front();
+    return answer;
+}
+
 bool FakeDesktop::SetSystemCursor(HCURSOR cursor, DWORD id) {
     ICONINFO info{};
     int width = 0;
