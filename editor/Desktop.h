@@ -39,6 +39,10 @@ public:
     // when cancelled.
     virtual std::optional<std::wstring> AskSchemeName(HWND owner, const std::wstring& name) = 0;
 
+    // A context menu shown at `screen` (TrackPopupMenu); the id of the item
+    // chosen, 0 when none was.
+    virtual UINT TrackMenu(HWND owner, HMENU menu, POINT screen) = 0;
+
     // Modal folder picker limited to file-system folders. nullopt when
     // cancelled; an empty string when the picked item has no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;

@@ -119,6 +119,15 @@ public:
     };
     std::vector<ChildPlacement> Placements() const;
 
+    // Item ids of the grid's context menu.
+    enum MenuId : UINT {
+        kMenuChooseFile = 401,  // 选择文件(&F)…
+        kMenuWindowsDefault,    // 使用默认值(&D)
+        kMenuShowFile,          // 打开文件位置(&O)
+        kMenuLibrary,           // 方案库(&L)…
+        kMenuSaveAs,            // 另存为方案(&S)…
+    };
+
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
     static constexpr UINT_PTR kAnimationTimerId = 3;
@@ -180,6 +189,13 @@ public:
     // named to the user. Empty slots are Windows' default. False when
     // nothing was taken.
     bool ShiYongFangAn(const library::SchemeEntry& entry);
+    // The grid's context menu (ContextMenu.cpp), for WM_CONTEXTMENU from
+    // `clicked` (a box or the container between the boxes) at `screen`, or
+    // from the keyboard (`screen` -1, -1) at the focused box. The items that
+    // need a role are greyed between boxes.
+    void YouJianCaiDan(HWND clicked, POINT screen);
+    // 方案库: the library dialog.
+    void FangAnKu_Click();
     // 另存为方案: asks for a name, then LingCunFangAn.
     void LingCunFangAn_Click();
     // Saves the grid's pointers as the user's scheme `typed` (trimmed and
@@ -236,7 +252,8 @@ public:
 
     // The tooltip of the box of `role`: the role's name, " — ", then
     // what the box shows: why a pending choice shows no preview or was not
-    // applied, "默认" for the installed fallback, else the file's path.
+    // applied, "默认" for the installed fallback, else the file's path; on
+    // a second line, where the context menu's scheme library is.
     std::wstring BoxToolTip(int role) const;
     // The grid's tooltip window, made now if the mouse has not yet made it;
     // nullptr when it cannot be made.

@@ -184,6 +184,11 @@ public:
         return PackChooser(choices).Show(owner);
     }
 
+    UINT TrackMenu(HWND owner, HMENU menu, POINT screen) override {
+        return static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
+                                                  screen.y, owner, nullptr));
+    }
+
     std::optional<std::wstring> AskSchemeName(HWND owner, const std::wstring& name) override {
         return ShowSchemeNameDialog(owner, name);
     }
