@@ -130,6 +130,16 @@ private:
     // The list read afresh; the row of `keep` (a name) selected when it is still there.
     void Reload(const std::wstring& keep = {}) {
         library::SchemeListing listing = library::ReadSchemeLists();
+        // The system's schemes first, then the user's, each by name as the
+        // user's language orders names.
+        std::stable_sort(listing.schemes.begin(), listing.schemes.end(),
+                         [](const library::SchemeEntry& a, const library::SchemeEntry& b) {
+                             if (a.source != b.source) return a.source == library::Source::System;
+                             return CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.name.c_str(),
+                                                    static_cast<int>(a.name.size()), b.name.c_str(),
+                                                    static_cast<int>(b.name.size()), nullptr, nullptr,
+                                                    0) == CSTR_LESS_THAN;
+                         });
         rows_.clear();
         for (library::SchemeEntry& entry : listing.schemes) rows_.push_back(Row{std::move(entry)});
         HWND list = List();

@@ -72,9 +72,15 @@ void ProbeDialog(HWND dialog) {
     if (g_probe) PostMessageW(dialog, kProbeMessage, 0, 0);
 }
 
+// The probe sees the dialog as the user does: shown and drawn (a modal
+// dialog is otherwise shown only once its queue is first empty).
 bool RunProbe(HWND dialog, UINT message) {
     if (message != kProbeMessage) return false;
-    if (g_probe) g_probe(dialog);
+    if (g_probe) {
+        ShowWindow(dialog, SW_SHOW);
+        UpdateWindow(dialog);
+        g_probe(dialog);
+    }
     return true;
 }
 
