@@ -206,6 +206,32 @@ TEST_F(LibraryDialogTest, KeepsItsSizeIn96DpiUnits) {
     EXPECT_EQ(opened.cy, MulDiv(420, static_cast<int>(dpi), 96));
 }
 
+// A move to a screen of twice the DPI: the dialog takes the size Windows
+// suggests, and what it keeps is still in 96-DPI units.
+TEST_F(LibraryDialogTest, FollowsADpiChange) {
+    ASSERT_TRUE(registry.SetScheme(false, L"One", L""));
+    SIZE after{};
+    int rowHeight[2] = {};
+    Open([&](HWND dialog) {
+        const UINT dpi = GetDpiForWindow(dialog);
+        RECT r{};
+        ListView_GetItemRect(List(dialog), 0, &r, LVIR_BOUNDS);
+        rowHeight[0] = r.bottom - r.top;
+        RECT suggested{0, 0, MulDiv(400, static_cast<int>(2 * dpi), 96), MulDiv(300, static_cast<int>(2 * dpi), 96)};
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(dialog, &r);
+        after = {r.right - r.left, r.bottom - r.top};
+        ListView_GetItemRect(List(dialog), 0, &r, LVIR_BOUNDS);
+        rowHeight[1] = r.bottom - r.top;
+        Click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(after.cx, MulDiv(400, 2 * static_cast<int>(GetDpiForWindow(host.hwnd())), 96));
+    EXPECT_GT(rowHeight[1], rowHeight[0] * 3 / 2) << "rows grow with the previews";
+    std::wstring width;
+    ASSERT_EQ(registry::KeyReader(L"HKEY_CURRENT_USER\\Software\\ShuBiao").Read(L"LibraryWidth", width), ERROR_SUCCESS);
+    EXPECT_EQ(width, L"400");
+}
+
 TEST_F(LibraryDialogTest, KeyboardArrowsAndTypeAhead) {
     for (const wchar_t* name : {L"Gamma", L"Alpha", L"Beta"}) ASSERT_TRUE(registry.SetScheme(false, name, L""));
     Open([](HWND dialog) {
