@@ -1,5 +1,6 @@
 #include "bench/EditorBench.h"
 
+#include <algorithm>
 #include <string>
 
 #include "bench/Sandbox.h"
@@ -20,11 +21,14 @@ namespace shubiao::bench {
 namespace {
 
 bool AllPreviewsDrawn(ShuBiaoKong& editor) {
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         if (editor.FrameShown(n) < 0) return false;
     }
     return true;
 }
+
+// The role of the grid's box number i (counting on past the last box).
+int BoxRole(int i) { return layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]; }
 
 void Hover(ShuBiaoKong& editor, int role) {
     editor.Picture16_MouseMove();
@@ -36,23 +40,28 @@ void Hover(ShuBiaoKong& editor, int role) {
 void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
     for (const CursorRole& role : kRoles) {
         const std::wstring file = DataStorageFolder() + (role.number == 2 ? Role(15).FileName() : role.FileName());
-        desktop.openAnswers.push_back(file);
-        editor.Picture_Click(role.number);
+        if (std::find(layout::kBoxRoles.begin(), layout::kBoxRoles.end(),
+                                                           role.number) == layout::kBoxRoles.end()) {
+            editor.ChooseFile(role.number, file);  // a role the grid has no box for
+        } else {
+            desktop.openAnswers.push_back(file);
+            editor.Picture_Click(role.number);
+        }
         DrainMessages();
     }
 }
 
 void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTimer& steps, EditorResult& result) {
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (int i = 0; i < layout::kBoxCount; ++i) {
         const Stopwatch clock;
-        Hover(editor, n);
+        Hover(editor, BoxRole(i));
         result.hoverFirstMs.push_back(clock.Ms());
         DrainMessages();
     }
     result.hoverMs.reserve(static_cast<size_t>(settings.hovers));
     for (int i = 0; i < settings.hovers; ++i) {
         const Stopwatch clock;
-        Hover(editor, i % kRoleCount + 1);
+        Hover(editor, BoxRole(i));
         result.hoverMs.push_back(clock.Ms());
         DrainMessages();
     }
@@ -60,7 +69,7 @@ void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTime
     for (int i = 0; i < settings.profileRounds; ++i) {
         editor.Picture16_MouseMove();
         steps.Begin();
-        editor.Picture_MouseMove(i % kRoleCount + 1);
+        editor.Picture_MouseMove(BoxRole(i));
         steps.End();
     }
     editor.SetProfiler(nullptr);
@@ -252,7 +261,7 @@ void Round(ShuBiaoKong& editor, BenchDesktop& desktop, const EditorSettings& set
     editor.ChuShiShuBiao();
     DrainMessages();
     for (int i = 0; i < settings.hovers; ++i) {
-        Hover(editor, i % kRoleCount + 1);
+        Hover(editor, BoxRole(i));
         if (i % 100 == 0) DrainMessages();
     }
     for (int i = 0; i < settings.refreshes; ++i) {

@@ -25,6 +25,8 @@ public:
     Sandbox() = default;
     bool ok() const { return registry_.ok() && folder_.ok(); }
     const std::wstring& Windows() const { return folder_.Path(); }
+    // Writes a scheme of the redirected user's list (REG_EXPAND_SZ).
+    bool AddScheme(const std::wstring& name, const std::wstring& data) { return registry_.SetScheme(false, name, data); }
     // Writes a REG_SZ value of the redirected Cursors key.
     bool SetValue(const std::wstring& name, const std::wstring& data) { return registry_.SetString(name, data); }
     // A value of the redirected Cursors key; empty when missing.

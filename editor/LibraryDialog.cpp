@@ -240,16 +240,18 @@ private:
         ListView_SetColumnWidth(List(), kPointerColumn, strip);
     }
 
-    // The row's files read and checked, and their first frames made.
+    // The row's files read and checked, and their first frames made, each
+    // file read once (the cache checks it as any pointer file is checked: a
+    // missing file, a folder or a file the checker refuses gives no strip).
+    // A slot refused by its text is marked without a look at the disk.
     void Prepare(Row& row) {
         row.prepared = true;
-        const std::array<std::wstring, kRoleCount> problems = library::CheckSchemeFiles(row.entry);
         for (size_t slot = 0; slot < schemes::kSlotCount; ++slot) {
             const int role = RoleAtSlot(slot);
+            const schemes::SlotState state = row.entry.slots[slot].state;
             row.strips[slot] = nullptr;
-            row.marked[slot] = row.entry.state != schemes::ValueState::Read ||
-                               !problems[static_cast<size_t>(role - 1)].empty();
-            if (row.marked[slot] || row.entry.slots[slot].state != schemes::SlotState::Path) continue;
+            row.marked[slot] = row.entry.state != schemes::ValueState::Read || state == schemes::SlotState::Refused;
+            if (row.marked[slot] || state != schemes::SlotState::Path) continue;
             const PreviewCache::Preview preview = previews_.Get(row.entry.FileOf(role), IconSize());
             row.strips[slot] = preview.strip;
             row.marked[slot] = preview.strip == nullptr;

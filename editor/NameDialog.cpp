@@ -78,7 +78,7 @@ bool RunProbe(HWND dialog, UINT message) {
     if (message != kProbeMessage) return false;
     if (g_probe) {
         ShowWindow(dialog, SW_SHOW);
-        UpdateWindow(dialog);
+        RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         g_probe(dialog);
     }
     return true;
