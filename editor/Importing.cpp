@@ -139,7 +139,10 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
     scheme_ = std::move(plan.result);
     JiaZaiFangAn();
     NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
-    if (plan.skipped.empty() && plan.copies.empty()) return;
+    // The first pack taken whole says, once, how to keep it (files named
+    // after the roles are no pack with a name of its own).
+    const bool hint = plan.skipped.empty() && pack.kind != PackKind::RoleNamed && TakeSaveHint();
+    if (plan.skipped.empty() && plan.copies.empty() && !hint) return;
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
         text += L"以下几个没有导入，原来的选择保持不变：\n";
@@ -150,7 +153,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
         for (const auto& [role, file] : plan.copies) text += L"\n“" + role + L"”：" + file;
     }
     if (!plan.unseen.empty()) text += L"\n\n" + UnseenRolesNote(plan.unseen);
-    if (plan.skipped.empty() && TakeSaveHint()) text += L"\n\n" + SaveHint();
+    if (hint) text += L"\n\n" + SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
                         MB_OK | (plan.skipped.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

@@ -140,14 +140,14 @@ const PackCase kPacks[] = {
     {"FilesNamedByPurpose",
      {CursorAt(L"Adwaita - Normal Select.cur", 3), CursorAt(L"Adwaita - Busy.ani", 4),
       CursorAt(L"Adwaita - Link Select.cur", 5), TextAt(L"Adwaita - readme.txt", "hi")},
-     {{kArrow, 3}, {kWait, 4}, {kHand, 5}}, std::nullopt, 0, nullptr},
+     {{kArrow, 3}, {kWait, 4}, {kHand, 5}}, std::nullopt, 0, L"另存为方案"},
     {"OnePackInASubfolder",
      {CursorAt(L"Qogir\\cursors\\pointer.cur", 3), CursorAt(L"Qogir\\cursors\\busy.ani", 4)},
-     {{kArrow, 3}, {kWait, 4}}, std::nullopt, 0, nullptr},
+     {{kArrow, 3}, {kWait, 4}}, std::nullopt, 0, L"另存为方案"},
     {"TwoPacksTheUserTakesTheSecond",
      {TextAt(L"light\\install.inf", kInf), CursorAt(L"light\\normal-select.cur", 3),
       TextAt(L"dark\\x\\install.inf", kSecondInf), CursorAt(L"dark\\x\\arrow.cur", 8)},
-     {{kArrow, 8}}, 1, 2, nullptr},
+     {{kArrow, 8}}, 1, 2, L"另存为方案"},
     {"TwoSchemesOfOneInfCancelled",
      {TextAt(L"two.inf", R"([DefaultInstall]
 AddReg = R

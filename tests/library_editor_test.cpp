@@ -311,6 +311,17 @@ TEST_F(LibraryEditorTest, TheNameStartsAsThePacksWhenTheGridCameWholeFromIt) {
     EXPECT_EQ(desktop.nameStarts, (std::vector<std::wstring>{L"蓝色海洋", L""}));
 }
 
+TEST_F(LibraryEditorTest, TheFirstWholePackImportSaysOnceHowToKeepIt) {
+    const std::wstring pack = files / L"Ocean";
+    CreateDirectoryW(pack.c_str(), nullptr);
+    WriteStaticCursor(pack + L"\\Normal Select.cur", 3, 3);
+    editor.ImportPath(pack);
+    editor.ImportPath(pack);
+    const auto boxes = desktop.Warnings();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"另存为方案"), std::wstring::npos) << boxes[0].text;
+}
+
 // ---- the scheme in force across Apply and Restore ---------------------------
 
 class InForceTest;
