@@ -1,5 +1,6 @@
 #include "bench/EditorBench.h"
 
+#include <algorithm>
 #include <string>
 
 #include "bench/Sandbox.h"
@@ -34,6 +35,9 @@ bool AllPreviewsDrawn(ShuBiaoKong& editor) {
     return true;
 }
 
+// The role of the grid's box number i (counting on past the last box).
+int BoxRole(int i) { return layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]; }
+
 void Hover(ShuBiaoKong& editor, int role) {
     editor.Picture16_MouseMove();
     editor.Picture_MouseMove(role);
@@ -53,16 +57,16 @@ void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
 }
 
 void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTimer& steps, EditorResult& result) {
-    for (const int n : layout::kBoxRoles) {
+    for (int i = 0; i < layout::kBoxCount; ++i) {
         const Stopwatch clock;
-        Hover(editor, n);
+        Hover(editor, BoxRole(i));
         result.hoverFirstMs.push_back(clock.Ms());
         DrainMessages();
     }
     result.hoverMs.reserve(static_cast<size_t>(settings.hovers));
     for (int i = 0; i < settings.hovers; ++i) {
         const Stopwatch clock;
-        Hover(editor, layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
+        Hover(editor, BoxRole(i));
         result.hoverMs.push_back(clock.Ms());
         DrainMessages();
     }
@@ -70,7 +74,7 @@ void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTime
     for (int i = 0; i < settings.profileRounds; ++i) {
         editor.Picture16_MouseMove();
         steps.Begin();
-        editor.Picture_MouseMove(layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
+        editor.Picture_MouseMove(BoxRole(i));
         steps.End();
     }
     editor.SetProfiler(nullptr);
@@ -338,7 +342,7 @@ void Round(ShuBiaoKong& editor, BenchDesktop& desktop, const EditorSettings& set
     editor.ChuShiShuBiao();
     DrainMessages();
     for (int i = 0; i < settings.hovers; ++i) {
-        Hover(editor, layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
+        Hover(editor, BoxRole(i));
         if (i % 100 == 0) DrainMessages();
     }
     for (int i = 0; i < settings.refreshes; ++i) {

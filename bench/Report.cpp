@@ -27,6 +27,7 @@ constexpr double kZipBombTargetMs = 50;
 constexpr double kAnimationCpuTarget = 1.0;  // percent of one core
 constexpr double kParserTargetMs = 50;
 constexpr std::uint64_t kSizeTarget = 1024 * 1024;
+constexpr double kLibraryTargetMs = 150;
 
 std::string Fixed(double value, int decimals = 2) {
     char buffer[64];
@@ -35,8 +36,12 @@ std::string Fixed(double value, int decimals = 2) {
 }
 
 struct Figures {
-    Summary floor, shubiao, floorVisible, shubiaoVisible, load, hover, hoverFirst, apply, pack, zipPack, zipBomb;
+    Summary floor, shubiao, floorVisible, shubiaoVisible, load, hover, hoverFirst, apply, pack, zipPack, zipBomb,
+        library;
     double ratio = 0;
+    double libraryRatio = 0;         // the library's opening / the floor's start-up
+    long long libraryGdiGrowth = 0;
+    long long libraryPrivateGrowth = 0;  // second round to third
     long long gdiGrowth = 0;         // start -> end of the third round: handles may not settle
     long long privateSettling = 0;   // start -> end of the warm-up round: not counted
     long long privateGrowth = 0;     // the larger growth of the second and third rounds
@@ -56,6 +61,8 @@ Figures Compute(const Report& r) {
     f.zipPack = Summarise(r.editor.zipPackMs);
     f.zipBomb = Summarise(r.editor.zipBombMs);
     f.ratio = f.floor.median > 0 ? f.shubiao.median / f.floor.median : 0;
+    f.library = Summarise(r.library.openMs);
+    f.libraryRatio = f.floor.median > 0 ? f.library.median / f.floor.median : 0;
     auto grew = [](std::uint64_t from, std::uint64_t to) {
         return static_cast<long long>(to) - static_cast<long long>(from);
     };
@@ -63,6 +70,9 @@ Figures Compute(const Report& r) {
     f.gdiGrowth = std::max({grew(e.start.gdi, e.end.gdi), grew(e.start.gdi, e.again.gdi), grew(e.start.gdi, e.third.gdi)});
     f.privateSettling = grew(e.start.privateBytes, e.end.privateBytes);
     f.privateGrowth = std::max(grew(e.end.privateBytes, e.again.privateBytes), grew(e.again.privateBytes, e.third.privateBytes));
+    const LibraryResult& l = r.library;
+    f.libraryGdiGrowth = std::max(grew(l.start.gdi, l.again.gdi), grew(l.start.gdi, l.third.gdi));
+    f.libraryPrivateGrowth = grew(l.again.privateBytes, l.third.privateBytes);
     return f;
 }
 
@@ -88,6 +98,10 @@ bool ParsersMet(const Report& r) {
 bool GrowthMet(const Report& r, const Figures& f) {
     const bool user = !r.editor.start.userAvailable || r.editor.end.user == r.editor.start.user;
     return f.hover.count > 0 && f.gdiGrowth <= 0 && f.privateGrowth <= 0 && user;
+}
+bool LibraryMet(const Figures& f) { return f.library.count > 0 && f.library.median < kLibraryTargetMs; }
+bool LibraryGrowthMet(const Report& r, const Figures& f) {
+    return !r.library.openMs.empty() && f.libraryGdiGrowth <= 0 && f.libraryPrivateGrowth <= 0;
 }
 bool ExecutableMet(const Report& r) {
     return r.executable.error.empty() && r.executable.bytes < kSizeTarget && r.executable.foreign.empty();
@@ -217,6 +231,18 @@ void PrintTable(const Report& r) {
     row("private bytes, 2nd and 3rd rounds", std::to_string(r.editor.again.privateBytes) + " -> " +
         std::to_string(r.editor.third.privateBytes) + " (max growth " + std::to_string(f.privateGrowth) + ")",
         "no growth", Verdict(GrowthMet(r, f)));
+    row("方案库 opened, " + std::to_string(r.librarySettings.schemes) + " schemes, " +
+            std::to_string(r.library.rowsShown) + " rows' previews (" + std::to_string(f.library.count) + ")",
+        "median " + Fixed(f.library.median) + " ms, p95 " + Fixed(f.library.p95) + " ms", "< 150 ms",
+        Verdict(LibraryMet(f)));
+    row("方案库 opening / floor start-up", Fixed(f.libraryRatio, 2) + "x", "", "");
+    row("方案库 GDI objects, 3 rounds of " + std::to_string(r.librarySettings.openings) + " openings",
+        std::to_string(r.library.start.gdi) + " -> " + std::to_string(r.library.again.gdi) + " -> " +
+            std::to_string(r.library.third.gdi),
+        "no growth", "");
+    row("方案库 private bytes, 2nd and 3rd rounds", std::to_string(r.library.again.privateBytes) + " -> " +
+            std::to_string(r.library.third.privateBytes) + " (growth " + std::to_string(f.libraryPrivateGrowth) + ")",
+        "no growth", Verdict(LibraryGrowthMet(r, f)));
     row("ShuBiao.exe size", std::to_string(r.executable.bytes) + " bytes", "< 1 MiB", "");
     row("imports not in the system folder", Joined(r.executable.foreign), "none", Verdict(ExecutableMet(r)));
     out << "imports: " << Joined(r.executable.imports) << "\n";
@@ -233,6 +259,7 @@ void PrintTable(const Report& r) {
     if (!r.startupSteps.error.empty()) out << "start-up steps: " << ToUtf8(r.startupSteps.error) << "\n";
     if (!r.startup.error.empty()) out << "\nstart-up: " << ToUtf8(r.startup.error) << "\n";
     for (const std::wstring& p : r.editor.problems) out << "problem: " << ToUtf8(p) << "\n";
+    for (const std::wstring& p : r.library.problems) out << "problem: " << ToUtf8(p) << "\n";
     if (!r.executable.error.empty()) out << "executable: " << ToUtf8(r.executable.error) << "\n";
     const std::string text = out.str();
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -299,6 +326,16 @@ bool WriteJson(const Report& r, const std::wstring& path) {
       << ", \"private_bytes\": " << r.editor.again.privateBytes << "}, \"third_round\": {\"gdi\": "
       << r.editor.third.gdi << ", \"private_bytes\": " << r.editor.third.privateBytes
       << "}, \"counted_from\": \"GDI from the start, private bytes after the warm-up round\", \"met\": " << (GrowthMet(r, f) ? "true" : "false") << "},\n";
+    j << "  \"library\": {\"what\": \"FangAnKu_Click until the dialog is shown with its first screen of previews drawn\""
+      << ", \"schemes\": " << r.librarySettings.schemes << ", \"rows_shown\": " << r.library.rowsShown
+      << ", \"timing\": " << Json(f.library) << ", \"target_ms\": " << kLibraryTargetMs
+      << ", \"ratio_to_floor_startup\": " << Fixed(f.libraryRatio, 3) << ", \"met\": "
+      << (LibraryMet(f) ? "true" : "false") << ",\n    \"growth\": {\"openings_per_round\": "
+      << r.librarySettings.openings << ", \"gdi\": [" << r.library.start.gdi << ", " << r.library.again.gdi << ", "
+      << r.library.third.gdi << "], \"private_bytes\": [" << r.library.start.privateBytes << ", "
+      << r.library.again.privateBytes << ", " << r.library.third.privateBytes
+      << "], \"counted_from\": \"GDI from the first round, private bytes from the second\", \"met\": "
+      << (LibraryGrowthMet(r, f) ? "true" : "false") << "}, \"problems\": " << Json(r.library.problems) << "},\n";
     j << "  \"executable\": {\"path\": " << Quoted(ToUtf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
       << ", \"target_bytes\": " << kSizeTarget << ", \"imports\": " << Json(r.executable.imports)
       << ", \"not_windows_own\": " << Json(r.executable.foreign) << ", \"met\": "
@@ -312,7 +349,8 @@ bool AllTargetsMet(const Report& r) {
     if (r.startupOnly) return r.startup.error.empty() && StartupMet(f);
     return r.startup.error.empty() && r.startupSteps.error.empty() && r.editor.problems.empty() && StartupMet(f) &&
            LoadMet(f) && HoverMet(f) && ApplyMet(f) && PackMet(f) && ZipMet(f) && AnimationMet(r) && ParsersMet(r) &&
-           GrowthMet(r, f) && ExecutableMet(r);
+           GrowthMet(r, f) && ExecutableMet(r) && r.library.problems.empty() && LibraryMet(f) &&
+           LibraryGrowthMet(r, f);
 }
 
 }  // namespace shubiao::bench

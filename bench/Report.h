@@ -4,6 +4,7 @@
 
 #include "bench/EditorBench.h"
 #include "bench/Executable.h"
+#include "bench/LibraryBench.h"
 #include "bench/Startup.h"
 #include "bench/StartupSteps.h"
 
@@ -23,6 +24,8 @@ struct Report {
     StartupSteps startupSteps;
     EditorSettings settings;
     EditorResult editor;
+    LibrarySettings librarySettings;
+    LibraryResult library;
     std::wstring executablePath;
     ExecutableFacts executable;
 };

@@ -25,6 +25,8 @@ public:
     Sandbox() = default;
     bool ok() const { return registry_.ok() && folder_.ok(); }
     const std::wstring& Windows() const { return folder_.Path(); }
+    // Writes a scheme of the redirected user's list (REG_EXPAND_SZ).
+    bool AddScheme(const std::wstring& name, const std::wstring& data) { return registry_.SetScheme(false, name, data); }
     // Writes a REG_SZ value of the redirected Cursors key.
     bool SetValue(const std::wstring& name, const std::wstring& data) { return registry_.SetString(name, data); }
     // A value of the redirected Cursors key; empty when missing.
@@ -52,6 +54,8 @@ public:
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     std::optional<size_t> ChoosePack(HWND, const std::vector<PackChoice>&) override { return 0; }
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
+    std::optional<std::wstring> AskSchemeName(HWND, const std::wstring&) override { return std::nullopt; }
+    UINT TrackMenu(HWND, HMENU, POINT) override { return 0; }
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override { return true; }
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;

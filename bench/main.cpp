@@ -113,6 +113,8 @@ int wmain(int argc, wchar_t** argv) {
     report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
     Say("editor: load, hover, growth, Apply");
     report.editor = MeasureEditor(report.settings);
+    Say("方案库: opening over 30 schemes, growth over openings");
+    report.library = MeasureLibrary(report.librarySettings);
     report.executablePath = AppFolder() + L"\\ShuBiao.exe";
     report.executable = InspectExecutable(report.executablePath);
 
@@ -122,7 +124,7 @@ int wmain(int argc, wchar_t** argv) {
     if (SUCCEEDED(com)) CoUninitialize();
 
     const bool complete = written && report.startup.error.empty() && report.startupSteps.error.empty() && report.editor.problems.empty() &&
-                          report.executable.error.empty();
+                          report.library.problems.empty() && report.executable.error.empty();
     if (!complete) return 2;
     return AllTargetsMet(report) ? 0 : 1;
 }

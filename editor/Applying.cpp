@@ -5,7 +5,10 @@
 // and the live pointer is replaced (roles with a system cursor id). A role
 // whose file cannot be copied or is not a usable cursor is skipped whole, so
 // that the settings never name a missing, half-written or unusable file; the
-// user is told which roles were skipped and why.
+// user is told which roles were skipped and why. A role at a pending choice
+// of Windows' default has its value and its copy deleted instead. When the
+// grid held exactly a scheme of the library and every role was applied,
+// Windows' record of the scheme in force names it (Library.cpp).
 #include <string>
 #include <utility>
 #include <vector>
@@ -264,6 +267,20 @@ RoleOutcome ApplyRole(Desktop& desktop, const CursorRole& role, const std::wstri
     return {};
 }
 
+// Windows' default for one role, as Windows' own "Use Default" does it: the
+// role's value goes, then its copy in the Windows cursor folder (unless a
+// setting still names it); Windows then reloads the pointers from the
+// settings. A value that is already missing is no failure.
+RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Settings& settings) {
+    const LSTATUS status = settings.writer.Delete(role.valueName);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        return Unchanged(L"无法删除该指针的设置" + Code(static_cast<DWORD>(status)) + L"。");
+    }
+    const std::wstring copy = folder + role.FileName();
+    DeleteFileW(copy.c_str());  // a copy that will not go is only a file no setting names
+    return {};
+}
+
 // The roles that were not applied, grouped by what became of them and by
 // reason, in the order they were met.
 class SkipReport {
@@ -347,16 +364,21 @@ void ShuBiaoKong::YingYongFangAn() {
     for (const CursorRole& role : kRoles) {
         if (!scheme_.RoleChanged(role.number)) continue;
         RoleOutcome outcome;
+        const bool windowsDefault = scheme_.WindowsDefault(role.number);
         try {
-            outcome = folderError != ERROR_SUCCESS
-                          ? Unchanged(FolderNotWritable(folder, folderError))
-                          : ApplyRole(desktop_, role, scheme_.RoleCursorFile(role.number), folder, applyCursor_,
-                                      settings, profiler_);
+            if (windowsDefault) {
+                outcome = RemoveRole(role, folder, settings);
+            } else {
+                outcome = folderError != ERROR_SUCCESS
+                              ? Unchanged(FolderNotWritable(folder, folderError))
+                              : ApplyRole(desktop_, role, scheme_.RoleCursorFile(role.number), folder, applyCursor_,
+                                          settings, profiler_);
+            }
         } catch (...) {
             outcome = Unchanged(DescribeCurrentException());
         }
         report.Add(role, outcome);
-        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && !role.HasSystemCursor());
+        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && (windowsDefault || !role.HasSystemCursor()));
         // Placed: no longer pending. Left as it was: still pending, and why.
         if (outcome.kind != RoleOutcome::Kind::Applied) {
             scheme_.SetPending(role.number, true, outcome.reason);
@@ -370,6 +392,7 @@ void ShuBiaoKong::YingYongFangAn() {
     // A refusal is not the user's concern: the settings and the copies are in
     // place, and Windows reads them at the next sign-in at the latest.
     if (reload) desktop_.ReloadSystemCursors();
+    RecordSchemeInForce(report.empty());
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }

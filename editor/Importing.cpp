@@ -129,6 +129,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
     if (pack.kind == PackKind::RoleNamed) {
         for (const int n : kImportOrder) {
             result.RoleCursorFile(n).clear();
+            result.SetWindowsDefault(n, false);
             result.SetPending(n, false);
             for (const PackFile& file : pack.files) {
                 if (file.role != n) continue;
@@ -152,6 +153,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
             continue;
         }
         result.RoleCursorFile(file.role) = file.path;
+        result.SetWindowsDefault(file.role, false);
         result.SetRoleChanged(file.role, true);
         result.SetPending(file.role, true);
         ++plan.taken;
@@ -177,7 +179,11 @@ void ShuBiaoKong::ImportPack(const Pack& pack, const ImportSource& source) {
     if (source.zip) archives_.push_back(source.zip);
     scheme_ = std::move(plan.result);
     JiaZaiFangAn();
-    if (plan.skipped.empty() && plan.copies.empty() && entries.empty()) return;
+    NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
+    // The first pack taken whole says, once, how to keep it (files named
+    // after the roles are no pack with a name of its own).
+    const bool hint = plan.skipped.empty() && pack.kind != PackKind::RoleNamed && TakeSaveHint();
+    if (plan.skipped.empty() && plan.copies.empty() && entries.empty() && !hint) return;
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
         text += L"以下几个没有导入，原来的选择保持不变：\n";
@@ -189,6 +195,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack, const ImportSource& source) {
     }
     if (!plan.unseen.empty()) text += L"\n\n" + UnseenRolesNote(plan.unseen);
     text += entries;
+    if (hint) text += L"\n\n" + SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
                         MB_OK | (plan.skipped.empty() && entries.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

@@ -10,6 +10,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
 
 namespace shubiao {
 namespace {
@@ -76,14 +77,18 @@ void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     Skipping([] { RemoveDirectoryW(SystemSchemeFolder().c_str()); });
 }
 
-// Clears the per-role settings and has Windows reload its pointers from
-// them; the Mouse Properties dialog, confirmed by the timers, does the same
+// Clears the per-role settings and Windows' record of a named scheme in
+// force, and has Windows reload its pointers from them; the Mouse Properties dialog, confirmed by the timers, does the same
 // on systems where that is needed. The editor then shows the installed
 // fallbacks.
 void ShuBiaoKong::HuiFuMoRen() {
     for (int number : kRestoreOrder) {
         Skipping([number] { registry::RegDelete(Role(number).ValuePath()); });
     }
+    // The scheme "(Default)" named is no longer in force: Windows' default is.
+    Skipping([] {
+        if (!library::ReadInForce().name.empty()) library::ClearInForce();
+    });
     // A refusal is not the user's concern: the dialog below reloads them too.
     Skipping([this] { desktop_.ReloadSystemCursors(); });
     Skipping([this] { desktop_.StartProgram(kMousePropertiesCommand, SW_SHOWMINIMIZED); });

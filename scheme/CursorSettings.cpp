@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "win/Raii.h"
 #include "win/Text.h"
@@ -12,10 +13,12 @@ namespace shubiao::registry {
 namespace {
 
 struct Redirect {
+    unsigned id;
     std::wstring from;
     std::wstring to;
 };
-std::optional<Redirect> g_redirect;
+std::vector<Redirect> g_redirects;  // in the order made
+unsigned g_lastRedirectId = 0;
 
 struct WriteFault {
     std::wstring valueName;
@@ -43,21 +46,25 @@ HKEY RootByName(std::wstring_view name) {
 }
 
 std::wstring ApplyRedirect(std::wstring_view path) {
-    if (!g_redirect) return std::wstring(path);
-    const std::wstring& from = g_redirect->from;
-    if (path.size() > from.size() && path[from.size()] == L'\\' && EqualNoCase(path.substr(0, from.size()), from)) {
-        return g_redirect->to + std::wstring(path.substr(from.size()));
+    for (auto redirect = g_redirects.rbegin(); redirect != g_redirects.rend(); ++redirect) {
+        const std::wstring& from = redirect->from;
+        if (path.size() > from.size() && path[from.size()] == L'\\' &&
+            EqualNoCase(path.substr(0, from.size()), from)) {
+            return redirect->to + std::wstring(path.substr(from.size()));
+        }
     }
     return std::wstring(path);
 }
 
 }  // namespace
 
-ScopedRedirect::ScopedRedirect(std::wstring from, std::wstring to) {
-    g_redirect = Redirect{std::move(from), std::move(to)};
+ScopedRedirect::ScopedRedirect(std::wstring from, std::wstring to) : id_(++g_lastRedirectId) {
+    g_redirects.push_back(Redirect{id_, std::move(from), std::move(to)});
 }
 
-ScopedRedirect::~ScopedRedirect() { g_redirect.reset(); }
+ScopedRedirect::~ScopedRedirect() {
+    std::erase_if(g_redirects, [this](const Redirect& redirect) { return redirect.id == id_; });
+}
 
 ScopedWriteFault::ScopedWriteFault(std::wstring valueName, LSTATUS error) {
     g_writeFault = WriteFault{std::move(valueName), error};
@@ -136,11 +143,14 @@ LSTATUS KeyReader::Read(std::wstring_view valueName, std::wstring& data) const {
 
 namespace {
 
-LSTATUS WriteString(HKEY key, const std::wstring& valueName, std::wstring_view data) {
+LSTATUS SetValue(HKEY key, const std::wstring& valueName, DWORD type, const void* data, DWORD bytes) {
     if (g_writeFault && EqualNoCase(g_writeFault->valueName, valueName)) return g_writeFault->error;
+    return RegSetValueExW(key, valueName.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+}
+
+LSTATUS WriteString(HKEY key, const std::wstring& valueName, std::wstring_view data, DWORD type = REG_SZ) {
     const std::wstring text(data);
-    return RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    return SetValue(key, valueName, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 LSTATUS CreateKey(const ValueLocation& where, UniqueHKey& key) {
@@ -160,14 +170,33 @@ LSTATUS RegWrite(std::wstring_view valuePath, std::wstring_view data) {
 
 KeyWriter::KeyWriter(std::wstring_view keyPath) : keyPath_(keyPath) {}
 
-LSTATUS KeyWriter::Write(std::wstring_view valueName, std::wstring_view data) {
+LSTATUS KeyWriter::Open() {
     if (!tried_) {
         tried_ = true;
         ValueLocation where;
         opened_ = ResolveValuePath(keyPath_ + L"\\-", where) ? CreateKey(where, key_) : ERROR_INVALID_PARAMETER;
     }
-    if (opened_ != ERROR_SUCCESS) return opened_;
+    return opened_;
+}
+
+LSTATUS KeyWriter::Write(std::wstring_view valueName, std::wstring_view data) {
+    if (const LSTATUS status = Open(); status != ERROR_SUCCESS) return status;
     return WriteString(key_.get(), std::wstring(valueName), data);
+}
+
+LSTATUS KeyWriter::WriteExpandable(std::wstring_view valueName, std::wstring_view data) {
+    if (const LSTATUS status = Open(); status != ERROR_SUCCESS) return status;
+    return WriteString(key_.get(), std::wstring(valueName), data, REG_EXPAND_SZ);
+}
+
+LSTATUS KeyWriter::WriteDword(std::wstring_view valueName, DWORD data) {
+    if (const LSTATUS status = Open(); status != ERROR_SUCCESS) return status;
+    return SetValue(key_.get(), std::wstring(valueName), REG_DWORD, &data, sizeof(data));
+}
+
+LSTATUS KeyWriter::Delete(std::wstring_view valueName) {
+    if (const LSTATUS status = Open(); status != ERROR_SUCCESS) return status;
+    return RegDeleteValueW(key_.get(), std::wstring(valueName).c_str());
 }
 
 LSTATUS RegDelete(std::wstring_view valuePath) {
@@ -177,6 +206,51 @@ LSTATUS RegDelete(std::wstring_view valuePath) {
     LSTATUS status = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_SET_VALUE, key.put());
     if (status != ERROR_SUCCESS) return status;
     return RegDeleteValueW(key.get(), where.valueName.c_str());
+}
+
+ValueList EnumerateValues(std::wstring_view keyPath, std::size_t maxValues, std::size_t maxBytes) {
+    ValueList list;
+    ValueLocation where;
+    if (!ResolveValuePath(std::wstring(keyPath) + L"\\-", where)) {
+        list.status = ERROR_INVALID_PARAMETER;
+        return list;
+    }
+    UniqueHKey key;
+    list.status = RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (list.status != ERROR_SUCCESS) return list;
+    // Value names are at most 16,383 characters.
+    std::vector<wchar_t> name(16384);
+    std::vector<std::uint8_t> data(maxBytes + 2);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = REG_NONE;
+        DWORD bytes = static_cast<DWORD>(data.size());
+        const LSTATUS status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &bytes);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) continue;  // a name that does not fit: not ours
+        if (list.values.size() == maxValues) {
+            list.more = true;
+            break;
+        }
+        ValueData value;
+        value.type = type;
+        value.tooLarge = status == ERROR_MORE_DATA || bytes > maxBytes;
+        if (status == ERROR_MORE_DATA) {
+            // The data did not fit, and the name is not promised then: ask
+            // for the name alone.
+            nameLength = static_cast<DWORD>(name.size());
+            if (RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, nullptr, nullptr) !=
+                ERROR_SUCCESS) {
+                continue;
+            }
+            value.type = type;
+        } else if (!value.tooLarge) {
+            value.data.assign(data.begin(), data.begin() + bytes);
+        }
+        value.name.assign(name.data(), nameLength);
+        list.values.push_back(std::move(value));
+    }
+    return list;
 }
 
 }  // namespace shubiao::registry

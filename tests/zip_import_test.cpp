@@ -59,14 +59,14 @@ const ZipCase kZips[] = {
                              zb::Stored("__MACOSX/花萝/._花萝-正常选择.ani", zb::Text("junk")),
                              zb::Stored("花萝/._花萝-忙.ani", zb::Text("junk"))}};
      },
-     {{kArrow, 3}, {kWait, 4}, {kHand, 5}, {kPin, 6}}, nullptr},
+     {{kArrow, 3}, {kWait, 4}, {kHand, 5}, {kPin, 6}}, L"从“花萝”导入了 4 个鼠标指针"},
     {"Utf8NamesWithAnInf",
      [] {
          return zb::Archive{{zb::Deflated("雪/install.inf", zb::Text(kInf)), CursorEntry("雪/箭头.cur", 3, zb::kFlagUtf8),
                              CursorEntry("雪/忙.ani", 4, zb::kFlagUtf8), CursorEntry("雪/链接.cur", 5, zb::kFlagUtf8),
                              CursorEntry("雪/位置.cur", 6, zb::kFlagUtf8)}};
      },
-     {{kArrow, 3}, {kWait, 4}, {kHand, 5}, {kPin, 6}}, nullptr},
+     {{kArrow, 3}, {kWait, 4}, {kHand, 5}, {kPin, 6}}, L"从“雪”导入了 4 个鼠标指针"},
     {"BadEntryIsNamedTheRestImports",
      [] {
          zb::Entry bad = CursorEntry("Busy.ani", 4);

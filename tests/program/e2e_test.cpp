@@ -19,6 +19,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "win/Raii.h"
+#include "win/Text.h"
 #include "support/E2eSupport.h"
 #include "support/ProgramSupport.h"
 #include "support/TestSupport.h"
@@ -416,6 +417,12 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
     Shot(L"folder-picker");
     ASSERT_TRUE(TypeFileNameAndConfirm(picker, pack)) << DescribeChildren(picker);
     ASSERT_TRUE(WaitGone(picker)) << "the folder picker stays";
+    // The first pack taken whole says once how to keep it.
+    HWND summary = WaitForDialog(true);
+    ASSERT_NE(summary, nullptr) << "no summary: " << NoDialog();
+    EXPECT_NE(MessageBoxText(summary).find(L"另存为方案"), std::wstring::npos) << ToUtf8(MessageBoxText(summary));
+    PostMessageW(summary, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitGone(summary)) << "the summary stays";
     EXPECT_TRUE(WaitForBox(kArrowBox, helpPreview, true)) << "box 2 does not show the imported cursor";
     for (int n = 1; n <= 15; ++n) {
         if (n == kArrowBox) continue;

@@ -4,6 +4,7 @@
 
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
 #include "support/GdiHandleTable.h"
 #include "win/Raii.h"
 
@@ -31,9 +32,18 @@ ScratchRegistry::ScratchRegistry()
                           nullptr) == ERROR_SUCCESS;
     redirect_ = std::make_unique<registry::ScopedRedirect>(std::wstring(kCursorsKeyPath),
                                                            L"HKEY_CURRENT_USER\\" + cursors_);
+    UniqueHKey system;
+    ok_ = ok_ && RegCreateKeyExW(HKEY_CURRENT_USER, SystemSchemesSubkey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                 nullptr, system.put(), nullptr) == ERROR_SUCCESS;
+    systemSchemes_ = std::make_unique<registry::ScopedRedirect>(std::wstring(library::kSystemSchemesKey),
+                                                                L"HKEY_CURRENT_USER\\" + SystemSchemesSubkey());
+    settings_ = std::make_unique<registry::ScopedRedirect>(L"HKEY_CURRENT_USER\\Software\\ShuBiao",
+                                                           L"HKEY_CURRENT_USER\\" + SettingsSubkey());
 }
 
 ScratchRegistry::~ScratchRegistry() {
+    settings_.reset();
+    systemSchemes_.reset();
     redirect_.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, root_.c_str());
@@ -83,6 +93,41 @@ std::optional<std::wstring> ScratchRegistry::GetString(const std::wstring& name,
     return data;
 }
 
+bool ScratchRegistry::SetRaw(const std::wstring& subkey, const std::wstring& name, DWORD type, const void* data,
+                             DWORD bytes) {
+    UniqueHKey key;
+    return RegCreateKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS &&
+           RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
+}
+
+bool ScratchRegistry::SetScheme(bool system, const std::wstring& name, const std::wstring& data, DWORD type) {
+    return SetRaw(system ? SystemSchemesSubkey() : UserSchemesSubkey(), name, type, data.c_str(),
+                  static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+std::vector<std::wstring> ScratchRegistry::Snapshot(const std::wstring& subkey) {
+    std::vector<std::wstring> values;
+    UniqueHKey key = OpenKey(subkey, KEY_QUERY_VALUE);
+    if (!key) return values;
+    std::vector<wchar_t> name(16384);
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        DWORD type = 0;
+        DWORD bytes = 0;
+        if (RegEnumValueW(key.get(), i, name.data(), &length, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
+        std::vector<BYTE> data(bytes);
+        DWORD got = bytes;
+        length = static_cast<DWORD>(name.size());
+        RegEnumValueW(key.get(), i, name.data(), &length, nullptr, &type, data.data(), &got);
+        std::wstring line(name.data(), length);
+        line += L"|" + std::to_wstring(type) + L"|";
+        for (DWORD b = 0; b < got; ++b) line += static_cast<wchar_t>(data[b]);
+        values.push_back(std::move(line));
+    }
+    return values;
+}
+
 std::vector<std::wstring> ScratchRegistry::ValueNames() const {
     std::vector<std::wstring> names;
     UniqueHKey key = OpenKey(cursors_, KEY_QUERY_VALUE);
@@ -107,11 +152,16 @@ ScratchFolder::ScratchFolder(const std::wstring& tag) {
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-ScopedWindir::ScopedWindir(const std::wstring& value) : old_(EnvironmentVariable(L"windir")) {
+ScopedWindir::ScopedWindir(const std::wstring& value)
+    : old_(EnvironmentVariable(L"windir")), oldRoot_(EnvironmentVariable(L"SystemRoot")) {
     SetEnvironmentVariableW(L"windir", value.c_str());
+    SetEnvironmentVariableW(L"SystemRoot", value.c_str());
 }
 
-ScopedWindir::~ScopedWindir() { SetEnvironmentVariableW(L"windir", old_ ? old_->c_str() : nullptr); }
+ScopedWindir::~ScopedWindir() {
+    SetEnvironmentVariableW(L"windir", old_ ? old_->c_str() : nullptr);
+    SetEnvironmentVariableW(L"SystemRoot", oldRoot_ ? oldRoot_->c_str() : nullptr);
+}
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW found{};

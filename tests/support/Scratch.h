@@ -18,7 +18,10 @@ namespace shubiao::test {
 
 // A fresh key under HKCU\Software\ShuBiaoTests, deleted with everything under
 // it when the object goes. While it lives, "HKEY_CURRENT_USER\Control
-// Panel\Cursors" is redirected to its subkey "Cursors".
+// Panel\Cursors" (and with it the user's Schemes list beneath it) is
+// redirected to its subkey "Cursors", the system's Schemes list under HKLM
+// to its subkey "SystemSchemes" (made empty, as Wine has it), and the
+// program's own settings "HKEY_CURRENT_USER\Software\ShuBiao" to "Settings".
 class ScratchRegistry {
 public:
     ScratchRegistry();
@@ -31,7 +34,19 @@ public:
     const std::wstring& CursorsSubkey() const { return cursors_; }
     // Subkey path under HKCU of the whole scratch key.
     const std::wstring& RootSubkey() const { return root_; }
+    // Subkey paths under HKCU of the redirected Schemes lists and settings.
+    std::wstring UserSchemesSubkey() const { return cursors_ + L"\\Schemes"; }
+    std::wstring SystemSchemesSubkey() const { return root_ + L"\\SystemSchemes"; }
+    std::wstring SettingsSubkey() const { return root_ + L"\\Settings"; }
 
+    // Any value under a subkey of HKCU (made when missing), as raw bytes.
+    static bool SetRaw(const std::wstring& subkey, const std::wstring& name, DWORD type, const void* data,
+                       DWORD bytes);
+    // A scheme of the user's or the system's list, as text of `type`.
+    bool SetScheme(bool system, const std::wstring& name, const std::wstring& data, DWORD type = REG_EXPAND_SZ);
+    // Names, types and data of the values of a subkey of HKCU, for looking
+    // at whether anything changed.
+    static std::vector<std::wstring> Snapshot(const std::wstring& subkey);
     bool SetString(const std::wstring& name, const std::wstring& data, DWORD type = REG_SZ);
     bool SetDword(const std::wstring& name, DWORD data);
     void Delete(const std::wstring& name);
@@ -44,6 +59,8 @@ private:
     std::wstring root_;
     std::wstring cursors_;
     std::unique_ptr<registry::ScopedRedirect> redirect_;
+    std::unique_ptr<registry::ScopedRedirect> systemSchemes_;
+    std::unique_ptr<registry::ScopedRedirect> settings_;
     bool ok_ = false;
 };
 
@@ -64,8 +81,9 @@ private:
     bool ok_ = false;
 };
 
-// Sets %windir% for the life of the object (the Windows folder the editor
-// copies into), restoring the old value afterwards.
+// Sets %windir% and %SystemRoot% for the life of the object (the Windows
+// folder the editor copies into, and the one saved schemes name), restoring
+// the old values afterwards.
 class ScopedWindir {
 public:
     explicit ScopedWindir(const std::wstring& value);
@@ -75,6 +93,7 @@ public:
 
 private:
     std::optional<std::wstring> old_;
+    std::optional<std::wstring> oldRoot_;
 };
 
 // Removes a folder and everything in it, read-only files included.
