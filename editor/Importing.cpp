@@ -1,30 +1,20 @@
 // Importing a scheme: a folder the user picks, drops or names on the command
 // line, or an .inf file. The folder is searched for packs (PackFolder.h); with
 // several the user chooses one. The whole result is worked out before
-// anything is assigned, so an import happens whole or not at all. Nothing
-// reaches the system before Apply.
+// anything is assigned (scheme/ImportPlan.h), so an import happens whole or
+// not at all. Nothing reaches the system before Apply.
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "editor/CursorLoader.h"
-#include "editor/ImportPlan.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
-#include "scheme/Folders.h"
+#include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
 
 namespace shubiao {
 namespace {
-
-std::wstring NothingFound(const std::wstring& place, const PackScan& scan) {
-    std::wstring text = L"在“" + place + L"”中没有找到可以导入的鼠标指针。\n\n"
-                        L"可以导入的是：带有 install.inf 的鼠标指针包，或者按用途命名的 .cur、.ani 文件"
-                        L"（例如“Normal Select.cur”“Busy.ani”）。";
-    for (const auto& [file, reason] : scan.refused) text += L"\n\n没有读取“" + file + L"”：" + reason + L"。";
-    return text;
-}
 
 // Pin and Person: roles a pack sets that the grid has no box for.
 bool HasBox(int role) {
@@ -32,10 +22,6 @@ bool HasBox(int role) {
         if (shown == role) return true;
     }
     return false;
-}
-
-bool IsInfFile(const std::wstring& path) {
-    return path.size() > 4 && EqualNoCase(std::wstring_view(path).substr(path.size() - 4), L".inf");
 }
 
 }  // namespace
@@ -46,14 +32,7 @@ void ShuBiaoKong::DaoRu__SB_Click() {
     ImportScan(ScanForPacks(*folder), *folder);
 }
 
-void ShuBiaoKong::ImportPath(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsInfFile(path)) {
-        ImportScan(ScanInfFile(path), path);
-    } else {
-        ImportScan(ScanForPacks(path), path);
-    }
-}
+void ShuBiaoKong::ImportPath(const std::wstring& path) { ImportScan(ScanPath(path), path); }
 
 void ShuBiaoKong::ImportScan(const PackScan& scan, const std::wstring& place) {
     if (scan.error != ERROR_SUCCESS) {
@@ -64,7 +43,7 @@ void ShuBiaoKong::ImportScan(const PackScan& scan, const std::wstring& place) {
         return;
     }
     if (scan.packs.empty()) {
-        desktop_.MessageBox(hwnd(), NothingFound(place, scan), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+        desktop_.MessageBox(hwnd(), NothingFoundText(place, scan), kMessageTitle, MB_OK | MB_ICONINFORMATION);
         return;
     }
     size_t chosen = 0;
@@ -81,53 +60,14 @@ void ShuBiaoKong::ImportScan(const PackScan& scan, const std::wstring& place) {
     ImportPack(scan.packs[chosen]);
 }
 
-// Files named after the roles are taken as they are (their content is
-// checked when they are drawn and applied), and the roles without such a file
-// are emptied, to be filled from the settings in force: the import of an
-// exported scheme. A pack's files are checked here: a role whose file is
-// missing or not a usable cursor keeps what it had, with the reason.
-ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
-    ImportPlan plan{current, {}, 0};
-    WorkingScheme& result = plan.result;
-    if (pack.kind == PackKind::RoleNamed) {
-        for (const int n : kImportOrder) {
-            result.RoleCursorFile(n).clear();
-            result.SetPending(n, false);
-            for (const PackFile& file : pack.files) {
-                if (file.role != n) continue;
-                result.RoleCursorFile(n) = file.path;
-                result.SetRoleChanged(n, true);
-                result.SetPending(n, true);
-                ++plan.taken;
-            }
-        }
-        return plan;
-    }
-    for (const PackFile& file : pack.files) {
-        const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
-        if (!file.present) {
-            plan.skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
-            continue;
-        }
-        const CursorBytes read = ReadCursorBytes(file.path);
-        if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-            plan.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + read.Problem().Describe());
-            continue;
-        }
-        result.RoleCursorFile(file.role) = file.path;
-        result.SetRoleChanged(file.role, true);
-        result.SetPending(file.role, true);
-        ++plan.taken;
-        if (file.alternate != 0) plan.copies.emplace_back(Role(file.role).Name(), name);
-        if (!HasBox(file.role)) plan.unseen.push_back(Role(file.role).Name());
-    }
-    return plan;
-}
-
 // Works the whole import out on a copy of the working scheme, then takes it
 // and redraws; tells the user what was not taken.
 void ShuBiaoKong::ImportPack(const Pack& pack) {
     ImportPlan plan = PlanImport(pack, scheme_);
+    std::vector<std::wstring> unseen;
+    for (const int role : plan.takenRoles) {
+        if (!HasBox(role)) unseen.push_back(Role(role).Name());
+    }
     if (plan.taken == 0 && pack.kind != PackKind::RoleNamed) {
         std::wstring text = L"“" + pack.name + L"”中没有可以导入的鼠标指针：\n";
         for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
@@ -146,7 +86,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
         text += L"\n\n包中没有以下指针原名的文件，用了带编号的同名文件：\n";
         for (const auto& [role, file] : plan.copies) text += L"\n“" + role + L"”：" + file;
     }
-    if (!plan.unseen.empty()) text += L"\n\n" + UnseenRolesNote(plan.unseen);
+    if (!unseen.empty()) text += L"\n\n" + UnseenRolesNote(unseen);
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
                         MB_OK | (plan.skipped.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

@@ -60,7 +60,7 @@
 #include "editor/Layout.h"
 #include "editor/PictureBox.h"
 #include "editor/PointerCache.h"
-#include "editor/Profiler.h"
+#include "scheme/Profiler.h"
 #include "editor/PreviewCache.h"
 #include "scheme/CursorRole.h"
 #include "scheme/PackFolder.h"
