@@ -1,6 +1,7 @@
 // Apply: making the chosen files the user's pointers (scheme/Apply.h does
 // the work), after the user confirms; each role's box shows its outcome, and
 // the user is told which roles were skipped and why.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace shubiao {
 namespace {
 
 constexpr const wchar_t* kApplyPrompt = L"是否应用当前鼠标指针";
+constexpr const wchar_t* kAnotherWriter = L"另一个 ShuBiao 正在更改鼠标指针，等了 10 秒仍未结束。\n这次没有做任何更改，请等它结束后再试。";
 
 }  // namespace
 
@@ -24,6 +26,7 @@ std::wstring UnseenRolesNote(const std::vector<std::wstring>& names) {
 // The prompt names the roles that would change unseen, the grid having no
 // box for them.
 void ShuBiaoKong::YingYong_SB_Click() {
+    if (waitingForLock_) return;
     std::vector<std::wstring> unseen;
     for (const CursorRole& role : kRoles) {
         if (scheme_.RoleChanged(role.number) && FindBox(role.number) == nullptr) unseen.push_back(role.Name());
@@ -37,6 +40,8 @@ void ShuBiaoKong::YingYong_SB_Click() {
 // Never fails to its caller. RoleChanged is kept: applying again repeats the
 // work for the same roles.
 void ShuBiaoKong::YingYongFangAn() {
+    const std::unique_ptr<WriterLock> lock = TakeWriterLock();
+    if (!lock) return;
     const SkipReport report = ApplyChangedRoles(desktop_, scheme_, applyCursor_, profiler_,
                                                 [this](int role, const RoleOutcome& outcome) {
         // Placed: no longer pending. Left as it was: still pending, and why.
@@ -49,6 +54,21 @@ void ShuBiaoKong::YingYongFangAn() {
     });
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
+}
+
+std::unique_ptr<WriterLock> ShuBiaoKong::TakeWriterLock() {
+    if (waitingForLock_) return nullptr;  // a click while waiting: the first one goes on
+    waitingForLock_ = true;
+    const HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    auto lock = std::make_unique<WriterLock>(writerLockWait_, true);
+    waitingForLock_ = false;
+    SetCursor(before);
+    if (lock->held()) return lock;
+    const std::wstring text = lock->state() == WriterLock::State::TimedOut
+                                  ? std::wstring(kAnotherWriter)
+                                  : L"无法取得更改鼠标指针的锁（" + ErrorText(lock->error()) + L"），没有做任何更改。";
+    desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
+    return nullptr;
 }
 
 }  // namespace shubiao

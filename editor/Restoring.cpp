@@ -4,6 +4,7 @@
 // The whole restore tells the user nothing after the confirmation: every step
 // that fails (a value that is not there, a file that will not go, a program
 // that does not start) is skipped and the next step runs.
+#include <memory>
 #include <utility>
 
 #include "editor/ShuBiaoKong.h"
@@ -30,9 +31,15 @@ void Skipping(Step&& step) noexcept {
 void ShuBiaoKong::HuanYuan_SB_Click() { HuanYuan_ShuBiaoZhiZhen(); }
 
 void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
+    if (waitingForLock_) return;
     int answer = 0;
     Skipping([&] { answer = desktop_.MessageBox(hwnd(), kRestorePrompt, kMessageTitle, MB_OKCANCEL); });
     if (answer != IDOK) return;
+    // Held while the settings and the files change; Mouse Properties and its
+    // confirmation come after and write nothing of ours.
+    std::unique_ptr<WriterLock> lock;
+    Skipping([&] { lock = TakeWriterLock(); });
+    if (!lock) return;
     Skipping([&] { HuiFuMoRen(); });
     // The files Apply copied go after the editor has been re-initialised.
     RemoveAppliedFiles();

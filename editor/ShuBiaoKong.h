@@ -50,6 +50,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,6 +67,7 @@
 #include "scheme/PackFolder.h"
 #include "scheme/RegistryQuery.h"
 #include "scheme/WorkingScheme.h"
+#include "scheme/WriterLock.h"
 #include "win/Raii.h"
 #include "win/Window.h"
 
@@ -152,6 +154,11 @@ public:
     // For the benchmark: told the end of each step of a load, a hover and an
     // Apply (nullptr: nobody).
     void SetProfiler(Profiler* profiler) { profiler_ = profiler; }
+    // How long Apply and Restore wait for another ShuBiao that is changing
+    // the pointers (scheme/WriterLock.h) before they give up; tests shorten it.
+    void SetWriterLockWait(DWORD milliseconds) { writerLockWait_ = milliseconds; }
+    // True while Apply or Restore waits for the writer lock.
+    bool WaitingForWriterLock() const { return waitingForLock_; }
 
     // Imports a folder or an .inf file as the import button does with the
     // folder it is given (drag and drop, the command line).
@@ -283,6 +290,10 @@ private:
     void ImportPack(const Pack& pack);
 
     // Apply, restore, automation.
+    // The writer lock, waited for with the busy cursor while the thread keeps
+    // answering its messages; nullptr, after telling the user, when another
+    // writer kept it for the whole wait.
+    std::unique_ptr<WriterLock> TakeWriterLock();
     void YingYongFangAn();
     void HuiFuMoRen();
     std::wstring AnXiaHuiChe(const std::wstring& title);
@@ -340,6 +351,8 @@ private:
     bool animating_ = false;
     COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
     Profiler* profiler_ = nullptr;
+    DWORD writerLockWait_ = kWriterLockWaitMilliseconds;
+    bool waitingForLock_ = false;
 
     bool gridHidesFocus_ = false;  // the keyboard cues hide the focus rectangle
 
