@@ -76,7 +76,7 @@ int RunList(Context& context) {
 
 // ---- use ----------------------------------------------------------------------
 
-int RunUse(const Command& command, Context& context) {
+int UseUnderLock(const Command& command, Context& context) {
     const std::wstring name = FromUtf8(command.operand).value_or(L"");
     const library::SchemeListing listing = library::ReadSchemeLists();
     const library::SchemeEntry* found = nullptr;
@@ -106,7 +106,7 @@ int RunUse(const Command& command, Context& context) {
         return kNothingDone;
     }
 
-    return WithWriterLock(context, [&]() -> int {
+    {
         registry::KeyWriter writer(kCursorsKeyPath);
         int written = 0;
         int skipped = 0;
@@ -139,7 +139,14 @@ int RunUse(const Command& command, Context& context) {
         context.out.Line(L"已把方案" + Quote(entry.name) + L"设为当前用户的鼠标指针（" + std::to_wstring(written) +
                          L" 个指针）。");
         return skipped == 0 ? kDone : kPartly;
-    });
+    }
+}
+
+
+// The lists are read under the lock too: a scheme that another ShuBiao is
+// installing right now is used once it is listed.
+int RunUse(const Command& command, Context& context) {
+    return WithWriterLock(context, [&] { return UseUnderLock(command, context); });
 }
 
 // ---- install --------------------------------------------------------------------

@@ -6,8 +6,13 @@
 //   SHUBIAO_TEST_SYSTEM_KEY   a key path that stands for HKLM's Schemes list
 //   SHUBIAO_TEST_ADMIN        "1" or "0": the answer of the administrator check
 //   SHUBIAO_TEST_HOLD_MS      how long each write holds the lock before it starts
-// %windir% and %SystemRoot% are taken from the environment by the shipped
-// program as well, so the tests set them to scratch folders directly.
+//   SHUBIAO_TEST_LOCK_WAIT_MS how long to wait for another writer (instead of 10 s)
+//   SHUBIAO_TEST_SYSTEMROOT   the folder that stands for %SystemRoot% (Wine gives
+//                             every new process its own SystemRoot, whatever
+//                             the parent's environment says)
+// %windir% is taken from the environment by the shipped program as well, so
+// the tests set it to a scratch folder directly.
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,12 +34,18 @@ void ApplyTestSeams(Context& context) {
         redirects.push_back(
             std::make_unique<registry::ScopedRedirect>(std::wstring(library::kSystemSchemesKey), *key));
     }
+    if (const auto root = EnvironmentVariable(L"SHUBIAO_TEST_SYSTEMROOT"); root && !root->empty()) {
+        SetEnvironmentVariableW(L"SystemRoot", root->c_str());
+    }
     if (const auto admin = EnvironmentVariable(L"SHUBIAO_TEST_ADMIN"); admin && !admin->empty()) {
         const bool answer = *admin == L"1";
         context.isAdministrator = [answer] { return answer; };
     }
     if (const auto hold = EnvironmentVariable(L"SHUBIAO_TEST_HOLD_MS"); hold && !hold->empty()) {
         context.holdLockMilliseconds = static_cast<DWORD>(std::wcstoul(hold->c_str(), nullptr, 10));
+    }
+    if (const auto wait = EnvironmentVariable(L"SHUBIAO_TEST_LOCK_WAIT_MS"); wait && !wait->empty()) {
+        context.lockWaitMilliseconds = static_cast<DWORD>(std::wcstoul(wait->c_str(), nullptr, 10));
     }
 }
 
