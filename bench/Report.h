@@ -2,6 +2,7 @@
 // The benchmark's figures against their targets: a table on stdout and JSON.
 #include <string>
 
+#include "bench/ConsoleBench.h"
 #include "bench/EditorBench.h"
 #include "bench/Executable.h"
 #include "bench/Startup.h"
@@ -14,6 +15,8 @@ struct Report {
     std::string wineCpus;
     // Only the start-up against the floor was measured.
     bool startupOnly = false;
+    // Only ShuBiaoCmd against the console floor was measured.
+    bool consoleOnly = false;
     // Another run's JSON, written into this one's under `embeddedName`.
     std::string embeddedName;
     std::string embeddedJson;
@@ -23,6 +26,7 @@ struct Report {
     StartupSteps startupSteps;
     EditorSettings settings;
     EditorResult editor;
+    ConsoleResult console;
     std::wstring executablePath;
     ExecutableFacts executable;
 };
