@@ -52,6 +52,8 @@ public:
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     std::optional<size_t> ChoosePack(HWND, const std::vector<PackChoice>&) override { return 0; }
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
+    std::optional<std::wstring> AskSchemeName(HWND, const std::wstring&) override { return std::nullopt; }
+    UINT TrackMenu(HWND, HMENU, POINT) override { return 0; }
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override { return true; }
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;

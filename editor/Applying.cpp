@@ -1,6 +1,9 @@
 // Apply: making the chosen files the user's pointers (scheme/Apply.h does
-// the work), after the user confirms; each role's box shows its outcome, and
-// the user is told which roles were skipped and why.
+// the work, a pending choice of Windows' default included), after the user
+// confirms; each role's box shows its outcome, and the user is told which
+// roles were skipped and why. When the grid held exactly a scheme of the
+// library and every role was applied, Windows' record of the scheme in force
+// names it (Library.cpp).
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +55,7 @@ void ShuBiaoKong::YingYongFangAn() {
         }
         if (BoxView* view = FindBox(role)) RedrawBox(*view);
     });
+    RecordSchemeInForce(report.empty());
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }

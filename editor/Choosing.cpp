@@ -36,6 +36,7 @@ void ShuBiaoKong::ChooseFile(int role, const std::wstring& file) {
     if (file.empty()) return;
     shuBianXZ_.FileName = file;
     scheme_.RoleCursorFile(role) = file;
+    scheme_.SetWindowsDefault(role, false);
     scheme_.SetRoleChanged(role, true);
     scheme_.SetPending(role, true);
     JiaZaiFangAn();

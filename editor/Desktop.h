@@ -35,6 +35,15 @@ public:
     // Modal list of packs; the index of the one chosen, nullopt when cancelled.
     virtual std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) = 0;
 
+    // Modal dialog asking for the name of a scheme to save, its edit box
+    // holding `name` to start with. The text as typed (not trimmed), nullopt
+    // when cancelled.
+    virtual std::optional<std::wstring> AskSchemeName(HWND owner, const std::wstring& name) = 0;
+
+    // A context menu shown at `screen` (TrackPopupMenu); the id of the item
+    // chosen, 0 when none was.
+    virtual UINT TrackMenu(HWND owner, HMENU menu, POINT screen) = 0;
+
     // Modal folder picker limited to file-system folders. nullopt when
     // cancelled; an empty string when the picked item has no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;

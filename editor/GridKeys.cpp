@@ -100,6 +100,13 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM
         default:
             return std::nullopt;
         }
+    case WM_KEYUP:
+        // The menu key asks for the context menu when it is let go, as
+        // Windows' default handling has it; said here, so that it does so
+        // wherever that handling does not.
+        if (wParam != VK_APPS) return std::nullopt;
+        SendMessageW(picture.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(picture.hwnd()), -1);
+        return 0;
     case WM_SETFOCUS:
         SetGridTabStop(box);
         picture.Invalidate();

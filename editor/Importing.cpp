@@ -76,6 +76,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
     }
     scheme_ = std::move(plan.result);
     JiaZaiFangAn();
+    NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
     if (plan.skipped.empty() && plan.copies.empty()) return;
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
@@ -87,6 +88,7 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
         for (const auto& [role, file] : plan.copies) text += L"\n“" + role + L"”：" + file;
     }
     if (!unseen.empty()) text += L"\n\n" + UnseenRolesNote(unseen);
+    if (plan.skipped.empty() && TakeSaveHint()) text += L"\n\n" + SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
                         MB_OK | (plan.skipped.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

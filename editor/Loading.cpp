@@ -67,6 +67,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
         BoxView* view = FindBox(role.number);
         try {
             std::wstring& file = scheme_.RoleCursorFile(role.number);
+            if (file.empty() && scheme_.WindowsDefault(role.number)) file = dataStorage + role.FileName();
             if (file.empty()) {
                 if (!settings) settings.emplace(kCursorsKeyPath);
                 std::wstring data;
@@ -76,6 +77,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
                     const std::wstring fallback = dataStorage + role.FileName();
                     if (view != nullptr) DrawPreview(*view, fallback);
                     file = fallback;
+                    scheme_.SetWindowsDefault(role.number, true);
                     continue;
                 }
                 file = std::move(data);

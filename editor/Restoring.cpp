@@ -45,10 +45,10 @@ void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     RemoveAppliedFiles();
 }
 
-// Clears the per-role settings and has Windows reload its pointers from
-// them; the Mouse Properties dialog, confirmed by the timers, does the same
-// on systems where that is needed. The editor then shows the installed
-// fallbacks.
+// Clears the per-role settings and Windows' record of a named scheme in
+// force, and has Windows reload its pointers from them; the Mouse Properties
+// dialog, confirmed by the timers, does the same on systems where that is
+// needed. The editor then shows the installed fallbacks.
 void ShuBiaoKong::HuiFuMoRen() {
     ClearRoleSettings();
     // A refusal is not the user's concern: the dialog below reloads them too.

@@ -1,5 +1,7 @@
 #include "editor/ShuBiaoKong.h"
 
+#include <windowsx.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -309,6 +311,17 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         if (ToolTipNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
         break;
+    case WM_CONTEXTMENU: {
+        // From a box or the container, passed up by their default handling.
+        // The handle is the child's or its parent's, as the system passes it on;
+        // from the keyboard the focus says which box.
+        HWND from = reinterpret_cast<HWND>(wParam);
+        if (from != container_.hwnd() && RoleOfBox(from) == 0) break;
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const bool keyboard = at.x == -1 && at.y == -1;
+        YouJianCaiDan(keyboard ? GetFocus() : from, at);
+        return 0;
+    }
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) break;
         for (const ButtonEntry& entry : Buttons()) {

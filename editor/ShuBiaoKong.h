@@ -28,6 +28,12 @@
 //   ShuBianXZ                鼠标选择      the shared file dialog
 //   LianJie                  链接          the link line under the grid
 //   RoleCursorFile, RoleChanged            per role: the file held, and whether it was chosen since the last load
+//   FangAnKu                 方案库        the scheme library: Windows' two lists of named schemes, in a dialog
+//   ShiYongFangAn            使用方案      take a scheme of the library as the grid's pending choices
+//   LingCunFangAn            另存方案      save the grid's pointers as a scheme of the user's list (另存为方案)
+//   ShiYongMoRen             使用默认值    a pending choice of Windows' default for one role
+//   DaKaiWeiZhi              打开文件位置  Explorer with a role's file selected
+//   YouJianCaiDan            右键菜单      the grid's context menu
 //
 // Roles and boxes are two things: a role is a row of the role table (the
 // model's, numbered from 1), a box is a cell of the grid (layout::kBoxRoles
@@ -46,6 +52,9 @@
 //   Transfer.cpp     export and the registry query method
 //   GridKeys.cpp     the grid for the keyboard and screen readers
 //   ToolTips.cpp     the grid's tooltip
+//   Library.cpp      the scheme library: use, save, Windows' default for a role, the scheme in force
+//   ContextMenu.cpp  the grid's context menu
+//   LibraryDialog.cpp the 方案库 dialog
 #include <windows.h>
 
 #include <array>
@@ -54,6 +63,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/CommonDialog.h"
@@ -66,6 +76,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/PackFolder.h"
 #include "scheme/RegistryQuery.h"
+#include "scheme/SchemeLibrary.h"
 #include "scheme/WorkingScheme.h"
 #include "scheme/WriterLock.h"
 #include "win/Raii.h"
@@ -109,6 +120,15 @@ public:
         layout::TwipsRect rect;
     };
     std::vector<ChildPlacement> Placements() const;
+
+    // Item ids of the grid's context menu.
+    enum MenuId : UINT {
+        kMenuChooseFile = 401,  // 选择文件(&F)…
+        kMenuWindowsDefault,    // 使用默认值(&D)
+        kMenuShowFile,          // 打开文件位置(&O)
+        kMenuLibrary,           // 方案库(&L)…
+        kMenuSaveAs,            // 另存为方案(&S)…
+    };
 
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
@@ -170,6 +190,43 @@ public:
     // The role box `box` (a window) shows; 0 when it is none of the boxes.
     int RoleOfBox(HWND box) const;
 
+    // --- The scheme library (Library.cpp) ---
+    // 使用: `entry`'s files become the pending choices, whole or not at all;
+    // roles whose file is missing or unusable keep what they had and are
+    // named to the user. Empty slots are Windows' default. False when
+    // nothing was taken.
+    bool ShiYongFangAn(const library::SchemeEntry& entry);
+    // The grid's context menu (ContextMenu.cpp), for WM_CONTEXTMENU from
+    // `clicked` (a box or the container between the boxes) at `screen`, or
+    // from the keyboard (`screen` -1, -1) at the focused box. The items that
+    // need a role are greyed between boxes.
+    void YouJianCaiDan(HWND clicked, POINT screen);
+    // 方案库: the library dialog.
+    void FangAnKu_Click();
+    // 另存为方案: asks for a name, then LingCunFangAn.
+    void LingCunFangAn_Click();
+    // Saves the grid's pointers as the user's scheme `typed` (trimmed and
+    // checked; an existing user scheme of that name replaced after a
+    // confirmation). The user is told why when it is not saved; true when saved.
+    bool LingCunFangAn(const std::wstring& typed);
+    // 使用默认值: role `role` takes Windows' default, pending until Apply.
+    void ShiYongMoRen(int role);
+    // 打开文件位置: Explorer with the file of `role` selected; false when the
+    // role has no file to show.
+    bool DaKaiWeiZhi(int role);
+    // The file 打开文件位置 would show for `role`; empty when none.
+    std::wstring FileToShow(int role) const;
+    // The library scheme the grid holds exactly (chosen with 使用, every role
+    // taken, or just saved, and nothing changed since); nullopt for none.
+    struct LibraryMatch {
+        std::wstring name;
+        library::Source source = library::Source::User;
+    };
+    std::optional<LibraryMatch> SchemeShown() const;
+    // The name the save dialog starts with: the pack's scheme name when the
+    // grid came whole from one pack and nothing changed since, else empty.
+    std::wstring NameToSaveAs() const;
+
     // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host)
     // and scales the background pictures to it. Throws UserError when the
     // pictures cannot be scaled; they then stay as they were.
@@ -202,7 +259,8 @@ public:
 
     // The tooltip of the box of `role`: the role's name, " — ", then
     // what the box shows: why a pending choice shows no preview or was not
-    // applied, "默认" for the installed fallback, else the file's path.
+    // applied, "默认" for the installed fallback, else the file's path; on
+    // a second line, where the context menu's scheme library is.
     std::wstring BoxToolTip(int role) const;
     // The grid's tooltip window, made now if the mouse has not yet made it;
     // nullptr when it cannot be made.
@@ -288,6 +346,22 @@ private:
     // Import.
     void ImportScan(const PackScan& scan, const std::wstring& place);
     void ImportPack(const Pack& pack);
+    // After an import: `pack` is the name of the one pack the grid now holds
+    // whole (empty: none).
+    void NoteImport(const std::wstring& pack);
+    // True the first time it is asked (once per editor): the summary of a
+    // whole import then ends with SaveHint().
+    bool TakeSaveHint() { return !std::exchange(saveHintGiven_, true); }
+    static std::wstring SaveHint();
+
+    // The scheme library (Library.cpp). What the grid holds, per role: the
+    // file and whether it is Windows' default.
+    using Holding = std::array<std::pair<std::wstring, bool>, kRoleCount>;
+    Holding Held() const;
+    // After Apply: records the scheme in force when the grid held exactly a
+    // library scheme and every role was applied.
+    void RecordSchemeInForce(bool allApplied);
+    void RememberScheme(const std::wstring& name, library::Source source);
 
     // Apply, restore, automation.
     // The writer lock, waited for with the busy cursor while the thread keeps
@@ -360,6 +434,17 @@ private:
     HWND toolTip_ = nullptr;    // owned; destroyed with the control
     bool toolTipTried_ = false; // made, or found not to be makeable
     std::wstring toolTipText_;  // the text last handed to the tooltip
+
+    // The library scheme taken or saved, and what the grid held then.
+    struct HeldScheme {
+        LibraryMatch scheme;
+        Holding held;
+    };
+    std::optional<HeldScheme> libraryScheme_;
+    // The pack imported whole, and what the grid held then.
+    std::optional<std::pair<std::wstring, Holding>> wholePack_;
+    bool saveHintGiven_ = false;
+    bool askAgain_ = false;  // the last save was refused for its name: the name dialog comes again
 };
 
 }  // namespace shubiao

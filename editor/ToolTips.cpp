@@ -15,6 +15,8 @@ namespace {
 constexpr UINT kToolTipDelayMs = 500;   // hover this long before the tip shows
 constexpr const wchar_t* kDash = L" — ";
 constexpr const wchar_t* kInstalledFallback = L"默认";
+// The tip's second line: where the scheme library is found.
+constexpr const wchar_t* kMenuHint = L"\n右键：方案库、另存为方案…";
 
 }  // namespace
 
@@ -60,6 +62,8 @@ void ShuBiaoKong::CreateToolTips() {
                                GetModuleHandleW(nullptr), nullptr);
     if (toolTip_ == nullptr) return;
     SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(kToolTipDelayMs, 0));
+    // A width makes the control break the text at its line feed.
+    SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, 32767);
     for (const BoxView& view : boxes_) {
         // The size every version of the control accepts.
         TTTOOLINFOW tool{};
@@ -128,11 +132,11 @@ std::wstring ShuBiaoKong::BoxToolTip(int role) const {
     }
     std::wstring text = cursorRole.Name();
     if (!shown.empty()) text += kDash + shown;
-    // The tip is one line.
+    // What the box shows is one line; the hint is the second.
     for (wchar_t& c : text) {
         if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
     }
-    return text;
+    return text + kMenuHint;
 }
 
 }  // namespace shubiao

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/Desktop.h"
+#include "editor/SchemeDialogs.h"
 #include "win/Dll.h"
 #include "win/Raii.h"
 
@@ -181,6 +182,15 @@ public:
 
     std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) override {
         return PackChooser(choices).Show(owner);
+    }
+
+    UINT TrackMenu(HWND owner, HMENU menu, POINT screen) override {
+        return static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
+                                                  screen.y, owner, nullptr));
+    }
+
+    std::optional<std::wstring> AskSchemeName(HWND owner, const std::wstring& name) override {
+        return ShowSchemeNameDialog(owner, name);
     }
 
     std::optional<std::wstring> BrowseForFolder(HWND owner) override {

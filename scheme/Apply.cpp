@@ -250,6 +250,20 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
     return {};
 }
 
+// Windows' default for one role, as Windows' own "Use Default" does it: the
+// role's value goes, then its copy in the Windows cursor folder (unless a
+// setting still names it); Windows then reloads the pointers from the
+// settings. A value that is already missing is no failure.
+RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Settings& settings) {
+    const LSTATUS status = settings.writer.Delete(role.valueName);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        return Unchanged(L"无法删除该指针的设置" + Code(static_cast<DWORD>(status)) + L"。");
+    }
+    const std::wstring copy = folder + role.FileName();
+    DeleteFileW(copy.c_str());  // a copy that will not go is only a file no setting names
+    return {};
+}
+
 }  // namespace
 
 SkipReport ApplyChangedRoles(PointerSystem& system, const WorkingScheme& scheme, HCURSOR& handedOver,
@@ -262,16 +276,21 @@ SkipReport ApplyChangedRoles(PointerSystem& system, const WorkingScheme& scheme,
     for (const CursorRole& role : kRoles) {
         if (!scheme.RoleChanged(role.number)) continue;
         RoleOutcome outcome;
+        const bool windowsDefault = scheme.WindowsDefault(role.number);
         try {
-            outcome = folderError != ERROR_SUCCESS
-                          ? Unchanged(FolderNotWritable(folder, folderError))
-                          : ApplyRole(system, role, scheme.RoleCursorFile(role.number), folder, handedOver, settings,
-                                      profiler);
+            if (windowsDefault) {
+                outcome = RemoveRole(role, folder, settings);
+            } else {
+                outcome = folderError != ERROR_SUCCESS
+                              ? Unchanged(FolderNotWritable(folder, folderError))
+                              : ApplyRole(system, role, scheme.RoleCursorFile(role.number), folder, handedOver,
+                                          settings, profiler);
+            }
         } catch (...) {
             outcome = Unchanged(DescribeCurrentException());
         }
         report.Add(role, outcome);
-        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && !role.HasSystemCursor());
+        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && (windowsDefault || !role.HasSystemCursor()));
         if (roleDone) roleDone(role.number, outcome);
     }
     // Roles without an id for SetSystemCursor (Help, NWPen, Pin, Person) take

@@ -6,8 +6,9 @@
 // its live pointer replaced (roles with a system cursor id). A role whose file
 // cannot be copied or is not a usable cursor is skipped whole, so that the
 // settings never name a missing, half-written or unusable file; the outcome
-// says which roles were skipped and why. The editor's Apply and the console
-// program's apply both work through this.
+// says which roles were skipped and why. A role at a pending choice of
+// Windows' default has its value and its copy deleted instead. The editor's
+// Apply and the console program's apply both work through this.
 #include <windows.h>
 
 #include <functional>

@@ -40,6 +40,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
     if (pack.kind == PackKind::RoleNamed) {
         for (const int n : kImportOrder) {
             result.RoleCursorFile(n).clear();
+            result.SetWindowsDefault(n, false);
             result.SetPending(n, false);
             for (const PackFile& file : pack.files) {
                 if (file.role != n) continue;
@@ -63,6 +64,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
             continue;
         }
         result.RoleCursorFile(file.role) = file.path;
+        result.SetWindowsDefault(file.role, false);
         result.SetRoleChanged(file.role, true);
         result.SetPending(file.role, true);
         ++plan.taken;

@@ -9,6 +9,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -63,6 +64,10 @@ void ClearRoleSettings() noexcept {
     for (int number : kRestoreOrder) {
         Skipping([number] { registry::RegDelete(Role(number).ValuePath()); });
     }
+    // The scheme "(Default)" named is no longer in force: Windows' default is.
+    Skipping([] {
+        if (!library::ReadInForce().name.empty()) library::ClearInForce();
+    });
 }
 
 void RemoveAppliedFiles() noexcept {

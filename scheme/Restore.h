@@ -8,7 +8,8 @@
 namespace shubiao {
 
 // Deletes the value of every role under HKCU\Control Panel\Cursors, in the
-// restore order.
+// restore order, and Windows' record of a named scheme in force ("(Default)"
+// and "Scheme Source" then say Windows' default).
 void ClearRoleSettings() noexcept;
 
 // Deletes the files directly in the folder Apply copies to (not a read-only

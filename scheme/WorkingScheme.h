@@ -3,6 +3,10 @@
 // whether a new file was chosen or imported since the last initialisation
 // (what Apply acts on), and whether that choice is still pending: chosen,
 // dropped or imported and not yet placed by Apply (what the grid marks).
+// A role may also be at Windows' default: it has no setting of its own and
+// the box shows the installed fallback, either because the settings have no
+// value for it, or because the user chose Windows' default for it, which
+// Apply then carries out by deleting the role's value and its copy.
 #include <array>
 #include <string>
 
@@ -16,6 +20,7 @@ struct RoleState {
     bool changed = false;  // RoleChanged
     bool pending = false;
     std::wstring reason;   // why Apply left a pending role as it was; empty when it did not try
+    bool windowsDefault = false;  // no setting of its own: `file` is the installed fallback
 };
 
 class WorkingScheme {
@@ -37,8 +42,14 @@ public:
         state.reason = pending ? std::move(reason) : std::wstring();
     }
 
+    bool WindowsDefault(int role) const { return At(role).windowsDefault; }
+    void SetWindowsDefault(int role, bool windowsDefault) { At(role).windowsDefault = windowsDefault; }
+
     void ClearFiles() {
-        for (RoleState& state : roles_) state.file.clear();
+        for (RoleState& state : roles_) {
+            state.file.clear();
+            state.windowsDefault = false;
+        }
     }
     void ClearChanged() {
         for (RoleState& state : roles_) state.changed = false;

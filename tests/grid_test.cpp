@@ -97,7 +97,7 @@ TEST_P(GridBox, ShowsItsFramesInTimeAndItsMark) {
         named = editor.PreviewProblem(kRole);
         EXPECT_FALSE(named.empty());
     }
-    EXPECT_EQ(editor.BoxToolTip(kRole), Role(kRole).Name() + L" — " + named);
+    EXPECT_EQ(editor.BoxToolTip(kRole), Role(kRole).Name() + L" — " + named + L"\n右键：方案库、另存为方案…");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -11,6 +11,7 @@
 
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
+#include "scheme/SchemeLibrary.h"
 #include "support/RestoreSupport.h"
 
 namespace shubiao {
@@ -120,8 +121,9 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
     ExpectFallbacksShown();
     EXPECT_FALSE(FolderExists(SchemeFolder()));
     EXPECT_TRUE(FolderExists(windows / L"Cursors"));
-    EXPECT_EQ(registry.GetString(L""), L"Windows 默认");
-    EXPECT_TRUE(registry.Exists(L"Scheme Source"));
+    // The scheme "(Default)" named is no longer in force.
+    EXPECT_EQ(registry.GetString(L""), L"");
+    EXPECT_EQ(library::ReadInForce().source, 0u);
     EXPECT_TRUE(editor.Timer1Enabled());
     EXPECT_FALSE(editor.Timer2Enabled());
     EXPECT_TRUE(desktop.systemCursors.empty());
@@ -274,12 +276,12 @@ TEST_F(Restoring, OnlyTheRoleValuesAreDeleted) {
     registry.SetString(L"Person", L"");
     // Neighbours that must stay, with their data.
     const std::vector<std::pair<std::wstring, std::wstring>> others = {
-        {L"", L"Windows 默认"},
         {L"Arrow.bak", L"C:\\x\\Arrow.ani"},
         {L"ArrowX", L"x"},
         {L"Arrow ", L"trailing blank"},
     };
     for (const auto& [name, data] : others) registry.SetString(name, data);
+    registry.SetString(L"", L"Windows 默认");
     registry.SetDword(L"Scheme Source", 2);
     desktop.boxAnswers.push_back(IDOK);
 
@@ -289,8 +291,10 @@ TEST_F(Restoring, OnlyTheRoleValuesAreDeleted) {
     for (const auto& [name, data] : others) {
         EXPECT_EQ(registry.GetString(name), data) << testing::PrintToString(name);
     }
+    // Windows' record of the scheme in force stays, saying Windows' default.
+    EXPECT_EQ(registry.GetString(L""), L"");
     EXPECT_TRUE(registry.Exists(L"Scheme Source"));
-    EXPECT_EQ(registry.ValueNames().size(), others.size() + 1);
+    EXPECT_EQ(registry.ValueNames().size(), others.size() + 2);
 }
 
 // A value that survives the deletions (here: written again while the dialog

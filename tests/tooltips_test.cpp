@@ -97,7 +97,7 @@ TEST_P(ToolTipText, NamesTheRoleAndWhatTheBoxShows) {
     if (tip.shows == Shows::PreviewProblem) shown = editor.PreviewProblem(tip.role);
     if (tip.shows == Shows::ApplyReason) shown = editor.Scheme().PendingReason(tip.role);
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(editor.BoxToolTip(tip.role), std::wstring(tip.roleName) + L" — " + shown);
+    EXPECT_EQ(editor.BoxToolTip(tip.role), std::wstring(tip.roleName) + L" — " + shown + L"\n右键：方案库、另存为方案…");
     EXPECT_EQ(WindowText(editor.Picture(tip.role).hwnd()), tip.roleName) << "the name screen readers read";
 }
 
@@ -134,8 +134,8 @@ TEST_F(ToolTipTest, TheTooltipControlGivesTheBoxsText) {
         SendMessageW(tip, TTM_GETTEXTW, std::size(buffer), reinterpret_cast<LPARAM>(&tool));
         return std::wstring(buffer);
     };
-    EXPECT_EQ(textOf(2), L"正常选择 — 默认");
-    EXPECT_EQ(textOf(3), L"精确定位 — " + chosen);
+    EXPECT_EQ(textOf(2), L"正常选择 — 默认\n右键：方案库、另存为方案…");
+    EXPECT_EQ(textOf(3), L"精确定位 — " + chosen + L"\n右键：方案库、另存为方案…");
 }
 
 // The pointer resting on a box shows that box's tip: the box hands its

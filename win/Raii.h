@@ -72,6 +72,10 @@ struct ModuleTraits {
     static HMODULE invalid() { return nullptr; }
     static void close(HMODULE module) { FreeLibrary(module); }
 };
+struct MenuTraits {
+    static HMENU invalid() { return nullptr; }
+    static void close(HMENU menu) { DestroyMenu(menu); }
+};
 struct FindTraits {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
     static void close(HANDLE h) { FindClose(h); }
@@ -87,6 +91,7 @@ using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
 using UniqueFont = Unique<HFONT, GdiTraits<HFONT>>;
 using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
 using UniqueMemDC = Unique<HDC, DcTraits>;
+using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueFind = Unique<HANDLE, FindTraits>;
 using UniqueModule = Unique<HMODULE, ModuleTraits>;
 

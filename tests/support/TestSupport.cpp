@@ -112,6 +112,34 @@ std::optional<std::wstring> FakeDesktop::BrowseForFolder(HWND) {
     return answer;
 }
 
+std::optional<std::wstring> FakeDesktop::AskSchemeName(HWND, const std::wstring& name) {
+    nameStarts.push_back(name);
+    if (nameAnswers.empty()) return std::nullopt;
+    const std::optional<std::wstring> answer = nameAnswers.front();
+    nameAnswers.pop_front();
+    return answer;
+}
+
+UINT FakeDesktop::TrackMenu(HWND, HMENU menu, POINT screen) {
+    std::vector<MenuItem> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_FTYPE;
+        info.dwTypeData = text;
+        info.cch = 255;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || (info.fType & MFT_SEPARATOR) != 0) continue;
+        items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0});
+    }
+    menus.push_back(std::move(items));
+    menuPoints.push_back(screen);
+    if (menuAnswers.empty()) return 0;
+    const UINT answer = menuAnswers.front();
+    menuAnswers.pop_front();
+    return answer;
+}
+
 bool FakeDesktop::SetSystemCursor(HCURSOR cursor, DWORD id) {
     ICONINFO info{};
     int width = 0;

@@ -69,6 +69,8 @@ public:
     std::deque<std::optional<std::wstring>> saveAnswers;    // nullopt = cancel
     std::deque<std::optional<std::wstring>> folderAnswers;  // nullopt = cancel
     std::deque<std::optional<size_t>> packAnswers;          // nullopt = cancel
+    std::deque<std::optional<std::wstring>> nameAnswers;    // nullopt = cancel
+    std::deque<UINT> menuAnswers;                           // the item id chosen; 0 = none
     bool startProgramSucceeds = true;
     bool setSystemCursorSucceeds = true;
     bool reloadSucceeds = true;
@@ -85,6 +87,15 @@ public:
     std::vector<std::wstring> saveStartNames;
     int folderDialogs = 0;
     std::vector<std::vector<PackChoice>> packChoosers;  // what each chooser listed
+    std::vector<std::wstring> nameStarts;               // the name each name dialog started with
+    // One item of a context menu as it was shown.
+    struct MenuItem {
+        UINT id;
+        std::wstring text;
+        bool greyed;
+    };
+    std::vector<std::vector<MenuItem>> menus;  // each menu shown, without separators
+    std::vector<POINT> menuPoints;             // where each was shown
     std::vector<SystemCursorCall> systemCursors;
     std::vector<std::pair<std::wstring, int>> startedPrograms;
     int reloads = 0;
@@ -99,6 +110,8 @@ public:
     bool ShowSave(HWND owner, const std::wstring& filter, std::wstring& fileName) override;
     std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) override;
     std::optional<std::wstring> BrowseForFolder(HWND owner) override;
+    std::optional<std::wstring> AskSchemeName(HWND owner, const std::wstring& name) override;
+    UINT TrackMenu(HWND owner, HMENU menu, POINT screen) override;
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override;
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;

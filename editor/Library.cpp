@@ -1,0 +1,316 @@
+// The scheme library from the grid's side: taking a scheme of Windows' lists
+// as pending choices (使用), saving the grid as a scheme of the user's list
+// (另存为方案), a pending choice of Windows' default for one role, showing a
+// role's file in Explorer, and keeping Windows' record of the scheme in force.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "editor/CursorLoader.h"
+#include "editor/ShuBiaoKong.h"
+#include "scheme/CursorRole.h"
+#include "scheme/FileOps.h"
+#include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
+#include "win/Errors.h"
+#include "win/Text.h"
+
+namespace shubiao {
+namespace {
+
+std::wstring NameProblemText(schemes::NameProblem problem) {
+    using schemes::NameProblem;
+    switch (problem) {
+    case NameProblem::InvalidText:
+        return L"方案名中有无法识别的字符。";
+    case NameProblem::Empty:
+        return L"请输入方案名。";
+    case NameProblem::TooLong:
+        return L"方案名最多 64 个字。";
+    case NameProblem::ControlCharacter:
+        return L"方案名中不能有控制字符。";
+    case NameProblem::ForbiddenCharacter:
+        return L"方案名中不能有 \\ / : * ? \" < > | 或逗号。";
+    case NameProblem::TrailingDot:
+        return L"方案名不能以句点结尾。";
+    case NameProblem::DeviceName:
+        return L"方案名不能是 CON、NUL、COM1 这类设备名。";
+    case NameProblem::ApplyFolder:
+        return L"“Cursors”是“应用”所用的文件夹，不能用作方案名。";
+    case NameProblem::SystemScheme:
+        return L"已有同名的系统方案，请另取一个名字。";
+    case NameProblem::None:
+        break;
+    }
+    return {};
+}
+
+std::wstring Code(DWORD error) { return L"（" + ErrorText(error) + L"）"; }
+
+// A file written beside its destination, deleted when the guard goes unless
+// it was moved into place.
+class StagedFile {
+public:
+    explicit StagedFile(std::wstring path) : path_(std::move(path)) {}
+    StagedFile(StagedFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    ~StagedFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    const std::wstring& path() const { return path_; }
+    void Moved() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
+DWORD WriteWholeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    const UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
+    if (written != bytes.size()) return ERROR_WRITE_FAULT;
+    return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
+}
+
+std::wstring RoleList(const std::vector<std::pair<std::wstring, std::wstring>>& roles) {
+    std::wstring text;
+    for (const auto& [role, reason] : roles) text += L"\n“" + role + L"”：" + reason;
+    return text;
+}
+
+}  // namespace
+
+ShuBiaoKong::Holding ShuBiaoKong::Held() const {
+    Holding held;
+    for (const CursorRole& role : kRoles) {
+        held[static_cast<size_t>(role.number - 1)] = {scheme_.RoleCursorFile(role.number),
+                                                      scheme_.WindowsDefault(role.number)};
+    }
+    return held;
+}
+
+void ShuBiaoKong::RememberScheme(const std::wstring& name, library::Source source) {
+    libraryScheme_.emplace();
+    libraryScheme_->scheme.name = name;
+    libraryScheme_->scheme.source = source;
+    libraryScheme_->held = Held();
+}
+
+std::optional<ShuBiaoKong::LibraryMatch> ShuBiaoKong::SchemeShown() const {
+    if (!libraryScheme_ || libraryScheme_->held != Held()) return std::nullopt;
+    return libraryScheme_->scheme;
+}
+
+std::wstring ShuBiaoKong::NameToSaveAs() const {
+    if (!wholePack_ || wholePack_->second != Held()) return {};
+    return wholePack_->first;
+}
+
+void ShuBiaoKong::NoteImport(const std::wstring& pack) {
+    if (pack.empty()) {
+        wholePack_.reset();
+        return;
+    }
+    wholePack_.emplace(pack, Held());
+}
+
+std::wstring ShuBiaoKong::SaveHint() { return L"要保留这组指针，可在方框上右键，选“另存为方案”。"; }
+
+// Windows' default for a role: the box shows the installed fallback, as
+// after a restore; Apply deletes the role's value and its copy.
+void ShuBiaoKong::ShiYongMoRen(int role) {
+    Role(role);  // throws for a number outside the table
+    scheme_.RoleCursorFile(role) = DataStorageFolder() + Role(role).FileName();
+    scheme_.SetWindowsDefault(role, true);
+    scheme_.SetRoleChanged(role, true);
+    scheme_.SetPending(role, true);
+    JiaZaiFangAn();
+}
+
+std::wstring ShuBiaoKong::FileToShow(int role) const {
+    const std::wstring file = ExpandEnvironment(scheme_.RoleCursorFile(role));
+    if (file.empty()) return {};
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {};
+    return file;
+}
+
+bool ShuBiaoKong::DaKaiWeiZhi(int role) {
+    const std::wstring file = FileToShow(role);
+    if (file.empty()) return false;
+    return desktop_.StartProgram(L"explorer.exe /select,\"" + file + L"\"", SW_SHOWNORMAL);
+}
+
+// Planned whole on a copy of the working scheme, as an import is.
+bool ShuBiaoKong::ShiYongFangAn(const library::SchemeEntry& entry) {
+    if (entry.state != schemes::ValueState::Read) {
+        desktop_.MessageBox(hwnd(), L"方案“" + entry.name + L"”无法使用：" + library::EntryProblem(entry), kMessageTitle,
+                            MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    WorkingScheme result = scheme_;
+    std::vector<std::pair<std::wstring, std::wstring>> skipped;
+    int taken = 0;
+    const std::wstring fallbacks = DataStorageFolder();
+    for (const CursorRole& role : kRoles) {
+        const schemes::Slot& slot = entry.SlotOf(role.number);
+        std::wstring file;
+        if (slot.state == schemes::SlotState::Refused) {
+            skipped.emplace_back(role.Name(), library::SlotProblem(slot));
+            continue;
+        }
+        const bool windowsDefault = slot.state == schemes::SlotState::WindowsDefault;
+        if (windowsDefault) {
+            file = fallbacks + role.FileName();
+        } else {
+            file = entry.FileOf(role.number);
+            const CursorBytes read = ReadCursorBytes(file);
+            if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+                skipped.emplace_back(role.Name(), read.Problem().Describe());
+                continue;
+            }
+        }
+        result.RoleCursorFile(role.number) = file;
+        result.SetWindowsDefault(role.number, windowsDefault);
+        result.SetRoleChanged(role.number, true);
+        result.SetPending(role.number, true);
+        ++taken;
+    }
+    if (taken == 0) {
+        desktop_.MessageBox(hwnd(), L"方案“" + entry.name + L"”中没有可以使用的鼠标指针：\n" + RoleList(skipped),
+                            kMessageTitle, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    scheme_ = std::move(result);
+    JiaZaiFangAn();
+    wholePack_.reset();
+    if (skipped.empty()) {
+        RememberScheme(entry.name, entry.source);
+        return true;
+    }
+    libraryScheme_.reset();
+    desktop_.MessageBox(hwnd(),
+                        L"从方案“" + entry.name + L"”取用了 " + std::to_wstring(taken) +
+                            L" 个鼠标指针。以下几个的文件缺失或无法使用，原来的选择保持不变：\n" + RoleList(skipped),
+                        kMessageTitle, MB_OK | MB_ICONWARNING);
+    return true;
+}
+
+void ShuBiaoKong::LingCunFangAn_Click() {
+    std::wstring name = NameToSaveAs();
+    for (;;) {
+        const std::optional<std::wstring> typed = desktop_.AskSchemeName(hwnd(), name);
+        if (!typed) return;
+        if (LingCunFangAn(*typed)) return;
+        name = *typed;  // asked again, with what was typed
+        // A refused replacement ends the save; a name that broke a rule asks again.
+        if (!askAgain_) return;
+    }
+}
+
+// Crash-safe in the way Apply is: every file is read and checked first (so
+// a file of the scheme being replaced is read before anything is written),
+// written beside its destination and checked there, then moved into place,
+// each move replacing a whole file with a whole file; the entry is written
+// last. At no moment does the old or the new entry name a file that is not
+// whole. Files of roles the new entry leaves empty stay, as Windows leaves
+// a scheme's files when its entry changes.
+bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
+    askAgain_ = false;
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    const schemes::NameCheck check = schemes::CheckSchemeName(ToUtf8(typed), library::SystemSchemeNames(listing));
+    if (check.problem != schemes::NameProblem::None) {
+        askAgain_ = true;
+        desktop_.MessageBox(hwnd(), NameProblemText(check.problem), kMessageTitle, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    const std::wstring name = FromUtf8(check.name).value_or(std::wstring());
+    for (const library::SchemeEntry& entry : listing.schemes) {
+        if (entry.source != library::Source::User || !EqualNoCase(entry.name, name)) continue;
+        if (desktop_.MessageBox(hwnd(), L"已有名为“" + entry.name + L"”的方案，是否替换？", kMessageTitle,
+                                MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+            return false;
+        }
+        break;
+    }
+    const std::wstring folder = library::SchemeFolder(name);
+    auto fail = [&](const std::wstring& why) {
+        desktop_.MessageBox(hwnd(), L"没有保存方案“" + name + L"”：" + why, kMessageTitle, MB_OK | MB_ICONWARNING);
+        return false;
+    };
+    if (folder.empty()) return fail(L"找不到 Windows 文件夹（环境变量 SystemRoot 没有设置）。");
+
+    // Every file read and checked before anything is written.
+    struct Copy {
+        int role;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Copy> copies;
+    std::vector<std::pair<std::wstring, std::wstring>> skipped;
+    for (const CursorRole& role : kRoles) {
+        if (scheme_.WindowsDefault(role.number)) continue;
+        const std::wstring file = ExpandEnvironment(scheme_.RoleCursorFile(role.number));
+        if (file.empty()) continue;
+        CursorBytes read = ReadCursorBytes(file);
+        if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+            skipped.emplace_back(role.Name(), read.Problem().Describe());
+            continue;
+        }
+        copies.push_back({role.number, std::move(read.bytes)});
+    }
+    if (const DWORD error = EnsureFolderPath(folder); error != ERROR_SUCCESS) {
+        return fail(L"无法建立文件夹“" + folder + L"”" + Code(error) + L"。");
+    }
+    // Written beside the destinations and checked there.
+    std::vector<StagedFile> staged;
+    for (const Copy& copy : copies) {
+        StagedFile file(folder + L"~" + Role(copy.role).FileName() + L".tmp");
+        if (const DWORD error = WriteWholeFile(file.path(), copy.bytes); error != ERROR_SUCCESS) {
+            return fail(L"无法写入文件夹“" + folder + L"”" + Code(error) + L"。");
+        }
+        const CursorBytes back = ReadCursorBytes(file.path());
+        if (back.error != ERROR_SUCCESS || !back.check.ok() || back.bytes != copy.bytes) {
+            return fail(L"写入“" + folder + L"”的文件读回时与原文件不同。");
+        }
+        staged.push_back(std::move(file));
+    }
+    // Moved into place, each replacing a whole file with a whole one.
+    std::array<bool, kRoleCount> withFile{};
+    for (size_t i = 0; i < copies.size(); ++i) {
+        const std::wstring destination = folder + Role(copies[i].role).FileName();
+        const DWORD attributes = GetFileAttributesW(destination.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return fail(L"“" + destination + L"”是一个文件夹。");
+        }
+        if (!MoveFileExW(staged[i].path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            return fail(L"无法写入文件夹“" + folder + L"”" + Code(GetLastError()) + L"。");
+        }
+        staged[i].Moved();
+        withFile[static_cast<size_t>(copies[i].role - 1)] = true;
+    }
+    if (const LSTATUS status = library::WriteScheme(library::Source::User, name, withFile); status != ERROR_SUCCESS) {
+        return fail(L"无法写入注册表" + Code(static_cast<DWORD>(status)) + L"。");
+    }
+    RememberScheme(name, library::Source::User);
+    if (!skipped.empty()) {
+        desktop_.MessageBox(hwnd(),
+                            L"已保存方案“" + name + L"”。以下鼠标指针的文件无法使用，方案中该项为 Windows 默认：\n" +
+                                RoleList(skipped),
+                            kMessageTitle, MB_OK | MB_ICONWARNING);
+    }
+    return true;
+}
+
+// "(Default)" and "Scheme Source" say which scheme of the lists is in force
+// (SchemeList.h names the public pages that describe them); they change
+// only when what Apply made live is exactly that scheme.
+void ShuBiaoKong::RecordSchemeInForce(bool allApplied) {
+    const std::optional<LibraryMatch> shown = SchemeShown();
+    if (!allApplied || !shown) return;
+    library::SetInForce(shown->name, static_cast<DWORD>(shown->source));
+}
+
+}  // namespace shubiao
