@@ -77,7 +77,7 @@ void MainWindow::Create(int showCommand, std::wstring importPath) {
 }
 
 // One cursor file dropped onto a preview box is chosen for that box's role;
-// a folder or an .inf file is imported.
+// a folder, an .inf file or a .zip archive is imported.
 void MainWindow::DropFiles(HDROP drop) {
     auto* queryFile = SystemFunction<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
     auto* queryPoint = SystemFunction<decltype(DragQueryPoint)>(L"shell32.dll", "DragQueryPoint");
@@ -94,7 +94,7 @@ void MainWindow::DropFiles(HDROP drop) {
     queryPoint(drop, &at);
     ClientToScreen(hwnd(), &at);
     if (paths.size() != 1) {
-        throw UserError(L"一次只能拖入一个文件夹、一个 .inf 文件，或者把一个光标文件拖到一个指针上。");
+        throw UserError(L"一次只能拖入一个文件夹、一个 .inf 文件、一个 .zip 压缩包，或者把一个光标文件拖到一个指针上。");
     }
     const std::wstring& path = paths.front();
     const DWORD attributes = GetFileAttributesW(path.c_str());

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "app/MainWindow.h"
+#include "scheme/ZipPack.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     using namespace shubiao;
@@ -16,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     {
         const std::unique_ptr<Desktop> desktop = MakeWindowsDesktop();
         MainWindow main(*desktop);
-        // A folder or an .inf file given as the argument ("Open with") is
+        // A folder, an .inf or a .zip file given as the argument ("Open with") is
         // imported once the window is up.
         // The C runtime has split the command line already (wWinMain's own
         // startup fills __wargv).
@@ -29,6 +30,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             exitCode = 1;
         }
         if (exitCode == 0) {
+            // Unpacked archives that an earlier run left behind (ended
+            // without cleaning up) go, once the window is up and painted.
+            RemoveStaleUnpackFolders();
             MSG msg{};
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
                 if (IsDialogMessageW(main.hwnd(), &msg)) continue;

@@ -14,13 +14,20 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/PackFolder.h"
+#include "scheme/ZipPack.h"
+#include "portable/zip_bytes.h"
+#include "win/Text.h"
+
+#include <filesystem>
+#include <fstream>
+#include <algorithm>
 #include "win/Errors.h"
 
 namespace shubiao::bench {
 namespace {
 
 bool AllPreviewsDrawn(ShuBiaoKong& editor) {
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         if (editor.FrameShown(n) < 0) return false;
     }
     return true;
@@ -31,10 +38,12 @@ void Hover(ShuBiaoKong& editor, int role) {
     editor.Picture_MouseMove(role);
 }
 
-// Every role chosen: its installed file, except Arrow, which gets the busy
-// pointer, so that three previews are animated.
+// Every box's role chosen, as a user clicks through the grid: its installed
+// file, except Arrow, which gets the busy pointer, so that three previews are
+// animated.
 void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
-    for (const CursorRole& role : kRoles) {
+    for (const int n : layout::kBoxRoles) {
+        const CursorRole& role = Role(n);
         const std::wstring file = DataStorageFolder() + (role.number == 2 ? Role(15).FileName() : role.FileName());
         desktop.openAnswers.push_back(file);
         editor.Picture_Click(role.number);
@@ -43,7 +52,7 @@ void ChooseEveryRole(ShuBiaoKong& editor, BenchDesktop& desktop) {
 }
 
 void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTimer& steps, EditorResult& result) {
-    for (int n = 1; n <= kRoleCount; ++n) {
+    for (const int n : layout::kBoxRoles) {
         const Stopwatch clock;
         Hover(editor, n);
         result.hoverFirstMs.push_back(clock.Ms());
@@ -52,7 +61,7 @@ void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTime
     result.hoverMs.reserve(static_cast<size_t>(settings.hovers));
     for (int i = 0; i < settings.hovers; ++i) {
         const Stopwatch clock;
-        Hover(editor, i % kRoleCount + 1);
+        Hover(editor, layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
         result.hoverMs.push_back(clock.Ms());
         DrainMessages();
     }
@@ -60,7 +69,7 @@ void MeasureHovers(ShuBiaoKong& editor, const EditorSettings& settings, StepTime
     for (int i = 0; i < settings.profileRounds; ++i) {
         editor.Picture16_MouseMove();
         steps.Begin();
-        editor.Picture_MouseMove(i % kRoleCount + 1);
+        editor.Picture_MouseMove(layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
         steps.End();
     }
     editor.SetProfiler(nullptr);
@@ -91,7 +100,7 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
                   StepTimer& steps, EditorResult& result) {
     ChooseEveryRole(editor, desktop);
     int handedOver = 0;
-    for (const CursorRole& role : kRoles) handedOver += role.HasSystemCursor() ? 1 : 0;
+    for (const int n : layout::kBoxRoles) handedOver += Role(n).HasSystemCursor() ? 1 : 0;
     for (int i = 0; i < settings.applies; ++i) {
         const int before = desktop.systemCursors;
         const Stopwatch clock;
@@ -117,7 +126,8 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
     result.applySteps = steps.Medians();
     for (const std::wstring& text : desktop.warnings) result.problems.push_back(L"Apply warned: " + text);
     const std::wstring folder = sandbox.Windows() + L"\\Cursors\\Cursors\\";
-    for (const CursorRole& role : kRoles) {
+    for (const int n : layout::kBoxRoles) {
+        const CursorRole& role = Role(n);
         if (sandbox.Value(std::wstring(role.valueName)) != folder + role.FileName()) {
             result.problems.push_back(L"after Apply the value " + std::wstring(role.valueName) +
                                       L" does not name the copied file");
@@ -211,6 +221,66 @@ void MeasurePack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSettin
     }
 }
 
+// The same pack as downloaded: a .zip of its files and install.inf, read
+// from the file as an import reads it; and a bomb, one entry that inflates
+// to 1 GiB of zeros, which must be refused at once.
+void MeasureZipPack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSettings& settings, EditorResult& result) {
+    const std::wstring folder = sandbox.Windows() + L"\\pack";
+    zip_bytes::Archive archive;
+    WIN32_FIND_DATAW found{};
+    const UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!find) {
+        result.problems.push_back(L"no pack folder to zip");
+        return;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        std::ifstream in(std::filesystem::path(folder + L"\\" + found.cFileName), std::ios::binary | std::ios::ate);
+        std::vector<std::uint8_t> bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 1)));
+        in.seekg(0);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<size_t>(in.gcount()));
+        archive.entries.push_back(zip_bytes::Deflated("Pack/" + ToUtf8(found.cFileName), std::move(bytes)));
+    } while (FindNextFileW(find.get(), &found));
+    const std::wstring zip = sandbox.Windows() + L"\\pack.zip";
+    const std::vector<std::uint8_t> zipBytes = zip_bytes::Build(archive);
+    result.zipPackBytes = static_cast<double>(zipBytes.size());
+    std::ofstream(std::filesystem::path(zip), std::ios::binary).write(reinterpret_cast<const char*>(zipBytes.data()),
+                                               static_cast<std::streamsize>(zipBytes.size()));
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        const Stopwatch clock;
+        const ZipUnpack unpack = UnpackZip(zip);
+        const PackScan scan = unpack.unpacked ? ScanForPacks(unpack.unpacked->Folder()) : PackScan{};
+        if (scan.packs.size() != 1) {
+            result.problems.push_back(L"the zipped pack gave " + std::to_wstring(scan.packs.size()) + L" packs");
+            return;
+        }
+        const ImportPlan plan = PlanImport(scan.packs.front(), editor.Scheme());
+        result.zipPackMs.push_back(clock.Ms());
+        if (plan.taken != kRoleCount || !plan.skipped.empty()) {
+            result.problems.push_back(L"the zipped pack gave " + std::to_wstring(plan.taken) + L" roles");
+            return;
+        }
+    }
+
+    zip_bytes::Entry bomb = zip_bytes::Deflated("Busy.ani", zip_bytes::Bytes(16, 0));
+    bomb.payload = zip_bytes::ZeroBomb(1024);
+    bomb.size = 1u << 30;
+    const std::vector<std::uint8_t> bombBytes = zip_bytes::Build(zip_bytes::Archive{{bomb}});
+    const std::wstring bombZip = sandbox.Windows() + L"\\bomb.zip";
+    std::ofstream(std::filesystem::path(bombZip), std::ios::binary).write(reinterpret_cast<const char*>(bombBytes.data()),
+                                                   static_cast<std::streamsize>(bombBytes.size()));
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        const Stopwatch clock;
+        const ZipUnpack unpack = UnpackZip(bombZip);
+        result.zipBombMs.push_back(clock.Ms());
+        if (unpack.filesWritten != 0 || unpack.skipped.size() != 1) {
+            result.problems.push_back(L"the bomb was not refused as it should be");
+            return;
+        }
+    }
+}
+
 // The cursor check on a 100 KiB animation, and the .inf reader on the
 // largest of its test inputs (a line of 100,000 commas, 10,000 sections, ...).
 void MeasureParsers(EditorResult& result) {
@@ -252,7 +322,7 @@ void Round(ShuBiaoKong& editor, BenchDesktop& desktop, const EditorSettings& set
     editor.ChuShiShuBiao();
     DrainMessages();
     for (int i = 0; i < settings.hovers; ++i) {
-        Hover(editor, i % kRoleCount + 1);
+        Hover(editor, layout::kBoxRoles[static_cast<size_t>(i % layout::kBoxCount)]);
         if (i % 100 == 0) DrainMessages();
     }
     for (int i = 0; i < settings.refreshes; ++i) {
@@ -304,6 +374,7 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         MeasureApply(editor, desktop, sandbox, settings, applySteps, result);
         MeasureAnimationCpu(editor, settings, result);
         MeasurePack(editor, sandbox, settings, result);
+        MeasureZipPack(editor, sandbox, settings, result);
         MeasureParsers(result);
 
         // Growth: a round to warm up (every file once in the caches), then

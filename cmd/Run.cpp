@@ -153,8 +153,9 @@ int RunUse(const Command& command, Context& context) {
 
 int RunInstall(const Command& command, Context& context) {
     if (!RequireAdministrator(context, L"install")) return kRefused;
-    std::optional<Pack> pack = ChoosePack(command, context);
-    if (!pack) return kNothingDone;
+    const std::optional<ChosenPack> chosen = ChoosePack(command, context);
+    if (!chosen) return kNothingDone;
+    const Pack* pack = &chosen->pack;
 
     const bool named = command.name.has_value();
     const std::wstring wanted = named ? FromUtf8(*command.name).value_or(L"") : pack->name;
@@ -260,31 +261,43 @@ int WithWriterLock(Context& context, const std::function<int()>& write) {
     return write();
 }
 
-std::optional<Pack> ChoosePack(const Command& command, Context& context) {
+std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
     const std::wstring place = FromUtf8(command.operand).value_or(L"");
-    const PackScan scan = ScanPath(place);
-    if (scan.error != ERROR_SUCCESS) {
-        context.err.Line(L"无法读取" + Quote(scan.failedFolder) + L"（" + ErrorText(scan.error) + L"），什么也没有做。");
+    OpenedPacks opened = OpenPacks(place);
+    if (!opened.zipError.empty()) {
+        context.err.Line(L"无法读取压缩包" + Quote(opened.archiveName) + L"：" + opened.zipError + L"，什么也没有做。");
         return std::nullopt;
     }
+    const PackScan& scan = opened.scan;
+    const ImportSource& source = opened.source;
+    if (scan.error != ERROR_SUCCESS) {
+        context.err.Line(L"无法读取" + Quote(source.Shown(scan.failedFolder)) + L"（" + ErrorText(scan.error) +
+                         L"），什么也没有做。");
+        return std::nullopt;
+    }
+    for (const auto& [entry, reason] : source.entriesSkipped) {
+        context.out.Line(L"压缩包中的" + Quote(entry) + L"没有读取：" + reason);
+    }
     if (scan.packs.empty()) {
-        Lines(context.err, NothingFoundText(place, scan));
+        PackScan shown = scan;
+        for (auto& [file, reason] : shown.refused) file = source.Shown(file);
+        Lines(context.err, NothingFoundText(place, shown));
         return std::nullopt;
     }
     if (command.scheme) {
         const std::wstring wanted = FromUtf8(*command.scheme).value_or(L"");
         for (const Pack& pack : scan.packs) {
-            if (EqualNoCase(pack.name, wanted)) return pack;
+            if (EqualNoCase(pack.name, wanted)) return ChosenPack{pack, source};
         }
         context.err.Line(Quote(place) + L"中没有名为" + Quote(wanted) + L"的方案。其中的方案有：");
     } else if (scan.packs.size() == 1) {
-        return scan.packs.front();
+        return ChosenPack{scan.packs.front(), source};
     } else {
         context.err.Line(Quote(place) + L"中有 " + std::to_wstring(scan.packs.size()) +
                          L" 个方案，请用 --scheme 选定其中一个：");
     }
     for (const Pack& pack : scan.packs) {
-        const std::wstring where = pack.relative.empty() ? pack.folder : pack.relative;
+        const std::wstring where = pack.relative.empty() ? source.Shown(pack.folder) : pack.relative;
         context.err.Line(L"  " + pack.name + L"\t" + where);
     }
     return std::nullopt;

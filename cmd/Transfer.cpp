@@ -34,8 +34,9 @@ public:
 
 int RunApply(const Command& command, Context& context) {
     if (!RequireAdministrator(context, L"apply")) return kRefused;
-    const std::optional<Pack> pack = ChoosePack(command, context);
-    if (!pack) return kNothingDone;
+    const std::optional<ChosenPack> chosen = ChoosePack(command, context);
+    if (!chosen) return kNothingDone;
+    const Pack* pack = &chosen->pack;
     const ImportPlan plan = PlanImport(*pack, WorkingScheme{});
     if (plan.taken == 0) {
         context.err.Line(Quote(pack->name) + L"中没有可以导入的鼠标指针，什么也没有做：");

@@ -12,6 +12,7 @@
 
 #include "cmd/CommandLine.h"
 #include "cmd/Run.h"
+#include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
 
 namespace shubiao::cli {
@@ -26,9 +27,15 @@ bool RequireAdministrator(Context& context, const wchar_t* verb);
 // when another writer held it for the whole wait.
 int WithWriterLock(Context& context, const std::function<int()>& write);
 
-// The pack the command names (its operand, and --scheme among several); when
-// there is none to take, the lines that say why, and nullopt.
-std::optional<Pack> ChoosePack(const Command& command, Context& context);
+// The pack the command names (its operand: a folder, an .inf or a .zip, and
+// --scheme among several) and where it was read from, which holds an
+// unpacked archive's folder for as long as it lives; when there is none to
+// take, the lines that say why, and nullopt.
+struct ChosenPack {
+    Pack pack;
+    ImportSource source;
+};
+std::optional<ChosenPack> ChoosePack(const Command& command, Context& context);
 
 // A pack's files read once and checked: the bytes of each usable one, and
 // for the others the role's name and why not.

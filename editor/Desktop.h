@@ -44,8 +44,10 @@ public:
     // chosen, 0 when none was.
     virtual UINT TrackMenu(HWND owner, HMENU menu, POINT screen) = 0;
 
-    // Modal folder picker limited to file-system folders. nullopt when
-    // cancelled; an empty string when the picked item has no file-system path.
+    // Modal folder picker limited to file-system folders, with a button of
+    // its own that picks a .zip instead (in a file dialog for archives: the
+    // folder picker shows no files). nullopt when cancelled; an empty string
+    // when the picked item has no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;
 
     // SetSystemCursor and ReloadSystemCursors: the live pointers, as

@@ -1,8 +1,9 @@
 // Importing a scheme: a folder the user picks, drops or names on the command
-// line, or an .inf file. The folder is searched for packs (PackFolder.h); with
-// several the user chooses one. The whole result is worked out before
-// anything is assigned (scheme/ImportPlan.h), so an import happens whole or
-// not at all. Nothing reaches the system before Apply.
+// line, an .inf file or a .zip. What the path holds is read as packs without a
+// window (scheme/ImportPlan.h: OpenPacks); with several the user chooses one.
+// The whole result is worked out before anything is assigned (PlanImport),
+// so an import happens whole or not at all. Nothing reaches the system
+// before Apply.
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,60 +25,86 @@ bool HasBox(int role) {
     return false;
 }
 
+// The file's path starts with the folder's, followed by a separator.
+bool LiesIn(const std::wstring& file, const std::wstring& folder) {
+    return file.size() > folder.size() && EqualNoCase(std::wstring_view(file).substr(0, folder.size()), folder) &&
+           (file[folder.size()] == L'\\' || file[folder.size()] == L'/');
+}
+
 }  // namespace
 
 void ShuBiaoKong::DaoRu__SB_Click() {
-    const std::optional<std::wstring> folder = desktop_.BrowseForFolder(hwnd());
-    if (!folder || folder->empty()) return;
-    ImportScan(ScanForPacks(*folder), *folder);
+    const std::optional<std::wstring> picked = desktop_.BrowseForFolder(hwnd());
+    if (!picked || picked->empty()) return;
+    ImportPath(*picked);
 }
 
-void ShuBiaoKong::ImportPath(const std::wstring& path) { ImportScan(ScanPath(path), path); }
+// A .zip is unpacked into a private folder and read as a folder is; the
+// folder stays for as long as a role's file lies in it, and goes with the
+// editor at the latest.
+void ShuBiaoKong::ImportPath(const std::wstring& path) {
+    OpenedPacks opened = OpenPacks(path);
+    if (!opened.zipError.empty()) {
+        desktop_.MessageBox(hwnd(),
+                            L"无法读取压缩包“" + opened.archiveName + L"”：" + opened.zipError +
+                                L"。没有导入任何鼠标指针。",
+                            kMessageTitle, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    ImportScan(std::move(opened.scan), opened.source);
+}
 
-void ShuBiaoKong::ImportScan(const PackScan& scan, const std::wstring& place) {
+void ShuBiaoKong::ImportScan(PackScan scan, const ImportSource& source) {
     if (scan.error != ERROR_SUCCESS) {
         desktop_.MessageBox(hwnd(),
-                            L"无法读取“" + scan.failedFolder + L"”（" + ErrorText(scan.error) +
+                            L"无法读取“" + source.Shown(scan.failedFolder) + L"”（" + ErrorText(scan.error) +
                                 L"），没有导入任何鼠标指针。",
                             kMessageTitle, MB_OK | MB_ICONWARNING);
         return;
     }
     if (scan.packs.empty()) {
-        desktop_.MessageBox(hwnd(), NothingFoundText(place, scan), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+        for (auto& [file, reason] : scan.refused) file = source.Shown(file);
+        std::wstring text = NothingFoundText(source.place, scan);
+        for (const auto& [entry, reason] : source.entriesSkipped) text += L"\n\n没有读取“" + entry + L"”：" + reason + L"。";
+        desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONINFORMATION);
         return;
     }
     size_t chosen = 0;
     if (scan.packs.size() > 1) {
         std::vector<Desktop::PackChoice> choices;
         for (const Pack& pack : scan.packs) {
-            std::wstring where = pack.relative.empty() ? pack.folder : pack.relative;
+            std::wstring where = pack.relative.empty() ? source.Shown(pack.folder) : pack.relative;
             choices.push_back({pack.name, where});
         }
         const std::optional<size_t> answer = desktop_.ChoosePack(hwnd(), choices);
         if (!answer || *answer >= scan.packs.size()) return;
         chosen = *answer;
     }
-    ImportPack(scan.packs[chosen]);
+    ImportPack(scan.packs[chosen], source);
 }
 
 // Works the whole import out on a copy of the working scheme, then takes it
 // and redraws; tells the user what was not taken.
-void ShuBiaoKong::ImportPack(const Pack& pack) {
+void ShuBiaoKong::ImportPack(const Pack& pack, const ImportSource& source) {
     ImportPlan plan = PlanImport(pack, scheme_);
     std::vector<std::wstring> unseen;
     for (const int role : plan.takenRoles) {
         if (!HasBox(role)) unseen.push_back(Role(role).Name());
     }
+    std::wstring entries;
+    for (const auto& [entry, reason] : source.entriesSkipped) entries += L"\n“" + entry + L"”：" + reason;
+    if (!entries.empty()) entries = L"\n\n压缩包中以下文件没有读取：\n" + entries;
     if (plan.taken == 0 && pack.kind != PackKind::RoleNamed) {
         std::wstring text = L"“" + pack.name + L"”中没有可以导入的鼠标指针：\n";
         for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
-        desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
+        desktop_.MessageBox(hwnd(), text + entries, kMessageTitle, MB_OK | MB_ICONWARNING);
         return;
     }
+    if (source.zip) archives_.push_back(source.zip);
     scheme_ = std::move(plan.result);
     JiaZaiFangAn();
     NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
-    if (plan.skipped.empty() && plan.copies.empty()) return;
+    if (plan.skipped.empty() && plan.copies.empty() && entries.empty()) return;
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
         text += L"以下几个没有导入，原来的选择保持不变：\n";
@@ -89,8 +116,25 @@ void ShuBiaoKong::ImportPack(const Pack& pack) {
     }
     if (!unseen.empty()) text += L"\n\n" + UnseenRolesNote(unseen);
     if (plan.skipped.empty() && TakeSaveHint()) text += L"\n\n" + SaveHint();
+    text += entries;
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
-                        MB_OK | (plan.skipped.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+                        MB_OK | (plan.skipped.empty() && entries.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+}
+
+void ShuBiaoKong::ReleaseUnusedArchives() {
+    std::erase_if(archives_, [this](const std::shared_ptr<const UnpackedZip>& archive) {
+        for (const CursorRole& role : kRoles) {
+            if (LiesIn(scheme_.RoleCursorFile(role.number), archive->Folder())) return false;
+        }
+        return true;
+    });
+}
+
+std::wstring ShuBiaoKong::ShownFile(const std::wstring& path) const {
+    for (const auto& archive : archives_) {
+        if (LiesIn(path, archive->Folder())) return archive->ShownPath(path);
+    }
+    return path;
 }
 
 }  // namespace shubiao

@@ -89,6 +89,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
     }
     ScheduleAnimation(desktop_.Milliseconds());
     Mark("set the animation timer");
+    if (!archives_.empty()) ReleaseUnusedArchives();
 }
 
 // Box `role` shows its file's preview, as Windows loads the file: the first

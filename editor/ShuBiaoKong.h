@@ -74,11 +74,13 @@
 #include "scheme/Profiler.h"
 #include "editor/PreviewCache.h"
 #include "scheme/CursorRole.h"
+#include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
 #include "scheme/RegistryQuery.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/WorkingScheme.h"
 #include "scheme/WriterLock.h"
+#include "scheme/ZipPack.h"
 #include "win/Raii.h"
 #include "win/Window.h"
 
@@ -344,8 +346,15 @@ private:
     void ScheduleAnimation(ULONGLONG now);
 
     // Import.
-    void ImportScan(const PackScan& scan, const std::wstring& place);
-    void ImportPack(const Pack& pack);
+    // Where an import reads from (scheme/ImportPlan.h).
+    using ImportSource = shubiao::ImportSource;
+    void ImportScan(PackScan scan, const ImportSource& source);
+    void ImportPack(const Pack& pack, const ImportSource& source);
+    // Lets go of the unpacked archives that no role's file lies in any more.
+    void ReleaseUnusedArchives();
+    // A role's file as the user sees it (a file of an unpacked archive as
+    // "pack.zip\...").
+    std::wstring ShownFile(const std::wstring& path) const;
     // After an import: `pack` is the name of the one pack the grid now holds
     // whole (empty: none).
     void NoteImport(const std::wstring& pack);
@@ -390,6 +399,9 @@ private:
 
     Desktop& desktop_;
     WorkingScheme scheme_;
+    // The archives whose unpacked files roles of the scheme name; each
+    // folder goes when the last is released.
+    std::vector<std::shared_ptr<const UnpackedZip>> archives_;
     CommonDialog shuBianXZ_;
 
     std::array<BoxView, layout::kBoxCount> boxes_;  // Picture1..PictureN, in box order

@@ -128,7 +128,7 @@ std::wstring ShuBiaoKong::BoxToolTip(int role) const {
     } else if (!file.empty() && EqualNoCase(ExpandEnvironment(file), DataStorageFolder() + cursorRole.FileName())) {
         shown = kInstalledFallback;
     } else {
-        shown = file;
+        shown = ShownFile(file);
     }
     std::wstring text = cursorRole.Name();
     if (!shown.empty()) text += kDash + shown;

@@ -28,6 +28,64 @@ std::wstring CommonDialogFilter(const std::wstring& filter) {
 
 namespace {
 
+// The folder picker's own button for a downloaded .zip: the folder picker
+// neither lists nor returns files, so the button closes it and the caller
+// opens a file dialog for archives instead. Events of the item dialog
+// (IFileDialogControlEvents, through IFileDialog::Advise) reach it.
+class ZipButtonEvents : public IFileDialogEvents, public IFileDialogControlEvents {
+public:
+    static constexpr DWORD kButtonId = 1001;
+
+    explicit ZipButtonEvents(IFileDialog* dialog) : dialog_(dialog) {}
+    bool Clicked() const { return clicked_; }
+
+    // IUnknown: the object lives on the stack for as long as the dialog is
+    // shown; the counts only keep COM's rules.
+    IFACEMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IFileDialogEvents) {
+            *object = static_cast<IFileDialogEvents*>(this);
+        } else if (iid == IID_IFileDialogControlEvents) {
+            *object = static_cast<IFileDialogControlEvents*>(this);
+        } else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    IFACEMETHODIMP_(ULONG) Release() override { return --references_; }
+
+    // IFileDialogEvents: the defaults.
+    IFACEMETHODIMP OnFileOk(IFileDialog*) override { return S_OK; }
+    IFACEMETHODIMP OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
+    IFACEMETHODIMP OnFolderChange(IFileDialog*) override { return S_OK; }
+    IFACEMETHODIMP OnSelectionChange(IFileDialog*) override { return S_OK; }
+    IFACEMETHODIMP OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
+        return E_NOTIMPL;
+    }
+    IFACEMETHODIMP OnTypeChange(IFileDialog*) override { return S_OK; }
+    IFACEMETHODIMP OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override { return E_NOTIMPL; }
+
+    // IFileDialogControlEvents.
+    IFACEMETHODIMP OnItemSelected(IFileDialogCustomize*, DWORD, DWORD) override { return S_OK; }
+    IFACEMETHODIMP OnButtonClicked(IFileDialogCustomize*, DWORD id) override {
+        if (id != kButtonId) return S_OK;
+        clicked_ = true;
+        // Show() then returns this result, as when the user cancels.
+        dialog_->Close(HRESULT_FROM_WIN32(ERROR_CANCELLED));
+        return S_OK;
+    }
+    IFACEMETHODIMP OnCheckButtonToggled(IFileDialogCustomize*, DWORD, BOOL) override { return S_OK; }
+    IFACEMETHODIMP OnControlActivating(IFileDialogCustomize*, DWORD) override { return S_OK; }
+
+private:
+    IFileDialog* dialog_;
+    ULONG references_ = 1;
+    bool clicked_ = false;
+};
+
 // The chooser of packs: a dialog made from a template in memory, with a
 // list of the packs (name and place), OK and Cancel. Keyboard: the arrows
 // move in the list, Enter takes the selected pack, Escape cancels.
@@ -202,7 +260,21 @@ public:
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        if (FAILED(dialog->Show(owner))) return std::nullopt;  // cancelled
+        ZipButtonEvents events(dialog.get());
+        DWORD cookie = 0;
+        ComPtr<IFileDialogCustomize> customize;
+        if (SUCCEEDED(dialog->QueryInterface(IID_IFileDialogCustomize, customize.put_void())) &&
+            SUCCEEDED(customize->AddPushButton(ZipButtonEvents::kButtonId, kZipButtonText))) {
+            if (FAILED(dialog->Advise(&events, &cookie))) cookie = 0;
+        }
+        const HRESULT shown = dialog->Show(owner);
+        if (cookie != 0) dialog->Unadvise(cookie);
+        if (events.Clicked()) {
+            std::wstring zip;
+            if (!ShowFileDialog(owner, kZipFilter, zip, false)) return std::nullopt;
+            return zip;
+        }
+        if (FAILED(shown)) return std::nullopt;  // cancelled
         ComPtr<IShellItem> item;
         if (FAILED(dialog->GetResult(item.put()))) return std::nullopt;
         CoTaskMem<wchar_t*> path;
@@ -241,6 +313,9 @@ public:
 private:
     // The shell's older folder browser, for when the item dialog cannot be
     // created: only file-system folders can be confirmed.
+    static constexpr const wchar_t* kZipButtonText = L"选择 ZIP 压缩包…";
+    static constexpr const wchar_t* kZipFilter = L"ZIP 压缩包(*.zip)|*.zip|";
+
     static std::optional<std::wstring> BrowseForFolderClassic(HWND owner) {
         BROWSEINFOW info{};
         info.hwndOwner = owner;

@@ -7,18 +7,42 @@
 namespace shubiao {
 namespace {
 
-bool IsInfFile(const std::wstring& path) {
-    return path.size() > 4 && EqualNoCase(std::wstring_view(path).substr(path.size() - 4), L".inf");
+bool HasExtension(const std::wstring& path, std::wstring_view extension) {
+    return path.size() > extension.size() &&
+           EqualNoCase(std::wstring_view(path).substr(path.size() - extension.size()), extension);
 }
 
 }  // namespace
 
-PackScan ScanPath(const std::wstring& path) {
+OpenedPacks OpenPacks(const std::wstring& path) {
+    OpenedPacks opened;
+    opened.source.place = path;
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsInfFile(path)) {
-        return ScanInfFile(path);
+    const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (file && HasExtension(path, L".zip")) {
+        ZipUnpack unpack = UnpackZip(path);
+        opened.archiveName = unpack.archiveName;
+        if (!unpack.unpacked) {
+            opened.zipError = unpack.error.empty() ? std::wstring(L"无法解压") : unpack.error;
+            return opened;
+        }
+        opened.source.zip = unpack.unpacked;
+        opened.source.entriesSkipped = std::move(unpack.skipped);
+        opened.scan = ScanForPacks(unpack.unpacked->Folder());
+        // A pack at the archive's top is named after the archive, not after
+        // the private folder.
+        const std::wstring& folder = unpack.unpacked->Folder();
+        const std::wstring folderName = folder.substr(folder.find_last_of(L"\\/") + 1);
+        const std::wstring archiveStem = unpack.archiveName.substr(0, unpack.archiveName.size() - 4);
+        for (Pack& pack : opened.scan.packs) {
+            if (pack.name == folderName) pack.name = archiveStem;
+        }
+    } else if (file && HasExtension(path, L".inf")) {
+        opened.scan = ScanInfFile(path);
+    } else {
+        opened.scan = ScanForPacks(path);
     }
-    return ScanForPacks(path);
+    return opened;
 }
 
 std::wstring NothingFoundText(const std::wstring& place, const PackScan& scan) {

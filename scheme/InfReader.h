@@ -12,17 +12,17 @@
 // file in every scheme. See InfReader.cpp for the syntax rules and limits.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "scheme/TextEncoding.h"
+
 namespace shubiao::inf {
 
-// Turns bytes in the system's ANSI code page (GBK on Chinese Windows) into
-// UTF-8; false when it cannot.
-using AnsiDecoder = std::function<bool(std::string_view bytes, std::string& utf8)>;
+// Bytes in the system's ANSI code page (GBK on Chinese Windows) to UTF-8.
+using AnsiDecoder = CodePageDecoder;
 
 struct RoleFile {
     std::string role;       // registry value name, spelt as in kSchemeOrder ("Arrow")

@@ -4,6 +4,7 @@
 // functions that read untrusted bytes say whether that happened.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,11 @@
 namespace shubiao {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Turns bytes in one of the system's code pages (the ANSI one for .inf text,
+// the OEM one for ZIP entry names; GBK on Chinese Windows) into UTF-8;
+// false when it cannot.
+using CodePageDecoder = std::function<bool(std::string_view bytes, std::string& utf8)>;
 
 void AppendUtf8(char32_t codePoint, std::string& out);
 

@@ -36,6 +36,10 @@ _needed_packages() {
     command -v locale-gen >/dev/null || missing+=(locales)
     command -v makensis >/dev/null || missing+=(nsis)
     command -v unzip >/dev/null || missing+=(unzip)
+    # zlib, linked statically: the MinGW build for the program, the native
+    # one for the portable tests and the fuzzer.
+    [ -e /usr/x86_64-w64-mingw32/lib/libz.a ] || missing+=(libz-mingw-w64-dev)
+    [ -e /usr/include/zlib.h ] || missing+=(zlib1g-dev)
     printf '%s\n' "${missing[@]}"
 }
 

@@ -11,6 +11,7 @@
 #include "scheme/FileOps.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
+#include "win/Text.h"
 
 namespace shubiao {
 namespace {
@@ -78,6 +79,41 @@ TEST_F(ApplyTest, ChangedRolesAreAppliedInRoleOrderAndOnlyThoseWithAnIdGoLive) {
         EXPECT_EQ(editor.Scheme().RoleChanged(n), n == 1 || n == 2 || n == 5 || n == 8 || n == 15);
     }
 }
+
+// Roles without a live pointer id take their new file when Windows reloads
+// every pointer from the settings; the prompt names the roles that would
+// change without a box in the grid.
+struct ReloadCase {
+    const char* name;
+    std::vector<int> roles;
+    int reloads;
+    bool namesUnseen;
+};
+void PrintTo(const ReloadCase& c, std::ostream* os) { *os << c.name; }
+
+class ApplyReloadTest : public ApplyTest, public testing::WithParamInterface<ReloadCase> {};
+
+TEST_P(ApplyReloadTest, AsksWindowsToReloadOnlyWhenNeeded) {
+    for (const int role : GetParam().roles) {
+        const std::wstring path = files / (std::wstring(Role(role).valueName) + L".cur");
+        WriteStaticCursor(path, 2, 2);
+        editor.ChooseFile(role, path);
+    }
+    Apply();
+    ASSERT_FALSE(desktop.boxes.empty());
+    const std::wstring& prompt = desktop.boxes.front().text;
+    EXPECT_EQ(prompt.rfind(L"是否应用当前鼠标指针", 0), 0u);
+    EXPECT_EQ(prompt.find(L"在网格中没有方框") != std::wstring::npos, GetParam().namesUnseen) << ToUtf8(prompt);
+    EXPECT_EQ(desktop.reloads, GetParam().reloads);
+    for (const int role : GetParam().roles) EXPECT_TRUE(FileExists(Destination(role))) << role;
+}
+
+INSTANTIATE_TEST_SUITE_P(Apply, ApplyReloadTest,
+                         testing::Values(ReloadCase{"LivePointersOnly", {2, 15}, 0, false},
+                                         ReloadCase{"HelpHasNoLiveId", {2, 5}, 1, false},
+                                         ReloadCase{"PinAloneIsNamed", {16}, 1, true},
+                                         ReloadCase{"PersonBesideArrow", {2, 17}, 1, true}),
+                         [](const testing::TestParamInfo<ReloadCase>& info) { return std::string(info.param.name); });
 
 // Cancel, Escape and closing the box all answer IDCANCEL; an empty answer
 // queue answers IDCANCEL too.

@@ -19,6 +19,9 @@ using namespace test;
 constexpr int kArrow = 2;
 constexpr int kHand = 4;
 constexpr int kWait = 15;
+constexpr int kSizeNWSE = 12;
+constexpr int kPin = 16;
+constexpr int kPerson = 17;
 
 // A file of a pack folder: a cursor of ours (hot spot `hot`), text that is
 // no cursor, or the given text (an .inf, UTF-8).
@@ -157,6 +160,21 @@ HKCU,"Control Panel\Cursors\Schemes","B",,"two.cur"
 )"),
       CursorAt(L"one.cur", 3), CursorAt(L"two.cur", 4)},
      {}, std::nullopt, 2, nullptr},
+    {"WindowsChineseNamesBehindAPrefixWithPinAndPerson",
+     {CursorAt(L"花萝-正常选择.ani", 3), CursorAt(L"花萝-忙.ani", 4), CursorAt(L"花萝-沿对角线调整大小 1.ani", 5),
+      CursorAt(L"花萝-位置选择.cur", 6), CursorAt(L"花萝-个人选择.cur", 7)},
+     {{kArrow, 3}, {kWait, 4}, {kSizeNWSE, 5}, {kPin, 6}, {kPerson, 7}}, std::nullopt, 0, nullptr},
+    {"NumberedCopyOnlyWhereThePlainNameIsMissing",
+     {CursorAt(L"正常选择2.ani", 3), CursorAt(L"正常选择3.ani", 9), CursorAt(L"忙.ani", 4), CursorAt(L"忙 (2).ani", 8)},
+     {{kArrow, 3}, {kWait, 4}}, std::nullopt, 0, L"“正常选择”：正常选择2.ani"},
+    {"InfListOfSeventeenSetsPinAndPerson",
+     {TextAt(L"install.inf", R"([DefaultInstall]
+AddReg = R
+[R]
+HKCU,"Control Panel\Cursors\Schemes","S",,"a.cur,,,,,,,,,,,,,,,pin.cur,person.cur"
+)"),
+      CursorAt(L"a.cur", 3), CursorAt(L"pin.cur", 6), CursorAt(L"person.cur", 7)},
+     {{kArrow, 3}, {kPin, 6}, {kPerson, 7}}, std::nullopt, 0, nullptr},
     {"NothingUsable", {TextAt(L"readme.txt", "hi"), TextAt(L"picture.png", "png")}, {}, std::nullopt, 0,
      L"没有找到可以导入的鼠标指针"},
     {"EveryFileOfThePackIsBad",

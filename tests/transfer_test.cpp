@@ -368,20 +368,52 @@ TEST_F(TransferTest, AFolderThatCannotBeReadChangesNothing) {
 // --- Round trip through the system ---
 
 // Apply, export, restore, import, apply: the same bytes under the same names
-// in the system scheme folder, and the same registry values.
-TEST_F(TransferTest, RoundTripThroughAnExportedFolderRestoresTheAppliedScheme) {
+// in the system scheme folder, and the same registry values; with Pin and
+// Person too, which the grid shows no box for.
+struct RoundTrip {
+    const char* name;
+    std::vector<std::pair<int, int>> files;  // role, role whose installed cursor it gets
+    size_t schemeEntries;                   // in the exported install.inf's Schemes line
+};
+void PrintTo(const RoundTrip& r, std::ostream* os) { *os << r.name; }
+
+class RoundTripTest : public TransferTest, public testing::WithParamInterface<RoundTrip> {};
+
+// The entries of the Schemes line of an install.inf (UTF-16LE with a BOM).
+size_t SchemesEntries(const Bytes& inf) {
+    std::wstring text;
+    for (size_t i = 2; i + 1 < inf.size(); i += 2) text.push_back(static_cast<wchar_t>(inf[i] | (inf[i + 1] << 8)));
+    const size_t line = text.find(L"Cursors\\Schemes");
+    if (line == std::wstring::npos) return 0;
+    const size_t end = text.find(L'\n', line);
+    const std::wstring list = text.substr(line, end - line);
+    const size_t open = list.find(L",,\"");
+    if (open == std::wstring::npos) return 0;
+    return static_cast<size_t>(std::count(list.begin() + static_cast<std::ptrdiff_t>(open) + 3, list.end(), L',')) + 1;
+}
+
+TEST_P(RoundTripTest, ThroughAnExportedFolderRestoresTheAppliedScheme) {
     const std::wstring chosen = out / L"chosen";
     CreateDirectoryW(chosen.c_str(), nullptr);
-    WriteBytes(chosen + L"\\Arrow.ani", InstalledCursor(kWait));
-    WriteBytes(chosen + L"\\Hand.ani", InstalledCursor(kHelp));
-    WriteBytes(chosen + L"\\NWPen.ani", InstalledCursor(kIBeam));
-    WriteBytes(chosen + L"\\Wait.ani", InstalledCursor(kArrow));
+    for (const auto& [role, from] : GetParam().files) {
+        WriteBytes(chosen + L"\\" + Role(role).FileName(), InstalledCursor(from));
+    }
     Import(chosen);
 
     desktop.boxAnswers.push_back(IDOK);
     ClickButton(ShuBiaoKong::kYingYongId);
+    const bool unseen = GetParam().schemeEntries == 17;
+    ASSERT_FALSE(desktop.boxes.empty());
+    EXPECT_EQ(desktop.boxes.back().text.find(L"“位置选择”“个人选择”在网格中没有方框") != std::wstring::npos, unseen)
+        << "the prompt names the roles without a box";
+    EXPECT_EQ(desktop.reloads, 1) << "Windows reloads for NWPen, Pin and Person, which have no live pointer id";
+    std::vector<std::wstring> expected;
+    for (const auto& [role, from] : GetParam().files) expected.push_back(Role(role).FileName());
+    std::sort(expected.begin(), expected.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+    });
     const std::vector<std::wstring> appliedNames = ListFolder(SchemeFolder());
-    ASSERT_EQ(appliedNames, (std::vector<std::wstring>{L"Arrow.ani", L"Hand.ani", L"NWPen.ani", L"Wait.ani"}));
+    ASSERT_EQ(appliedNames, expected);
     std::vector<Bytes> appliedBytes;
     std::vector<std::optional<std::wstring>> appliedValues;
     for (const std::wstring& name : appliedNames) appliedBytes.push_back(ReadBytes(SchemeFolder() + name));
@@ -392,6 +424,7 @@ TEST_F(TransferTest, RoundTripThroughAnExportedFolderRestoresTheAppliedScheme) {
     std::vector<std::wstring> withInf = appliedNames;
     withInf.push_back(L"install.inf");
     EXPECT_EQ(ListFolder(exported), withInf);
+    EXPECT_EQ(SchemesEntries(ReadBytes(exported + L"\\install.inf")), GetParam().schemeEntries);
 
     desktop.boxAnswers.push_back(IDOK);
     ClickButton(ShuBiaoKong::kHuanYuanId);
@@ -410,6 +443,18 @@ TEST_F(TransferTest, RoundTripThroughAnExportedFolderRestoresTheAppliedScheme) {
         EXPECT_EQ(registry.GetString(std::wstring(role.valueName)), appliedValues[static_cast<size_t>(role.number - 1)]);
     }
 }
+
+constexpr int kPin = 16;
+constexpr int kPerson = 17;
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, RoundTripTest,
+    testing::Values(RoundTrip{"GridRoles", {{kArrow, kWait}, {kHand, kHelp}, {kNWPen, kIBeam}, {kWait, kArrow}}, 15},
+                    RoundTrip{"WithPinAndPerson",
+                              {{kArrow, kWait}, {kHand, kHelp}, {kNWPen, kIBeam}, {kWait, kArrow}, {kPin, kHand},
+                               {kPerson, kPin}},
+                              17}),
+    [](const testing::TestParamInfo<RoundTrip>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

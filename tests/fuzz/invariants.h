@@ -1,6 +1,6 @@
 #pragma once
-// What the cursor image reader, the .inf reader, the name matcher and the
-// Schemes value reader promise for any input at all.
+// What the cursor image reader, the .inf reader, the name matcher, the
+// Schemes value reader and the ZIP reader promise for any input at all.
 // The fuzz targets abort when a promise is broken; the portable tests replay
 // the inputs the fuzzer kept and check the same promises. Each check returns
 // an empty string, or says which promise was broken.
@@ -22,6 +22,9 @@
 #include "scheme/SchemeList.h"
 #include "scheme/SchemeOrder.h"
 #include "scheme/TextEncoding.h"
+#include "scheme/ZipReader.h"
+
+#include <zlib.h>
 
 namespace fuzz_invariants {
 
@@ -312,6 +315,77 @@ inline std::string CursorImagesBreak(std::span<const std::uint8_t> bytes) {
             if (!shubiao::ToCursorResource(frame)) return "frame gives no resource";
         }
     }
+    return "";
+}
+
+namespace zip {
+
+inline char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+inline bool EndsWithNoCase(std::string_view s, std::string_view tail) {
+    if (s.size() <= tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        if (Lower(s[s.size() - tail.size() + i]) != tail[i]) return false;
+    }
+    return true;
+}
+
+// One file handed out: a safe relative path of a kind the import reads, and
+// exactly the bytes the directory declared.
+inline std::string FileBreaks(const shubiao::zip::Entry& entry, std::span<const std::uint8_t> bytes) {
+    const std::string& path = entry.path;
+    if (path.empty() || path.front() == '/' || path.back() == '/') return "no relative file path: " + path;
+    std::size_t at = 0;
+    while (at <= path.size()) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        const std::string_view part = std::string_view(path).substr(at, end - at);
+        if (part.empty() || part == "." || part == "..") return "a bad component in " + path;
+        if (part.back() == '.' || part.back() == ' ') return "a component Windows would shorten in " + path;
+        at = end + 1;
+    }
+    for (const char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\:<>\"|?*").find(c) != std::string_view::npos) {
+            return "an unsafe character in " + path;
+        }
+    }
+    const bool inf = EndsWithNoCase(path, ".inf");
+    if (!inf && !EndsWithNoCase(path, ".cur") && !EndsWithNoCase(path, ".ani")) return "not a file the import reads: " + path;
+    if (entry.size > (inf ? shubiao::inf::kMaxInfBytes : shubiao::kMaxCursorFileBytes)) return "over the size limit: " + path;
+    if (bytes.size() != entry.size) return "not the declared size: " + path;
+    if (crc32_z(0, bytes.data(), bytes.size()) != entry.crc) return "not the declared CRC: " + path;
+    return "";
+}
+
+}  // namespace zip
+
+// Reads an archive as the import does (names without the UTF-8 flag as
+// Latin-1, except that a name with 0xFF is left to the reader's fallback).
+inline std::string ZipReadBreaks(std::span<const std::uint8_t> archive) {
+    shubiao::zip::SpanSource source(archive);
+    const shubiao::CodePageDecoder latin1 = [](std::string_view bytes, std::string& utf8) {
+        if (bytes.find('\xFF') != std::string_view::npos) return false;
+        for (const char c : bytes) shubiao::AppendUtf8(static_cast<unsigned char>(c), utf8);
+        return true;
+    };
+    std::string broken;
+    std::set<std::string> paths;
+    std::uint64_t total = 0;
+    std::size_t files = 0;
+    const shubiao::zip::ArchiveRead read = shubiao::zip::ReadArchive(
+        source, latin1, [&](const shubiao::zip::Entry& entry, std::span<const std::uint8_t> bytes) {
+            ++files;
+            total += bytes.size();
+            std::string key;
+            for (const char c : entry.path) key.push_back(zip::Lower(c));
+            if (broken.empty()) broken = zip::FileBreaks(entry, bytes);
+            if (broken.empty() && !paths.insert(key).second) broken = "a path twice: " + entry.path;
+        });
+    if (!broken.empty()) return broken;
+    if (read.error != shubiao::zip::ArchiveError::None && (files > 0 || !read.skipped.empty())) return "files or skips with an archive error";
+    for (const shubiao::zip::Skipped& skipped : read.skipped) {
+        if (skipped.problem == shubiao::zip::EntryProblem::None) return "skipped without a reason: " + skipped.name;
+    }
+    if (total > shubiao::zip::kMaxTotalBytes) return "more bytes than the archive limit";
     return "";
 }
 

@@ -1,8 +1,10 @@
 // Writes the starting corpus of one fuzz target into a folder: well-formed
 // cursor files from the test builder, the .inf files of the reader's test
-// table and an exported install.inf, lists of pack file names, or Schemes
-// values (a type byte, then the registry data).
+// table and an exported install.inf, lists of pack file names, Schemes
+// values (a type byte, then the registry data), or small ZIP archives,
+// plain and lying.
 // fuzz-sources: scheme/InfWriter.cpp scheme/TextEncoding.cpp
+// fuzz-libs: -lz
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "inf_cases.h"
 #include "scheme/InfWriter.h"
 #include "scheme/TextEncoding.h"
+#include "zip_bytes.h"
 
 using namespace cursor_bytes;
 
@@ -120,11 +123,47 @@ void CommandLineSeeds(const std::string& dir) {
     line("help.txt", {"list", "/?"});
     line("restore.txt", {"restore", "--name"});
 }
+
+void ZipSeeds(const std::string& dir) {
+    using namespace zip_bytes;
+    const Bytes cursor = MakeCursor(8);
+    const std::vector<std::string_view> roles{"Arrow"};
+    const Bytes inf = shubiao::inf::WriteCursorInf("Zip", roles);
+    const auto zip = [&](const char* name, Archive archive) { Write(dir, name, Build(archive)); };
+    const auto with = [](Entry e, auto change) {
+        change(e);
+        return e;
+    };
+    zip("plain.zip", {{Stored("Arrow.cur", cursor), Deflated("install.inf", inf)}});
+    zip("folders.zip", {{Stored("pack/", {}), Deflated("pack\\sub\\a.ani", cursor), Deflated("./pack//b.CUR", cursor)}});
+    zip("utf8.zip", {{with(Deflated("鼠标/正常.cur", cursor), [](Entry& e) { e.flags = kFlagUtf8; })}});
+    zip("codepage.zip", {{Deflated("\x81\x5C.cur", cursor), Deflated("\xC4\xE3\xBA\xC3\\x.ani", cursor)}});
+    zip("unicode_field.zip", {{with(Deflated("\x81\x40.cur", cursor), [](Entry& e) { e.extra = UnicodePathField(e.name, "正常.cur"); })}});
+    zip("mac.zip", {{Deflated("__MACOSX/._a.cur", cursor), Deflated("pack/._a.cur", cursor), Deflated("pack/a.cur", cursor), Stored("readme.txt", {1, 2})}});
+    zip("descriptor.zip", {{with(Deflated("a.cur", cursor), [](Entry& e) { e.flags = kFlagDescriptor; })}});
+    zip("comment.zip", {{Deflated("a.cur", cursor)}, "PK\x05\x06 comment", {}, {1, 2, 3}});
+    zip("unsafe.zip", {{Stored("../a.cur", cursor), Stored("C:a.cur", cursor), Stored("\\a.cur", cursor), Stored("NUL.cur", cursor), Stored("a?.cur", cursor), Stored("a.cur", cursor), Stored("A.CUR", cursor)}});
+    zip("problems.zip", {{with(Stored("enc.cur", cursor), [](Entry& e) { e.flags = kFlagEncrypted; }),
+                           with(Stored("bz.cur", cursor), [](Entry& e) { e.method = 12; }),
+                           with(Deflated("crc.cur", cursor), [](Entry& e) { e.crc = 1; }),
+                           with(Deflated("more.cur", cursor), [](Entry& e) { e.size = 10; }),
+                           with(Deflated("less.ani", cursor), [](Entry& e) { e.size = 1000; }),
+                           with(Deflated("local.inf", inf), [](Entry& e) { e.localSignature = false; })}});
+    zip("sizes.zip", {{with(Deflated("big.cur", {}), [](Entry& e) { e.size = 5 << 20; }), with(Deflated("ratio.ani", {}), [](Entry& e) { e.size = 4000; })}});
+    zip("zip64.zip", {{Stored("a.cur", cursor)}, "", {}, {}, 0, 0, {}, {}, {}, {}, true});
+    zip("disk.zip", {{Stored("a.cur", cursor)}, "", {}, {}, 1, 1});
+    zip("empty.zip", {});
+    Bytes bomb = Build({{with(Deflated("bomb.cur", {}), [](Entry& e) {
+        e.payload = ZeroBomb(16);
+        e.size = 4000000;
+    })}});
+    Write(dir, "bomb.zip", bomb);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names|scheme_list|command_line FOLDER\n");
+        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names|scheme_list|zip_reader|command_line FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -139,6 +178,8 @@ int main(int argc, char** argv) {
         SchemeListSeeds(dir);
     } else if (target == "command_line") {
         CommandLineSeeds(dir);
+    } else if (target == "zip_reader") {
+        ZipSeeds(dir);
     } else {
         std::fprintf(stderr, "make_seeds: no seeds for %s\n", target.c_str());
         return 2;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "portable/zip_bytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/SchemeLibrary.h"
 #include "support/ConsoleSupport.h"
@@ -264,6 +265,22 @@ TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
     const ConsoleRun list = Cmd({L"list"});
     EXPECT_EQ(list.code, 0u);
     EXPECT_NE(list.out.find(L"海浪\t系统\t17 个指针\t正在使用\r\n"), std::wstring::npos) << ToUtf8(list.out);
+}
+
+// A .zip is read as the window reads it: unpacked, its pack named after the archive.
+TEST_F(Console, InstallFromAZipPack) {
+    const std::vector<std::uint8_t> arrow = MakeStaticCursor(2, 2);
+    const std::vector<std::uint8_t> busy = MakeStaticCursor(15, 15);
+    WriteBytes(packs / L"海浪.zip", zip_bytes::Build({{zip_bytes::Deflated("Normal Select.cur", arrow),
+                                                       zip_bytes::Stored("Busy.ani", busy)}}));
+    const ConsoleRun run = Cmd({L"install", packs / L"海浪.zip"});
+    ASSERT_EQ(run.code, 0u) << ToUtf8(run.out) << ToUtf8(run.err);
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    const library::SchemeEntry* entry = Listed(listing, L"海浪");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(ReadBytes(entry->FileOf(2)), arrow);
+    EXPECT_EQ(ReadBytes(entry->FileOf(15)), busy);
+    EXPECT_EQ(entry->SlotOf(1).state, schemes::SlotState::WindowsDefault);
 }
 
 TEST_F(Console, UseOfANameNotListedChangesNothing) {

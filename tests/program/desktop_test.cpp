@@ -14,6 +14,8 @@
 
 #include "editor/Desktop.h"
 #include "support/ProgramSupport.h"
+#include "win/Text.h"
+#include "support/E2eSupport.h"
 #include "support/TestSupport.h"
 #include "win/Errors.h"
 
@@ -144,6 +146,99 @@ INSTANTIATE_TEST_SUITE_P(
                     ChooserKeys{"EndThenEnter", {VK_END, VK_RETURN}, 2},
                     ChooserKeys{"EscapeCancels", {VK_DOWN, VK_ESCAPE}, std::nullopt}),
     [](const testing::TestParamInfo<ChooserKeys>& info) { return std::string(info.param.name); });
+
+// The folder picker's own button leads to a file dialog for a .zip, which
+// the folder picker itself neither lists nor returns; cancelling either
+// dialog returns nothing.
+struct PickerScript {
+    const char* name;
+    bool clickZipButton;
+    bool confirmZip;
+    bool expectZip;
+};
+
+class FolderPickerZipButton : public testing::TestWithParam<PickerScript> {
+protected:
+    // The dialogs of this thread, top-level, with their descendants.
+    static std::vector<HWND> ThreadDialogs() {
+        std::vector<HWND> dialogs;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM list) {
+                if (IsWindowVisible(window) && ClassOf(window) == L"#32770") {
+                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&dialogs));
+        return dialogs;
+    }
+    static HWND ZipButtonOf(HWND dialog) {
+        for (HWND child : Descendants(dialog)) {
+            if (ClassOf(child) == L"Button" && TextOf(child) == L"选择 ZIP 压缩包…") return child;
+        }
+        return nullptr;
+    }
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        FolderPickerZipButton* self = current_;
+        if (self == nullptr || self->done_) return;
+        for (HWND dialog : ThreadDialogs()) {
+            HWND button = ZipButtonOf(dialog);
+            if (button != nullptr && self->stage_ == 0) {
+                self->sawButton_ = true;
+                if (GetParam().clickZipButton) {
+                    PostMessageW(button, BM_CLICK, 0, 0);
+                } else {
+                    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                    self->done_ = true;
+                }
+                self->stage_ = 1;
+                return;
+            }
+            if (button == nullptr && self->stage_ == 1 && FileNameEdit(dialog) != nullptr) {
+                if (GetParam().confirmZip) {
+                    TypeFileNameAndConfirm(dialog, self->zip_);
+                } else {
+                    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                }
+                self->done_ = true;
+                return;
+            }
+        }
+    }
+
+    static inline FolderPickerZipButton* current_ = nullptr;
+    int stage_ = 0;
+    bool done_ = false;
+    bool sawButton_ = false;
+    std::wstring zip_;
+};
+
+TEST_P(FolderPickerZipButton, LeadsToAZipOrToNothing) {
+    ScratchFolder downloads{L"pick"};
+    zip_ = downloads / L"pack.zip";
+    WriteBytes(zip_, std::vector<std::uint8_t>{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const std::unique_ptr<Desktop> desktop = MakeWindowsDesktop();
+    current_ = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &FolderPickerZipButton::Tick);
+    const std::optional<std::wstring> picked = desktop->BrowseForFolder(nullptr);
+    KillTimer(nullptr, timer);
+    current_ = nullptr;
+    EXPECT_TRUE(sawButton_) << "the folder picker shows the button";
+    if (GetParam().expectZip) {
+        ASSERT_TRUE(picked.has_value());
+        EXPECT_EQ(lstrcmpiW(picked->c_str(), zip_.c_str()), 0) << ToUtf8(*picked);
+    } else {
+        EXPECT_FALSE(picked.has_value());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowsDesktop, FolderPickerZipButton,
+                         testing::Values(PickerScript{"ZipChosen", true, true, true},
+                                         PickerScript{"ZipDialogCancelled", true, false, false},
+                                         PickerScript{"PickerCancelled", false, false, false}),
+                         [](const testing::TestParamInfo<PickerScript>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

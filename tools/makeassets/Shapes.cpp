@@ -191,17 +191,17 @@ Vec2 wait(Canvas& c, int frame, int frames) {
 // The arrow with a map pin below and to its right.
 Vec2 pin(Canvas& c) {
     const Vec2 hot = arrow(c);
-    const Sdf marker = unite({capsule({21, 19}, {21, 19}, 5), polygon({{16.8, 21.5}, {25.2, 21.5}, {21, 30}})});
+    const Sdf marker = unite({capsule({21, 17}, {21, 17.1}, 4.6), polygon({{17, 19.5}, {25, 19.5}, {21, 28}})});
     c.fillOutlined(marker, kWhite, kBlack);
-    c.fill(capsule({21, 19}, {21, 19}, 1.8), kBlack);
+    c.fill(capsule({21, 17}, {21, 17.1}, 1.7), kBlack);
     return hot;
 }
 
 // The arrow with a person, head and shoulders, below and to its right.
 Vec2 person(Canvas& c) {
     const Vec2 hot = arrow(c);
-    const Sdf figure = unite({capsule({21, 17.5}, {21, 17.5}, 3.6),
-                              grow(polygon({{15.5, 29}, {15.5, 26}, {18, 23}, {24, 23}, {26.5, 26}, {26.5, 29}}), 0.8)});
+    const Sdf figure = unite({capsule({21, 16.5}, {21, 16.6}, 3.4),
+                              grow(polygon({{15.5, 28}, {15.5, 25}, {18, 21.5}, {24, 21.5}, {26.5, 25}, {26.5, 28}}), 0.8)});
     c.fillOutlined(figure, kWhite, kBlack);
     return hot;
 }
