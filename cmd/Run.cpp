@@ -96,12 +96,20 @@ int UseUnderLock(const Command& command, Context& context) {
         return kNothingDone;
     }
     const std::array<std::wstring, kRoleCount> problems = library::CheckSchemeFiles(entry);
-    bool anyUsable = false;
-    for (const CursorRole& role : kRoles) anyUsable = anyUsable || problems[static_cast<size_t>(role.number - 1)].empty();
-    if (!anyUsable) {
+    // A scheme that names files, none of which can be used, holds nothing
+    // usable; one that names none is Windows' own pointers, and usable.
+    int named = 0;
+    int usable = 0;
+    for (const CursorRole& role : kRoles) {
+        if (entry.SlotOf(role.number).state == schemes::SlotState::WindowsDefault) continue;
+        ++named;
+        if (problems[static_cast<size_t>(role.number - 1)].empty()) ++usable;
+    }
+    if (named > 0 && usable == 0) {
         context.err.Line(L"方案" + Quote(entry.name) + L"中没有可以使用的鼠标指针，什么也没有改：");
         for (const CursorRole& role : kRoles) {
-            context.err.Line(Quote(role.Name()) + L"：" + problems[static_cast<size_t>(role.number - 1)]);
+            const std::wstring& problem = problems[static_cast<size_t>(role.number - 1)];
+            if (!problem.empty()) context.err.Line(Quote(role.Name()) + L"：" + problem);
         }
         return kNothingDone;
     }

@@ -267,6 +267,54 @@ TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
     EXPECT_NE(list.out.find(L"海浪\t系统\t17 个指针\t正在使用\r\n"), std::wstring::npos) << ToUtf8(list.out);
 }
 
+// use of a scheme of the user's own list whose files are all there, partly
+// missing or all missing. The list's order: Arrow first, Wait fourth.
+struct UseCase {
+    const char* name;
+    bool arrowThere;
+    bool waitThere;
+    std::wstring typed;  // the name as the script gives it; the list has "My 方案"
+    DWORD code;
+};
+
+void PrintTo(const UseCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleUse : public Console, public testing::WithParamInterface<UseCase> {};
+
+TEST_P(ConsoleUse, NamesTheSchemesFilesAndNeverAMissingOne) {
+    const UseCase& row = GetParam();
+    const std::wstring arrow = packs / L"arrow.cur";
+    const std::wstring wait = packs / L"wait.cur";
+    if (row.arrowThere) WriteStaticCursor(arrow, 2, 2);
+    if (row.waitThere) WriteStaticCursor(wait, 15, 15);
+    ASSERT_TRUE(registry.SetScheme(false, L"My 方案", arrow + L",,," + wait));
+    registry.SetString(L"Arrow", L"C:\\old\\arrow.cur");
+    registry.SetString(L"Help", L"C:\\old\\help.cur");
+
+    const ConsoleRun run = Cmd({L"use", row.typed});
+    EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    const bool anything = row.arrowThere || row.waitThere;
+    EXPECT_EQ(registry.GetString(L"Arrow"), row.arrowThere ? arrow : L"C:\\old\\arrow.cur");
+    EXPECT_EQ(registry.GetString(L"Wait"), row.waitThere ? std::optional<std::wstring>(wait) : std::nullopt);
+    // A slot of Windows' default: the value says so (empty), as Windows writes it.
+    EXPECT_EQ(registry.GetString(L"Help"), anything ? L"" : L"C:\\old\\help.cur");
+    const library::InForce inForce = library::ReadInForce();
+    EXPECT_EQ(inForce.name, anything ? L"My 方案" : L"");
+    EXPECT_EQ(inForce.source, anything ? 1u : 0u);
+    if (row.arrowThere != row.waitThere) {
+        const std::wstring skipped = row.arrowThere ? Role(15).Name() : Role(2).Name();
+        EXPECT_NE(run.out.find(L"跳过“" + skipped + L"”"), std::wstring::npos) << ToUtf8(run.out);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, ConsoleUse,
+                         testing::Values(UseCase{"AllFilesThere", true, true, L"My 方案", 0},
+                                         UseCase{"NameInOtherLetterCase", true, true, L"mY 方案", 0},
+                                         UseCase{"OneFileMissing", false, true, L"My 方案", 1},
+                                         UseCase{"OtherFileMissing", true, false, L"My 方案", 1},
+                                         UseCase{"NoFileThere", false, false, L"My 方案", 2}),
+                         [](const testing::TestParamInfo<UseCase>& info) { return info.param.name; });
+
 // A .zip is read as the window reads it: unpacked, its pack named after the archive.
 TEST_F(Console, InstallFromAZipPack) {
     const std::vector<std::uint8_t> arrow = MakeStaticCursor(2, 2);
