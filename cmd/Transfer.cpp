@@ -38,7 +38,10 @@ int RunApply(const Command& command, Context& context) {
     if (!chosen) return kNothingDone;
     const Pack* pack = &chosen->pack;
     const ImportPlan plan = PlanImport(*pack, WorkingScheme{});
-    if (plan.taken == 0) {
+    // An earlier export's files are checked by Apply itself; none usable is
+    // still nothing to apply, not a refusal of the system.
+    const bool nothingUsable = pack->kind == PackKind::RoleNamed ? CheckPackFiles(*pack).files.empty() : plan.taken == 0;
+    if (nothingUsable) {
         context.err.Line(Quote(pack->name) + L"中没有可以导入的鼠标指针，什么也没有做：");
         for (const auto& [role, reason] : plan.skipped) context.err.Line(Quote(role) + L"：" + reason);
         return kNothingDone;

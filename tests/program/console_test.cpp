@@ -357,6 +357,18 @@ TEST_F(Console, SeveralPacksNeedSchemeToPickOne) {
     EXPECT_EQ(listing.schemes[0].name, L"Forest");
 }
 
+// An earlier export whose files are no cursors: nothing usable, 2.
+TEST_F(Console, ApplyOfAnExportWithoutUsableFilesDoesNothing) {
+    const std::wstring exported = packs / L"导出";
+    CreateDirectoryW(exported.c_str(), nullptr);
+    WriteBytes(exported + L"\\Arrow.ani", {'n', 'o'});
+    WriteBytes(exported + L"\\Wait.ani", {'n', 'o'});
+    const ConsoleRun run = Cmd({L"apply", exported});
+    EXPECT_EQ(run.code, 2u) << ToUtf8(run.out) << ToUtf8(run.err);
+    EXPECT_TRUE(registry.ValueNames().empty());
+    EXPECT_FALSE(FolderExists(AppliedFolder()));
+}
+
 TEST_F(Console, ExportThenRestoreAfterApply) {
     EXPECT_EQ(Cmd({L"export", packs / L"nothing"}).code, 2u) << "nothing applied yet";
     EXPECT_FALSE(FolderExists(packs / L"nothing"));
