@@ -6,7 +6,7 @@
 #include "bench/Sandbox.h"
 #include "bench/Stats.h"
 #include "editor/CursorLoader.h"
-#include "editor/ImportPlan.h"
+#include "scheme/ImportPlan.h"
 #include "editor/Layout.h"
 #include "editor/ShuBiaoKong.h"
 #include "portable/cursor_bytes.h"

@@ -1,13 +1,13 @@
 #pragma once
 // Where the time of the editor's work goes: the steps the editor itself marks
-// (editor/Profiler.h), summed per operation (one load, one hover, one Apply)
+// (scheme/Profiler.h), summed per operation (one load, one hover, one Apply)
 // and summarised as medians over the operations.
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "bench/Stats.h"
-#include "editor/Profiler.h"
+#include "scheme/Profiler.h"
 
 namespace shubiao::bench {
 

@@ -28,6 +28,7 @@ constexpr double kAnimationCpuTarget = 1.0;  // percent of one core
 constexpr double kParserTargetMs = 50;
 constexpr std::uint64_t kSizeTarget = 1024 * 1024;
 constexpr double kLibraryTargetMs = 150;
+constexpr double kConsoleRatioTarget = 3.0;
 
 std::string Fixed(double value, int decimals = 2) {
     char buffer[64];
@@ -38,10 +39,12 @@ std::string Fixed(double value, int decimals = 2) {
 struct Figures {
     Summary floor, shubiao, floorVisible, shubiaoVisible, load, hover, hoverFirst, apply, pack, zipPack, zipBomb,
         library;
+    Summary consoleFloor, consoleUse, consoleApply;
     double ratio = 0;
     double libraryRatio = 0;         // the library's opening / the floor's start-up
     long long libraryGdiGrowth = 0;
     long long libraryPrivateGrowth = 0;  // second round to third
+    double consoleRatio = 0;
     long long gdiGrowth = 0;         // start -> end of the third round: handles may not settle
     long long privateSettling = 0;   // start -> end of the warm-up round: not counted
     long long privateGrowth = 0;     // the larger growth of the second and third rounds
@@ -63,6 +66,10 @@ Figures Compute(const Report& r) {
     f.ratio = f.floor.median > 0 ? f.shubiao.median / f.floor.median : 0;
     f.library = Summarise(r.library.openMs);
     f.libraryRatio = f.floor.median > 0 ? f.library.median / f.floor.median : 0;
+    f.consoleFloor = Summarise(r.console.floorMs);
+    f.consoleUse = Summarise(r.console.useMs);
+    f.consoleApply = Summarise(r.console.applyMs);
+    f.consoleRatio = f.consoleFloor.median > 0 ? f.consoleUse.median / f.consoleFloor.median : 0;
     auto grew = [](std::uint64_t from, std::uint64_t to) {
         return static_cast<long long>(to) - static_cast<long long>(from);
     };
@@ -106,6 +113,8 @@ bool LibraryGrowthMet(const Report& r, const Figures& f) {
 bool ExecutableMet(const Report& r) {
     return r.executable.error.empty() && r.executable.bytes < kSizeTarget && r.executable.foreign.empty();
 }
+
+bool ConsoleMet(const Figures& f) { return f.consoleUse.count > 0 && f.consoleRatio <= kConsoleRatioTarget; }
 
 std::string Verdict(bool met) { return met ? "met" : "MISSED"; }
 
@@ -165,6 +174,16 @@ bool WriteText(const std::wstring& path, const std::string& text) {
     return file.good();
 }
 
+std::string ConsoleJson(const Report& r, const Figures& f) {
+    std::ostringstream j;
+    j << "  \"console\": {\"what\": \"whole processes from CreateProcessW to their end; ShuBiaoCmd as ShuBiaoCmdTest.exe with scratch keys and folders\", \"floor\": "
+      << Json(f.consoleFloor) << ", \"use_17_slots\": " << Json(f.consoleUse) << ", \"ratio\": "
+      << Fixed(f.consoleRatio, 3) << ", \"target_ratio\": " << kConsoleRatioTarget << ", \"apply_15_roles\": "
+      << Json(f.consoleApply) << ", \"met\": " << (ConsoleMet(f) ? "true" : "false") << ", \"error\": "
+      << Quoted(ToUtf8(r.console.error)) << "}";
+    return j.str();
+}
+
 }  // namespace
 
 void PrintTable(const Report& r) {
@@ -178,6 +197,25 @@ void PrintTable(const Report& r) {
         out << line;
     };
     const std::string runs = std::to_string(r.startupRuns);
+    auto consoleRows = [&] {
+        row("console_floor.exe, start to end (median of " + std::to_string(f.consoleFloor.count) + ")",
+            Fixed(f.consoleFloor.median, 1) + " ms", "", "");
+        row("ShuBiaoCmd use, 17-slot scheme, start to end", Fixed(f.consoleUse.median, 1) + " ms (p95 " +
+            Fixed(f.consoleUse.p95, 1) + ")", "", "");
+        row("ratio ShuBiaoCmd use / console floor", Fixed(f.consoleRatio, 2) + "x", "<= 3x", Verdict(ConsoleMet(f)));
+        row("ShuBiaoCmd apply, 15-role folder pack (" + std::to_string(f.consoleApply.count) + ")",
+            "median " + Fixed(f.consoleApply.median, 1) + " ms, p95 " + Fixed(f.consoleApply.p95, 1) + " ms", "", "");
+        if (!r.console.error.empty()) out << "console: " << ToUtf8(r.console.error) << "\n";
+    };
+    if (r.consoleOnly) {
+        out << "CPUs: " << (r.wineCpus.empty() ? std::string("as the system places them") : r.wineCpus) << "\n";
+        row("Measure", "Figure", "Target", "");
+        consoleRows();
+        const std::string text = out.str();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+        return;
+    }
     out << "CPUs: " << (r.wineCpus.empty() ? std::string("as the system places them") : r.wineCpus) << "\n";
     row("Measure", "Figure", "Target", "");
     row("start-up floor.exe, drawn (median of " + runs + ")", Fixed(f.floor.median, 1) + " ms (visible " +
@@ -243,6 +281,7 @@ void PrintTable(const Report& r) {
     row("方案库 private bytes, 2nd and 3rd rounds", std::to_string(r.library.again.privateBytes) + " -> " +
             std::to_string(r.library.third.privateBytes) + " (growth " + std::to_string(f.libraryPrivateGrowth) + ")",
         "no growth", Verdict(LibraryGrowthMet(r, f)));
+    consoleRows();
     row("ShuBiao.exe size", std::to_string(r.executable.bytes) + " bytes", "< 1 MiB", "");
     row("imports not in the system folder", Joined(r.executable.foreign), "none", Verdict(ExecutableMet(r)));
     out << "imports: " << Joined(r.executable.imports) << "\n";
@@ -271,6 +310,10 @@ bool WriteJson(const Report& r, const std::wstring& path) {
     std::ostringstream j;
     j << "{\n";
     j << "  \"wine_cpus\": " << Quoted(r.wineCpus) << ",\n";
+    if (r.consoleOnly) {
+        j << ConsoleJson(r, f) << "\n}\n";
+        return WriteText(path, j.str());
+    }
     j << "  \"startup\": {\"runs\": " << r.startupRuns << ", \"floor_drawn\": " << Json(f.floor)
       << ", \"shubiao_drawn\": " << Json(f.shubiao) << ",\n    \"floor_visible\": " << Json(f.floorVisible)
       << ", \"shubiao_visible\": " << Json(f.shubiaoVisible) << ",\n    \"floor_drawn_runs_ms\": "
@@ -336,6 +379,7 @@ bool WriteJson(const Report& r, const std::wstring& path) {
       << r.library.again.privateBytes << ", " << r.library.third.privateBytes
       << "], \"counted_from\": \"GDI from the first round, private bytes from the second\", \"met\": "
       << (LibraryGrowthMet(r, f) ? "true" : "false") << "}, \"problems\": " << Json(r.library.problems) << "},\n";
+    j << ConsoleJson(r, f) << ",\n";
     j << "  \"executable\": {\"path\": " << Quoted(ToUtf8(r.executablePath)) << ", \"bytes\": " << r.executable.bytes
       << ", \"target_bytes\": " << kSizeTarget << ", \"imports\": " << Json(r.executable.imports)
       << ", \"not_windows_own\": " << Json(r.executable.foreign) << ", \"met\": "
@@ -346,11 +390,12 @@ bool WriteJson(const Report& r, const std::wstring& path) {
 
 bool AllTargetsMet(const Report& r) {
     const Figures f = Compute(r);
+    if (r.consoleOnly) return r.console.error.empty() && ConsoleMet(f);
     if (r.startupOnly) return r.startup.error.empty() && StartupMet(f);
     return r.startup.error.empty() && r.startupSteps.error.empty() && r.editor.problems.empty() && StartupMet(f) &&
            LoadMet(f) && HoverMet(f) && ApplyMet(f) && PackMet(f) && ZipMet(f) && AnimationMet(r) && ParsersMet(r) &&
            GrowthMet(r, f) && ExecutableMet(r) && r.library.problems.empty() && LibraryMet(f) &&
-           LibraryGrowthMet(r, f);
+           LibraryGrowthMet(r, f) && r.console.error.empty() && ConsoleMet(f);
 }
 
 }  // namespace shubiao::bench

@@ -2,6 +2,7 @@
 // The benchmark's figures against their targets: a table on stdout and JSON.
 #include <string>
 
+#include "bench/ConsoleBench.h"
 #include "bench/EditorBench.h"
 #include "bench/Executable.h"
 #include "bench/LibraryBench.h"
@@ -15,6 +16,8 @@ struct Report {
     std::string wineCpus;
     // Only the start-up against the floor was measured.
     bool startupOnly = false;
+    // Only ShuBiaoCmd against the console floor was measured.
+    bool consoleOnly = false;
     // Another run's JSON, written into this one's under `embeddedName`.
     std::string embeddedName;
     std::string embeddedJson;
@@ -26,6 +29,7 @@ struct Report {
     EditorResult editor;
     LibrarySettings librarySettings;
     LibraryResult library;
+    ConsoleResult console;
     std::wstring executablePath;
     ExecutableFacts executable;
 };

@@ -1,11 +1,12 @@
 // shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N]
-//               [--only startup] [--wine-cpus TEXT] [--embed NAME=PATH]
+//               [--only startup|console] [--wine-cpus TEXT] [--embed NAME=PATH]
 //               [--program-cpus MASK] [--watcher-cpus MASK]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
-// Apply, what the process holds after many hovers and refreshes, and the
-// executable's size and imports; prints a table and writes JSON. Run from the
+// Apply, what the process holds after many hovers and refreshes, ShuBiaoCmd's
+// use against the console floor and its apply, and the executable's size and imports; prints a table and writes JSON. Run from the
 // folder holding ShuBiao.exe, floor.exe and the installed assets.
-// --only startup measures the start-up against the floor alone; --wine-cpus
+// --only startup measures the start-up against the floor alone, --only
+// console ShuBiaoCmd against the console floor alone; --wine-cpus
 // records what the script says about the CPUs Wine runs on; --embed writes
 // another run's JSON file into this one's under NAME; --program-cpus and
 // --watcher-cpus give the programs started and the thread watching the screen
@@ -48,6 +49,8 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.settings.applies = number;
         } else if (name == L"--only" && std::wstring(value) == L"startup") {
             report.startupOnly = true;
+        } else if (name == L"--only" && std::wstring(value) == L"console") {
+            report.consoleOnly = true;
         } else if (name == L"--program-cpus" || name == L"--watcher-cpus") {
             const unsigned long long mask = std::wcstoull(value, nullptr, 16);
             if (mask == 0) {
@@ -98,6 +101,15 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    if (report.consoleOnly) {
+        Say("console: ShuBiaoCmd use against console_floor.exe, ShuBiaoCmd apply");
+        report.console = MeasureConsole(report.startupRuns, report.cpus.programCpus);
+        PrintTable(report);
+        const bool written = WriteJson(report, json);
+        if (SUCCEEDED(com)) CoUninitialize();
+        if (!written || !report.console.error.empty()) return 2;
+        return AllTargetsMet(report) ? 0 : 1;
+    }
     if (report.startupOnly) {
         Say("start-up: ShuBiao.exe against floor.exe");
         report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
@@ -115,6 +127,8 @@ int wmain(int argc, wchar_t** argv) {
     report.editor = MeasureEditor(report.settings);
     Say("方案库: opening over 30 schemes, growth over openings");
     report.library = MeasureLibrary(report.librarySettings);
+    Say("console: ShuBiaoCmd use against console_floor.exe, ShuBiaoCmd apply");
+    report.console = MeasureConsole(report.startupRuns, report.cpus.programCpus);
     report.executablePath = AppFolder() + L"\\ShuBiao.exe";
     report.executable = InspectExecutable(report.executablePath);
 
@@ -124,7 +138,8 @@ int wmain(int argc, wchar_t** argv) {
     if (SUCCEEDED(com)) CoUninitialize();
 
     const bool complete = written && report.startup.error.empty() && report.startupSteps.error.empty() && report.editor.problems.empty() &&
-                          report.library.problems.empty() && report.executable.error.empty();
+                          report.library.problems.empty() && report.executable.error.empty() &&
+                          report.console.error.empty();
     if (!complete) return 2;
     return AllTargetsMet(report) ? 0 : 1;
 }

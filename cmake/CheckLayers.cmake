@@ -3,6 +3,8 @@
 #   scheme/ the model: may use win/
 #   editor/ the editor control: may use win/ and scheme/
 #   app/    the main window: may use win/, scheme/ and editor/
+#   cmd/    the console program: may use win/ and scheme/, never the window
+#           code of editor/ or app/
 # The portable checkers and parsers (PORTABLE: their sources, relative to
 # ROOT) include no Windows header and nothing of ours but each other.
 # Run as a build step: cmake -DROOT=<source dir> -DPORTABLE=a.cpp,b.cpp -DSTAMP=<file> -P CheckLayers.cmake
@@ -13,6 +15,7 @@ set(allowed_win "win")
 set(allowed_scheme "win;scheme")
 set(allowed_editor "win;scheme;editor")
 set(allowed_app "win;scheme;editor;app")
+set(allowed_cmd "win;scheme;cmd")
 
 # The portable set: the portable sources, their headers, and every header of
 # ours they include (which is then held to the same rule).
@@ -29,7 +32,7 @@ while(pending)
   endif()
   file(STRINGS ${ROOT}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   foreach(line ${includes})
-    if(line MATCHES "\"(scheme/[^\"]+)\"")
+    if(line MATCHES "\"((scheme|cmd)/[^\"]+)\"")
       list(FIND portable_files ${CMAKE_MATCH_1} known)
       if(known EQUAL -1)
         list(APPEND portable_files ${CMAKE_MATCH_1})
@@ -40,7 +43,7 @@ while(pending)
 endwhile()
 
 set(problems "")
-foreach(layer win scheme editor app)
+foreach(layer win scheme editor app cmd)
   file(GLOB files RELATIVE ${ROOT} ${ROOT}/${layer}/*.cpp ${ROOT}/${layer}/*.h)
   foreach(file ${files})
     file(STRINGS ${ROOT}/${file} includes REGEX "^[ \t]*#[ \t]*include")
@@ -68,7 +71,7 @@ foreach(layer win scheme editor app)
 endforeach()
 
 if(problems)
-  message(FATAL_ERROR "Includes against the layering (win <- scheme <- editor <- app; portable code stands alone):\n${problems}")
+  message(FATAL_ERROR "Includes against the layering (win <- scheme <- editor <- app, scheme <- cmd; portable code stands alone):\n${problems}")
 endif()
 if(STAMP)
   file(TOUCH ${STAMP})

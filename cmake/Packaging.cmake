@@ -1,6 +1,7 @@
 # Packages for Windows, made by `cpack` in the cross build (scripts/package):
 #   ShuBiao-<version>-win64.zip  portable: one top folder with ShuBiao.exe,
-#                                 Skin\ and Data storage\Cursors\ beside it
+#                                 ShuBiaoCmd.exe (the console companion),
+#                                 Skin\ and Data storage\Cursors\ beside them
 #   ShuBiao-<version>-win64.exe  installer (NSIS): per machine under Program
 #                                 Files, a Start-menu shortcut, an entry in
 #                                 Apps & features and an uninstaller

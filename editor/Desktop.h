@@ -1,8 +1,9 @@
 #pragma once
 // The editor's few calls that would block on a person or change the live
-// system: modal prompts and dialogs, replacing and reloading system cursors,
-// starting a program, and the clock. The editor reaches them only through this interface; the program
-// uses the Windows implementation, tests substitute their own.
+// system: modal prompts and dialogs, replacing and reloading system cursors
+// (the PointerSystem part), starting a program, and the clock. The editor
+// reaches them only through this interface; the program uses the Windows
+// implementation, tests substitute their own.
 #include <windows.h>
 
 #include <memory>
@@ -10,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "scheme/Apply.h"
+
 namespace shubiao {
 
-class Desktop {
+class Desktop : public PointerSystem {
 public:
-    virtual ~Desktop() = default;
-
     // A modal message box; returns IDOK, IDCANCEL, ... as MessageBoxW does.
     virtual int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) = 0;
 
@@ -49,15 +50,8 @@ public:
     // when the picked item has no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;
 
-    // Replaces a system cursor (SetSystemCursor semantics: on success the
-    // system owns `cursor`). Returns false on failure; the caller still owns
-    // the cursor then.
-    virtual bool SetSystemCursor(HCURSOR cursor, DWORD id) = 0;
-
-    // Asks Windows to reload every system cursor from the user's settings
-    // (SystemParametersInfoW SPI_SETCURSORS with SPIF_SENDCHANGE). False
-    // when it refuses; Wine does not implement it.
-    virtual bool ReloadSystemCursors() = 0;
+    // SetSystemCursor and ReloadSystemCursors: the live pointers, as
+    // PointerSystem (scheme/Apply.h) says.
 
     // Starts a command line with the given show command, without waiting.
     virtual bool StartProgram(const std::wstring& commandLine, int showCommand) = 0;

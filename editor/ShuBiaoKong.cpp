@@ -295,6 +295,11 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PaintControl();
         return 0;
     case WM_SETCURSOR: {
+        // Busy over the whole control while Apply or Restore waits for another writer.
+        if (waitingForLock_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
         if (reinterpret_cast<HWND>(wParam) != hwnd() || LOWORD(lParam) != HTCLIENT) break;
         POINT at{};
         GetCursorPos(&at);

@@ -71,13 +71,15 @@
 #include "editor/Layout.h"
 #include "editor/PictureBox.h"
 #include "editor/PointerCache.h"
-#include "editor/Profiler.h"
+#include "scheme/Profiler.h"
 #include "editor/PreviewCache.h"
 #include "scheme/CursorRole.h"
+#include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
 #include "scheme/RegistryQuery.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/WorkingScheme.h"
+#include "scheme/WriterLock.h"
 #include "scheme/ZipPack.h"
 #include "win/Raii.h"
 #include "win/Window.h"
@@ -174,6 +176,11 @@ public:
     // For the benchmark: told the end of each step of a load, a hover and an
     // Apply (nullptr: nobody).
     void SetProfiler(Profiler* profiler) { profiler_ = profiler; }
+    // How long Apply and Restore wait for another ShuBiao that is changing
+    // the pointers (scheme/WriterLock.h) before they give up; tests shorten it.
+    void SetWriterLockWait(DWORD milliseconds) { writerLockWait_ = milliseconds; }
+    // True while Apply or Restore waits for the writer lock.
+    bool WaitingForWriterLock() const { return waitingForLock_; }
 
     // Imports a folder or an .inf file as the import button does with the
     // folder it is given (drag and drop, the command line).
@@ -339,16 +346,8 @@ private:
     void ScheduleAnimation(ULONGLONG now);
 
     // Import.
-    // Where an import reads from: a folder or an .inf as it lies, or a .zip
-    // unpacked into a private folder of its own.
-    struct ImportSource {
-        std::wstring place;                        // as the user named it
-        std::shared_ptr<const UnpackedZip> zip;    // null for a folder or an .inf
-        std::vector<std::pair<std::wstring, std::wstring>> entriesSkipped;  // the zip's, with why
-        // A path as the user sees it: "pack.zip\Arrow.ani" for one in the zip.
-        std::wstring Shown(const std::wstring& path) const { return zip ? zip->ShownPath(path) : path; }
-    };
-    void ImportZip(const std::wstring& path);
+    // Where an import reads from (scheme/ImportPlan.h).
+    using ImportSource = shubiao::ImportSource;
     void ImportScan(PackScan scan, const ImportSource& source);
     void ImportPack(const Pack& pack, const ImportSource& source);
     // Lets go of the unpacked archives that no role's file lies in any more.
@@ -374,6 +373,10 @@ private:
     void RememberScheme(const std::wstring& name, library::Source source);
 
     // Apply, restore, automation.
+    // The writer lock, waited for with the busy cursor while the thread keeps
+    // answering its messages; nullptr, after telling the user, when another
+    // writer kept it for the whole wait.
+    std::unique_ptr<WriterLock> TakeWriterLock();
     void YingYongFangAn();
     void HuiFuMoRen();
     std::wstring AnXiaHuiChe(const std::wstring& title);
@@ -434,6 +437,8 @@ private:
     bool animating_ = false;
     COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
     Profiler* profiler_ = nullptr;
+    DWORD writerLockWait_ = kWriterLockWaitMilliseconds;
+    bool waitingForLock_ = false;
 
     bool gridHidesFocus_ = false;  // the keyboard cues hide the focus rectangle
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,6 +103,27 @@ void PackNameSeeds(const std::string& dir) {
     WriteText(dir, "japanese.txt", "通常の選択.cur\n上下に拡大_縮小.cur\n斜めに拡大縮小 2.cur\n移動.cur\n場所の選択.cur");
     WriteText(dir, "copies.txt", "Busy 2.ani\n忙 (3).ani\n正常选择2.cur\nHelp Select（4）.cur\n手写２.cur\nDiagonal Resize 1 (2).cur\nlink (2).cur\nhand.cur");
 }
+
+// Command lines, their arguments separated by NUL bytes.
+void CommandLineSeeds(const std::string& dir) {
+    auto line = [&](const std::string& name, std::initializer_list<std::string_view> args) {
+        std::string bytes;
+        bool first = true;
+        for (const std::string_view arg : args) {
+            if (!first) bytes += '\0';
+            bytes += arg;
+            first = false;
+        }
+        WriteText(dir, name, bytes);
+    };
+    line("install.txt", {"install", "D:\\packs\\海浪", "--scheme", "Ocean", "--name=海浪"});
+    line("use.txt", {"use", "--", "-Dark-"});
+    line("apply.txt", {"APPLY", "p", "--scheme=a", "--scheme", "b"});
+    line("export.txt", {"export", "", "x"});
+    line("help.txt", {"list", "/?"});
+    line("restore.txt", {"restore", "--name"});
+}
+
 void ZipSeeds(const std::string& dir) {
     using namespace zip_bytes;
     const Bytes cursor = MakeCursor(8);
@@ -141,7 +163,7 @@ void ZipSeeds(const std::string& dir) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names|scheme_list|zip_reader FOLDER\n");
+        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names|scheme_list|zip_reader|command_line FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -154,6 +176,8 @@ int main(int argc, char** argv) {
         PackNameSeeds(dir);
     } else if (target == "scheme_list") {
         SchemeListSeeds(dir);
+    } else if (target == "command_line") {
+        CommandLineSeeds(dir);
     } else if (target == "zip_reader") {
         ZipSeeds(dir);
     } else {

@@ -3,8 +3,9 @@
 # cpack, checks the ZIP's contents and the shipped executable (size, imports),
 # installs silently into the Wine prefix of scripts/test, checks the files, the
 # Start-menu shortcut and the Apps & features entry, starts the installed
-# program and closes its window, then uninstalls and checks that only the
-# files the user put into the install folder are left. Cleans up after itself.
+# program and closes its window, runs the installed ShuBiaoCmd.exe as a script
+# would, then uninstalls and checks that only the files the user put into the
+# install folder are left. Cleans up after itself.
 # Exit code 77 (skipped) when makensis, unzip or the Wine prefix is missing.
 set -uo pipefail
 
@@ -68,6 +69,7 @@ trap clean_prefix EXIT
 expected_files() {
     (cd "$source/assets" && find . -type f | sed 's|^\./||')
     echo ShuBiao.exe
+    echo ShuBiaoCmd.exe
 }
 
 step "Building the packages with cpack"
@@ -93,19 +95,26 @@ if ! diff <(expected_files | sed "s|^|$top/|" | sort) <(grep -v '/$' <<<"$listin
     fail "the ZIP does not hold exactly the program and its assets (diff: expected, found)"
 fi
 
-step "The shipped executable"
-unzip -q -o "$zip" "$top/ShuBiao.exe" -d "$scratch/unzipped" || die "cannot unpack ShuBiao.exe"
-exe="$scratch/unzipped/$top/ShuBiao.exe"
-size=$(stat -c %s "$exe")
-echo "ShuBiao.exe: $size bytes ($((size * 100 / max_exe_bytes))% of 1 MiB)"
-[ "$size" -lt "$max_exe_bytes" ] || fail "ShuBiao.exe is $size bytes, not under 1 MiB"
-imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
-[ -n "$imports" ] || fail "objdump lists no imported DLLs"
-echo "imports: $(echo $imports)"
+step "The shipped executables"
 allowed='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|oleaut32|shlwapi|windowscodecs|dwmapi|uxtheme|msvcrt|api-ms-win-crt-[a-z0-9-]+)\.dll$'
-if foreign=$(tr 'A-Z' 'a-z' <<<"$imports" | grep -Ev "$allowed"); then
-    fail "ShuBiao.exe imports DLLs that are not Windows' own: $(echo $foreign)"
-fi
+for program in ShuBiao.exe ShuBiaoCmd.exe; do
+    unzip -q -o "$zip" "$top/$program" -d "$scratch/unzipped" || die "cannot unpack $program"
+    file="$scratch/unzipped/$top/$program"
+    size=$(stat -c %s "$file")
+    echo "$program: $size bytes ($((size * 100 / max_exe_bytes))% of 1 MiB)"
+    [ "$size" -lt "$max_exe_bytes" ] || fail "$program is $size bytes, not under 1 MiB"
+    imports=$("$objdump" -p "$file" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    [ -n "$imports" ] || fail "objdump lists no imported DLLs of $program"
+    echo "imports: $(echo $imports)"
+    if foreign=$(tr 'A-Z' 'a-z' <<<"$imports" | grep -Ev "$allowed"); then
+        fail "$program imports DLLs that are not Windows' own: $(echo $foreign)"
+    fi
+done
+exe="$scratch/unzipped/$top/ShuBiao.exe"
+cmd_exe="$scratch/unzipped/$top/ShuBiaoCmd.exe"
+subsystem=$("$objdump" -p "$cmd_exe" | sed -n 's/^Subsystem[[:space:]]*//p')
+[[ "$subsystem" == *"(Windows CUI)"* ]] || fail "ShuBiaoCmd.exe is not a console program (subsystem: $subsystem)"
+grep -aq 'level="asInvoker"' "$cmd_exe" || fail "ShuBiaoCmd.exe's manifest does not ask for asInvoker"
 
 step "Installing silently"
 clean_prefix
@@ -119,6 +128,7 @@ while IFS= read -r file; do
     cmp -s "$source/assets/$file" "$instdir/$file" || fail "installed $file differs from assets/$file"
 done < <(cd "$source/assets" && find . -type f | sed 's|^\./||')
 cmp -s "$exe" "$instdir/ShuBiao.exe" || fail "the installed ShuBiao.exe differs from the ZIP's"
+cmp -s "$cmd_exe" "$instdir/ShuBiaoCmd.exe" || fail "the installed ShuBiaoCmd.exe differs from the ZIP's"
 
 shortcut="$menu_dir/$title.lnk"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
@@ -153,6 +163,15 @@ fi
 wait "$program"
 status=$?
 [ "$status" = 0 ] || fail "the program ended with exit code $status"
+
+step "Running the installed ShuBiaoCmd.exe as a script does"
+help=$("$wine" "$instdir_win\\ShuBiaoCmd.exe" --help 2>/dev/null | tr -d '\r')
+status=$?
+[ "$status" = 0 ] || fail "ShuBiaoCmd.exe --help ended with $status"
+grep -q '^ShuBiaoCmd：' <<<"$help" || fail "ShuBiaoCmd.exe --help did not print its UTF-8 help: $(head -c 200 <<<"$help")"
+"$wine" "$instdir_win\\ShuBiaoCmd.exe" frobnicate >/dev/null 2>&1
+status=$?
+[ "$status" = 3 ] || fail "ShuBiaoCmd.exe with an unknown verb ended with $status, not 3"
 
 step "Uninstalling silently, with files of the user's own in the install folder"
 for file in "${user_files[@]}"; do

@@ -1,6 +1,6 @@
 #pragma once
-// Where the time of the editor's work goes, for the benchmark: the editor
-// marks the end of each step of a load, a hover and an Apply, so that what is
+// Where the time of the work goes, for the benchmark: the editor and Apply
+// mark the end of each step of a load, a hover and an Apply, so that what is
 // timed is what the program does. Nothing is marked while no profiler is set.
 namespace shubiao {
 

@@ -1,0 +1,377 @@
+// The verbs of ShuBiaoCmd. Each says in one line per point what it did and
+// what it skipped, and ends with the exit code of cmd/CommandLine.h:
+//   list     both Schemes lists, and which scheme is in force
+//   use      a listed scheme becomes the user's pointers (HKCU only)
+//   install  a pack's checked files into %SystemRoot%\Cursors\<name>\, listed in HKLM
+//   apply    import and Apply as the window does them, without prompts
+//   restore  Restore as the window does it, without Mouse Properties
+//   export   the applied pointers into a folder, as the window exports them
+// Every write holds the writer lock (scheme/WriterLock.h).
+#include "cmd/Run.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cmd/Verbs.h"
+#include "scheme/CursorBytes.h"
+#include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
+#include "scheme/FileOps.h"
+#include "scheme/ImportPlan.h"
+#include "scheme/SchemeLibrary.h"
+#include "scheme/SchemeList.h"
+#include "scheme/WriterLock.h"
+#include "win/Errors.h"
+#include "win/Text.h"
+
+namespace shubiao::cli {
+namespace {
+
+std::wstring Quote(const std::wstring& text) { return L"“" + text + L"”"; }
+
+// Lines of a multi-line message, each written as a line of its own.
+void Lines(Output& output, const std::wstring& text) {
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t end = text.find(L'\n', at);
+        const std::wstring line = text.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at);
+        if (!line.empty()) output.Line(line);
+        if (end == std::wstring::npos) break;
+        at = end + 1;
+    }
+}
+
+// ---- list ---------------------------------------------------------------------
+
+int RunList(Context& context) {
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    const library::InForce inForce = library::ReadInForce();
+    bool marked = false;
+    for (const library::SchemeEntry& entry : listing.schemes) {
+        int roles = 0;
+        for (const CursorRole& role : kRoles) {
+            if (entry.SlotOf(role.number).state == schemes::SlotState::Path) ++roles;
+        }
+        std::wstring line = entry.name + L"\t" + (entry.source == library::Source::System ? L"系统" : L"用户") + L"\t";
+        line += entry.state == schemes::ValueState::Read ? std::to_wstring(roles) + L" 个指针" : L"无法读取";
+        if (!marked && !inForce.name.empty() && EqualNoCase(entry.name, inForce.name) &&
+            inForce.source == static_cast<DWORD>(entry.source)) {
+            line += L"\t正在使用";
+            marked = true;
+        }
+        context.out.Line(line);
+    }
+    if (listing.schemes.empty()) context.out.Line(L"Windows 没有列出任何鼠标指针方案。");
+    if (listing.leftOut) context.out.Line(L"（列表太长，只列出了前 1000 个方案。）");
+    if (inForce.name.empty()) {
+        context.out.Line(L"正在使用：Windows 默认方案");
+    } else if (!marked) {
+        context.out.Line(L"正在使用：" + Quote(inForce.name) + L"（不在列表中）");
+    }
+    return kDone;
+}
+
+// ---- use ----------------------------------------------------------------------
+
+int UseUnderLock(const Command& command, Context& context) {
+    const std::wstring name = FromUtf8(command.operand).value_or(L"");
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    const library::SchemeEntry* found = nullptr;
+    for (const library::SchemeEntry& entry : listing.schemes) {
+        if (EqualNoCase(entry.name, name)) {
+            found = &entry;
+            break;
+        }
+    }
+    if (found == nullptr) {
+        context.err.Line(L"没有名为" + Quote(name) + L"的方案（用 ShuBiaoCmd list 查看已列出的方案），什么也没有改。");
+        return kNothingDone;
+    }
+    const library::SchemeEntry& entry = *found;
+    if (entry.state != schemes::ValueState::Read) {
+        context.err.Line(L"方案" + Quote(entry.name) + L"无法使用：" + library::EntryProblem(entry) + L"什么也没有改。");
+        return kNothingDone;
+    }
+    const std::array<std::wstring, kRoleCount> problems = library::CheckSchemeFiles(entry);
+    // A scheme that names files, none of which can be used, holds nothing
+    // usable; one that names none is Windows' own pointers, and usable.
+    int named = 0;
+    int usable = 0;
+    for (const CursorRole& role : kRoles) {
+        if (entry.SlotOf(role.number).state == schemes::SlotState::WindowsDefault) continue;
+        ++named;
+        if (problems[static_cast<size_t>(role.number - 1)].empty()) ++usable;
+    }
+    if (named > 0 && usable == 0) {
+        context.err.Line(L"方案" + Quote(entry.name) + L"中没有可以使用的鼠标指针，什么也没有改：");
+        for (const CursorRole& role : kRoles) {
+            const std::wstring& problem = problems[static_cast<size_t>(role.number - 1)];
+            if (!problem.empty()) context.err.Line(Quote(role.Name()) + L"：" + problem);
+        }
+        return kNothingDone;
+    }
+
+    {
+        registry::KeyWriter writer(kCursorsKeyPath);
+        int written = 0;
+        int skipped = 0;
+        for (const CursorRole& role : kRoles) {
+            const std::wstring& problem = problems[static_cast<size_t>(role.number - 1)];
+            if (!problem.empty()) {
+                context.out.Line(L"跳过" + Quote(role.Name()) + L"：" + problem + L"原来的设置保持不变。");
+                ++skipped;
+                continue;
+            }
+            // An empty value is Windows' own pointer for the role.
+            if (const LSTATUS status = writer.Write(role.valueName, entry.FileOf(role.number)); status != ERROR_SUCCESS) {
+                context.out.Line(L"跳过" + Quote(role.Name()) + L"：无法写入注册表（" +
+                                 ErrorText(static_cast<DWORD>(status)) + L"）。");
+                ++skipped;
+                continue;
+            }
+            ++written;
+        }
+        if (written == 0) {
+            context.err.Line(L"系统拒绝写入，一个鼠标指针也没有改。");
+            return kRefused;
+        }
+        if (const LSTATUS status = library::SetInForce(entry.name, static_cast<DWORD>(entry.source));
+            status != ERROR_SUCCESS) {
+            context.out.Line(L"未能记下正在使用的方案名称（" + ErrorText(static_cast<DWORD>(status)) + L"）。");
+            ++skipped;
+        }
+        ReloadPointers();
+        context.out.Line(L"已把方案" + Quote(entry.name) + L"设为当前用户的鼠标指针（" + std::to_wstring(written) +
+                         L" 个指针）。");
+        return skipped == 0 ? kDone : kPartly;
+    }
+}
+
+
+// The lists are read under the lock too: a scheme that another ShuBiao is
+// installing right now is used once it is listed.
+int RunUse(const Command& command, Context& context) {
+    return WithWriterLock(context, [&] { return UseUnderLock(command, context); });
+}
+
+// ---- install --------------------------------------------------------------------
+
+int RunInstall(const Command& command, Context& context) {
+    if (!RequireAdministrator(context, L"install")) return kRefused;
+    const std::optional<ChosenPack> chosen = ChoosePack(command, context);
+    if (!chosen) return kNothingDone;
+    const Pack* pack = &chosen->pack;
+
+    const bool named = command.name.has_value();
+    const std::wstring wanted = named ? FromUtf8(*command.name).value_or(L"") : pack->name;
+    // Installing again under the same name replaces the earlier install, so
+    // the system's own names are no obstacle here.
+    const schemes::NameCheck check = schemes::CheckSchemeName(ToUtf8(wanted), {});
+    if (check.problem != schemes::NameProblem::None) {
+        context.err.Line(Quote(wanted) + L"不能用作方案名称" +
+                         (named ? std::wstring(L"。") : std::wstring(L"，请用 --name 另取一个名称。")));
+        return named ? kBadCommandLine : kNothingDone;
+    }
+    const std::wstring name = FromUtf8(check.name).value_or(wanted);
+
+    CheckedPack checked = CheckPackFiles(*pack);
+    if (checked.files.empty()) {
+        context.err.Line(Quote(pack->name) + L"中没有可以安装的鼠标指针，什么也没有做：");
+        for (const auto& [role, reason] : checked.skipped) context.err.Line(Quote(role) + L"：" + reason);
+        return kNothingDone;
+    }
+
+    return WithWriterLock(context, [&]() -> int {
+        const std::wstring folder = library::SchemeFolder(name);
+        if (folder.empty()) {
+            context.err.Line(L"没有设置环境变量 SystemRoot，无法确定 Windows 文件夹，什么也没有做。");
+            return kRefused;
+        }
+        if (const DWORD made = EnsureFolderPath(folder); made != ERROR_SUCCESS) {
+            context.err.Line(L"无法建立文件夹" + Quote(folder) + L"（" + ErrorText(made) + L"），什么也没有做。");
+            return kRefused;
+        }
+        std::array<bool, kRoleCount> withFile{};
+        int placed = 0;
+        std::vector<std::pair<std::wstring, std::wstring>> skipped = checked.skipped;
+        for (const CheckedFile& file : checked.files) {
+            const DWORD error = PlaceBytes(folder + Role(file.role).FileName(), file.bytes);
+            if (error != ERROR_SUCCESS) {
+                skipped.emplace_back(Role(file.role).Name(), L"无法写入" + Quote(folder) + L"（" + ErrorText(error) + L"）。");
+                continue;
+            }
+            withFile[static_cast<size_t>(file.role - 1)] = true;
+            ++placed;
+        }
+        for (const auto& [role, reason] : skipped) context.out.Line(L"跳过" + Quote(role) + L"：" + reason);
+        if (placed == 0) {
+            context.err.Line(L"系统拒绝写入，一个鼠标指针也没有安装。");
+            return kRefused;
+        }
+        if (const LSTATUS status = library::WriteScheme(library::Source::System, name, withFile);
+            status != ERROR_SUCCESS) {
+            context.err.Line(L"文件已复制到" + Quote(folder) + L"，但无法把方案列入系统的方案列表（" +
+                             ErrorText(static_cast<DWORD>(status)) + L"）。");
+            return kRefused;
+        }
+        context.out.Line(L"已安装方案" + Quote(name) + L"：" + std::to_wstring(placed) + L" 个指针，文件在" +
+                         Quote(folder) + L"。");
+        return skipped.empty() ? kDone : kPartly;
+    });
+}
+
+}  // namespace
+
+bool RunsAsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, &administrators)) {
+        return false;
+    }
+    BOOL member = FALSE;
+    // A deny-only membership (an administrator's filtered token, not
+    // elevated) does not count.
+    if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+    FreeSid(administrators);
+    return member != FALSE;
+}
+
+void ReloadPointers() {
+    // Wine does not implement it (error 1439); Windows reads the settings at
+    // the next sign-in at the latest, so a refusal is not reported.
+    SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, SPIF_SENDCHANGE);
+}
+
+bool RequireAdministrator(Context& context, const wchar_t* verb) {
+    const bool administrator = context.isAdministrator ? context.isAdministrator() : RunsAsAdministrator();
+    if (administrator) return true;
+    context.err.Line(std::wstring(verb) +
+                     L" 需要管理员权限：请以管理员身份（或由部署工具以 SYSTEM）运行，什么也没有做。");
+    return false;
+}
+
+int WithWriterLock(Context& context, const std::function<int()>& write) {
+    const WriterLock lock(context.lockWaitMilliseconds);
+    if (lock.state() == WriterLock::State::TimedOut) {
+        context.err.Line(L"另一个 ShuBiao 正在更改鼠标指针，等了 " + std::to_wstring(context.lockWaitMilliseconds / 1000) +
+                         L" 秒仍未结束，什么也没有改。");
+        return kRefused;
+    }
+    if (!lock.held()) {
+        context.err.Line(L"无法取得更改鼠标指针的锁（" + ErrorText(lock.error()) + L"），什么也没有改。");
+        return kRefused;
+    }
+    if (context.holdLockMilliseconds > 0) Sleep(context.holdLockMilliseconds);
+    return write();
+}
+
+std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
+    const std::wstring place = FromUtf8(command.operand).value_or(L"");
+    OpenedPacks opened = OpenPacks(place);
+    if (!opened.zipError.empty()) {
+        context.err.Line(L"无法读取压缩包" + Quote(opened.archiveName) + L"：" + opened.zipError + L"，什么也没有做。");
+        return std::nullopt;
+    }
+    const PackScan& scan = opened.scan;
+    const ImportSource& source = opened.source;
+    if (scan.error != ERROR_SUCCESS) {
+        context.err.Line(L"无法读取" + Quote(source.Shown(scan.failedFolder)) + L"（" + ErrorText(scan.error) +
+                         L"），什么也没有做。");
+        return std::nullopt;
+    }
+    for (const auto& [entry, reason] : source.entriesSkipped) {
+        context.out.Line(L"压缩包中的" + Quote(entry) + L"没有读取：" + reason);
+    }
+    if (scan.packs.empty()) {
+        PackScan shown = scan;
+        for (auto& [file, reason] : shown.refused) file = source.Shown(file);
+        Lines(context.err, NothingFoundText(place, shown));
+        return std::nullopt;
+    }
+    if (command.scheme) {
+        const std::wstring wanted = FromUtf8(*command.scheme).value_or(L"");
+        for (const Pack& pack : scan.packs) {
+            if (EqualNoCase(pack.name, wanted)) return ChosenPack{pack, source};
+        }
+        context.err.Line(Quote(place) + L"中没有名为" + Quote(wanted) + L"的方案。其中的方案有：");
+    } else if (scan.packs.size() == 1) {
+        return ChosenPack{scan.packs.front(), source};
+    } else {
+        context.err.Line(Quote(place) + L"中有 " + std::to_wstring(scan.packs.size()) +
+                         L" 个方案，请用 --scheme 选定其中一个：");
+    }
+    for (const Pack& pack : scan.packs) {
+        const std::wstring where = pack.relative.empty() ? source.Shown(pack.folder) : pack.relative;
+        context.err.Line(L"  " + pack.name + L"\t" + where);
+    }
+    return std::nullopt;
+}
+
+CheckedPack CheckPackFiles(const Pack& pack) {
+    CheckedPack checked;
+    for (const PackFile& file : pack.files) {
+        const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
+        if (!file.present) {
+            checked.skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
+            continue;
+        }
+        CursorBytes read = ReadCursorBytes(file.path);
+        if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+            checked.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + read.Problem().Describe());
+            continue;
+        }
+        checked.files.push_back({file.role, std::move(read.bytes)});
+    }
+    return checked;
+}
+
+DWORD PlaceBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes) {
+    const std::wstring staged = destination + L".tmp";
+    {
+        const UniqueFile file(CreateFileW(staged.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return GetLastError();
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size()) {
+            const DWORD error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+            DeleteFileW(staged.c_str());
+            return error;
+        }
+    }
+    if (MoveFileExW(staged.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    DeleteFileW(staged.c_str());
+    return error;
+}
+
+int Run(const Command& command, Context& context) {
+    try {
+        switch (command.verb) {
+        case Verb::List:
+            return RunList(context);
+        case Verb::Use:
+            return RunUse(command, context);
+        case Verb::Install:
+            return RunInstall(command, context);
+        case Verb::Apply:
+            return RunApply(command, context);
+        case Verb::Restore:
+            return RunRestore(context);
+        case Verb::Export:
+            return RunExport(command, context);
+        case Verb::Help:
+            break;
+        }
+    } catch (...) {
+        context.err.Line(DescribeCurrentException());
+        return kRefused;
+    }
+    return kDone;
+}
+
+}  // namespace shubiao::cli

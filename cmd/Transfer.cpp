@@ -1,0 +1,109 @@
+// ShuBiaoCmd's apply, restore and export: what the window's 导入方案 + 应用,
+// 还 原 and 导出方案 do, through the same window-less code (scheme/Apply.h,
+// scheme/Restore.h, scheme/Export.h), without prompts and without Mouse
+// Properties.
+#include <string>
+
+#include "cmd/Verbs.h"
+#include "scheme/Apply.h"
+#include "scheme/CursorRole.h"
+#include "scheme/Export.h"
+#include "scheme/Folders.h"
+#include "scheme/ImportPlan.h"
+#include "scheme/Restore.h"
+#include "scheme/WorkingScheme.h"
+#include "win/Errors.h"
+#include "win/Text.h"
+
+namespace shubiao::cli {
+namespace {
+
+std::wstring Quote(const std::wstring& text) { return L"“" + text + L"”"; }
+
+// The live pointers of this session.
+class LivePointers : public PointerSystem {
+public:
+    bool SetSystemCursor(HCURSOR cursor, DWORD id) override { return ::SetSystemCursor(cursor, id) != FALSE; }
+    bool ReloadSystemCursors() override {
+        ReloadPointers();
+        return true;
+    }
+};
+
+}  // namespace
+
+int RunApply(const Command& command, Context& context) {
+    if (!RequireAdministrator(context, L"apply")) return kRefused;
+    const std::optional<ChosenPack> chosen = ChoosePack(command, context);
+    if (!chosen) return kNothingDone;
+    const Pack* pack = &chosen->pack;
+    const ImportPlan plan = PlanImport(*pack, WorkingScheme{});
+    // An earlier export's files are checked by Apply itself; none usable is
+    // still nothing to apply, not a refusal of the system.
+    const bool nothingUsable = pack->kind == PackKind::RoleNamed ? CheckPackFiles(*pack).files.empty() : plan.taken == 0;
+    if (nothingUsable) {
+        context.err.Line(Quote(pack->name) + L"中没有可以导入的鼠标指针，什么也没有做：");
+        for (const auto& [role, reason] : plan.skipped) context.err.Line(Quote(role) + L"：" + reason);
+        return kNothingDone;
+    }
+    for (const auto& [role, reason] : plan.skipped) context.out.Line(L"跳过" + Quote(role) + L"：" + reason);
+    for (const auto& [role, file] : plan.copies) {
+        context.out.Line(Quote(role) + L"：包中没有原名的文件，用了带编号的同名文件" + Quote(file) + L"。");
+    }
+
+    return WithWriterLock(context, [&]() -> int {
+        LivePointers live;
+        HCURSOR handedOver = nullptr;
+        int skipped = 0;
+        const SkipReport report =
+            ApplyChangedRoles(live, plan.result, handedOver, nullptr, [&](int role, const RoleOutcome& outcome) {
+                if (outcome.kind == RoleOutcome::Kind::Applied) return;
+                ++skipped;
+                const wchar_t* what = outcome.kind == RoleOutcome::Kind::FileOnly ? L"只完成了一部分" : L"未能应用";
+                context.out.Line(Quote(Role(role).Name()) + what + L"：" + outcome.reason);
+            });
+        if (report.applied() == 0) {
+            context.err.Line(L"一个鼠标指针也没有应用，原来的设置保持不变。");
+            return kRefused;
+        }
+        context.out.Line(L"已应用" + Quote(pack->name) + L"中的 " + std::to_wstring(report.applied()) + L" 个鼠标指针。");
+        return skipped == 0 && plan.skipped.empty() ? kDone : kPartly;
+    });
+}
+
+int RunRestore(Context& context) {
+    return WithWriterLock(context, [&]() -> int {
+        ClearRoleSettings();
+        ReloadPointers();
+        RemoveAppliedFiles();
+        context.out.Line(L"已恢复 Windows 默认的鼠标指针。");
+        return kDone;
+    });
+}
+
+int RunExport(const Command& command, Context& context) {
+    const std::wstring folder = FromUtf8(command.operand).value_or(L"");
+    if (AppliedRoleFiles() == 0) {
+        context.err.Line(L"没有已应用的鼠标指针可以导出（" + Quote(SystemSchemeFolder()) + L"中没有指针文件），什么也没有做。");
+        return kNothingDone;
+    }
+    return WithWriterLock(context, [&]() -> int {
+        const ExportResult result = ExportApplied(folder);
+        if (result.folderError != ERROR_SUCCESS) {
+            context.err.Line(L"无法创建导出文件夹" + Quote(folder) + L"（" + ErrorText(result.folderError) +
+                             L"），方案没有导出。");
+            return kRefused;
+        }
+        size_t at = 0;
+        while ((at = result.failures.find(L'\n', at)) != std::wstring::npos) {
+            const size_t end = result.failures.find(L'\n', at + 1);
+            context.out.Line(L"未能导出 " + result.failures.substr(at + 1, end == std::wstring::npos ? end : end - at - 1));
+            at = end == std::wstring::npos ? result.failures.size() : end;
+        }
+        if (result.exported == 0) return kRefused;
+        context.out.Line(L"已把 " + std::to_wstring(result.exported) + L" 个鼠标指针导出到" + Quote(folder) + L"。");
+        return result.failures.empty() ? kDone : kPartly;
+    });
+}
+
+}  // namespace shubiao::cli

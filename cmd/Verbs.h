@@ -1,0 +1,60 @@
+#pragma once
+// The parts of ShuBiaoCmd's verbs that more than one verb uses, and the verbs
+// of cmd/Transfer.cpp (apply, restore, export).
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cmd/CommandLine.h"
+#include "cmd/Run.h"
+#include "scheme/ImportPlan.h"
+#include "scheme/PackFolder.h"
+
+namespace shubiao::cli {
+
+// Has Windows reload the pointers from the settings; a refusal is ignored.
+void ReloadPointers();
+
+// True when the process may write what `verb` writes; otherwise says so.
+bool RequireAdministrator(Context& context, const wchar_t* verb);
+
+// Runs `write` holding the writer lock; exit code 4, and a line saying why,
+// when another writer held it for the whole wait.
+int WithWriterLock(Context& context, const std::function<int()>& write);
+
+// The pack the command names (its operand: a folder, an .inf or a .zip, and
+// --scheme among several) and where it was read from, which holds an
+// unpacked archive's folder for as long as it lives; when there is none to
+// take, the lines that say why, and nullopt.
+struct ChosenPack {
+    Pack pack;
+    ImportSource source;
+};
+std::optional<ChosenPack> ChoosePack(const Command& command, Context& context);
+
+// A pack's files read once and checked: the bytes of each usable one, and
+// for the others the role's name and why not.
+struct CheckedFile {
+    int role = 0;
+    std::vector<std::uint8_t> bytes;
+};
+struct CheckedPack {
+    std::vector<CheckedFile> files;
+    std::vector<std::pair<std::wstring, std::wstring>> skipped;
+};
+CheckedPack CheckPackFiles(const Pack& pack);
+
+// Writes `bytes` beside `destination`, then moves them over it; the Windows
+// error, or ERROR_SUCCESS with the file whole in place.
+DWORD PlaceBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes);
+
+int RunApply(const Command& command, Context& context);
+int RunRestore(Context& context);
+int RunExport(const Command& command, Context& context);
+
+}  // namespace shubiao::cli

@@ -1,0 +1,35 @@
+// ShuBiaoCmd: the console companion of ShuBiao, for scripts and deployment
+// tools. Parses the command line, runs one verb and ends with its exit code
+// (cmd/CommandLine.h). Nothing here opens a window.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "cmd/CommandLine.h"
+#include "cmd/Output.h"
+#include "cmd/Run.h"
+#include "win/Text.h"
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace shubiao;
+    cli::Output out(GetStdHandle(STD_OUTPUT_HANDLE));
+    cli::Output err(GetStdHandle(STD_ERROR_HANDLE));
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(ToUtf8(argv[i]));
+    const cli::Parsed parsed = cli::Parse(arguments);
+    if (!parsed.ok) {
+        err.Line(FromUtf8(parsed.error).value_or(L"命令行有误"));
+        return cli::kBadCommandLine;
+    }
+    if (parsed.command.verb == cli::Verb::Help) {
+        out.Write(FromUtf8(cli::HelpText()).value_or(L""));
+        return cli::kDone;
+    }
+    cli::Context context{out, err};
+#ifdef SHUBIAO_TEST_SEAMS
+    cli::ApplyTestSeams(context);
+#endif
+    return cli::Run(parsed.command, context);
+}

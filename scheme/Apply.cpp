@@ -1,0 +1,304 @@
+#include "scheme/Apply.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "scheme/CursorBytes.h"
+#include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
+#include "scheme/FileOps.h"
+#include "scheme/Folders.h"
+#include "win/Errors.h"
+#include "win/Text.h"
+
+namespace shubiao {
+namespace {
+
+std::wstring Code(DWORD error) { return L"（" + ErrorText(error) + L"）"; }
+
+std::wstring FolderNotWritable(const std::wstring& folder, DWORD error) {
+    if (error == ERROR_ALREADY_EXISTS) {
+        return L"无法建立 Windows 光标文件夹“" + folder + L"”：该位置上已有同名的文件。";
+    }
+    return L"无法写入 Windows 光标文件夹“" + folder + L"”" + Code(error) + L"，请以管理员身份运行本程序后再试。";
+}
+
+std::wstring SourceMissing() { return L"所选的光标文件已不存在，可能已被移动、改名或删除。"; }
+
+std::wstring SourceUnreadable(DWORD error) { return L"无法读取所选的光标文件" + Code(error) + L"。"; }
+
+std::wstring NotACursor(const CursorLoad& load) { return L"所选文件不是可用的光标文件：" + load.Describe(); }
+std::wstring NotACursor(const CursorProblem& problem) { return L"所选文件不是可用的光标文件：" + problem.Describe(); }
+
+std::wstring RegistryNotWritten(LSTATUS status) {
+    return L"无法把该指针记入注册表" + Code(static_cast<DWORD>(status)) + L"。";
+}
+
+// A file that is deleted when the guard goes, unless it was kept.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    const std::wstring& path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
+// Why a file that was to be read could not be, for the user. Apply names a
+// missing or unreadable source in words of its own: the file was chosen
+// earlier and has gone or changed since.
+std::wstring SourceProblem(const CursorBytes& read) {
+    const CursorProblem problem = read.Problem();
+    switch (problem.Classify()) {
+    case CursorProblem::Kind::Missing:
+        return SourceMissing();
+    case CursorProblem::Kind::Unreadable:
+        return SourceUnreadable(problem.error);
+    default:
+        return NotACursor(problem);
+    }
+}
+
+// Writes `bytes` as a new file at `path`; ERROR_SUCCESS or the error.
+DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    if (!file) return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
+    return written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+}
+
+// The file at `path` as it lies now: read and checked, and for a role that
+// goes live also loaded as a pointer while it cannot change. Empty `reason`
+// when it can be used.
+struct PlacedCheck {
+    UniqueCursor pointer;
+    std::wstring reason;
+};
+PlacedCheck CheckPlaced(const CursorRole& role, const std::wstring& path) {
+    PlacedCheck result;
+    if (role.HasSystemCursor()) {
+        CursorLoad load = LoadPointerChecked(path);
+        if (!load.ok()) result.reason = NotACursor(load);
+        result.pointer = std::move(load.cursor);
+        return result;
+    }
+    const CursorBytes read = ReadCursorBytes(path);
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) result.reason = NotACursor(read.Problem());
+    return result;
+}
+
+void Step(Profiler* profiler, const char* name) {
+    if (profiler != nullptr) profiler->Step(name);
+}
+
+RoleOutcome Unchanged(std::wstring reason) { return {RoleOutcome::Kind::Unchanged, std::move(reason)}; }
+
+// The role's checked file, placed at `destination` in place of whatever was
+// there, which is kept aside until the setting names the new file.
+class PlacedFile {
+public:
+    PlacedFile(std::wstring destination, std::wstring aside)
+        : destination_(std::move(destination)), aside_(std::move(aside)) {}
+    PlacedFile(const PlacedFile&) = delete;
+    PlacedFile& operator=(const PlacedFile&) = delete;
+    ~PlacedFile() { Commit(); }
+
+    // The new file stays: the old one, kept aside, goes.
+    void Commit() {
+        if (hasAside_) DeleteFileW(aside_.c_str());
+        hasAside_ = false;
+    }
+
+    // Moves `staged` to the destination; the file that was there goes aside.
+    // ERROR_SUCCESS, or the error with everything as it was.
+    DWORD Place(const std::wstring& staged) {
+        const DWORD attributes = GetFileAttributesW(destination_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return ERROR_ACCESS_DENIED;  // a folder of that name is not ours to move
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            if (!MoveFileExW(destination_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING)) return GetLastError();
+            hasAside_ = true;
+        }
+        if (MoveFileExW(staged.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
+        const DWORD error = GetLastError();
+        Undo();
+        return error;
+    }
+
+    // Puts back what was there before (or nothing); false when it cannot.
+    bool Undo() {
+        if (hasAside_) {
+            if (!MoveFileExW(aside_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+            hasAside_ = false;
+            return true;
+        }
+        return DeleteFileW(destination_.c_str()) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+
+private:
+    std::wstring destination_;
+    std::wstring aside_;
+    bool hasAside_ = false;
+};
+
+// The settings Apply reads and writes, each key opened once for all roles.
+struct Settings {
+    registry::KeyReader reader{kCursorsKeyPath};
+    registry::KeyWriter writer{kCursorsKeyPath};
+
+    // True when the role's setting already names `destination`.
+    bool Names(const CursorRole& role, const std::wstring& destination) const {
+        std::wstring data;
+        return reader.Read(role.valueName, data) == ERROR_SUCCESS &&
+               EqualNoCase(ExpandEnvironment(data), destination);
+    }
+};
+
+// Applies one role, in an order that keeps every outcome true to its word
+// and never lets the setting name a missing or unchecked file. The chosen
+// file is read and checked; a copy of those bytes is written beside the
+// destination and read and checked there (and loaded, for a role that goes
+// live); then:
+// - when the setting already names the destination (an earlier Apply), the
+//   setting is written first and the copy then takes the destination's
+//   place: should either fail, the setting still names the file it named;
+// - otherwise the copy takes the destination's place (a file there kept
+//   aside), then the setting is written: should that fail, what was there
+//   goes back, so the role is wholly unchanged; should even that fail, the
+//   outcome says that the file alone changed.
+// Only then is the live pointer replaced.
+//
+// The moves are not asked to write through: copy and destination share a
+// folder, so each is a rename within one volume, which the flag does not make
+// any more atomic; it would only wait for the disk.
+RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std::wstring& source,
+                      const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler) {
+    const std::wstring destination = folder + role.FileName();
+    const std::wstring file = ExpandEnvironment(source);
+    if (file.empty()) return Unchanged(SourceMissing());
+    auto writeSetting = [&]() -> LSTATUS {
+        const LSTATUS status = settings.writer.Write(role.valueName, destination);
+        Step(profiler, "write the setting");
+        return status;
+    };
+
+    UniqueCursor loaded;
+    if (SameFile(file, destination)) {  // e.g. the applied folder was imported
+        PlacedCheck check = CheckPlaced(role, destination);
+        if (!check.reason.empty()) return Unchanged(check.reason);
+        loaded = std::move(check.pointer);
+        Step(profiler, "check the file already in place");
+        if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) return Unchanged(RegistryNotWritten(status));
+    } else {
+        const CursorBytes read = ReadCursorBytes(file);
+        if (read.error != ERROR_SUCCESS || !read.check.ok()) return Unchanged(SourceProblem(read));
+        Step(profiler, "read and check the chosen file");
+        TemporaryFile copy(folder + L"~" + role.FileName() + L".tmp");
+        if (const DWORD error = WriteNewFile(copy.path(), read.bytes); error != ERROR_SUCCESS) {
+            return Unchanged(FolderNotWritable(folder, error));
+        }
+        Step(profiler, "write the copy beside the destination");
+        PlacedCheck check = CheckPlaced(role, copy.path());
+        if (!check.reason.empty()) return Unchanged(check.reason);
+        Step(profiler, "read and check the copy; load the pointer of a role that goes live");
+        PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
+        if (settings.Names(role, destination)) {
+            if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
+                return Unchanged(RegistryNotWritten(status));
+            }
+            if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                return Unchanged(FolderNotWritable(folder, GetLastError()));
+            }
+            Step(profiler, "put the copy in place");
+        } else {
+            if (const DWORD error = placed.Place(copy.path()); error != ERROR_SUCCESS) {
+                return Unchanged(FolderNotWritable(folder, error));
+            }
+            Step(profiler, "put the copy in place");
+            if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
+                copy.Keep();  // moved; nothing of that name is left to delete
+                if (placed.Undo()) return Unchanged(RegistryNotWritten(status));
+                return {RoleOutcome::Kind::FileOnly,
+                        L"文件“" + destination + L"”已换成新的指针，但未能记入注册表" +
+                            Code(static_cast<DWORD>(status)) + L"，指针的设置没有改变。"};
+            }
+            placed.Commit();
+        }
+        copy.Keep();
+        loaded = std::move(check.pointer);  // the same bytes now lie at `destination`
+    }
+
+    if (role.HasSystemCursor() && loaded) {
+        HCURSOR cursor = loaded.release();
+        if (desktop.SetSystemCursor(cursor, role.systemCursorId)) {
+            handedOver = cursor;
+        } else {
+            DestroyCursor(cursor);  // still ours; the setting takes effect at the next sign-in
+        }
+    }
+    Step(profiler, "replace the live pointer");
+    return {};
+}
+
+// Windows' default for one role, as Windows' own "Use Default" does it: the
+// role's value goes, then its copy in the Windows cursor folder (unless a
+// setting still names it); Windows then reloads the pointers from the
+// settings. A value that is already missing is no failure.
+RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Settings& settings) {
+    const LSTATUS status = settings.writer.Delete(role.valueName);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        return Unchanged(L"无法删除该指针的设置" + Code(static_cast<DWORD>(status)) + L"。");
+    }
+    const std::wstring copy = folder + role.FileName();
+    DeleteFileW(copy.c_str());  // a copy that will not go is only a file no setting names
+    return {};
+}
+
+}  // namespace
+
+SkipReport ApplyChangedRoles(PointerSystem& system, const WorkingScheme& scheme, HCURSOR& handedOver,
+                             Profiler* profiler, const std::function<void(int role, const RoleOutcome&)>& roleDone) {
+    const std::wstring folder = SystemSchemeFolder();
+    const DWORD folderError = EnsureFolderPath(folder);
+    Settings settings;
+    SkipReport report;
+    bool reload = false;  // a role without a live pointer of its own was applied
+    for (const CursorRole& role : kRoles) {
+        if (!scheme.RoleChanged(role.number)) continue;
+        RoleOutcome outcome;
+        const bool windowsDefault = scheme.WindowsDefault(role.number);
+        try {
+            if (windowsDefault) {
+                outcome = RemoveRole(role, folder, settings);
+            } else {
+                outcome = folderError != ERROR_SUCCESS
+                              ? Unchanged(FolderNotWritable(folder, folderError))
+                              : ApplyRole(system, role, scheme.RoleCursorFile(role.number), folder, handedOver,
+                                          settings, profiler);
+            }
+        } catch (...) {
+            outcome = Unchanged(DescribeCurrentException());
+        }
+        report.Add(role, outcome);
+        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && (windowsDefault || !role.HasSystemCursor()));
+        if (roleDone) roleDone(role.number, outcome);
+    }
+    // Roles without an id for SetSystemCursor (Help, NWPen, Pin, Person) take
+    // their new pointer when Windows reloads every pointer from the settings.
+    // A refusal is not the user's concern: the settings and the copies are in
+    // place, and Windows reads them at the next sign-in at the latest.
+    if (reload) system.ReloadSystemCursors();
+    return report;
+}
+
+}  // namespace shubiao

@@ -1,0 +1,20 @@
+#pragma once
+// Restore without a window: the user's per-role settings deleted and the
+// files Apply copied removed, so that Windows' own pointers are in force
+// again. Every step that fails (a value that is not there, a file that will
+// not go) is skipped and the next step runs. The editor's Restore (which
+// then opens Mouse Properties and loads again) and the console program's
+// restore both work through this.
+namespace shubiao {
+
+// Deletes the value of every role under HKCU\Control Panel\Cursors, in the
+// restore order, and Windows' record of a named scheme in force ("(Default)"
+// and "Scheme Source" then say Windows' default).
+void ClearRoleSettings() noexcept;
+
+// Deletes the files directly in the folder Apply copies to (not a read-only
+// one, not one a setting still names, nothing in a subfolder), then the
+// folder itself when it is left empty.
+void RemoveAppliedFiles() noexcept;
+
+}  // namespace shubiao

@@ -1,0 +1,410 @@
+// ShuBiaoCmd started as scripts and deployment tools start it: each verb,
+// its exit code, what it wrote to the (scratch) registry and the (scratch)
+// Windows folder, and its output through pipes. The command-line checks run
+// the shipped ShuBiaoCmd.exe; everything that writes runs ShuBiaoCmdTest.exe,
+// the same program built with the stand-ins of cmd/TestSeams.cpp.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "portable/zip_bytes.h"
+#include "scheme/CursorRole.h"
+#include "scheme/SchemeLibrary.h"
+#include "support/ConsoleSupport.h"
+#include "support/CursorFilesSupport.h"
+#include "support/TestSupport.h"
+
+namespace shubiao {
+namespace {
+
+using namespace test;
+
+// Windows' English names of the seventeen pointers, as a pack names its files.
+constexpr std::array<const wchar_t*, kRoleCount> kPurposeNames{
+    L"Working in Background", L"Normal Select", L"Precision Select", L"Link Select", L"Help Select",
+    L"Text Select",           L"Unavailable",   L"Handwriting",      L"Move",        L"Diagonal Resize 2",
+    L"Vertical Resize",       L"Diagonal Resize 1", L"Horizontal Resize", L"Alternate Select", L"Busy",
+    L"Location Select",       L"Person Select"};
+
+size_t Index(int role) { return static_cast<size_t>(role - 1); }
+
+int LinesOf(const std::wstring& text) {
+    int lines = 0;
+    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) ++lines;
+    return lines;
+}
+
+// ---- the command line, through the shipped program -------------------------------
+
+struct LineCase {
+    const char* name;
+    std::vector<std::wstring> args;
+    DWORD code;
+    std::wstring says;  // in stdout for 0, in stderr otherwise
+};
+
+void PrintTo(const LineCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleCommandLine : public testing::TestWithParam<LineCase> {};
+
+TEST_P(ConsoleCommandLine, EndsWithItsCodeAndSaysSoInUtf8) {
+    const LineCase& row = GetParam();
+    const ConsoleRun run = RunConsole(L"ShuBiaoCmd.exe", row.args);
+    ASSERT_EQ(run.code, row.code) << ToUtf8(run.err);
+    if (row.code == 0) {
+        EXPECT_NE(run.out.find(row.says), std::wstring::npos) << ToUtf8(run.out);
+        EXPECT_TRUE(run.err.empty());
+    } else {
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_NE(run.err.find(row.says), std::wstring::npos) << ToUtf8(run.err);
+        EXPECT_EQ(LinesOf(run.err), 1) << "one line: " << ToUtf8(run.err);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ConsoleCommandLine,
+    testing::Values(LineCase{"Help", {L"--help"}, 0, L"退出代码"},
+                    LineCase{"SlashQuestionMark", {L"/?"}, 0, L"ShuBiaoCmd install <方案包>"},
+                    LineCase{"Nothing", {}, 3, L"没有给出命令"},
+                    LineCase{"UnknownVerb", {L"instal", L"D:\\pack"}, 3, L"未知的命令“instal”"},
+                    LineCase{"UnknownOption", {L"use", L"海浪", L"--force"}, 3, L"未知的选项“--force”"},
+                    LineCase{"MissingArgument", {L"install"}, 3, L"缺少方案包的路径"},
+                    LineCase{"ConflictingOptions", {L"apply", L"p", L"--scheme", L"A", L"--scheme", L"B"}, 3,
+                             L"两个不同的值"}),
+    [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+
+// ---- the verbs, through the test build -------------------------------------------
+
+class Console : public testing::Test {
+protected:
+    Console() {
+        env.Set(L"SHUBIAO_TEST_CURSORS_KEY", L"HKEY_CURRENT_USER\\" + registry.CursorsSubkey());
+        env.Set(L"SHUBIAO_TEST_SYSTEM_KEY", L"HKEY_CURRENT_USER\\" + registry.SystemSchemesSubkey());
+        env.Set(L"SHUBIAO_TEST_ADMIN", L"1");
+        env.Set(L"SHUBIAO_TEST_SYSTEMROOT", windows.Path());
+    }
+
+    static ConsoleRun Cmd(const std::vector<std::wstring>& args) { return RunConsole(L"ShuBiaoCmdTest.exe", args); }
+
+    // A pack folder named `name` under `parent` with one file per role in
+    // `roles`, named by purpose; the roles in `unusable` get bytes that are no cursor.
+    std::wstring MakePack(const std::wstring& parent, const std::wstring& name, const std::vector<int>& roles,
+                          const std::vector<int>& unusable = {}) {
+        const std::wstring folder = parent + L"\\" + name;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const int role : roles) {
+            const std::wstring file = folder + L"\\" + kPurposeNames[Index(role)] + (role == 15 ? L".ani" : L".cur");
+            bool bad = false;
+            for (const int u : unusable) bad = bad || u == role;
+            if (bad) {
+                WriteBytes(file, {'n', 'o', 't', ' ', 'a', ' ', 'c', 'u', 'r', 's', 'o', 'r'});
+            } else {
+                WriteStaticCursor(file, role, role);
+            }
+        }
+        return folder;
+    }
+    static std::vector<int> AllRoles(int count = kRoleCount) {
+        std::vector<int> roles;
+        for (int role = 1; role <= count; ++role) roles.push_back(role);
+        return roles;
+    }
+    std::wstring InstalledFolder(const std::wstring& name) const { return windows / (L"Cursors\\" + name); }
+    std::wstring AppliedFolder() const { return windows / L"Cursors\\Cursors"; }
+    static const library::SchemeEntry* Listed(const library::SchemeListing& listing, const std::wstring& name) {
+        for (const library::SchemeEntry& entry : listing.schemes) {
+            if (entry.name == name) return &entry;
+        }
+        return nullptr;
+    }
+
+    ScratchRegistry registry;
+    ScratchFolder windows{L"cwin"};
+    ScopedWindir windir{windows.Path()};
+    ScratchFolder packs{L"cpk"};
+    ScopedEnvironment env;
+};
+
+// install: exit code, the HKLM entry (17 slots, the roles installed) and the copies.
+struct InstallCase {
+    const char* name;
+    int roles;                  // the pack's roles: 1..roles
+    std::vector<int> unusable;  // of those, files that are no cursor
+    bool packExists;            // false: the path names nothing
+    bool notAPack;              // the folder holds no cursor at all
+    bool administrator;
+    std::vector<std::wstring> extra;
+    DWORD code;
+    std::wstring installedAs;   // the list's name; empty: nothing installed
+};
+
+void PrintTo(const InstallCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleInstall : public Console, public testing::WithParamInterface<InstallCase> {};
+
+TEST_P(ConsoleInstall, CopiesTheCheckedFilesAndListsTheSchemeWithSeventeenSlots) {
+    const InstallCase& row = GetParam();
+    std::wstring pack = packs / L"海浪";
+    if (row.notAPack) {
+        CreateDirectoryW(pack.c_str(), nullptr);
+        WriteBytes(pack + L"\\readme.txt", {'h', 'i'});
+    } else if (row.packExists) {
+        pack = MakePack(packs.Path(), L"海浪", AllRoles(row.roles), row.unusable);
+    }
+    env.Set(L"SHUBIAO_TEST_ADMIN", row.administrator ? L"1" : L"0");
+    std::vector<std::wstring> args{L"install", pack};
+    args.insert(args.end(), row.extra.begin(), row.extra.end());
+
+    const ConsoleRun run = Cmd(args);
+    EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    if (row.installedAs.empty()) {
+        EXPECT_TRUE(listing.schemes.empty()) << "listed " << ToUtf8(listing.schemes.front().name);
+        EXPECT_FALSE(FolderExists(windows / L"Cursors")) << "wrote under the Windows folder";
+        EXPECT_FALSE(run.err.empty());
+        return;
+    }
+    const library::SchemeEntry* entry = Listed(listing, row.installedAs);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->source, library::Source::System);
+    for (int role = 1; role <= kRoleCount; ++role) {
+        SCOPED_TRACE(ToUtf8(Role(role).valueName));
+        bool bad = role > row.roles;
+        for (const int u : row.unusable) bad = bad || u == role;
+        if (bad) {
+            EXPECT_EQ(entry->SlotOf(role).state, schemes::SlotState::WindowsDefault);
+            EXPECT_FALSE(FileExists(InstalledFolder(row.installedAs) + L"\\" + Role(role).FileName()));
+            continue;
+        }
+        const std::wstring copy = InstalledFolder(row.installedAs) + L"\\" + Role(role).FileName();
+        EXPECT_EQ(entry->FileOf(role), copy);
+        EXPECT_EQ(ReadBytes(copy), MakeStaticCursor(role, role));
+    }
+    for (const int u : row.unusable) {
+        EXPECT_NE(run.out.find(L"跳过“" + Role(u).Name() + L"”"), std::wstring::npos) << "names the skipped role";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packs, ConsoleInstall,
+    testing::Values(InstallCase{"WholePack", 17, {}, true, false, true, {}, 0, L"海浪"},
+                    InstallCase{"SomeFilesUnusable", 17, {4, 15}, true, false, true, {}, 1, L"海浪"},
+                    InstallCase{"FifteenRoles", 15, {}, true, false, true, {}, 0, L"海浪"},
+                    InstallCase{"OtherName", 17, {}, true, false, true, {L"--name", L"学校 A"}, 0, L"学校 A"},
+                    InstallCase{"NotAPack", 0, {}, true, true, true, {}, 2, L""},
+                    InstallCase{"PathMissing", 0, {}, false, false, true, {}, 2, L""},
+                    InstallCase{"EveryFileUnusable", 2, {1, 2}, true, false, true, {}, 2, L""},
+                    InstallCase{"NameNotAllowed", 17, {}, true, false, true, {L"--name", L"a:b"}, 3, L""},
+                    InstallCase{"NotAdministrator", 17, {}, true, false, false, {}, 4, L""}),
+    [](const testing::TestParamInfo<InstallCase>& info) { return info.param.name; });
+
+// apply: exit code and the user's values naming the copies in %windir%\Cursors\Cursors.
+struct ApplyCase {
+    const char* name;
+    int roles;
+    std::vector<int> unusable;
+    bool administrator;
+    DWORD code;
+    int applied;
+};
+
+void PrintTo(const ApplyCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleApply : public Console, public testing::WithParamInterface<ApplyCase> {};
+
+TEST_P(ConsoleApply, AppliesTheUsableRolesAsTheWindowDoes) {
+    const ApplyCase& row = GetParam();
+    const std::wstring pack = MakePack(packs.Path(), L"Ocean", AllRoles(row.roles), row.unusable);
+    env.Set(L"SHUBIAO_TEST_ADMIN", row.administrator ? L"1" : L"0");
+    const ConsoleRun run = Cmd({L"apply", pack});
+    EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    int applied = 0;
+    for (int role = 1; role <= kRoleCount; ++role) {
+        const auto value = registry.GetString(std::wstring(Role(role).valueName));
+        if (!value) continue;
+        ++applied;
+        EXPECT_EQ(*value, AppliedFolder() + L"\\" + Role(role).FileName());
+        EXPECT_EQ(ReadBytes(*value), MakeStaticCursor(role, role));
+    }
+    EXPECT_EQ(applied, row.applied);
+}
+
+INSTANTIATE_TEST_SUITE_P(Packs, ConsoleApply,
+                         testing::Values(ApplyCase{"FifteenRoles", 15, {}, true, 0, 15},
+                                         ApplyCase{"SomeFilesUnusable", 15, {2, 7}, true, 1, 13},
+                                         ApplyCase{"EveryFileUnusable", 1, {1}, true, 2, 0},
+                                         ApplyCase{"NotAdministrator", 15, {}, false, 4, 0}),
+                         [](const testing::TestParamInfo<ApplyCase>& info) { return info.param.name; });
+
+TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
+    const std::wstring pack = MakePack(packs.Path(), L"海浪", AllRoles());
+    ASSERT_EQ(Cmd({L"install", pack}).code, 0u);
+
+    // Another user signs in: a fresh key of their own, no administrator rights.
+    const std::wstring second = registry.RootSubkey() + L"\\Second\\Cursors";
+    env.Set(L"SHUBIAO_TEST_CURSORS_KEY", L"HKEY_CURRENT_USER\\" + second);
+    env.Set(L"SHUBIAO_TEST_ADMIN", L"0");
+    const ConsoleRun use = Cmd({L"use", L"海浪"});
+    ASSERT_EQ(use.code, 0u) << ToUtf8(use.err);
+    const registry::ScopedRedirect asSecond(std::wstring(kCursorsKeyPath), L"HKEY_CURRENT_USER\\" + second);
+    for (const CursorRole& role : kRoles) {
+        std::wstring data;
+        ASSERT_EQ(registry::RegRead(role.ValuePath(), data), ERROR_SUCCESS) << ToUtf8(role.valueName);
+        EXPECT_EQ(data, InstalledFolder(L"海浪") + L"\\" + role.FileName());
+    }
+    const library::InForce inForce = library::ReadInForce();
+    EXPECT_EQ(inForce.name, L"海浪");
+    EXPECT_EQ(inForce.source, 2u);
+    EXPECT_FALSE(FolderExists(AppliedFolder())) << "use wrote under %windir%";
+    EXPECT_TRUE(registry.ValueNames().empty()) << "the first user's settings changed";
+
+    const ConsoleRun list = Cmd({L"list"});
+    EXPECT_EQ(list.code, 0u);
+    EXPECT_NE(list.out.find(L"海浪\t系统\t17 个指针\t正在使用\r\n"), std::wstring::npos) << ToUtf8(list.out);
+}
+
+// use of a scheme of the user's own list whose files are all there, partly
+// missing or all missing. The list's order: Arrow first, Wait fourth.
+struct UseCase {
+    const char* name;
+    bool arrowThere;
+    bool waitThere;
+    std::wstring typed;  // the name as the script gives it; the list has "My 方案"
+    DWORD code;
+};
+
+void PrintTo(const UseCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleUse : public Console, public testing::WithParamInterface<UseCase> {};
+
+TEST_P(ConsoleUse, NamesTheSchemesFilesAndNeverAMissingOne) {
+    const UseCase& row = GetParam();
+    const std::wstring arrow = packs / L"arrow.cur";
+    const std::wstring wait = packs / L"wait.cur";
+    if (row.arrowThere) WriteStaticCursor(arrow, 2, 2);
+    if (row.waitThere) WriteStaticCursor(wait, 15, 15);
+    ASSERT_TRUE(registry.SetScheme(false, L"My 方案", arrow + L",,," + wait));
+    registry.SetString(L"Arrow", L"C:\\old\\arrow.cur");
+    registry.SetString(L"Help", L"C:\\old\\help.cur");
+
+    const ConsoleRun run = Cmd({L"use", row.typed});
+    EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    const bool anything = row.arrowThere || row.waitThere;
+    EXPECT_EQ(registry.GetString(L"Arrow"), row.arrowThere ? arrow : L"C:\\old\\arrow.cur");
+    EXPECT_EQ(registry.GetString(L"Wait"), row.waitThere ? std::optional<std::wstring>(wait) : std::nullopt);
+    // A slot of Windows' default: the value says so (empty), as Windows writes it.
+    EXPECT_EQ(registry.GetString(L"Help"), anything ? L"" : L"C:\\old\\help.cur");
+    const library::InForce inForce = library::ReadInForce();
+    EXPECT_EQ(inForce.name, anything ? L"My 方案" : L"");
+    EXPECT_EQ(inForce.source, anything ? 1u : 0u);
+    if (row.arrowThere != row.waitThere) {
+        const std::wstring skipped = row.arrowThere ? Role(15).Name() : Role(2).Name();
+        EXPECT_NE(run.out.find(L"跳过“" + skipped + L"”"), std::wstring::npos) << ToUtf8(run.out);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, ConsoleUse,
+                         testing::Values(UseCase{"AllFilesThere", true, true, L"My 方案", 0},
+                                         UseCase{"NameInOtherLetterCase", true, true, L"mY 方案", 0},
+                                         UseCase{"OneFileMissing", false, true, L"My 方案", 1},
+                                         UseCase{"OtherFileMissing", true, false, L"My 方案", 1},
+                                         UseCase{"NoFileThere", false, false, L"My 方案", 2}),
+                         [](const testing::TestParamInfo<UseCase>& info) { return info.param.name; });
+
+// A .zip is read as the window reads it: unpacked, its pack named after the archive.
+TEST_F(Console, InstallFromAZipPack) {
+    const std::vector<std::uint8_t> arrow = MakeStaticCursor(2, 2);
+    const std::vector<std::uint8_t> busy = MakeStaticCursor(15, 15);
+    WriteBytes(packs / L"海浪.zip", zip_bytes::Build({{zip_bytes::Deflated("Normal Select.cur", arrow),
+                                                       zip_bytes::Stored("Busy.ani", busy)}}));
+    const ConsoleRun run = Cmd({L"install", packs / L"海浪.zip"});
+    ASSERT_EQ(run.code, 0u) << ToUtf8(run.out) << ToUtf8(run.err);
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    const library::SchemeEntry* entry = Listed(listing, L"海浪");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(ReadBytes(entry->FileOf(2)), arrow);
+    EXPECT_EQ(ReadBytes(entry->FileOf(15)), busy);
+    EXPECT_EQ(entry->SlotOf(1).state, schemes::SlotState::WindowsDefault);
+}
+
+TEST_F(Console, UseOfANameNotListedChangesNothing) {
+    registry.SetString(L"Arrow", L"C:\\mine\\arrow.cur");
+    const ConsoleRun run = Cmd({L"use", L"没有这个方案"});
+    EXPECT_EQ(run.code, 2u);
+    EXPECT_NE(run.err.find(L"没有名为“没有这个方案”的方案"), std::wstring::npos);
+    EXPECT_EQ(registry.ValueNames(), std::vector<std::wstring>{L"Arrow"});
+}
+
+TEST_F(Console, SeveralPacksNeedSchemeToPickOne) {
+    const std::wstring both = packs / L"两个";
+    CreateDirectoryW(both.c_str(), nullptr);
+    MakePack(both, L"Ocean", AllRoles(3));
+    MakePack(both, L"Forest", AllRoles(5));
+    const ConsoleRun refused = Cmd({L"install", both});
+    EXPECT_EQ(refused.code, 2u);
+    EXPECT_NE(refused.err.find(L"Ocean"), std::wstring::npos);
+    EXPECT_NE(refused.err.find(L"Forest"), std::wstring::npos);
+    EXPECT_TRUE(library::ReadSchemeLists().schemes.empty());
+
+    const ConsoleRun picked = Cmd({L"install", both, L"--scheme", L"forest"});
+    EXPECT_EQ(picked.code, 0u) << ToUtf8(picked.err);
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    ASSERT_EQ(listing.schemes.size(), 1u);
+    EXPECT_EQ(listing.schemes[0].name, L"Forest");
+}
+
+// An earlier export whose files are no cursors: nothing usable, 2.
+TEST_F(Console, ApplyOfAnExportWithoutUsableFilesDoesNothing) {
+    const std::wstring exported = packs / L"导出";
+    CreateDirectoryW(exported.c_str(), nullptr);
+    WriteBytes(exported + L"\\Arrow.ani", {'n', 'o'});
+    WriteBytes(exported + L"\\Wait.ani", {'n', 'o'});
+    const ConsoleRun run = Cmd({L"apply", exported});
+    EXPECT_EQ(run.code, 2u) << ToUtf8(run.out) << ToUtf8(run.err);
+    EXPECT_TRUE(registry.ValueNames().empty());
+    EXPECT_FALSE(FolderExists(AppliedFolder()));
+}
+
+TEST_F(Console, ExportThenRestoreAfterApply) {
+    EXPECT_EQ(Cmd({L"export", packs / L"nothing"}).code, 2u) << "nothing applied yet";
+    EXPECT_FALSE(FolderExists(packs / L"nothing"));
+
+    ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"Ocean", AllRoles(15))}).code, 0u);
+    const ConsoleRun exported = Cmd({L"export", packs / L"导出"});
+    EXPECT_EQ(exported.code, 0u) << ToUtf8(exported.err);
+    EXPECT_TRUE(FileExists(packs / L"导出\\install.inf"));
+    EXPECT_EQ(ReadBytes(packs / L"导出\\Wait.ani"), MakeStaticCursor(15, 15));
+
+    const ConsoleRun restored = Cmd({L"restore"});
+    EXPECT_EQ(restored.code, 0u);
+    EXPECT_TRUE(registry.ValueNames().empty());
+    EXPECT_FALSE(FolderExists(AppliedFolder()));
+}
+
+// One writer at a time: a second ShuBiaoCmd started while the first is inside
+// its write waits, and gives up with 4 when the first does not finish in time.
+TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
+    const std::wstring pack = MakePack(packs.Path(), L"海浪", AllRoles());
+    env.Set(L"SHUBIAO_TEST_HOLD_MS", L"3000");
+    ConsoleProcess first(L"ShuBiaoCmdTest.exe", {L"install", pack});
+    ASSERT_TRUE(first.started());
+    env.Set(L"SHUBIAO_TEST_HOLD_MS", std::nullopt);
+    Sleep(1000);  // the first is inside its write by now
+
+    env.Set(L"SHUBIAO_TEST_LOCK_WAIT_MS", L"500");
+    const ConsoleRun second = Cmd({L"restore"});
+    EXPECT_EQ(second.code, 4u);
+    EXPECT_NE(second.err.find(L"另一个 ShuBiao 正在更改鼠标指针"), std::wstring::npos) << ToUtf8(second.err);
+
+    env.Set(L"SHUBIAO_TEST_LOCK_WAIT_MS", L"10000");
+    const ConsoleRun third = Cmd({L"use", L"海浪"});  // waits for the first, then finds its scheme
+    EXPECT_EQ(third.code, 0u) << ToUtf8(third.err);
+    EXPECT_EQ(first.Finish().code, 0u);
+}
+
+}  // namespace
+}  // namespace shubiao

@@ -1,0 +1,108 @@
+#include "support/ConsoleSupport.h"
+
+#include <thread>
+
+#include "scheme/Folders.h"
+#include "win/Text.h"
+
+namespace shubiao::test {
+namespace {
+
+std::string ReadAll(HANDLE pipe) {
+    std::string bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(pipe, buffer, sizeof(buffer), &n, nullptr) && n > 0) bytes.append(buffer, n);
+    return bytes;
+}
+
+std::wstring Decode(const std::string& bytes) { return FromUtf8(bytes).value_or(L"<not UTF-8>"); }
+
+}  // namespace
+
+std::wstring QuoteArgument(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+ConsoleProcess::ConsoleProcess(const std::wstring& executable, const std::vector<std::wstring>& arguments) {
+    const std::wstring path = AppFolder() + L"\\" + executable;
+    std::wstring commandLine = QuoteArgument(path);
+    for (const std::wstring& argument : arguments) commandLine += L" " + QuoteArgument(argument);
+
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 1 << 20)) return;
+    out_.reset(outRead);
+    const UniqueHandle outChild(outWrite);
+    if (!CreatePipe(&errRead, &errWrite, &inherit, 1 << 20)) return;
+    err_.reset(errRead);
+    const UniqueHandle errChild(errWrite);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &info)) {
+        return;
+    }
+    CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+}
+
+ConsoleProcess::~ConsoleProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+ConsoleRun ConsoleProcess::Finish(DWORD milliseconds) {
+    ConsoleRun run;
+    if (!process_) return run;
+    // Both pipes are drained while the program runs, so that it never blocks on a full one.
+    std::string err;
+    std::thread errReader([&] { err = ReadAll(err_.get()); });
+    run.outBytes = ReadAll(out_.get());
+    errReader.join();
+    if (WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &run.code);
+    run.out = Decode(run.outBytes);
+    run.err = Decode(err);
+    return run;
+}
+
+ConsoleRun RunConsole(const std::wstring& executable, const std::vector<std::wstring>& arguments) {
+    ConsoleProcess process(executable, arguments);
+    return process.Finish();
+}
+
+void ScopedEnvironment::Set(const std::wstring& name, const std::optional<std::wstring>& value) {
+    old_.emplace_back(name, EnvironmentVariable(name.c_str()));
+    SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    for (auto it = old_.rbegin(); it != old_.rend(); ++it) {
+        SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+    }
+}
+
+}  // namespace shubiao::test

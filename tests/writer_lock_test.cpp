@@ -1,0 +1,147 @@
+// One writer of the pointers at a time: the lock itself, and the editor's
+// Apply and Restore while another writer holds it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "scheme/CursorRole.h"
+#include "scheme/WriterLock.h"
+#include "support/CursorFilesSupport.h"
+#include "support/TestSupport.h"
+
+namespace shubiao {
+namespace {
+
+using namespace test;
+
+constexpr const wchar_t* kTestLock = L"Global\\ShuBiao.PointerWriter.Test";
+
+// Another writer: a thread that takes the lock, holds it for `holdMs` and
+// then releases it (or, with `abandon`, ends without releasing it).
+class OtherWriter {
+public:
+    OtherWriter(const wchar_t* name, DWORD holdMs, bool abandon = false) {
+        thread_ = std::thread([=, this] {
+            HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+            WaitForSingleObject(mutex, INFINITE);
+            holding_ = true;
+            Sleep(holdMs);
+            if (!abandon) ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        });
+        while (!holding_) Sleep(1);
+    }
+    ~OtherWriter() { thread_.join(); }
+
+private:
+    std::atomic<bool> holding_{false};
+    std::thread thread_;
+};
+
+struct LockCase {
+    const char* name;
+    bool other;         // another writer holds the lock when the wait starts
+    DWORD otherHoldMs;  // for how long
+    bool abandon;       // and ends without releasing it
+    DWORD waitMs;
+    WriterLock::State expected;
+};
+
+class WriterLockWait : public testing::TestWithParam<LockCase> {};
+
+TEST_P(WriterLockWait, TakesTheLockOrGivesUpAfterTheWait) {
+    const LockCase& row = GetParam();
+    std::unique_ptr<OtherWriter> other;
+    if (row.other) other = std::make_unique<OtherWriter>(kTestLock, row.otherHoldMs, row.abandon);
+    const ULONGLONG start = GetTickCount64();
+    {
+        const WriterLock lock(row.waitMs, false, kTestLock);
+        EXPECT_EQ(lock.state(), row.expected);
+        if (row.expected == WriterLock::State::TimedOut) {
+            EXPECT_GE(GetTickCount64() - start + 20, row.waitMs) << "gave up before the wait was over";
+        }
+    }
+    // Released with the object: another one gets it at once.
+    other.reset();
+    const WriterLock again(0, false, kTestLock);
+    EXPECT_TRUE(again.held());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lock, WriterLockWait,
+    testing::Values(LockCase{"Free", false, 0, false, 0, WriterLock::State::Held},
+                    LockCase{"HeldPastTheWait", true, 1500, false, 300, WriterLock::State::TimedOut},
+                    LockCase{"ReleasedWithinTheWait", true, 150, false, 5000, WriterLock::State::Held},
+                    LockCase{"AbandonedByItsHolder", true, 150, true, 5000, WriterLock::State::Held}),
+    [](const testing::TestParamInfo<LockCase>& info) { return info.param.name; });
+
+// The editor while another ShuBiao holds the real lock: Apply and Restore
+// wait without freezing, then say so and change nothing.
+class EditorWaitsForWriter : public EditorTest {
+protected:
+    void SetUp() override {
+        editor.ChuShiShuBiao();
+        editor.SetWriterLockWait(600);
+    }
+    ScratchFolder files{L"lock"};
+};
+
+TEST_F(EditorWaitsForWriter, ApplyAnswersMessagesWhileWaitingThenChangesNothing) {
+    const std::wstring arrow = files / L"arrow.cur";
+    WriteStaticCursor(arrow, 1, 1);
+    Choose(2, arrow);
+    OtherWriter other(kWriterLockName, 1000);
+
+    // Another thread sends the host a message in the middle of the wait: the
+    // window answers it while the editor still waits.
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> answered{false};
+    const HWND window = host.hwnd();
+    std::thread sender([&] {
+        Sleep(250);
+        waiting = editor.WaitingForWriterLock();
+        DWORD_PTR result = 0;
+        answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &result) != 0;
+    });
+    const ULONGLONG start = GetTickCount64();
+    desktop.boxAnswers.push_back(IDOK);
+    editor.YingYong_SB_Click();
+    const ULONGLONG waited = GetTickCount64() - start;
+    sender.join();
+    EXPECT_TRUE(waiting) << "was not waiting for the lock";
+    EXPECT_TRUE(answered) << "the window did not answer while waiting";
+    EXPECT_GE(waited, 550u);
+
+    ASSERT_EQ(desktop.Warnings().size(), 1u);
+    EXPECT_NE(desktop.Warnings()[0].text.find(L"另一个 ShuBiao 正在更改鼠标指针"), std::wstring::npos);
+    EXPECT_FALSE(registry.Exists(L"Arrow")) << "the setting was written";
+    EXPECT_FALSE(FileExists(SchemeFolder() + L"Arrow.ani")) << "the file was copied";
+    EXPECT_TRUE(editor.Scheme().Pending(2)) << "the choice is still pending";
+}
+
+TEST_F(EditorWaitsForWriter, ApplyGoesOnWhenTheOtherWriterFinishesWithinTheWait) {
+    const std::wstring arrow = files / L"arrow.cur";
+    WriteStaticCursor(arrow, 1, 1);
+    Choose(2, arrow);
+    editor.SetWriterLockWait(5000);
+    OtherWriter other(kWriterLockName, 200);
+    desktop.boxAnswers.push_back(IDOK);
+    editor.YingYong_SB_Click();
+    EXPECT_TRUE(desktop.Warnings().empty());
+    EXPECT_EQ(registry.GetString(L"Arrow"), SchemeFolder() + L"Arrow.ani");
+}
+
+TEST_F(EditorWaitsForWriter, RestoreChangesNothingWhileAnotherWriterHoldsTheLock) {
+    registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
+    OtherWriter other(kWriterLockName, 1000);
+    desktop.boxAnswers.push_back(IDOK);
+    editor.HuanYuan_ShuBiaoZhiZhen();
+    ASSERT_EQ(desktop.Warnings().size(), 1u);
+    EXPECT_NE(desktop.Warnings()[0].text.find(L"另一个 ShuBiao"), std::wstring::npos);
+    EXPECT_EQ(registry.GetString(L"Arrow"), L"C:\\x\\Arrow.ani") << "the setting was deleted";
+    EXPECT_TRUE(desktop.startedPrograms.empty()) << "Mouse Properties was opened";
+}
+
+}  // namespace
+}  // namespace shubiao
