@@ -103,12 +103,12 @@ int UseUnderLock(const Command& command, Context& context) {
     for (const CursorRole& role : kRoles) {
         if (entry.SlotOf(role.number).state == schemes::SlotState::WindowsDefault) continue;
         ++named;
-        if (problems[static_cast<size_t>(role.number - 1)].empty()) ++usable;
+        if (problems[RoleIndex(role.number)].empty()) ++usable;
     }
     if (named > 0 && usable == 0) {
         context.err.Line(L"方案" + Quote(entry.name) + L"中没有可以使用的鼠标指针，什么也没有改：");
         for (const CursorRole& role : kRoles) {
-            const std::wstring& problem = problems[static_cast<size_t>(role.number - 1)];
+            const std::wstring& problem = problems[RoleIndex(role.number)];
             if (!problem.empty()) context.err.Line(Quote(role.Name()) + L"：" + problem);
         }
         return kNothingDone;
@@ -119,7 +119,7 @@ int UseUnderLock(const Command& command, Context& context) {
         int written = 0;
         int skipped = 0;
         for (const CursorRole& role : kRoles) {
-            const std::wstring& problem = problems[static_cast<size_t>(role.number - 1)];
+            const std::wstring& problem = problems[RoleIndex(role.number)];
             if (!problem.empty()) {
                 context.out.Line(L"跳过" + Quote(role.Name()) + L"：" + problem + L"原来的设置保持不变。");
                 ++skipped;
@@ -203,7 +203,7 @@ int RunInstall(const Command& command, Context& context) {
                 skipped.emplace_back(Role(file.role).Name(), L"无法写入" + Quote(folder) + L"（" + ErrorText(error) + L"）。");
                 continue;
             }
-            withFile[static_cast<size_t>(file.role - 1)] = true;
+            withFile[RoleIndex(file.role)] = true;
             ++placed;
         }
         for (const auto& [role, reason] : skipped) context.out.Line(L"跳过" + Quote(role) + L"：" + reason);

@@ -86,7 +86,7 @@ std::wstring RoleList(const std::vector<std::pair<std::wstring, std::wstring>>& 
 ShuBiaoKong::Holding ShuBiaoKong::Held() const {
     Holding held;
     for (const CursorRole& role : kRoles) {
-        held[static_cast<size_t>(role.number - 1)] = {scheme_.RoleCursorFile(role.number),
+        held[RoleIndex(role.number)] = {scheme_.RoleCursorFile(role.number),
                                                       scheme_.WindowsDefault(role.number)};
     }
     return held;
@@ -289,7 +289,7 @@ bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
             return fail(L"无法写入文件夹“" + folder + L"”" + Code(GetLastError()) + L"。");
         }
         staged[i].Moved();
-        withFile[static_cast<size_t>(copies[i].role - 1)] = true;
+        withFile[RoleIndex(copies[i].role)] = true;
     }
     if (const LSTATUS status = library::WriteScheme(library::Source::User, name, withFile); status != ERROR_SUCCESS) {
         return fail(L"无法写入注册表" + Code(static_cast<DWORD>(status)) + L"。");

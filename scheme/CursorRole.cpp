@@ -27,10 +27,12 @@ std::wstring CursorRole::Name() const {
     return name;
 }
 
-const CursorRole& Role(int number) {
+size_t RoleIndex(int number) {
     if (number < 1 || number > kRoleCount) throw std::out_of_range("cursor role number out of range");
-    return kRoles[static_cast<size_t>(number - 1)];
+    return static_cast<size_t>(number - 1);
 }
+
+const CursorRole& Role(int number) { return kRoles[RoleIndex(number)]; }
 
 const CursorRole* FindRole(std::wstring_view valueName) {
     for (const CursorRole& role : kRoles) {

@@ -52,6 +52,9 @@ inline constexpr std::array<CursorRole, kRoleCount> kRoles{{
     {17, L"Person", L"个人选择", 0},
 }};
 
+// The place of role `number` (1..kRoleCount) in kRoles and in every array of
+// kRoleCount entries kept per role; std::out_of_range for any other number.
+size_t RoleIndex(int number);
 // Role by number, 1..kRoleCount.
 const CursorRole& Role(int number);
 // Role by value name, without regard to case; nullptr when there is none.

@@ -116,7 +116,7 @@ std::array<std::wstring, kRoleCount> CheckSchemeFiles(const SchemeEntry& entry) 
         return problems;
     }
     for (const CursorRole& role : kRoles) {
-        std::wstring& problem = problems[static_cast<size_t>(role.number - 1)];
+        std::wstring& problem = problems[RoleIndex(role.number)];
         const schemes::Slot& slot = entry.SlotOf(role.number);
         if (slot.state == schemes::SlotState::WindowsDefault) continue;
         if (slot.state == schemes::SlotState::Refused) {
@@ -186,7 +186,7 @@ LSTATUS WriteScheme(Source source, std::wstring_view name, const std::array<bool
     if (SchemeFolder(name).empty()) return ERROR_ENVVAR_NOT_FOUND;
     std::array<std::wstring, schemes::kSlotCount> entries;
     for (const CursorRole& role : kRoles) {
-        if (withFile[static_cast<size_t>(role.number - 1)]) {
+        if (withFile[RoleIndex(role.number)]) {
             entries[static_cast<size_t>(SlotIndex(role.number))] = RecordedPath(name, role.number);
         }
     }

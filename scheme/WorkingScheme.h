@@ -26,8 +26,8 @@ struct RoleState {
 class WorkingScheme {
 public:
     // Role numbers are 1..kRoleCount; any other throws std::out_of_range.
-    RoleState& At(int role) { return roles_.at(static_cast<size_t>(role - 1)); }
-    const RoleState& At(int role) const { return roles_.at(static_cast<size_t>(role - 1)); }
+    RoleState& At(int role) { return roles_[RoleIndex(role)]; }
+    const RoleState& At(int role) const { return roles_[RoleIndex(role)]; }
 
     std::wstring& RoleCursorFile(int role) { return At(role).file; }
     const std::wstring& RoleCursorFile(int role) const { return At(role).file; }
