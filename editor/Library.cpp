@@ -47,34 +47,6 @@ std::wstring NameProblemText(schemes::NameProblem problem) {
 
 std::wstring Code(DWORD error) { return L"（" + ErrorText(error) + L"）"; }
 
-// A file written beside its destination, deleted when the guard goes unless
-// it was moved into place.
-class StagedFile {
-public:
-    explicit StagedFile(std::wstring path) : path_(std::move(path)) {}
-    StagedFile(StagedFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-    ~StagedFile() {
-        if (!path_.empty()) DeleteFileW(path_.c_str());
-    }
-    const std::wstring& path() const { return path_; }
-    void Moved() { path_.clear(); }
-
-private:
-    std::wstring path_;
-};
-
-DWORD WriteWholeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    const UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
-    if (written != bytes.size()) return ERROR_WRITE_FAULT;
-    return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
-}
-
 std::wstring RoleList(const std::vector<std::pair<std::wstring, std::wstring>>& roles) {
     std::wstring text;
     for (const auto& [role, reason] : roles) text += L"\n“" + role + L"”：" + reason;
@@ -265,10 +237,10 @@ bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
         return fail(L"无法建立文件夹“" + folder + L"”" + Code(error) + L"。");
     }
     // Written beside the destinations and checked there.
-    std::vector<StagedFile> staged;
+    std::vector<TemporaryFile> staged;
     for (const Copy& copy : copies) {
-        StagedFile file(folder + L"~" + Role(copy.role).FileName() + L".tmp");
-        if (const DWORD error = WriteWholeFile(file.path(), copy.bytes); error != ERROR_SUCCESS) {
+        TemporaryFile file(folder + L"~" + Role(copy.role).FileName() + L".tmp");
+        if (const DWORD error = WriteNewFile(file.path(), copy.bytes, true); error != ERROR_SUCCESS) {
             return fail(L"无法写入文件夹“" + folder + L"”" + Code(error) + L"。");
         }
         const CursorBytes back = ReadCursorBytes(file.path());
@@ -288,7 +260,7 @@ bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
         if (!MoveFileExW(staged[i].path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             return fail(L"无法写入文件夹“" + folder + L"”" + Code(GetLastError()) + L"。");
         }
-        staged[i].Moved();
+        staged[i].Keep();
         withFile[RoleIndex(copies[i].role)] = true;
     }
     if (const LSTATUS status = library::WriteScheme(library::Source::User, name, withFile); status != ERROR_SUCCESS) {

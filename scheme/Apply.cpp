@@ -35,22 +35,6 @@ std::wstring RegistryNotWritten(LSTATUS status) {
     return L"无法把该指针记入注册表" + Code(static_cast<DWORD>(status)) + L"。";
 }
 
-// A file that is deleted when the guard goes, unless it was kept.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!path_.empty()) DeleteFileW(path_.c_str());
-    }
-    const std::wstring& path() const { return path_; }
-    void Keep() { path_.clear(); }
-
-private:
-    std::wstring path_;
-};
-
 // Why a file that was to be read could not be, for the user. Apply names a
 // missing or unreadable source in words of its own: the file was chosen
 // earlier and has gone or changed since.
@@ -64,16 +48,6 @@ std::wstring SourceProblem(const CursorBytes& read) {
     default:
         return NotACursor(problem);
     }
-}
-
-// Writes `bytes` as a new file at `path`; ERROR_SUCCESS or the error.
-DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
-    if (!file) return GetLastError();
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
-    return written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
 // The file at `path` as it lies now: read and checked, and for a role that

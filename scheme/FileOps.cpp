@@ -69,4 +69,14 @@ DWORD CopyFileReplacing(const std::wstring& source, const std::wstring& destinat
     return GetLastError();
 }
 
+DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush) {
+    const UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
+    if (written != bytes.size()) return ERROR_WRITE_FAULT;
+    return !flush || FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
+}
+
 }  // namespace shubiao

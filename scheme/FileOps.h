@@ -2,7 +2,10 @@
 // File operations shared by Apply, Restore, export and import.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace shubiao {
 
@@ -20,5 +23,28 @@ bool SameFile(const std::wstring& a, const std::wstring& b);
 // ERROR_SUCCESS or the Windows error. Copying a file onto itself succeeds
 // without touching it.
 DWORD CopyFileReplacing(const std::wstring& source, const std::wstring& destination);
+
+// Writes `bytes` as a new file at `path`, replacing one that is there; with
+// `flush`, waits until they are on the disk. ERROR_SUCCESS or the error.
+DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush = false);
+
+// A file that is deleted when the guard goes, unless it was kept (moved into
+// its place, say).
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(TemporaryFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(TemporaryFile&&) = delete;
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    const std::wstring& path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
 
 }  // namespace shubiao
