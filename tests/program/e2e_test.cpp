@@ -18,6 +18,7 @@
 
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
 #include "win/Raii.h"
 #include "win/Text.h"
 #include "support/E2eSupport.h"
@@ -384,6 +385,16 @@ TEST_F(EndToEnd, ChoosesHoversAppliesExportsRestoresImportsAndCloses) {
         EXPECT_EQ(lstrcmpiW(entries.substr(0, entries.find(L',')).c_str(), (installedScheme_ + L"\\Arrow.ani").c_str()),
                   0) << testing::PrintToString(entries);
         EXPECT_EQ(std::count(entries.begin(), entries.end(), L','), 14) << "15 entries in Windows' order";
+        // The scheme library lists what setup installed, under its name, as
+        // the user's, with a usable file for the role it sets.
+        const library::SchemeListing listing = library::ReadSchemeLists();
+        const auto entry = std::find_if(listing.schemes.begin(), listing.schemes.end(),
+                                        [](const library::SchemeEntry& e) { return e.name == kExportName; });
+        ASSERT_NE(entry, listing.schemes.end()) << "not in the library";
+        EXPECT_EQ(entry->source, library::Source::User);
+        EXPECT_TRUE(entry->Usable());
+        EXPECT_EQ(lstrcmpiW(entry->FileOf(FindRole(L"Arrow")->number).c_str(), (installedScheme_ + L"\\Arrow.ani").c_str()), 0);
+        EXPECT_TRUE(library::CheckSchemeFiles(*entry)[RoleIndex(FindRole(L"Arrow")->number)].empty());
     }
 
     // 6. Restore, with a stand-in for the Mouse Properties dialog.

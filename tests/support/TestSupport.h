@@ -4,20 +4,26 @@
 // redirected. Nothing here touches the real user's pointers.
 //
 // The seams through which tests reach past the program's own code, and what
-// each is for (EditorTest sets up all of them but the write fault and the
-// loader probe, which a test sets where it needs one):
+// each is for (EditorTest sets up the Desktop, the redirects, %windir% and the
+// error reporter; a test sets the others where it needs one):
 //   Desktop (editor/Desktop.h; FakeDesktop here)  prompts, dialogs, live system
 //       cursors, starting programs: answered from a script and recorded.
-//   registry::ScopedRedirect (ScratchRegistry)  the user's pointer settings go to
-//       a scratch key, so no test reads or writes the real ones.
+//   registry::ScopedRedirect (ScratchRegistry)  the user's pointer settings, both
+//       Schemes lists and the program's own key go to scratch keys, so no test
+//       reads or writes the real ones.
 //   registry::ScopedWriteFault  one settings value refuses to be written, for
 //       the failures Windows can give at that step.
-//   ScopedWindir  %windir% names a scratch folder: Apply copies there, not into
-//       the real Windows folder.
+//   ScopedWindir  %windir% and %SystemRoot% name a scratch folder: Apply and
+//       另存为方案 copy there, not into the real Windows folder.
 //   SetErrorReporter (win/Errors.h)  errors that leave a handler are collected
 //       for TakeErrors() instead of shown; one that nobody takes fails the test.
-//   ScopedLoaderProbe (editor/CursorLoader.h)  runs between a cursor file's check
+//   ScopedLoaderProbe (scheme/CursorBytes.h)  runs between a cursor file's check
 //       and Windows' loader, to try changing the file in that moment.
+//   ScopedDialogProbe (editor/SchemeDialogs.h)  hands the 方案库 and name dialogs
+//       to the test once shown, to drive them with messages from their modal loop.
+//   ShuBiaoCmdTest.exe (cmd/TestSeams.cpp)  the console program built with the
+//       same stand-ins, read from SHUBIAO_TEST_* variables, for tests that start
+//       it; the shipped ShuBiaoCmd.exe has none of them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
