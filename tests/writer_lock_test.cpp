@@ -71,7 +71,7 @@ TEST_P(WriterLockWait, TakesTheLockOrGivesUpAfterTheWait) {
 INSTANTIATE_TEST_SUITE_P(
     Lock, WriterLockWait,
     testing::Values(LockCase{"Free", false, 0, false, 0, WriterLock::State::Held},
-                    LockCase{"HeldPastTheWait", true, 1500, false, 300, WriterLock::State::TimedOut},
+                    LockCase{"HeldPastTheWait", true, 800, false, 300, WriterLock::State::TimedOut},
                     LockCase{"ReleasedWithinTheWait", true, 150, false, 5000, WriterLock::State::Held},
                     LockCase{"AbandonedByItsHolder", true, 150, true, 5000, WriterLock::State::Held}),
     [](const testing::TestParamInfo<LockCase>& info) { return info.param.name; });

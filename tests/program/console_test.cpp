@@ -14,6 +14,8 @@
 #include "portable/zip_bytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/WriterLock.h"
+#include "win/Raii.h"
 #include "support/ConsoleSupport.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
@@ -389,11 +391,23 @@ TEST_F(Console, ExportThenRestoreAfterApply) {
 // its write waits, and gives up with 4 when the first does not finish in time.
 TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
     const std::wstring pack = MakePack(packs.Path(), L"海浪", AllRoles());
-    env.Set(L"SHUBIAO_TEST_HOLD_MS", L"3000");
+    env.Set(L"SHUBIAO_TEST_HOLD_MS", L"2000");
     ConsoleProcess first(L"ShuBiaoCmdTest.exe", {L"install", pack});
     ASSERT_TRUE(first.started());
     env.Set(L"SHUBIAO_TEST_HOLD_MS", std::nullopt);
-    Sleep(1000);  // the first is inside its write by now
+    // Until the first is inside its write: the lock exists and is held.
+    const auto lockHeld = [] {
+        const UniqueHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, kWriterLockName));
+        if (!lock) return false;
+        const DWORD wait = WaitForSingleObject(lock.get(), 0);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) ReleaseMutex(lock.get());
+        return wait == WAIT_TIMEOUT;
+    };
+    const ULONGLONG start = GetTickCount64();
+    while (!lockHeld()) {
+        ASSERT_LT(GetTickCount64() - start, 10000u) << "the first writer never took the lock";
+        Sleep(10);
+    }
 
     env.Set(L"SHUBIAO_TEST_LOCK_WAIT_MS", L"500");
     const ConsoleRun second = Cmd({L"restore"});
