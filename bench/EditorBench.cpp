@@ -376,16 +376,10 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         BenchDesktop desktop;
         BenchHost host;
         ShuBiaoKong editor(desktop);
-        try {
-            editor.Create(host.hwnd(), layout::kControl.left, layout::kControl.top, layout::kControl.width,
-                          layout::kControl.height);
-        } catch (...) {
-            result.problems.push_back(L"the editor could not be made: " + DescribeCurrentException());
+        if (!CreateEditor(editor, host, result.problems)) {
             SetErrorReporter(nullptr);
             return result;
         }
-        editor.ChuShiShuBiao();
-        DrainMessages();
         if (!AllPreviewsDrawn(editor)) result.problems.push_back(L"the first load did not draw every preview");
 
         StepTimer loadSteps, hoverSteps, applySteps;

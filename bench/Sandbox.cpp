@@ -1,5 +1,9 @@
 #include "bench/Sandbox.h"
 
+#include "win/Errors.h"
+
+#include "editor/ShuBiaoKong.h"
+
 namespace shubiao::bench {
 namespace {
 
@@ -61,6 +65,19 @@ void DrainMessages() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+bool CreateEditor(ShuBiaoKong& editor, const BenchHost& host, std::vector<std::wstring>& problems) {
+    try {
+        editor.Create(host.hwnd(), layout::kControl.left, layout::kControl.top, layout::kControl.width,
+                      layout::kControl.height);
+    } catch (...) {
+        problems.push_back(L"the editor could not be made: " + DescribeCurrentException());
+        return false;
+    }
+    editor.ChuShiShuBiao();
+    DrainMessages();
+    return true;
 }
 
 }  // namespace shubiao::bench

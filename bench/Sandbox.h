@@ -15,6 +15,10 @@
 #include "editor/Desktop.h"
 #include "support/Scratch.h"
 
+namespace shubiao {
+class ShuBiaoKong;
+}
+
 namespace shubiao::bench {
 
 // The tests' scratch registry key and scratch folder: while the object lives
@@ -79,5 +83,9 @@ private:
 
 // Dispatches every message waiting in this thread's queue.
 void DrainMessages();
+
+// Makes `editor` in `host` at the control's place and loads the pointers in
+// force once; false, with the reason added to `problems`, when it cannot.
+bool CreateEditor(ShuBiaoKong& editor, const BenchHost& host, std::vector<std::wstring>& problems);
 
 }  // namespace shubiao::bench

@@ -314,14 +314,9 @@ std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
 CheckedPack CheckPackFiles(const Pack& pack) {
     CheckedPack checked;
     for (const PackFile& file : pack.files) {
-        const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
-        if (!file.present) {
-            checked.skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
-            continue;
-        }
-        CursorBytes read = ReadCursorBytes(file.path);
-        if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-            checked.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + read.Problem().Describe());
+        PackFileRead read = ReadPackFile(file);
+        if (!read.refusal.empty()) {
+            checked.skipped.emplace_back(Role(file.role).Name(), std::move(read.refusal));
             continue;
         }
         checked.files.push_back({file.role, std::move(read.bytes)});
@@ -330,23 +325,11 @@ CheckedPack CheckPackFiles(const Pack& pack) {
 }
 
 DWORD PlaceBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes) {
-    const std::wstring staged = destination + L".tmp";
-    {
-        const UniqueFile file(CreateFileW(staged.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return GetLastError();
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written != bytes.size()) {
-            const DWORD error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
-            DeleteFileW(staged.c_str());
-            return error;
-        }
-    }
-    if (MoveFileExW(staged.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
-    const DWORD error = GetLastError();
-    DeleteFileW(staged.c_str());
-    return error;
+    TemporaryFile staged(destination + L".tmp");
+    if (const DWORD error = WriteNewFile(staged.path(), bytes); error != ERROR_SUCCESS) return error;
+    if (!MoveFileExW(staged.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) return GetLastError();
+    staged.Keep();
+    return ERROR_SUCCESS;
 }
 
 int Run(const Command& command, Context& context) {

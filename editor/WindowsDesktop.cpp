@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/Desktop.h"
+#include "editor/DialogTemplate.h"
 #include "editor/SchemeDialogs.h"
 #include "win/Dll.h"
 #include "win/Raii.h"
@@ -98,61 +99,19 @@ public:
     std::optional<size_t> Show(HWND owner) {
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        const std::vector<WORD> dialog = Template();
-        const INT_PTR answer =
-            DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
-                                    owner, &PackChooser::Procedure, reinterpret_cast<LPARAM>(this));
+        DialogTemplate dialog(kTitle, 260, 150, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        dialog.Add(SS_LEFT, 7, 7, 246, 10, 0xFFFF, DialogTemplate::kStatic, L"这里有多个鼠标指针方案，请选择要导入的一个：");
+        dialog.Add(WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 7, 20, 246, 100, kListId, 0,
+                   L"", WC_LISTVIEWW);
+        dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 146, 128, 50, 14, IDOK, DialogTemplate::kButton, L"确定");
+        dialog.Add(BS_PUSHBUTTON | WS_TABSTOP, 203, 128, 50, 14, IDCANCEL, DialogTemplate::kButton, L"取消");
+        const INT_PTR answer = dialog.Run(owner, &PackChooser::Procedure, reinterpret_cast<LPARAM>(this));
         if (answer != IDOK || !chosen_) return std::nullopt;
         return chosen_;
     }
 
 private:
     static constexpr int kListId = 100;
-
-    // A DLGTEMPLATE and its items, each item aligned to a DWORD as the
-    // template format asks.
-    static std::vector<WORD> Template() {
-        std::vector<WORD> t;
-        auto text = [&t](const wchar_t* s) {
-            for (; *s != L'\0'; ++s) t.push_back(static_cast<WORD>(*s));
-            t.push_back(0);
-        };
-        auto dword = [&t](DWORD v) {
-            t.push_back(LOWORD(v));
-            t.push_back(HIWORD(v));
-        };
-        auto item = [&](DWORD style, short x, short y, short cx, short cy, WORD id, const wchar_t* className,
-                        WORD atom, const wchar_t* caption) {
-            if (t.size() % 2 != 0) t.push_back(0);
-            dword(style | WS_CHILD | WS_VISIBLE);
-            dword(0);
-            for (const short v : {x, y, cx, cy}) t.push_back(static_cast<WORD>(v));
-            t.push_back(id);
-            if (className != nullptr) {
-                text(className);
-            } else {
-                t.push_back(0xFFFF);
-                t.push_back(atom);
-            }
-            text(caption);
-            t.push_back(0);  // no creation data
-        };
-        dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-        dword(0);
-        t.push_back(4);  // items
-        for (const short v : {0, 0, 260, 150}) t.push_back(static_cast<WORD>(v));
-        t.push_back(0);  // no menu
-        t.push_back(0);  // the dialog class
-        text(kTitle);
-        t.push_back(9);
-        text(L"MS Shell Dlg");
-        item(SS_LEFT, 7, 7, 246, 10, 0xFFFF, nullptr, 0x0082, L"这里有多个鼠标指针方案，请选择要导入的一个：");
-        item(WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 7, 20, 246, 100, kListId,
-             WC_LISTVIEWW, 0, L"");
-        item(BS_DEFPUSHBUTTON | WS_TABSTOP, 146, 128, 50, 14, IDOK, nullptr, 0x0080, L"确定");
-        item(BS_PUSHBUTTON | WS_TABSTOP, 203, 128, 50, 14, IDCANCEL, nullptr, 0x0080, L"取消");
-        return t;
-    }
 
     void Fill(HWND dialog) {
         HWND list = GetDlgItem(dialog, kListId);

@@ -14,6 +14,22 @@ bool HasExtension(const std::wstring& path, std::wstring_view extension) {
 
 }  // namespace
 
+PackFileRead ReadPackFile(const PackFile& file) {
+    PackFileRead result;
+    const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
+    if (!file.present) {
+        result.refusal = L"包中没有文件“" + name + L"”。";
+        return result;
+    }
+    CursorBytes read = ReadCursorBytes(file.path);
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+        result.refusal = L"“" + name + L"”" + read.Problem().Describe();
+        return result;
+    }
+    result.bytes = std::move(read.bytes);
+    return result;
+}
+
 OpenedPacks OpenPacks(const std::wstring& path) {
     OpenedPacks opened;
     opened.source.place = path;
@@ -77,14 +93,8 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
         return plan;
     }
     for (const PackFile& file : pack.files) {
-        const std::wstring name = file.path.substr(file.path.find_last_of(L"\\/") + 1);
-        if (!file.present) {
-            plan.skipped.emplace_back(Role(file.role).Name(), L"包中没有文件“" + name + L"”。");
-            continue;
-        }
-        const CursorBytes read = ReadCursorBytes(file.path);
-        if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-            plan.skipped.emplace_back(Role(file.role).Name(), L"“" + name + L"”" + read.Problem().Describe());
+        if (std::wstring refusal = ReadPackFile(file).refusal; !refusal.empty()) {
+            plan.skipped.emplace_back(Role(file.role).Name(), std::move(refusal));
             continue;
         }
         result.RoleCursorFile(file.role) = file.path;
@@ -93,7 +103,9 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
         result.SetPending(file.role, true);
         ++plan.taken;
         plan.takenRoles.push_back(file.role);
-        if (file.alternate != 0) plan.copies.emplace_back(Role(file.role).Name(), name);
+        if (file.alternate != 0) {
+            plan.copies.emplace_back(Role(file.role).Name(), file.path.substr(file.path.find_last_of(L"\\/") + 1));
+        }
     }
     return plan;
 }

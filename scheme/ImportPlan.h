@@ -3,6 +3,7 @@
 // .zip) read as packs, and what importing one pack makes of a working scheme, worked
 // out whole before anything is taken, so that an import happens whole or not
 // at all. The editor and the console program both import through this.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,6 +45,14 @@ struct OpenedPacks {
 // folder read, a pack at its top named after the archive; an existing .inf
 // file is read as one (ScanInfFile); anything else as a folder (ScanForPacks).
 OpenedPacks OpenPacks(const std::wstring& path);
+
+// One file of a pack, read and checked: its bytes, or why its role cannot
+// take it (for the user, after the role's name).
+struct PackFileRead {
+    std::vector<std::uint8_t> bytes;
+    std::wstring refusal;  // empty when the file can be used
+};
+PackFileRead ReadPackFile(const PackFile& file);
 
 // Reads and checks the pack's files; `current` is the working scheme now.
 ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current);

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cursor_bytes.h"
+
 namespace zip_bytes {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -27,14 +29,9 @@ inline constexpr std::uint16_t kFlagUtf8 = 1u << 11;
 
 inline Bytes Text(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-inline void Put16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-inline void Put32(Bytes& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
+// Little-endian fields, as the cursor writer puts them.
+using cursor_bytes::Put16;
+using cursor_bytes::Put32;
 inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 inline void Append(Bytes& b, std::string_view more) { b.insert(b.end(), more.begin(), more.end()); }
 
