@@ -11,7 +11,7 @@
 #include "editor/ShuBiaoKong.h"
 #include "portable/cursor_bytes.h"
 #include "portable/inf_cases.h"
-#include "scheme/CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/PackFolder.h"

@@ -10,7 +10,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
-#include "scheme/SchemeOrder.h"
+#include "scheme/formats/SchemeOrder.h"
 #include "win/Errors.h"
 #include "win/Text.h"
 

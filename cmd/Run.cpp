@@ -22,7 +22,7 @@
 #include "scheme/FileOps.h"
 #include "scheme/ImportPlan.h"
 #include "scheme/SchemeLibrary.h"
-#include "scheme/SchemeList.h"
+#include "scheme/formats/SchemeList.h"
 #include "scheme/WriterLock.h"
 #include "win/Errors.h"
 #include "win/Text.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "scheme/CursorImages.h"
+#include "scheme/formats/CursorImages.h"
 
 namespace shubiao {
 

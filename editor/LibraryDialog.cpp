@@ -25,7 +25,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/SchemeLibrary.h"
-#include "scheme/SchemeOrder.h"
+#include "scheme/formats/SchemeOrder.h"
 #include "win/Errors.h"
 #include "win/Text.h"
 

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "editor/CursorLoader.h"
-#include "scheme/CursorImages.h"
+#include "scheme/formats/CursorImages.h"
 #include "scheme/Folders.h"
 #include "win/Pixels.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "scheme/CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 #include "win/Raii.h"
 
 namespace shubiao {

@@ -7,7 +7,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
-#include "scheme/InfWriter.h"
+#include "scheme/formats/InfWriter.h"
 #include "win/Errors.h"
 #include "win/Raii.h"
 #include "win/Text.h"

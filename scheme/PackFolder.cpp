@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "scheme/CursorRole.h"
-#include "scheme/InfReader.h"
-#include "scheme/PackNames.h"
+#include "scheme/formats/InfReader.h"
+#include "scheme/formats/PackNames.h"
 #include "win/Errors.h"
 #include "win/Raii.h"
 #include "win/Text.h"

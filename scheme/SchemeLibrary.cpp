@@ -4,7 +4,7 @@
 #include <span>
 #include <utility>
 
-#include "scheme/CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
 #include "win/Text.h"

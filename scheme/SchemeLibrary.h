@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "scheme/CursorRole.h"
-#include "scheme/SchemeList.h"
+#include "scheme/formats/SchemeList.h"
 
 namespace shubiao::library {
 

@@ -30,8 +30,8 @@
 #include <span>
 #include <string_view>
 
-#include "scheme/TextEncoding.h"
-#include "scheme/ZipReader.h"
+#include "scheme/formats/TextEncoding.h"
+#include "scheme/formats/ZipReader.h"
 #include "win/Errors.h"
 #include "win/Raii.h"
 #include "win/Text.h"

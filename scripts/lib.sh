@@ -64,6 +64,14 @@ ensure_packages() {
     fi
 }
 
+# ccache, where the machine has it, keeps compiled objects across build
+# folders and checkouts of the same tree (paths taken relative to the tree).
+_launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$ROOT"
+    _launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 # Builds for Windows: every target, or only the ones named (scripts/run
 # builds just the program, its assets and winwait).
 build_cross() {
@@ -71,7 +79,7 @@ build_cross() {
     if [ ! -f "$BUILD_DIR/cross/build.ninja" ]; then
         cmake -S "$ROOT" -B "$BUILD_DIR/cross" -G Ninja \
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-            -DCMAKE_BUILD_TYPE=Release >/dev/null
+            -DCMAKE_BUILD_TYPE=Release "${_launcher[@]}" >/dev/null
     fi
     local targets=()
     for target in "$@"; do targets+=(--target "$target"); done
@@ -81,7 +89,7 @@ build_cross() {
 build_native() {
     log "Building the portable code natively"
     if [ ! -f "$BUILD_DIR/native/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$BUILD_DIR/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+        cmake -S "$ROOT" -B "$BUILD_DIR/native" -G Ninja -DCMAKE_BUILD_TYPE=Release "${_launcher[@]}" >/dev/null
     fi
     cmake --build "$BUILD_DIR/native" -j "$JOBS"
 }

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "editor/CursorLoader.h"
-#include "scheme/CursorImages.h"
+#include "scheme/formats/CursorImages.h"
 #include "win/Text.h"
 #include "portable/cursor_bytes.h"
 #include "support/CursorFilesSupport.h"

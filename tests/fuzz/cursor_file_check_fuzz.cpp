@@ -1,7 +1,7 @@
 // libFuzzer target for the cursor-file check. Any crash, sanitizer report or
-// broken invariant here is a bug in scheme/CursorFileCheck.cpp.
-// fuzz-sources: scheme/CursorFileCheck.cpp
-#include "scheme/CursorFileCheck.h"
+// broken invariant here is a bug in scheme/formats/CursorFileCheck.cpp.
+// fuzz-sources: scheme/formats/CursorFileCheck.cpp
+#include "scheme/formats/CursorFileCheck.h"
 
 #include <cstdlib>
 

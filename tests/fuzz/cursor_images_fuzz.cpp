@@ -1,7 +1,7 @@
-// fuzz-sources: scheme/CursorFileCheck.cpp scheme/CursorImages.cpp
+// fuzz-sources: scheme/formats/CursorFileCheck.cpp scheme/formats/CursorImages.cpp
 // libFuzzer target for the cursor image reader. Any crash, sanitizer report or
-// broken promise (invariants.h) here is a bug in scheme/CursorImages.cpp or in
-// the parts of scheme/CursorFileCheck.cpp it shares.
+// broken promise (invariants.h) here is a bug in scheme/formats/CursorImages.cpp or in
+// the parts of scheme/formats/CursorFileCheck.cpp it shares.
 #include <cstdlib>
 
 #include "tests/fuzz/invariants.h"

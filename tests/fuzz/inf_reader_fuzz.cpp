@@ -1,14 +1,14 @@
 // libFuzzer target for the cursor-pack .inf reader. Any crash, sanitizer
 // report or broken promise (tests/fuzz/invariants.h) is a bug in
-// scheme/InfReader.cpp. Bytes that are not UTF-8 are read as Latin-1, so
+// scheme/formats/InfReader.cpp. Bytes that are not UTF-8 are read as Latin-1, so
 // every input reaches the parser.
-// fuzz-sources: scheme/InfReader.cpp scheme/TextEncoding.cpp
+// fuzz-sources: scheme/formats/InfReader.cpp scheme/formats/TextEncoding.cpp
 // fuzz-max-len: 131072
-#include "scheme/InfReader.h"
+#include "scheme/formats/InfReader.h"
 
 #include <cstdlib>
 
-#include "scheme/TextEncoding.h"
+#include "scheme/formats/TextEncoding.h"
 #include "tests/fuzz/invariants.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

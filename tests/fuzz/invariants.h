@@ -15,14 +15,14 @@
 #include <string_view>
 #include <vector>
 
-#include "scheme/CursorFileCheck.h"
-#include "scheme/CursorImages.h"
-#include "scheme/InfReader.h"
-#include "scheme/PackNames.h"
-#include "scheme/SchemeList.h"
-#include "scheme/SchemeOrder.h"
-#include "scheme/TextEncoding.h"
-#include "scheme/ZipReader.h"
+#include "scheme/formats/CursorFileCheck.h"
+#include "scheme/formats/CursorImages.h"
+#include "scheme/formats/InfReader.h"
+#include "scheme/formats/PackNames.h"
+#include "scheme/formats/SchemeList.h"
+#include "scheme/formats/SchemeOrder.h"
+#include "scheme/formats/TextEncoding.h"
+#include "scheme/formats/ZipReader.h"
 
 #include <zlib.h>
 

@@ -3,7 +3,7 @@
 // table and an exported install.inf, lists of pack file names, Schemes
 // values (a type byte, then the registry data), or small ZIP archives,
 // plain and lying.
-// fuzz-sources: scheme/InfWriter.cpp scheme/TextEncoding.cpp
+// fuzz-sources: scheme/formats/InfWriter.cpp scheme/formats/TextEncoding.cpp
 // fuzz-libs: -lz
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +15,8 @@
 
 #include "cursor_bytes.h"
 #include "inf_cases.h"
-#include "scheme/InfWriter.h"
-#include "scheme/TextEncoding.h"
+#include "scheme/formats/InfWriter.h"
+#include "scheme/formats/TextEncoding.h"
 #include "zip_bytes.h"
 
 using namespace cursor_bytes;

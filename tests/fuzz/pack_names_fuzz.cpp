@@ -1,9 +1,9 @@
 // libFuzzer target for the cursor-pack file-name matcher: the input is a
 // list of file names, one a line. Any crash, sanitizer report or broken
-// promise (tests/fuzz/invariants.h) is a bug in scheme/PackNames.cpp.
-// fuzz-sources: scheme/PackNames.cpp
+// promise (tests/fuzz/invariants.h) is a bug in scheme/formats/PackNames.cpp.
+// fuzz-sources: scheme/formats/PackNames.cpp
 // fuzz-max-len: 8192
-#include "scheme/PackNames.h"
+#include "scheme/formats/PackNames.h"
 
 #include <cstdlib>
 

@@ -2,10 +2,10 @@
 // scheme-name rules. The first byte picks the value's type, the rest is the
 // registry data; the whole input is also checked as a typed scheme name. Any
 // crash, sanitizer report or broken promise (tests/fuzz/invariants.h) is a
-// bug in scheme/SchemeList.cpp.
-// fuzz-sources: scheme/SchemeList.cpp scheme/TextEncoding.cpp
+// bug in scheme/formats/SchemeList.cpp.
+// fuzz-sources: scheme/formats/SchemeList.cpp scheme/formats/TextEncoding.cpp
 // fuzz-max-len: 36000
-#include "scheme/SchemeList.h"
+#include "scheme/formats/SchemeList.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // libFuzzer target for the ZIP reader of cursor packs. Any crash, sanitizer
 // report or broken promise (tests/fuzz/invariants.h: safe relative paths of
 // the three kinds, the declared size and CRC, the limits) is a bug in
-// scheme/ZipReader.cpp.
-// fuzz-sources: scheme/ZipReader.cpp scheme/TextEncoding.cpp
+// scheme/formats/ZipReader.cpp.
+// fuzz-sources: scheme/formats/ZipReader.cpp scheme/formats/TextEncoding.cpp
 // fuzz-libs: -lz
 // fuzz-max-len: 262144
 #include <cstdlib>

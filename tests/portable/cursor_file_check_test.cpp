@@ -1,4 +1,4 @@
-#include "scheme/CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 
 #include <gtest/gtest.h>
 

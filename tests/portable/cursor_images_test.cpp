@@ -1,4 +1,4 @@
-#include "scheme/CursorImages.h"
+#include "scheme/formats/CursorImages.h"
 
 #include <gtest/gtest.h>
 

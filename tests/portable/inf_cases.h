@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scheme/InfReader.h"
+#include "scheme/formats/InfReader.h"
 
 namespace inf_cases {
 

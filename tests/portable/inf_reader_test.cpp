@@ -1,4 +1,4 @@
-#include "scheme/InfReader.h"
+#include "scheme/formats/InfReader.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "inf_cases.h"
-#include "scheme/TextEncoding.h"
+#include "scheme/formats/TextEncoding.h"
 #include "tests/fuzz/invariants.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "scheme/InfWriter.h"
+#include "scheme/formats/InfWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "inf_cases.h"
-#include "scheme/InfReader.h"
-#include "scheme/TextEncoding.h"
+#include "scheme/formats/InfReader.h"
+#include "scheme/formats/TextEncoding.h"
 
 namespace {
 

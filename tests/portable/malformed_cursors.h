@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "cursor_bytes.h"
-#include "scheme/CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 
 namespace malformed_cursors {
 

@@ -1,4 +1,4 @@
-#include "scheme/PackNames.h"
+#include "scheme/formats/PackNames.h"
 
 #include <gtest/gtest.h>
 

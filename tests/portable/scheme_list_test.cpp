@@ -1,4 +1,4 @@
-#include "scheme/SchemeList.h"
+#include "scheme/formats/SchemeList.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "corpus.h"
-#include "scheme/TextEncoding.h"
+#include "scheme/formats/TextEncoding.h"
 #include "tests/fuzz/invariants.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "scheme/ZipReader.h"
+#include "scheme/formats/ZipReader.h"
 
 #include <gtest/gtest.h>
 

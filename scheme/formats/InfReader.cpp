@@ -41,15 +41,15 @@
 //   multiply text, so one field may grow to kMaxFieldBytes (Windows' own
 //   limit is 4096 characters) and the substituted text of the whole file to
 //   kMaxSubstitutedBytes; past either, the field or line reads as absent.
-#include "InfReader.h"
+#include "scheme/formats/InfReader.h"
 
 #include <array>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "SchemeOrder.h"
-#include "TextEncoding.h"
+#include "scheme/formats/SchemeOrder.h"
+#include "scheme/formats/TextEncoding.h"
 
 namespace shubiao::inf {
 namespace {

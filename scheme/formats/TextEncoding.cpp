@@ -8,7 +8,7 @@
 //   input byte.
 // - A lone UTF-16 surrogate becomes U+FFFD rather than failing the text:
 //   the readers decide for themselves what a replaced character means.
-#include "TextEncoding.h"
+#include "scheme/formats/TextEncoding.h"
 
 namespace shubiao {
 namespace {

@@ -26,7 +26,7 @@
 //   it and the loader stops reading anyway.
 // - Without "seq " the steps play the frames in order, so steps may not
 //   exceed frames. Display rates are not bounded (0 only means "fast").
-#include "CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 
 #include <array>
 #include <cstring>
@@ -36,7 +36,7 @@
 #include <system_error>
 #include <vector>
 
-#include "CursorFileParts.h"
+#include "scheme/formats/CursorFileParts.h"
 
 namespace shubiao {
 namespace cursor_parts {

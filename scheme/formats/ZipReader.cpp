@@ -33,7 +33,7 @@
 // - Inflating writes into a buffer one byte longer than the declared size:
 //   when that byte is reached the entry is refused at once, so a bomb that
 //   lies about its size costs no more than its declared size.
-#include "scheme/ZipReader.h"
+#include "scheme/formats/ZipReader.h"
 
 #include <zlib.h>
 
@@ -43,8 +43,8 @@
 #include <iterator>
 #include <unordered_set>
 
-#include "scheme/CursorFileCheck.h"
-#include "scheme/InfReader.h"
+#include "scheme/formats/CursorFileCheck.h"
+#include "scheme/formats/InfReader.h"
 
 namespace shubiao::zip {
 namespace {

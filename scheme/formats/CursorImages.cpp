@@ -20,10 +20,10 @@
 //                 then WORD Planes, WORD BitCount, DWORD BytesInRes, WORD IconCursorId
 //   image (RT_ICON): the DIB or PNG as the ICO holds it
 //   image (RT_CURSOR): LOCALHEADER { WORD xHotSpot, WORD yHotSpot }, then the DIB or PNG
-#include "scheme/CursorImages.h"
+#include "scheme/formats/CursorImages.h"
 
-#include "scheme/CursorFileCheck.h"
-#include "scheme/CursorFileParts.h"
+#include "scheme/formats/CursorFileCheck.h"
+#include "scheme/formats/CursorFileParts.h"
 
 namespace shubiao {
 namespace {

@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scheme/TextEncoding.h"
+#include "scheme/formats/TextEncoding.h"
 
 namespace shubiao::zip {
 

@@ -48,7 +48,7 @@
 // - Work is linear in the total length of the names: one pass for words and
 //   keys, a number read from each key's end, hash lookups, one pass per
 //   role.
-#include "PackNames.h"
+#include "scheme/formats/PackNames.h"
 
 #include <algorithm>
 #include <array>
@@ -56,7 +56,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "SchemeOrder.h"
+#include "scheme/formats/SchemeOrder.h"
 
 namespace shubiao::pack {
 namespace {

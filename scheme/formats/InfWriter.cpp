@@ -24,13 +24,13 @@
 //   end a line.
 // - A comma in the folder name is written as it is: the Schemes value is a
 //   comma list, so Windows itself would split that scheme's paths there.
-#include "InfWriter.h"
+#include "scheme/formats/InfWriter.h"
 
 #include <array>
 #include <string>
 
-#include "SchemeOrder.h"
-#include "TextEncoding.h"
+#include "scheme/formats/SchemeOrder.h"
+#include "scheme/formats/TextEncoding.h"
 
 namespace shubiao::inf {
 namespace {

@@ -37,11 +37,11 @@
 // - A lone UTF-16 surrogate refuses its entry: UTF-8 cannot carry it, so
 //   the path given back would name another file.
 // - Scheme names: see CheckSchemeName.
-#include "SchemeList.h"
+#include "scheme/formats/SchemeList.h"
 
 #include <bit>
 
-#include "TextEncoding.h"
+#include "scheme/formats/TextEncoding.h"
 
 namespace shubiao::schemes {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "scheme/CursorFileCheck.h"
+#include "scheme/formats/CursorFileCheck.h"
 
 namespace shubiao::cursor_parts {
 

@@ -46,7 +46,7 @@
 #include <string>
 #include <string_view>
 
-#include "SchemeOrder.h"
+#include "scheme/formats/SchemeOrder.h"
 
 namespace shubiao::schemes {
 
