@@ -15,6 +15,7 @@
 
 #include "cursor_bytes.h"
 #include "malformed_cursors.h"
+#include "tests/fuzz/invariants.h"
 
 namespace {
 
@@ -200,7 +201,8 @@ TEST(CursorFileCheck, InstalledFallbackCursorsPass) {
 }
 
 // The inputs the fuzzer kept are checked without a crash, to a fault that has
-// a description, and pass only as one of the two kinds.
+// a description, pass only as one of the two kinds, and keep the promises on
+// the sizes they hold.
 TEST(CursorFileCheck, FuzzCorpusIsCheckedWithoutACrash) {
     const auto inputs = corpus::Inputs("cursor_file_check");
     ASSERT_GT(inputs.size(), 10u);
@@ -208,6 +210,7 @@ TEST(CursorFileCheck, FuzzCorpusIsCheckedWithoutACrash) {
         const shubiao::CursorCheck check = CheckCursorBytes(bytes);
         EXPECT_FALSE(shubiao::DescribeCursorFault(check.fault).empty()) << name;
         EXPECT_TRUE(!check.ok() || check.kind != CursorFileKind::Unknown) << name;
+        EXPECT_EQ(fuzz_invariants::CursorSizesBreak(check), "") << name;
     }
 }
 
