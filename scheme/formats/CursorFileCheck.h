@@ -89,6 +89,7 @@ struct SizeConflict {
     std::uint32_t image = 0;   // its directory entry in the ICO/CUR or the frame
     PixelSize claimed;         // the directory entry's (a 0 there stands for 256)
     PixelSize found;           // the image's own: a DIB's width and half its height, or a PNG's IHDR
+    friend bool operator==(const SizeConflict&, const SizeConflict&) = default;
 };
 
 // The sizes a cursor file holds, from the images the check read: every image
@@ -102,6 +103,7 @@ struct CursorSizes {
     bool framesDiffer = false;
     // Set when the check refused the file for an image's size.
     std::optional<SizeConflict> conflict;
+    friend bool operator==(const CursorSizes&, const CursorSizes&) = default;
 };
 
 struct CursorCheck {

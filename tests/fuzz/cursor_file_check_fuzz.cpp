@@ -1,6 +1,6 @@
 // libFuzzer target for the cursor-file check. Any crash, sanitizer report or
 // broken invariant here is a bug in scheme/formats/CursorFileCheck.cpp.
-// fuzz-sources: scheme/formats/CursorFileCheck.cpp scheme/formats/PointerSize.cpp
+// fuzz-sources: scheme/formats/CursorFileCheck.cpp
 #include "scheme/formats/CursorFileCheck.h"
 
 #include <cstdlib>

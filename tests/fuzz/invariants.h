@@ -1,6 +1,7 @@
 #pragma once
-// What the cursor check's sizes, the cursor image reader, the .inf reader, the name matcher, the
-// Schemes value reader and the ZIP reader promise for any input at all.
+// What the cursor check's sizes, the cursor image reader, the .inf reader,
+// the name matcher, the Schemes value reader and the ZIP reader promise for
+// any input at all.
 // The fuzz targets abort when a promise is broken; the portable tests replay
 // the inputs the fuzzer kept and check the same promises. Each check returns
 // an empty string, or says which promise was broken.
@@ -19,7 +20,6 @@
 #include "scheme/formats/CursorImages.h"
 #include "scheme/formats/InfReader.h"
 #include "scheme/formats/PackNames.h"
-#include "scheme/formats/PointerSize.h"
 #include "scheme/formats/SchemeList.h"
 #include "scheme/formats/SchemeOrder.h"
 #include "scheme/formats/TextEncoding.h"
@@ -234,62 +234,26 @@ inline std::string SchemeNameBreaks(const sl::NameCheck& check, std::string_view
 
 }  // namespace scheme_list
 
-// The sizes the check reports: ascending, distinct and within its limits,
-// only for a file it passes; a conflict only when it refused an image for its
-// size, saying what was wrong with it. Every size needed is met by one of them.
+// The sizes the check reports: ascending, distinct and within its limits, and
+// only for a file it passes; a conflict only for a refusal for an image's size.
 inline std::string CursorSizesBreak(const shubiao::CursorCheck& check) {
-    using shubiao::CursorFault;
-    using shubiao::PixelSize;
-    using shubiao::SizeFit;
     const shubiao::CursorSizes& sizes = check.sizes;
+    const auto within = [](shubiao::PixelSize s) {
+        return s.width >= 1 && s.height >= 1 && s.width <= shubiao::kMaxImageDimension && s.height <= shubiao::kMaxImageDimension;
+    };
     if (check.ok() == sizes.held.empty()) return check.ok() ? "a file that passes without sizes" : "sizes of a refused file";
-    if (sizes.framesDiffer && (!check.ok() || check.kind != shubiao::CursorFileKind::Animated)) return "frames differ outside an animation";
-    if (sizes.framesDiffer && sizes.held.size() < 2) return "frames differ with one size";
+    if (sizes.framesDiffer && (check.kind != shubiao::CursorFileKind::Animated || sizes.held.size() < 2)) return "frames differ alone";
     for (std::size_t i = 0; i < sizes.held.size(); ++i) {
-        const PixelSize s = sizes.held[i];
-        if (s.width < 1 || s.height < 1 || s.width > shubiao::kMaxImageDimension || s.height > shubiao::kMaxImageDimension) {
-            return "a size outside the limits";
-        }
-        if (i > 0 && !(sizes.held[i - 1] < s)) return "sizes not ascending and distinct";
+        if (!within(sizes.held[i])) return "a size outside the limits";
+        if (i > 0 && !(sizes.held[i - 1] < sizes.held[i])) return "sizes not ascending and distinct";
     }
-    if (const auto& c = sizes.conflict) {
-        const auto outside = [](std::uint32_t v) { return v < 1 || v > shubiao::kMaxImageDimension; };
-        if (outside(c->claimed.width) || outside(c->claimed.height)) return "a claimed size no directory can hold";
-        if (c->frame >= shubiao::kMaxAnimationFrames || (check.kind != shubiao::CursorFileKind::Animated && c->frame != 0)) {
-            return "a conflict in no frame";
-        }
-        switch (check.fault) {
-        case CursorFault::ZeroDimension:
-            if (c->found.width != 0 && c->found.height != 0) return "zero size without a zero";
-            break;
-        case CursorFault::DimensionTooLarge:
-            if (c->found.width <= shubiao::kMaxImageDimension && c->found.height <= shubiao::kMaxImageDimension) return "too large within the limits";
-            break;
-        case CursorFault::SizeMismatch:
-            if (c->claimed == c->found) return "a mismatch of equal sizes";
-            if (outside(c->found.width) || outside(c->found.height)) return "a mismatch of a size the check refuses";
-            break;
-        default:
-            return "a conflict for another fault";
-        }
-    }
-    for (const std::uint32_t needed : {1u, 24u, 32u, 48u, 64u, 96u, 255u, 256u, 1024u}) {
-        const shubiao::SizeMatch match = shubiao::MatchSize(sizes.held, needed);
-        const PixelSize square{needed, needed};
-        const bool held = std::find(sizes.held.begin(), sizes.held.end(), square) != sizes.held.end();
-        if ((match.fit == SizeFit::NoImage) != sizes.held.empty()) return "no image against the sizes";
-        if ((match.fit == SizeFit::Holds) != held) return "holds against the sizes";
-        if (match.fit == SizeFit::NoImage) continue;
-        if (std::find(sizes.held.begin(), sizes.held.end(), match.from) == sizes.held.end()) return "drawn from a size not held";
-        const bool fits = match.from.width <= needed && match.from.height <= needed;
-        if (match.fit == SizeFit::ScaledUp && !fits) return "scaled up from a larger image";
-        if (match.fit == SizeFit::ScaledDown) {
-            for (const PixelSize s : sizes.held) {
-                if (s.width <= needed && s.height <= needed) return "scaled down though an image fits";
-            }
-        }
-    }
-    return "";
+    if (!sizes.conflict) return "";
+    const shubiao::SizeConflict& c = *sizes.conflict;
+    if (!within(c.claimed)) return "a claimed size no directory holds";
+    if (check.fault == shubiao::CursorFault::SizeMismatch) return c.claimed != c.found && within(c.found) ? "" : "no mismatch";
+    if (check.fault == shubiao::CursorFault::ZeroDimension) return c.found.width == 0 || c.found.height == 0 ? "" : "no zero";
+    if (check.fault == shubiao::CursorFault::DimensionTooLarge) return within(c.found) ? "not too large" : "";
+    return "a conflict for another fault";
 }
 
 namespace images {
@@ -304,15 +268,6 @@ inline std::uint32_t Dword(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 inline bool Inside(Span part, Span whole) {
     return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
-}
-
-// The distinct sizes of a group's images, ascending.
-inline std::vector<shubiao::PixelSize> SizesOf(const shubiao::CursorResource& r) {
-    std::vector<shubiao::PixelSize> sizes;
-    for (const shubiao::ResourceImage& image : r.images) sizes.push_back({image.width, image.height});
-    std::sort(sizes.begin(), sizes.end());
-    sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
-    return sizes;
 }
 
 // The group directory and the images agree, and the resource bits are as
@@ -367,7 +322,6 @@ inline std::string CursorImagesBreak(std::span<const std::uint8_t> bytes) {
     if (std::string broken = images::ResourceBreaks(*preview, *first); !broken.empty()) return broken;
     if (resource) {
         if (std::string broken = images::ResourceBreaks(*resource, bytes); !broken.empty()) return broken;
-        if (images::SizesOf(*resource) != check.sizes.held) return "sizes against the images read";
     }
     if (animation) {
         const std::size_t frames = animation->frames.size();
@@ -379,23 +333,10 @@ inline std::string CursorImagesBreak(std::span<const std::uint8_t> bytes) {
             if (frame >= frames) return "step names no frame";
         }
         if (first->data() != animation->frames[animation->frameOfStep[0]].data()) return "first frame is not step 0's";
-        // The sizes of every frame, as the image reader reads them.
-        std::vector<shubiao::PixelSize> all, firstSizes;
-        bool differ = false;
-        for (std::size_t i = 0; i < frames; ++i) {
-            const images::Span frame = animation->frames[i];
+        for (const images::Span frame : animation->frames) {
             if (!Inside(frame, bytes)) return "frame outside the file";
-            const auto frameResource = shubiao::ToCursorResource(frame);
-            if (!frameResource) return "frame gives no resource";
-            const std::vector<shubiao::PixelSize> sizes = images::SizesOf(*frameResource);
-            if (i == 0) firstSizes = sizes;
-            differ = differ || sizes != firstSizes;
-            all.insert(all.end(), sizes.begin(), sizes.end());
+            if (!shubiao::ToCursorResource(frame)) return "frame gives no resource";
         }
-        std::sort(all.begin(), all.end());
-        all.erase(std::unique(all.begin(), all.end()), all.end());
-        if (all != check.sizes.held) return "sizes against the frames read";
-        if (differ != check.sizes.framesDiffer) return "frames differ against the frames read";
     }
     return "";
 }
