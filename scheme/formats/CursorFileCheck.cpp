@@ -26,8 +26,13 @@
 //   it and the loader stops reading anyway.
 // - Without "seq " the steps play the frames in order, so steps may not
 //   exceed frames. Display rates are not bounded (0 only means "fast").
+// - The sizes a file holds are taken from each image as it is checked: a
+//   DIB's width and half its height, a PNG's IHDR. A frame usually holds the
+//   sizes the first one does, so only a frame that differs keeps its sizes
+//   until the end; the list stays as short as the distinct sizes.
 #include "scheme/formats/CursorFileCheck.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <cstdio>
@@ -114,6 +119,8 @@ CursorFault CheckPng(Bytes img, ImageFormat& format) {
     if (U32BigEndian(img, 8) != 13 || !IdIs(img, 12, "IHDR")) return F::BadPng;
     const std::uint32_t width = U32BigEndian(img, 16);
     const std::uint32_t height = U32BigEndian(img, 20);
+    format.width = width;   // reported when the size is refused
+    format.height = height;
     if (const F fault = CheckDimensions(width, height); fault != F::None) return fault;
     const std::uint16_t channels = PngChannels(img[24], img[25]);
     if (channels == 0) return F::BadPng;
@@ -137,6 +144,9 @@ CursorFault CheckDib(Bytes img, ImageFormat& format) {
     const std::uint16_t bits = U16(img, 14);
     const std::uint32_t compression = U32(img, 16);
     const std::uint32_t coloursUsed = U32(img, 32);
+    // Reported when the size is refused; a negative dimension reads as 0.
+    format.width = width > 0 ? static_cast<std::uint32_t>(width) : 0;
+    format.height = height > 0 ? static_cast<std::uint32_t>(height) / 2 : 0;
     if (width == 0 || height == 0) return F::ZeroDimension;
     if (width < 0 || height < 0) return F::BadBitmapHeader;
     if (height % 2 != 0) return F::SizeMismatch;
@@ -155,6 +165,59 @@ CursorFault CheckDib(Bytes img, ImageFormat& format) {
     return F::None;
 }
 
+// Collects the sizes of the images as the check reads them.
+class SizeReader {
+public:
+    void StartFrame() { frameStart_ = held_.size(); }
+    void Add(std::uint32_t width, std::uint32_t height) {
+        const PixelSize size{width, height};
+        if (held_.size() == frameStart_ || held_.back() != size) held_.push_back(size);
+    }
+    // Ends a frame (or the ICO/CUR itself, frame 0).
+    void EndFrame() {
+        const auto start = held_.begin() + static_cast<std::ptrdiff_t>(frameStart_);
+        std::sort(start, held_.end());
+        held_.erase(std::unique(start, held_.end()), held_.end());
+        if (frame_ == 0) {
+            firstEnd_ = held_.size();
+        } else if (std::equal(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(firstEnd_), start, held_.end())) {
+            held_.resize(frameStart_);   // the same sizes as the first frame
+        } else {
+            framesDiffer_ = true;
+        }
+        ++frame_;
+    }
+    // The image the check stopped at for its size.
+    void Refused(SizeConflict conflict) {
+        conflict.frame = frame_;
+        conflict_ = conflict;
+    }
+    // What a check that ended with `check.fault` read.
+    void TakeInto(CursorCheck& check) {
+        if (!check.ok()) {
+            check.sizes.conflict = conflict_;
+            return;
+        }
+        if (framesDiffer_) {
+            std::sort(held_.begin(), held_.end());
+            held_.erase(std::unique(held_.begin(), held_.end()), held_.end());
+        }
+        check.sizes.held = std::move(held_);
+        check.sizes.framesDiffer = framesDiffer_;
+    }
+
+private:
+    std::vector<PixelSize> held_;
+    std::size_t frameStart_ = 0;
+    std::size_t firstEnd_ = 0;
+    std::uint32_t frame_ = 0;
+    bool framesDiffer_ = false;
+    std::optional<SizeConflict> conflict_;
+};
+
+// A whole ICO/CUR image: the file itself, or one "icon" chunk of an animation.
+CursorFault CheckIconImages(Bytes b, SizeReader* sizes);
+
 bool PrintableId(Bytes b, std::size_t at) {
     if (at + 4 > b.size()) return false;
     for (std::size_t i = at; i < at + 4; ++i) {
@@ -171,7 +234,7 @@ bool LooksLikeIcon(Bytes b) {
     return b.size() >= 4 && b[0] == 0 && b[1] == 0 && (b[2] == 1 || b[2] == 2) && b[3] == 0;
 }
 
-CursorFault ReadIconImage(Bytes b, std::size_t index, IconImage& image) {
+CursorFault ReadIconImage(Bytes b, std::size_t index, IconImage& image, SizeConflict* conflict) {
     if (b.size() < kIconHeaderBytes) return F::Truncated;
     const bool cursor = b[2] == 2;
     const std::uint16_t count = U16(b, 4);
@@ -190,25 +253,23 @@ CursorFault ReadIconImage(Bytes b, std::size_t index, IconImage& image) {
     const Bytes img = b.subspan(offset, bytes);
     ImageFormat format;
     const bool png = !img.empty() && img[0] == 0x89;
-    if (const F fault = png ? CheckPng(img, format) : CheckDib(img, format); fault != F::None) return fault;
-    if (format.width != dirWidth || format.height != dirHeight) return F::SizeMismatch;
+    const F fault = png ? CheckPng(img, format) : CheckDib(img, format);
+    const bool sizeRefused = fault == F::ZeroDimension || fault == F::DimensionTooLarge ||
+                             (fault == F::None && (format.width != dirWidth || format.height != dirHeight));
+    if (sizeRefused && conflict != nullptr) {
+        conflict->image = static_cast<std::uint32_t>(index);
+        conflict->claimed = {dirWidth, dirHeight};
+        conflict->found = {format.width, format.height};
+    }
+    if (fault != F::None) return fault;
+    if (sizeRefused) return F::SizeMismatch;
     if (cursor && (hotX >= format.width || hotY >= format.height)) return F::HotspotOutside;
     image = {img, format.width, format.height, format.planes, format.bitCount, hotX, hotY};
     return F::None;
 }
 
-// A whole ICO/CUR image: the file itself, or one "icon" chunk of an animation.
 CursorFault CheckIcon(Bytes b) {
-    if (b.size() < kIconHeaderBytes) return F::Truncated;
-    const std::uint16_t count = U16(b, 4);
-    if (count == 0) return F::NoImages;
-    const std::uint64_t directoryEnd = kIconHeaderBytes + std::uint64_t{count} * kIconEntryBytes;
-    if (directoryEnd > b.size()) return F::Truncated;
-    for (std::size_t i = 0; i < count; ++i) {
-        IconImage image;
-        if (const F fault = ReadIconImage(b, i, image); fault != F::None) return fault;
-    }
-    return F::None;
+    return CheckIconImages(b, nullptr);
 }
 
 bool ChunkIs(const Chunk& c, const char (&id)[5]) {
@@ -238,6 +299,26 @@ bool ChunkWalker::HeaderFits(std::size_t at) const {
 
 namespace {
 
+CursorFault CheckIconImages(Bytes b, SizeReader* sizes) {
+    if (b.size() < kIconHeaderBytes) return F::Truncated;
+    const std::uint16_t count = U16(b, 4);
+    if (count == 0) return F::NoImages;
+    const std::uint64_t directoryEnd = kIconHeaderBytes + std::uint64_t{count} * kIconEntryBytes;
+    if (directoryEnd > b.size()) return F::Truncated;
+    if (sizes != nullptr) sizes->StartFrame();
+    for (std::size_t i = 0; i < count; ++i) {
+        IconImage image;
+        SizeConflict conflict;   // its claimed size is filled in only when the image is refused for its size
+        if (const F fault = ReadIconImage(b, i, image, &conflict); fault != F::None) {
+            if (sizes != nullptr && conflict.claimed.width != 0) sizes->Refused(conflict);
+            return fault;
+        }
+        if (sizes != nullptr) sizes->Add(image.width, image.height);
+    }
+    if (sizes != nullptr) sizes->EndFrame();
+    return F::None;
+}
+
 CursorFault ReadHeader(Bytes data, AnimationParts& a) {
     if (a.haveHeader) return F::DuplicateChunk;
     if (data.size() != kAnihBytes || U32(data, 0) != kAnihBytes) return F::BadHeaderSize;
@@ -254,7 +335,7 @@ CursorFault ReadHeader(Bytes data, AnimationParts& a) {
     return F::None;
 }
 
-CursorFault ReadFrames(Bytes list, AnimationParts& a) {
+CursorFault ReadFrames(Bytes list, AnimationParts& a, SizeReader& sizes) {
     if (!a.haveHeader) return F::MisplacedHeader;
     if (a.haveFrames) return F::DuplicateChunk;
     a.haveFrames = true;
@@ -267,7 +348,7 @@ CursorFault ReadFrames(Bytes list, AnimationParts& a) {
         if (!ChunkIs(c, "icon")) return F::UnexpectedFrameChunk;
         if (++count > a.frames) return F::FrameCountMismatch;
         if (!LooksLikeIcon(c.data)) return F::FrameNotIcon;
-        if (const F fault = CheckIcon(c.data); fault != F::None) return fault;
+        if (const F fault = CheckIconImages(c.data, &sizes); fault != F::None) return fault;
     }
     if (count == 0) return F::EmptyFrameList;
     if (count != a.frames) return F::FrameCountMismatch;
@@ -282,13 +363,13 @@ CursorFault ReadStepTable(Bytes data, const AnimationParts& a, bool& seen, Bytes
     return F::None;
 }
 
-CursorFault ReadChunk(const Chunk& c, AnimationParts& a) {
+CursorFault ReadChunk(const Chunk& c, AnimationParts& a, SizeReader& sizes) {
     if (ChunkIs(c, "anih")) return ReadHeader(c.data, a);
     if (ChunkIs(c, "rate")) return ReadStepTable(c.data, a, a.haveRate, a.rate);
     if (ChunkIs(c, "seq ")) return ReadStepTable(c.data, a, a.haveSequence, a.sequence);
     if (!ChunkIs(c, "LIST")) return F::None;
     if (c.data.size() < 4) return F::Truncated;
-    if (IdIs(c.data, 0, "fram")) return ReadFrames(c.data, a);
+    if (IdIs(c.data, 0, "fram")) return ReadFrames(c.data, a, sizes);
     return F::None;   // LIST "INFO" and other lists are not read
 }
 
@@ -307,7 +388,7 @@ CursorFault CheckSteps(const AnimationParts& a) {
     return F::None;
 }
 
-CursorFault CheckAnimation(Bytes b, AnimationParts& a) {
+CursorFault CheckAnimation(Bytes b, AnimationParts& a, SizeReader& sizes) {
     const std::uint32_t riffSize = U32(b, 4);
     if (riffSize < 4) return F::RiffSizeMismatch;
     std::size_t end = 0;
@@ -322,7 +403,7 @@ CursorFault CheckAnimation(Bytes b, AnimationParts& a) {
     while (!walker.AtEnd()) {
         Chunk c;
         if (const F fault = walker.Next(c); fault != F::None) return fault;
-        if (const F fault = ReadChunk(c, a); fault != F::None) return fault;
+        if (const F fault = ReadChunk(c, a, sizes); fault != F::None) return fault;
     }
     if (!a.haveHeader) return F::MissingHeader;
     if (!a.haveFrames) return F::MissingFrameList;
@@ -337,11 +418,18 @@ CursorCheck cursor_parts::CheckCursorBytes(Bytes bytes, AnimationParts& parts) {
     static constexpr std::array<std::uint8_t, 4> kCursor{0, 0, 2, 0};
     if (bytes.empty()) return {F::Empty, CursorFileKind::Unknown};
     if (bytes.size() > kMaxCursorFileBytes) return {F::TooLarge, CursorFileKind::Unknown};
-    if (LooksLikeIcon(bytes)) return {CheckIcon(bytes), CursorFileKind::Static};
-    if (StartsWith(bytes, kRiff)) {
+    SizeReader sizes;
+    CursorCheck check;
+    if (LooksLikeIcon(bytes)) {
+        check = {CheckIconImages(bytes, &sizes), CursorFileKind::Static};
+    } else if (StartsWith(bytes, kRiff)) {
         if (bytes.size() < 12) return {F::Truncated, CursorFileKind::Unknown};
         if (!IdIs(bytes, 8, "ACON")) return {F::UnknownFormat, CursorFileKind::Unknown};
-        return {CheckAnimation(bytes, parts), CursorFileKind::Animated};
+        check = {CheckAnimation(bytes, parts, sizes), CursorFileKind::Animated};
+    }
+    if (check.kind != CursorFileKind::Unknown) {
+        sizes.TakeInto(check);
+        return check;
     }
     if (IsCutPrefix(bytes, kRiff) || IsCutPrefix(bytes, kIcon) || IsCutPrefix(bytes, kCursor)) {
         return {F::Truncated, CursorFileKind::Unknown};

@@ -13,11 +13,17 @@
 //   image width/height   1 .. 256
 //   animation frames     1 .. kMaxAnimationFrames (1024)
 //   animation steps      1 .. kMaxAnimationSteps (4096)
+//
+// Besides its verdict the check reports the sizes the file holds, read from
+// the same bytes in the same pass (see CursorSizes).
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace shubiao {
 
@@ -69,9 +75,41 @@ enum class CursorFault {
 
 enum class CursorFileKind { Unknown, Static, Animated };   // Static = ICO/CUR, Animated = RIFF "ACON"
 
+// Width and height in pixels; ordered by width, then height.
+struct PixelSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    friend constexpr auto operator<=>(const PixelSize&, const PixelSize&) = default;
+};
+
+// An image the check refused for its size: a zero or over-256 width or
+// height, or a directory entry that claims another size than its image has.
+struct SizeConflict {
+    std::uint32_t frame = 0;   // the animation frame it is in; 0 in an ICO/CUR
+    std::uint32_t image = 0;   // its directory entry in the ICO/CUR or the frame
+    PixelSize claimed;         // the directory entry's (a 0 there stands for 256)
+    PixelSize found;           // the image's own: a DIB's width and half its height, or a PNG's IHDR
+    friend bool operator==(const SizeConflict&, const SizeConflict&) = default;
+};
+
+// The sizes a cursor file holds, from the images the check read: every image
+// of an ICO/CUR, and every image of every frame of an animation.
+struct CursorSizes {
+    // Every distinct size, ascending; empty unless the check passed. For an
+    // animation whose frames differ it is every size any frame holds.
+    std::vector<PixelSize> held;
+    // An animation whose frames do not all hold the same sizes: Windows
+    // draws some of its frames from another size than others.
+    bool framesDiffer = false;
+    // Set when the check refused the file for an image's size.
+    std::optional<SizeConflict> conflict;
+    friend bool operator==(const CursorSizes&, const CursorSizes&) = default;
+};
+
 struct CursorCheck {
     CursorFault fault = CursorFault::None;
     CursorFileKind kind = CursorFileKind::Unknown;
+    CursorSizes sizes;
     bool ok() const { return fault == CursorFault::None; }
 };
 

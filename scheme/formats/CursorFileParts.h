@@ -37,8 +37,10 @@ struct IconImage {
 };
 
 // Checks entry `index` of an ICO/CUR and the image it points to; fills
-// `image` when the result is CursorFault::None. Safe on any bytes.
-CursorFault ReadIconImage(Bytes file, std::size_t index, IconImage& image);
+// `image` when the result is CursorFault::None. When the image is refused for
+// its size and `conflict` is given, fills its image, claimed and found sizes.
+// Safe on any bytes.
+CursorFault ReadIconImage(Bytes file, std::size_t index, IconImage& image, SizeConflict* conflict = nullptr);
 
 // The whole ICO/CUR: header, directory and every image.
 CursorFault CheckIcon(Bytes b);

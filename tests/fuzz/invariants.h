@@ -1,6 +1,7 @@
 #pragma once
-// What the cursor image reader, the .inf reader, the name matcher, the
-// Schemes value reader and the ZIP reader promise for any input at all.
+// What the cursor check's sizes, the cursor image reader, the .inf reader,
+// the name matcher, the Schemes value reader and the ZIP reader promise for
+// any input at all.
 // The fuzz targets abort when a promise is broken; the portable tests replay
 // the inputs the fuzzer kept and check the same promises. Each check returns
 // an empty string, or says which promise was broken.
@@ -232,6 +233,28 @@ inline std::string SchemeNameBreaks(const sl::NameCheck& check, std::string_view
 }
 
 }  // namespace scheme_list
+
+// The sizes the check reports: ascending, distinct and within its limits, and
+// only for a file it passes; a conflict only for a refusal for an image's size.
+inline std::string CursorSizesBreak(const shubiao::CursorCheck& check) {
+    const shubiao::CursorSizes& sizes = check.sizes;
+    const auto within = [](shubiao::PixelSize s) {
+        return s.width >= 1 && s.height >= 1 && s.width <= shubiao::kMaxImageDimension && s.height <= shubiao::kMaxImageDimension;
+    };
+    if (check.ok() == sizes.held.empty()) return check.ok() ? "a file that passes without sizes" : "sizes of a refused file";
+    if (sizes.framesDiffer && (check.kind != shubiao::CursorFileKind::Animated || sizes.held.size() < 2)) return "frames differ alone";
+    for (std::size_t i = 0; i < sizes.held.size(); ++i) {
+        if (!within(sizes.held[i])) return "a size outside the limits";
+        if (i > 0 && !(sizes.held[i - 1] < sizes.held[i])) return "sizes not ascending and distinct";
+    }
+    if (!sizes.conflict) return "";
+    const shubiao::SizeConflict& c = *sizes.conflict;
+    if (!within(c.claimed)) return "a claimed size no directory holds";
+    if (check.fault == shubiao::CursorFault::SizeMismatch) return c.claimed != c.found && within(c.found) ? "" : "no mismatch";
+    if (check.fault == shubiao::CursorFault::ZeroDimension) return c.found.width == 0 || c.found.height == 0 ? "" : "no zero";
+    if (check.fault == shubiao::CursorFault::DimensionTooLarge) return within(c.found) ? "not too large" : "";
+    return "a conflict for another fault";
+}
 
 namespace images {
 

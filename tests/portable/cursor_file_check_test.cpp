@@ -9,11 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cursor_bytes.h"
 #include "malformed_cursors.h"
+#include "tests/fuzz/invariants.h"
 
 namespace {
 
@@ -88,6 +90,58 @@ TEST_P(WellFormed, Passes) {
 
 INSTANTIATE_TEST_SUITE_P(CursorFileCheck, WellFormed, testing::ValuesIn(kWellFormed), GoodName);
 
+// ---- the sizes a file holds ---------------------------------------------------
+
+using shubiao::CursorSizes;
+using shubiao::SizeConflict;
+
+struct SizesCase {
+    const char* name;
+    std::function<Bytes()> make;
+    CursorFault fault;
+    CursorSizes sizes;
+};
+
+// An image whose directory entry claims `claimed` x `claimed` pixels.
+Image Claiming(Image image, std::uint32_t claimed) { image.width = image.height = claimed; return image; }
+
+Bytes Frames(const std::vector<Bytes>& frames) {
+    const auto n = static_cast<std::uint32_t>(frames.size());
+    return Riff({Anih(n, n, kFlagIcon), FrameList(frames)});
+}
+
+const Bytes kTwoSizes = MakeIcon(kCur, {DibImage({48, 48, 32}), DibImage({32, 32, 8}), DibImage({32, 32, 32})});
+
+const SizesCase kSizes[] = {
+    {"SingleSize", [] { return MakeCursor(); }, CursorFault::None, {{{32, 32}}}},
+    {"SizesOnceEachAscending", [] { return kTwoSizes; }, CursorFault::None, {{{32, 32}, {48, 48}}}},
+    {"PngEntries", [] { return MakeIcon(kIco, {PngImage(256, 256), DibImage({32, 32, 32})}); }, CursorFault::None, {{{32, 32}, {256, 256}}}},
+    {"FramesOfMixedSizes", [] { return Frames({MakeCursor(32), MakeIcon(kIco, {DibImage({16, 16, 4}), PngImage(64, 64)}), MakeCursor(32)}); },
+     CursorFault::None, {{{16, 16}, {32, 32}, {64, 64}}, true}},
+    {"LastFrameLacksASize", [] { return Frames({kTwoSizes, MakeCursor(32)}); }, CursorFault::None, {{{32, 32}, {48, 48}}, true}},
+    {"DirectoryClaimsLarger", [] { return MakeIcon(kCur, {Claiming(DibImage({32, 32, 32}), 48)}); },
+     CursorFault::SizeMismatch, {{}, false, SizeConflict{0, 0, {48, 48}, {32, 32}}}},
+    {"FrameDirectoryClaimsSmallerPng", [] { return Frames({MakeCursor(), MakeIcon(kIco, {DibImage({16, 16, 4}), Claiming(PngImage(128, 128), 64)})}); },
+     CursorFault::SizeMismatch, {{}, false, SizeConflict{1, 1, {64, 64}, {128, 128}}}},
+    {"ZeroWide", [] { return MakeIcon(kCur, {Image{MakeDib({0, 32, 32}), 0, 32, 0, 0}}); },
+     CursorFault::ZeroDimension, {{}, false, SizeConflict{0, 0, {256, 32}, {0, 32}}}},
+    {"PngAbove256", [] { return MakeIcon(kIco, {PngImage(512, 512)}); },
+     CursorFault::DimensionTooLarge, {{}, false, SizeConflict{0, 0, {256, 256}, {512, 512}}}},
+    {"RefusedAfterItsFrames", [] { return Riff({Anih(2, 3, kFlagIcon), FrameList({MakeCursor(32), MakeCursor(48)})}); },
+     CursorFault::StepsExceedFrames, {}},
+};
+
+class SizesHeld : public testing::TestWithParam<SizesCase> {};
+
+TEST_P(SizesHeld, AreReadWithTheCheck) {
+    const shubiao::CursorCheck check = CheckCursorBytes(GetParam().make());
+    EXPECT_EQ(check.fault, GetParam().fault);
+    EXPECT_TRUE(check.sizes == GetParam().sizes);
+}
+
+INSTANTIATE_TEST_SUITE_P(CursorFileCheck, SizesHeld, testing::ValuesIn(kSizes),
+                         [](const testing::TestParamInfo<SizesCase>& info) { return std::string(info.param.name); });
+
 
 std::vector<fs::path> FilesIn(const fs::path& folder) {
     std::vector<fs::path> files;
@@ -111,7 +165,8 @@ TEST(CursorFileCheck, InstalledFallbackCursorsPass) {
 }
 
 // The inputs the fuzzer kept are checked without a crash, to a fault that has
-// a description, and pass only as one of the two kinds.
+// a description, pass only as one of the two kinds, and keep the promises on
+// the sizes they hold.
 TEST(CursorFileCheck, FuzzCorpusIsCheckedWithoutACrash) {
     const auto inputs = corpus::Inputs("cursor_file_check");
     ASSERT_GT(inputs.size(), 10u);
@@ -119,6 +174,7 @@ TEST(CursorFileCheck, FuzzCorpusIsCheckedWithoutACrash) {
         const shubiao::CursorCheck check = CheckCursorBytes(bytes);
         EXPECT_FALSE(shubiao::DescribeCursorFault(check.fault).empty()) << name;
         EXPECT_TRUE(!check.ok() || check.kind != CursorFileKind::Unknown) << name;
+        EXPECT_EQ(fuzz_invariants::CursorSizesBreak(check), "") << name;
     }
 }
 
