@@ -46,7 +46,7 @@ double OpenOnce(ShuBiaoKong& editor, int* rows) {
         if (rows != nullptr) *rows = ListView_GetCountPerPage(GetDlgItem(dialog, kLibraryListId));
         SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
-    editor.FangAnKu_Click();
+    editor.Library().FangAnKu_Click();
     DrainMessages();
     return ms;
 }

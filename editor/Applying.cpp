@@ -32,7 +32,7 @@ void ShuBiaoKong::YingYong_SB_Click() {
     if (waitingForLock_) return;
     std::vector<std::wstring> unseen;
     for (const CursorRole& role : kRoles) {
-        if (scheme_.RoleChanged(role.number) && FindBox(role.number) == nullptr) unseen.push_back(role.Name());
+        if (scheme_.RoleChanged(role.number) && boxes_.Find(role.number) == nullptr) unseen.push_back(role.Name());
     }
     std::wstring prompt = kApplyPrompt;
     if (!unseen.empty()) prompt += L"\n\n" + UnseenRolesNote(unseen);
@@ -53,9 +53,9 @@ void ShuBiaoKong::YingYongFangAn() {
         } else {
             scheme_.SetPending(role, false);
         }
-        if (BoxView* view = FindBox(role)) RedrawBox(*view);
+        if (BoxView* view = boxes_.Find(role)) RedrawBox(*view);
     });
-    RecordSchemeInForce(report.empty());
+    library_.RecordSchemeInForce(report.empty());
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }

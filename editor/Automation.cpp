@@ -33,7 +33,7 @@ bool Found(const std::wstring& handleText) { return std::wcstoll(handleText.c_st
 
 void ShuBiaoKong::Timer1_Timer() {
     if (desktop_.Milliseconds() - restoreStarted_ >= kDialogWait) {  // none appeared in time
-        SetTimerEnabled(timer1_, false);
+        timer1_.SetEnabled(hwnd(), false);
         return;
     }
     if (!Found(AnXiaHuiChe(kMousePropertiesTitle))) return;  // not there yet: keep polling
@@ -41,8 +41,8 @@ void ShuBiaoKong::Timer1_Timer() {
     // it takes keys, and a second Enter to a dialog already closing does nothing.
     AnXiaHuiChe(kMousePropertiesTitle);
     // Timer2 goes on before Timer1 goes off, so no tick of either is lost.
-    SetTimerEnabled(timer2_, true);
-    SetTimerEnabled(timer1_, false);
+    timer2_.SetEnabled(hwnd(), true);
+    timer1_.SetEnabled(hwnd(), false);
 }
 
 void ShuBiaoKong::Timer2_Timer() {
@@ -50,7 +50,7 @@ void ShuBiaoKong::Timer2_Timer() {
         AnXiaHuiChe(kReplaceSchemeTitle);  // twice, as in Timer1_Timer
         return;
     }
-    SetTimerEnabled(timer2_, false);
+    timer2_.SetEnabled(hwnd(), false);
 }
 
 // Hides the top-level window with exactly this title and posts it one Enter

@@ -25,7 +25,7 @@ bool MouseIsOver(HWND window) {
 // dealt with when it is drawn and when it is applied. A cancelled dialog
 // leaves the role alone, whatever name the shared dialog still holds.
 void ShuBiaoKong::Picture_Click(int role) {
-    BoxOf(role);  // throws for a role without a box
+    boxes_.Of(role);  // throws for a role without a box
     shuBianXZ_.Filter = kCursorFilter;
     if (!shuBianXZ_.ShowOpen(hwnd())) return;
     ChooseFile(role, shuBianXZ_.FileName);
@@ -43,7 +43,7 @@ void ShuBiaoKong::ChooseFile(int role, const std::wstring& file) {
 }
 
 int ShuBiaoKong::RoleAt(POINT screen) const {
-    return RoleOfBoxWhere([screen](HWND box) {
+    return boxes_.RoleWhere([screen](HWND box) {
         RECT r{};
         GetWindowRect(box, &r);
         return PtInRect(&r, screen) != FALSE;
@@ -61,12 +61,12 @@ int ShuBiaoKong::RoleAt(POINT screen) const {
 void ShuBiaoKong::Picture_MouseMove(int role) {
     const std::wstring& file = scheme_.RoleCursorFile(role);
     if (WindowText(text1_) != kArmed && role == hoverRole_ && file == hoverFile_) return;
-    Mark("read the latch (Text1)");
+    Mark(profiler_, "read the latch (Text1)");
     hoverRole_ = role;
     hoverFile_ = file;
     HWND box = Picture(role).hwnd();
     HCURSOR cursor = pointers_.Get(file, shownPointer_);
-    Mark("find the pointer (file stamp; a changed file is read, checked and loaded)");
+    Mark(profiler_, "find the pointer (file stamp; a changed file is read, checked and loaded)");
     if (cursor != nullptr) {
         SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
         // Show it at once, and never leave the replaced preview on screen.
@@ -75,7 +75,7 @@ void ShuBiaoKong::Picture_MouseMove(int role) {
         shownPointer_ = cursor;
     }
     SetWindowTextW(text1_, kDisarmed);
-    Mark("set the pointer and the latch");
+    Mark(profiler_, "set the pointer and the latch");
 }
 
 // Re-arms the latch. The container shows the normal arrow of its own.

@@ -14,7 +14,8 @@
 
 #include <algorithm>
 
-#include "editor/ShuBiaoKong.h"
+#include "editor/Layout.h"
+#include "editor/PictureBox.h"
 #include "scheme/CursorRole.h"
 
 namespace shubiao {
@@ -46,33 +47,33 @@ int GridNeighbour(int box, UINT key, int count, int columns) {
     }
 }
 
-void ShuBiaoKong::SetUpGridKeys() {
-    HWND grid = container_.hwnd();
+void GridKeyboard::SetUp() {
+    HWND grid = grid_.Picture16().hwnd();
     SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     for (int n = 1; n <= layout::kBoxCount; ++n) {
-        PictureBox& box = BoxAt(n).picture;
+        PictureBox& box = boxes_.At(n).picture;
         box.onMessage = [this, n](UINT message, WPARAM wParam, LPARAM lParam) {
-            return GridBoxMessage(n, message, wParam, lParam);
+            return BoxMessage(n, message, wParam, lParam);
         };
         box.onPaintOnTop = [this, n](HDC dc) { PaintFocus(n, dc); };
     }
-    SetGridTabStop(1);
-    gridHidesFocus_ = (SendMessageW(BoxAt(1).picture.hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    SetTabStop(1);
+    hidesFocus_ = (SendMessageW(boxes_.At(1).picture.hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
 }
 
 // Gives WS_TABSTOP to box number `box` and takes it from every other box.
-void ShuBiaoKong::SetGridTabStop(int box) {
+void GridKeyboard::SetTabStop(int box) {
     for (int n = 1; n <= layout::kBoxCount; ++n) {
-        HWND each = BoxAt(n).picture.hwnd();
+        HWND each = boxes_.At(n).picture.hwnd();
         const LONG_PTR style = GetWindowLongPtrW(each, GWL_STYLE);
         const LONG_PTR wanted = n == box ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP};
         if (wanted != style) SetWindowLongPtrW(each, GWL_STYLE, wanted);
     }
 }
 
-std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM wParam, LPARAM lParam) {
-    PictureBox& picture = BoxAt(box).picture;
-    RelayToToolTip(picture.hwnd(), message, wParam, lParam);
+std::optional<LRESULT> GridKeyboard::BoxMessage(int box, UINT message, WPARAM wParam, LPARAM lParam) {
+    PictureBox& picture = boxes_.At(box).picture;
+    toolTips_.Relay(picture.hwnd(), message, wParam, lParam);
     switch (message) {
     case WM_GETDLGCODE: {
         // The arrows always; Enter and Space only as key presses, so that
@@ -89,13 +90,13 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM
         case VK_UP:
         case VK_DOWN: {
             const int next = GridNeighbour(box, static_cast<UINT>(wParam), layout::kBoxCount, layout::kGridColumns);
-            if (next != box) SetFocus(BoxAt(next).picture.hwnd());
+            if (next != box) SetFocus(boxes_.At(next).picture.hwnd());
             return 0;
         }
         case VK_RETURN:
         case VK_SPACE:
             // A held key opens the dialog once.
-            if (!IsRepeat(lParam)) Picture_Click(BoxAt(box).role);
+            if (!IsRepeat(lParam)) grid_.Picture_Click(boxes_.At(box).role);
             return 0;
         default:
             return std::nullopt;
@@ -108,7 +109,7 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM
         SendMessageW(picture.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(picture.hwnd()), -1);
         return 0;
     case WM_SETFOCUS:
-        SetGridTabStop(box);
+        SetTabStop(box);
         picture.Invalidate();
         return std::nullopt;
     case WM_KILLFOCUS:
@@ -122,13 +123,13 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM
         if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0) {
             switch (LOWORD(wParam)) {
             case UIS_SET:
-                gridHidesFocus_ = true;
+                hidesFocus_ = true;
                 break;
             case UIS_CLEAR:
-                gridHidesFocus_ = false;
+                hidesFocus_ = false;
                 break;
             default:  // UIS_INITIALIZE: as the system decided from the last input
-                gridHidesFocus_ = (SendMessageW(picture.hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+                hidesFocus_ = (SendMessageW(picture.hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
                 break;
             }
         }
@@ -143,12 +144,12 @@ std::optional<LRESULT> ShuBiaoKong::GridBoxMessage(int box, UINT message, WPARAM
 // Drawn into the screen copy of the box, never into its persistent image;
 // hidden while the keyboard cues say so (WM_QUERYUISTATE when the grid was
 // made, WM_UPDATEUISTATE since).
-void ShuBiaoKong::PaintFocus(int box, HDC dc) {
-    HWND window = BoxAt(box).picture.hwnd();
-    if (GetFocus() != window || gridHidesFocus_) return;
+void GridKeyboard::PaintFocus(int box, HDC dc) {
+    HWND window = boxes_.At(box).picture.hwnd();
+    if (GetFocus() != window || hidesFocus_) return;
     RECT r{};
     GetClientRect(window, &r);
-    const int inset = Px(kFocusInsetTwips);
+    const int inset = layout::Pixels(kFocusInsetTwips, grid_.Dpi());
     InflateRect(&r, -inset, -inset);
     if (r.right <= r.left || r.bottom <= r.top) return;
     DrawFocusRect(dc, &r);

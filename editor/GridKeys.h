@@ -1,6 +1,12 @@
 #pragma once
-// Where an arrow key leads in the preview grid.
+// Where an arrow key leads in the preview grid, and the grid for the
+// keyboard and screen readers (GridKeys.cpp).
 #include <windows.h>
+
+#include <optional>
+
+#include "editor/BoxGrid.h"
+#include "editor/GridToolTip.h"
 
 namespace shubiao {
 
@@ -13,5 +19,41 @@ namespace shubiao {
 // none in the same column. Any other key, a box outside 1..count or a grid
 // without columns leaves `box` as it is.
 int GridNeighbour(int box, UINT key, int count, int columns);
+
+// What the keyboard needs of the grid.
+class KeyboardGrid {
+public:
+    // The container of the boxes.
+    virtual PictureBox& Picture16() = 0;
+    // The file dialog for `role`, as a click on its box opens it.
+    virtual void Picture_Click(int role) = 0;
+    virtual UINT Dpi() const = 0;
+
+protected:
+    ~KeyboardGrid() = default;
+};
+
+// The boxes' keys, focus and tab stop; boxes by their number, 1..kBoxCount.
+// The boxes' mouse messages go on to the tooltip from here.
+class GridKeyboard {
+public:
+    GridKeyboard(BoxGrid& boxes, KeyboardGrid& grid, GridToolTip& toolTips)
+        : boxes_(boxes), grid_(grid), toolTips_(toolTips) {}
+    GridKeyboard(const GridKeyboard&) = delete;
+    GridKeyboard& operator=(const GridKeyboard&) = delete;
+
+    // Once the boxes are made: their messages and focus painting come here.
+    void SetUp();
+
+private:
+    void SetTabStop(int box);
+    std::optional<LRESULT> BoxMessage(int box, UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintFocus(int box, HDC dc);
+
+    BoxGrid& boxes_;
+    KeyboardGrid& grid_;
+    GridToolTip& toolTips_;
+    bool hidesFocus_ = false;  // the keyboard cues hide the focus rectangle
+};
 
 }  // namespace shubiao

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "editor/ImportFlow.h"
+#include "editor/LibraryActions.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 #include "scheme/ImportPlan.h"
@@ -39,10 +41,12 @@ void ShuBiaoKong::DaoRu__SB_Click() {
     ImportPath(*picked);
 }
 
+void ShuBiaoKong::ImportPath(const std::wstring& path) { import_.ImportPath(path); }
+
 // A .zip is unpacked into a private folder and read as a folder is; the
 // folder stays for as long as a role's file lies in it, and goes with the
 // editor at the latest.
-void ShuBiaoKong::ImportPath(const std::wstring& path) {
+void ImportFlow::ImportPath(const std::wstring& path) {
     OpenedPacks opened = OpenPacks(path);
     if (!opened.zipError.empty()) {
         desktop_.MessageBox(hwnd(),
@@ -54,7 +58,7 @@ void ShuBiaoKong::ImportPath(const std::wstring& path) {
     ImportScan(std::move(opened.scan), opened.source);
 }
 
-void ShuBiaoKong::ImportScan(PackScan scan, const ImportSource& source) {
+void ImportFlow::ImportScan(PackScan scan, const ImportSource& source) {
     if (scan.error != ERROR_SUCCESS) {
         desktop_.MessageBox(hwnd(),
                             L"无法读取“" + source.Shown(scan.failedFolder) + L"”（" + ErrorText(scan.error) +
@@ -85,8 +89,8 @@ void ShuBiaoKong::ImportScan(PackScan scan, const ImportSource& source) {
 
 // Works the whole import out on a copy of the working scheme, then takes it
 // and redraws; tells the user what was not taken.
-void ShuBiaoKong::ImportPack(const Pack& pack, const ImportSource& source) {
-    ImportPlan plan = PlanImport(pack, scheme_);
+void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
+    ImportPlan plan = PlanImport(pack, editor_.Scheme());
     std::vector<std::wstring> unseen;
     for (const int role : plan.takenRoles) {
         if (!HasBox(role)) unseen.push_back(Role(role).Name());
@@ -101,9 +105,8 @@ void ShuBiaoKong::ImportPack(const Pack& pack, const ImportSource& source) {
         return;
     }
     if (source.zip) archives_.push_back(source.zip);
-    scheme_ = std::move(plan.result);
-    JiaZaiFangAn();
-    NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
+    editor_.TakeScheme(std::move(plan.result));
+    library_.NoteImport(plan.skipped.empty() ? pack.name : std::wstring());
     // The first pack taken whole says, once, how to keep it (files named
     // after the roles are no pack with a name of its own).
     const bool hint = plan.skipped.empty() && pack.kind != PackKind::RoleNamed && TakeSaveHint();
@@ -119,21 +122,21 @@ void ShuBiaoKong::ImportPack(const Pack& pack, const ImportSource& source) {
     }
     if (!unseen.empty()) text += L"\n\n" + UnseenRolesNote(unseen);
     text += entries;
-    if (hint) text += L"\n\n" + SaveHint();
+    if (hint) text += L"\n\n" + LibraryActions::SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,
                         MB_OK | (plan.skipped.empty() && entries.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
-void ShuBiaoKong::ReleaseUnusedArchives() {
+void ImportFlow::ReleaseUnusedArchives() {
     std::erase_if(archives_, [this](const std::shared_ptr<const UnpackedZip>& archive) {
         for (const CursorRole& role : kRoles) {
-            if (LiesIn(scheme_.RoleCursorFile(role.number), archive->Folder())) return false;
+            if (LiesIn(editor_.Scheme().RoleCursorFile(role.number), archive->Folder())) return false;
         }
         return true;
     });
 }
 
-std::wstring ShuBiaoKong::ShownFile(const std::wstring& path) const {
+std::wstring ImportFlow::ShownFile(const std::wstring& path) const {
     for (const auto& archive : archives_) {
         if (LiesIn(path, archive->Folder())) return archive->ShownPath(path);
     }

@@ -36,12 +36,12 @@ void ShuBiaoKong::PaiLieKongJian() {
     using namespace layout;
     for (int first = 1; first <= kBoxCount; first += kGridColumns) {
         const int last = std::min(first + kGridColumns - 1, kBoxCount);
-        const LONG top = first == 1 ? kFirstRowTop : BoxAt(first - kGridColumns).twips.y + kRowPitch;
+        const LONG top = first == 1 ? kFirstRowTop : boxes_.At(first - kGridColumns).twips.y + kRowPitch;
         for (int box = first; box <= last; ++box) {
-            BoxView& view = BoxAt(box);
+            BoxView& view = boxes_.At(box);
             view.twips.y = top;
-            view.twips.x = box == first ? kFirstBoxLeft : BoxAt(box - 1).twips.x + kColumnPitch;
-            view.captionTwips.y = BoxAt(first).twips.y + kCaptionBelow;
+            view.twips.x = box == first ? kFirstBoxLeft : boxes_.At(box - 1).twips.x + kColumnPitch;
+            view.captionTwips.y = boxes_.At(first).twips.y + kCaptionBelow;
             const bool oneCharacter = Role(view.role).caption.size() == 1;
             view.captionTwips.x = view.twips.x + (oneCharacter ? kOneCharacterShift : -kCaptionIndent);
         }
@@ -49,7 +49,7 @@ void ShuBiaoKong::PaiLieKongJian() {
 }
 
 RECT ShuBiaoKong::CaptionRect(int role) const {
-    const POINT at = BoxOf(role).captionTwips;
+    const POINT at = boxes_.Of(role).captionTwips;
     const int width = layout::CaptionWidth(Role(role).caption);
     return RECT{Px(at.x), Px(at.y), Px(at.x + width), Px(at.y + layout::kCaptionHeight)};
 }
@@ -96,7 +96,7 @@ void ShuBiaoKong::SetDpi(UINT dpi) {
     if (dpi == 0 || dpi == dpi_) return;
     dpi_ = dpi;
     UpdateFont();
-    UpdateToolTipFont();
+    toolTips_.UpdateFont();
     PlaceChildren();
     // The previews were drawn for the old pointer size.
     JiaZaiFangAn();

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "editor/CursorLoader.h"
-#include "editor/ShuBiaoKong.h"
+#include "editor/LibraryActions.h"
+#include "editor/SchemeDialogs.h"
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
@@ -55,75 +56,75 @@ std::wstring RoleList(const std::vector<std::pair<std::wstring, std::wstring>>& 
 
 }  // namespace
 
-ShuBiaoKong::Holding ShuBiaoKong::Held() const {
+Holding HeldBy(const WorkingScheme& scheme) {
     Holding held;
     for (const CursorRole& role : kRoles) {
-        held[RoleIndex(role.number)] = {scheme_.RoleCursorFile(role.number),
-                                                      scheme_.WindowsDefault(role.number)};
+        held[RoleIndex(role.number)] = {scheme.RoleCursorFile(role.number), scheme.WindowsDefault(role.number)};
     }
     return held;
 }
 
-void ShuBiaoKong::RememberScheme(const std::wstring& name, library::Source source) {
+void LibraryActions::RememberScheme(const std::wstring& name, library::Source source) {
     libraryScheme_.emplace();
     libraryScheme_->scheme.name = name;
     libraryScheme_->scheme.source = source;
-    libraryScheme_->held = Held();
+    libraryScheme_->held = HeldBy(editor_.Scheme());
 }
 
-std::optional<ShuBiaoKong::LibraryMatch> ShuBiaoKong::SchemeShown() const {
-    if (!libraryScheme_ || libraryScheme_->held != Held()) return std::nullopt;
+std::optional<LibraryActions::LibraryMatch> LibraryActions::SchemeShown() const {
+    if (!libraryScheme_ || libraryScheme_->held != HeldBy(editor_.Scheme())) return std::nullopt;
     return libraryScheme_->scheme;
 }
 
-std::wstring ShuBiaoKong::NameToSaveAs() const {
-    if (!wholePack_ || wholePack_->second != Held()) return {};
+std::wstring LibraryActions::NameToSaveAs() const {
+    if (!wholePack_ || wholePack_->second != HeldBy(editor_.Scheme())) return {};
     return wholePack_->first;
 }
 
-void ShuBiaoKong::NoteImport(const std::wstring& pack) {
+void LibraryActions::NoteImport(const std::wstring& pack) {
     if (pack.empty()) {
         wholePack_.reset();
         return;
     }
-    wholePack_.emplace(pack, Held());
+    wholePack_.emplace(pack, HeldBy(editor_.Scheme()));
 }
 
-std::wstring ShuBiaoKong::SaveHint() { return L"要保留这组指针，可在方框上右键，选“另存为方案”。"; }
+std::wstring LibraryActions::SaveHint() { return L"要保留这组指针，可在方框上右键，选“另存为方案”。"; }
 
 // Windows' default for a role: the box shows the installed fallback, as
 // after a restore; Apply deletes the role's value and its copy.
-void ShuBiaoKong::ShiYongMoRen(int role) {
+void LibraryActions::ShiYongMoRen(int role) {
     Role(role);  // throws for a number outside the table
-    scheme_.RoleCursorFile(role) = DataStorageFolder() + Role(role).FileName();
-    scheme_.SetWindowsDefault(role, true);
-    scheme_.SetRoleChanged(role, true);
-    scheme_.SetPending(role, true);
-    JiaZaiFangAn();
+    WorkingScheme scheme = editor_.Scheme();
+    scheme.RoleCursorFile(role) = DataStorageFolder() + Role(role).FileName();
+    scheme.SetWindowsDefault(role, true);
+    scheme.SetRoleChanged(role, true);
+    scheme.SetPending(role, true);
+    editor_.TakeScheme(std::move(scheme));
 }
 
-std::wstring ShuBiaoKong::FileToShow(int role) const {
-    const std::wstring file = ExpandEnvironment(scheme_.RoleCursorFile(role));
+std::wstring LibraryActions::FileToShow(int role) const {
+    const std::wstring file = ExpandEnvironment(editor_.Scheme().RoleCursorFile(role));
     if (file.empty()) return {};
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {};
     return file;
 }
 
-bool ShuBiaoKong::DaKaiWeiZhi(int role) {
+bool LibraryActions::DaKaiWeiZhi(int role) {
     const std::wstring file = FileToShow(role);
     if (file.empty()) return false;
     return desktop_.StartProgram(L"explorer.exe /select,\"" + file + L"\"", SW_SHOWNORMAL);
 }
 
 // Planned whole on a copy of the working scheme, as an import is.
-bool ShuBiaoKong::ShiYongFangAn(const library::SchemeEntry& entry) {
+bool LibraryActions::ShiYongFangAn(const library::SchemeEntry& entry) {
     if (entry.state != schemes::ValueState::Read) {
         desktop_.MessageBox(hwnd(), L"方案“" + entry.name + L"”无法使用：" + library::EntryProblem(entry), kMessageTitle,
                             MB_OK | MB_ICONWARNING);
         return false;
     }
-    WorkingScheme result = scheme_;
+    WorkingScheme result = editor_.Scheme();
     std::vector<std::pair<std::wstring, std::wstring>> skipped;
     int taken = 0;
     const std::wstring fallbacks = DataStorageFolder();
@@ -156,8 +157,7 @@ bool ShuBiaoKong::ShiYongFangAn(const library::SchemeEntry& entry) {
                             kMessageTitle, MB_OK | MB_ICONWARNING);
         return false;
     }
-    scheme_ = std::move(result);
-    JiaZaiFangAn();
+    editor_.TakeScheme(std::move(result));
     wholePack_.reset();
     if (skipped.empty()) {
         RememberScheme(entry.name, entry.source);
@@ -171,7 +171,11 @@ bool ShuBiaoKong::ShiYongFangAn(const library::SchemeEntry& entry) {
     return true;
 }
 
-void ShuBiaoKong::LingCunFangAn_Click() {
+void LibraryActions::FangAnKu_Click() {
+    ShowSchemeLibrary(editor_, desktop_, [this](const library::SchemeEntry& entry) { ShiYongFangAn(entry); });
+}
+
+void LibraryActions::LingCunFangAn_Click() {
     std::wstring name = NameToSaveAs();
     for (;;) {
         const std::optional<std::wstring> typed = desktop_.AskSchemeName(hwnd(), name);
@@ -190,7 +194,7 @@ void ShuBiaoKong::LingCunFangAn_Click() {
 // last. At no moment does the old or the new entry name a file that is not
 // whole. Files of roles the new entry leaves empty stay, as Windows leaves
 // a scheme's files when its entry changes.
-bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
+bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
     askAgain_ = false;
     const library::SchemeListing listing = library::ReadSchemeLists();
     const schemes::NameCheck check = schemes::CheckSchemeName(ToUtf8(typed), library::SystemSchemeNames(listing));
@@ -223,8 +227,8 @@ bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
     std::vector<Copy> copies;
     std::vector<std::pair<std::wstring, std::wstring>> skipped;
     for (const CursorRole& role : kRoles) {
-        if (scheme_.WindowsDefault(role.number)) continue;
-        const std::wstring file = ExpandEnvironment(scheme_.RoleCursorFile(role.number));
+        if (editor_.Scheme().WindowsDefault(role.number)) continue;
+        const std::wstring file = ExpandEnvironment(editor_.Scheme().RoleCursorFile(role.number));
         if (file.empty()) continue;
         CursorBytes read = ReadCursorBytes(file);
         if (read.error != ERROR_SUCCESS || !read.check.ok()) {
@@ -279,7 +283,7 @@ bool ShuBiaoKong::LingCunFangAn(const std::wstring& typed) {
 // "(Default)" and "Scheme Source" say which scheme of the lists is in force
 // (SchemeList.h names the public pages that describe them); they change
 // only when what Apply made live is exactly that scheme.
-void ShuBiaoKong::RecordSchemeInForce(bool allApplied) {
+void LibraryActions::RecordSchemeInForce(bool allApplied) {
     const std::optional<LibraryMatch> shown = SchemeShown();
     if (!allApplied || !shown) return;
     library::SetInForce(shown->name, static_cast<DWORD>(shown->source));

@@ -14,14 +14,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "editor/Desktop.h"
 #include "editor/DialogTemplate.h"
+#include "editor/EditorParts.h"
 #include "editor/PreviewCache.h"
 #include "editor/SchemeDialogs.h"
-#include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/SchemeLibrary.h"
@@ -61,9 +63,9 @@ std::optional<int> ReadSize(std::wstring_view name) {
 
 class LibraryDialog {
 public:
-    LibraryDialog(ShuBiaoKong& editor, Desktop& desktop) : editor_(editor), desktop_(desktop) {}
+    LibraryDialog(SchemeHolder& editor, Desktop& desktop) : editor_(editor), desktop_(desktop) {}
 
-    void Show(HWND owner) {
+    void Show(const std::function<void(const library::SchemeEntry&)>& use) {
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
         DialogTemplate t(kLibraryDialogTitle, 300, 180,
@@ -74,10 +76,10 @@ public:
         t.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10, IDOK, DialogTemplate::kButton, L"使用(&U)");
         t.Add(BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10, kLibraryDeleteId, DialogTemplate::kButton, L"删除(&D)");
         t.Add(BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10, IDCANCEL, DialogTemplate::kButton, L"关闭");
-        const INT_PTR answer = t.Run(owner, &LibraryDialog::Procedure, reinterpret_cast<LPARAM>(this));
+        const INT_PTR answer = t.Run(editor_.Owner(), &LibraryDialog::Procedure, reinterpret_cast<LPARAM>(this));
         // The scheme is taken once the dialog is gone, so that what the editor
         // says about it is owned by the editor's window.
-        if (answer == IDOK && chosen_) editor_.ShiYongFangAn(*chosen_);
+        if (answer == IDOK && chosen_) use(*chosen_);
     }
 
 private:
@@ -410,7 +412,7 @@ private:
         return FALSE;
     }
 
-    ShuBiaoKong& editor_;
+    SchemeHolder& editor_;
     Desktop& desktop_;
     HWND dialog_ = nullptr;
     UINT dpi_ = 96;
@@ -423,8 +425,9 @@ private:
 
 }  // namespace
 
-void ShowSchemeLibrary(ShuBiaoKong& editor, Desktop& desktop, HWND owner) {
-    LibraryDialog(editor, desktop).Show(owner);
+void ShowSchemeLibrary(SchemeHolder& editor, Desktop& desktop,
+                       const std::function<void(const library::SchemeEntry&)>& use) {
+    LibraryDialog(editor, desktop).Show(use);
 }
 
 }  // namespace shubiao

@@ -1,5 +1,6 @@
 // Loading the scheme in force into the previews.
 #include <optional>
+#include <utility>
 
 #include "editor/PreviewCache.h"
 #include "editor/ShuBiaoKong.h"
@@ -23,11 +24,6 @@ void ShuBiaoKong::ChuShi_SB_Click() { ChuShiShuBiao(); }
 // not on the screen is only noted, not shown (showing and hiding a window
 // that covers sixteen others is the dearest part of a refresh); a cover on
 // the screen (from construction to the first load) is hidden for real.
-void ShuBiaoKong::WipeBox(BoxView& view) {
-    view.look = {};
-    view.playing = {};
-    view.picture.Cls();
-}
 
 void ShuBiaoKong::SetXianShiVisible(bool visible) {
     if (!visible && (GetWindowLongPtrW(xianShi_.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0) {
@@ -38,7 +34,7 @@ void ShuBiaoKong::SetXianShiVisible(bool visible) {
 
 void ShuBiaoKong::ShuaXinYuLan() {
     SetXianShiVisible(true);
-    Mark("show the cover (XianShi)");
+    Mark(profiler_, "show the cover (XianShi)");
     scheme_.ClearFiles();
     JiaZaiFangAn();
 }
@@ -53,7 +49,7 @@ void ShuBiaoKong::ShuaXinYuLan() {
 // it is, so that a refresh with unchanged files repaints nothing.
 void ShuBiaoKong::JiaZaiFangAn() {
     SetXianShiVisible(false);
-    Mark("hide the cover (XianShi)");
+    Mark(profiler_, "hide the cover (XianShi)");
     const std::wstring dataStorage = DataStorageFolder();
     // Files no role names after this run leave the preview cache at its end.
     previews_.BeginRound();
@@ -64,7 +60,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
 
     std::optional<registry::KeyReader> settings;
     for (const CursorRole& role : kRoles) {
-        BoxView* view = FindBox(role.number);
+        BoxView* view = boxes_.Find(role.number);
         try {
             std::wstring& file = scheme_.RoleCursorFile(role.number);
             if (file.empty() && scheme_.WindowsDefault(role.number)) file = dataStorage + role.FileName();
@@ -72,7 +68,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
                 if (!settings) settings.emplace(kCursorsKeyPath);
                 std::wstring data;
                 const LSTATUS read = settings->Read(role.valueName, data);
-                Mark("read the settings (one key, a value per role)");
+                Mark(profiler_, "read the settings (one key, a value per role)");
                 if (read != ERROR_SUCCESS) {
                     const std::wstring fallback = dataStorage + role.FileName();
                     if (view != nullptr) DrawPreview(*view, fallback);
@@ -84,12 +80,17 @@ void ShuBiaoKong::JiaZaiFangAn() {
             }
             if (view != nullptr) DrawPreview(*view, file);
         } catch (...) {
-            if (view != nullptr) WipeBox(*view);
+            if (view != nullptr) view->Wipe();
         }
     }
     ScheduleAnimation(desktop_.Milliseconds());
-    Mark("set the animation timer");
-    if (!archives_.empty()) ReleaseUnusedArchives();
+    Mark(profiler_, "set the animation timer");
+    import_.ReleaseUnusedArchives();
+}
+
+void ShuBiaoKong::TakeScheme(WorkingScheme scheme) {
+    scheme_ = std::move(scheme);
+    JiaZaiFangAn();
 }
 
 // Box `role` shows its file's preview, as Windows loads the file: the first
@@ -102,7 +103,7 @@ void ShuBiaoKong::JiaZaiFangAn() {
 void ShuBiaoKong::DrawPreview(BoxView& view, const std::wstring& path) {
     const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
     const PreviewCache::Preview preview = previews_.Get(path, size);
-    Mark("find the previews (file stamp; a changed file is read and its frames drawn)");
+    Mark(profiler_, "find the previews (file stamp; a changed file is read and its frames drawn)");
     view.previewProblem = preview.problem;
     Playing& play = view.playing;
     if (preview.strip == nullptr) {
@@ -124,7 +125,7 @@ void ShuBiaoKong::RedrawBox(BoxView& view) {
     const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth()};
     BoxLook& drawn = view.look;
     if (look == drawn) {
-        Mark("draw the boxes");
+        Mark(profiler_, "draw the boxes");
         return;
     }
     drawn = look;
@@ -150,7 +151,7 @@ void ShuBiaoKong::RedrawBox(BoxView& view) {
     }
     GdiFlush();
     box.Invalidate();
-    Mark("draw the boxes");
+    Mark(profiler_, "draw the boxes");
 }
 
 }  // namespace shubiao

@@ -56,7 +56,7 @@ void ShuBiaoKong::HuiFuMoRen() {
     Skipping([this] { desktop_.StartProgram(kMousePropertiesCommand, SW_SHOWMINIMIZED); });
     Skipping([this] {
         restoreStarted_ = desktop_.Milliseconds();
-        SetTimerEnabled(timer1_, true);
+        timer1_.SetEnabled(hwnd(), true);
     });
     Skipping([this] { ChuShiShuBiao(); });
 }

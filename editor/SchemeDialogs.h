@@ -10,8 +10,11 @@
 
 namespace shubiao {
 
-class ShuBiaoKong;
 class Desktop;
+class SchemeHolder;
+namespace library {
+struct SchemeEntry;
+}
 
 // The name dialog: an edit box holding `name` to start with, 确定 and 取消.
 // The text as typed, nullopt when cancelled.
@@ -28,9 +31,11 @@ enum SchemeDialogId : int {
 inline constexpr const wchar_t* kNameDialogTitle = L"另存为方案";
 inline constexpr const wchar_t* kLibraryDialogTitle = L"方案库";
 
-// 方案库: lists both of Windows' lists for `editor`; 使用 hands the chosen
-// scheme to editor.ShiYongFangAn, 删除 asks through `desktop` first.
-void ShowSchemeLibrary(ShuBiaoKong& editor, Desktop& desktop, HWND owner);
+// 方案库, owned by editor.Owner(): lists both of Windows' lists; 使用 hands
+// the chosen scheme to `use` once the dialog is gone, 删除 asks through
+// `desktop` first.
+void ShowSchemeLibrary(SchemeHolder& editor, Desktop& desktop,
+                       const std::function<void(const library::SchemeEntry&)>& use);
 
 // For tests: while it lives, `probe` is called with each of these dialogs
 // once it is shown, from inside its modal loop, so that the test can drive

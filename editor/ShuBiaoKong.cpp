@@ -73,44 +73,16 @@ std::vector<ShuBiaoKong::ChildPlacement> ShuBiaoKong::Placements() const {
     using namespace layout;
     std::vector<ChildPlacement> places{{kText1Id, kText1}, {kXianShiId, kXianShi}, {kPicture16Id, kPicture16}};
     for (int box = 1; box <= kBoxCount; ++box) {
-        const POINT at = BoxAt(box).twips;
+        const POINT at = boxes_.At(box).twips;
         places.push_back({kPictureIdBase + box, TwipsRect{at.x, at.y, kBoxSize, kBoxSize}});
     }
     return places;
 }
 
-ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {
-    for (size_t i = 0; i < boxes_.size(); ++i) boxes_[i].role = layout::kBoxRoles[i];
-}
-
-ShuBiaoKong::BoxView* ShuBiaoKong::FindBox(int role) {
-    for (BoxView& view : boxes_) {
-        if (view.role == role) return &view;
-    }
-    return nullptr;
-}
-
-const ShuBiaoKong::BoxView* ShuBiaoKong::FindBox(int role) const {
-    return const_cast<ShuBiaoKong*>(this)->FindBox(role);
-}
-
-ShuBiaoKong::BoxView& ShuBiaoKong::BoxOf(int role) {
-    BoxView* view = FindBox(role);
-    if (view == nullptr) throw std::out_of_range("no box shows this role");
-    return *view;
-}
-
-const ShuBiaoKong::BoxView& ShuBiaoKong::BoxOf(int role) const { return const_cast<ShuBiaoKong*>(this)->BoxOf(role); }
-
-int ShuBiaoKong::RoleOfBoxWhere(const std::function<bool(HWND)>& matches) const {
-    for (const BoxView& view : boxes_) {
-        if (matches(view.picture.hwnd())) return view.role;
-    }
-    return 0;
-}
+ShuBiaoKong::ShuBiaoKong(Desktop& desktop) : desktop_(desktop), shuBianXZ_(desktop) {}
 
 int ShuBiaoKong::RoleOfBox(HWND box) const {
-    return RoleOfBoxWhere([box](HWND each) { return each == box; });
+    return boxes_.RoleWhere([box](HWND each) { return each == box; });
 }
 
 HWND ShuBiaoKong::Child(int id) const {
@@ -118,12 +90,12 @@ HWND ShuBiaoKong::Child(int id) const {
     if (id == kXianShiId) return xianShi_.hwnd();
     if (id == kPicture16Id) return container_.hwnd();
     const int box = id - kPictureIdBase;
-    if (box >= 1 && box <= layout::kBoxCount) return BoxAt(box).picture.hwnd();
+    if (box >= 1 && box <= layout::kBoxCount) return boxes_.At(box).picture.hwnd();
     return nullptr;
 }
 
 ShuBiaoKong::~ShuBiaoKong() {
-    DestroyToolTips();
+    toolTips_.Destroy();
     if (hwnd() != nullptr) {
         KillTimer(hwnd(), kTimer1Id);
         KillTimer(hwnd(), kTimer2Id);
@@ -148,7 +120,7 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
     // The layout first, so that every child is made where it stays.
     PaiLieKongJian();
     CreateChildren();
-    SetUpGridKeys();
+    gridKeys_.SetUp();
     UserControl_Initialize();
 }
 
@@ -185,7 +157,7 @@ void ShuBiaoKong::CreateChildren() {
             container_.onMouseMove = [this] { Picture16_MouseMove(); };
             container_.onPaintOverlay = [this](HDC dc) { PaintCaptions(dc); };
         } else if (box >= 1 && box <= layout::kBoxCount) {
-            BoxView& view = BoxAt(box);
+            BoxView& view = boxes_.At(box);
             const int role = view.role;
             // The boxes neither overlap nor hold children: they need no
             // clipping. The box's text is its role's name, which screen
@@ -278,12 +250,12 @@ void ShuBiaoKong::PaintCaptions(HDC dc) {
     }
 }
 
-void ShuBiaoKong::SetTimerEnabled(Timer& timer, bool enabled) {
-    timer.enabled = enabled;
-    if (enabled) {
-        SetTimer(hwnd(), timer.id, timer.interval, nullptr);
+void ShuBiaoKong::Timer::SetEnabled(HWND owner, bool on) {
+    enabled = on;
+    if (on) {
+        SetTimer(owner, id, interval, nullptr);
     } else {
-        KillTimer(hwnd(), timer.id);
+        KillTimer(owner, id);
     }
 }
 
@@ -309,7 +281,7 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_NOTIFY:
-        if (ToolTipNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
+        if (toolTips_.Notify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
         break;
     case WM_CONTEXTMENU: {
         // From a box or the container, passed up by their default handling.
@@ -319,7 +291,7 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (from != container_.hwnd() && RoleOfBox(from) == 0) break;
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         const bool keyboard = at.x == -1 && at.y == -1;
-        YouJianCaiDan(keyboard ? GetFocus() : from, at);
+        contextMenu_.YouJianCaiDan(keyboard ? GetFocus() : from, at);
         return 0;
     }
     case WM_COMMAND:

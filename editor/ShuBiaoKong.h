@@ -29,17 +29,19 @@
 //   LianJie                  链接          the link line under the grid
 //   RoleCursorFile, RoleChanged            per role: the file held, and whether it was chosen since the last load
 //   FangAnKu                 方案库        the scheme library: Windows' two lists of named schemes, in a dialog
+//                                          (LibraryActions::FangAnKu_Click)
 //   ShiYongFangAn            使用方案      take a scheme of the library as the grid's pending choices
 //   LingCunFangAn            另存方案      save the grid's pointers as a scheme of the user's list (另存为方案)
 //   ShiYongMoRen             使用默认值    a pending choice of Windows' default for one role
 //   DaKaiWeiZhi              打开文件位置  Explorer with a role's file selected
-//   YouJianCaiDan            右键菜单      the grid's context menu
+//                                          (these four: LibraryActions, reached through Library())
+//   YouJianCaiDan            右键菜单      the grid's context menu (ContextMenu::YouJianCaiDan)
 //
 // Roles and boxes are two things: a role is a row of the role table (the
 // model's, numbered from 1), a box is a cell of the grid (layout::kBoxRoles
 // says which role each box shows). The public methods speak of roles.
 //
-// The implementation is split by feature:
+// The control itself (ShuBiaoKong's members) is split by feature:
 //   ShuBiaoKong.cpp  construction, children, message dispatch, painting
 //   Layout.cpp       PaiLieKongJian and placing the children for the DPI
 //   Loading.cpp      ChuShiShuBiao, Refresh, ShuaXinYuLan, JiaZaiFangAn, previews
@@ -48,13 +50,20 @@
 //   Applying.cpp     Apply
 //   Restoring.cpp    Restore
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
-//   Importing.cpp    import of folders, packs and .inf files
 //   Transfer.cpp     export and the registry query method
-//   GridKeys.cpp     the grid for the keyboard and screen readers
-//   ToolTips.cpp     the grid's tooltip
-//   Library.cpp      the scheme library: use, save, Windows' default for a role, the scheme in force
-//   ContextMenu.cpp  the grid's context menu
-//   LibraryDialog.cpp the 方案库 dialog
+// Its parts are classes of their own, each with its own state, reaching the
+// control only through an interface of what it needs (EditorParts.h,
+// GridToolTip.h, GridKeys.h), which the control implements:
+//   BoxGrid.h/.cpp   BoxGrid, the boxes and what is kept per box, found by role or number
+//   GridKeys.cpp     GridKeyboard, the grid for the keyboard and screen readers (KeyboardGrid)
+//   ToolTips.cpp     GridToolTip, the grid's tooltip (ToolTipGrid)
+//   ContextMenu.cpp  ContextMenu, the grid's context menu (BoxGridView)
+//   Library.cpp      LibraryActions, the scheme library: use, save, Windows' default for a
+//                    role, the scheme in force, the pack held whole (SchemeHolder)
+//   Importing.cpp    ImportFlow, import of folders, packs and .inf files (SchemeHolder)
+//   LibraryDialog.cpp the 方案库 dialog (SchemeHolder, for its owner and the writer lock)
+//   NameDialog.cpp   the 另存为方案 name dialog (Desktop::AskSchemeName)
+//   PackChooser.cpp  the chooser among several packs (Desktop::ChoosePack)
 #include <windows.h>
 
 #include <array>
@@ -66,9 +75,16 @@
 #include <utility>
 #include <vector>
 
+#include "editor/BoxGrid.h"
 #include "editor/CommonDialog.h"
+#include "editor/ContextMenu.h"
 #include "editor/Desktop.h"
+#include "editor/EditorParts.h"
+#include "editor/GridKeys.h"
+#include "editor/GridToolTip.h"
+#include "editor/ImportFlow.h"
 #include "editor/Layout.h"
+#include "editor/LibraryActions.h"
 #include "editor/PictureBox.h"
 #include "editor/PointerCache.h"
 #include "scheme/Profiler.h"
@@ -90,7 +106,8 @@ namespace shubiao {
 // given), which Apply applies with the others.
 std::wstring UnseenRolesNote(const std::vector<std::wstring>& names);
 
-class ShuBiaoKong : public Window {
+class ShuBiaoKong : public Window, private SchemeHolder, private BoxGridView, private ToolTipGrid,
+                    private KeyboardGrid {
 public:
     // Control ids of the buttons, the hidden text box and the boxes.
     enum ChildId : int {
@@ -123,15 +140,6 @@ public:
     };
     std::vector<ChildPlacement> Placements() const;
 
-    // Item ids of the grid's context menu.
-    enum MenuId : UINT {
-        kMenuChooseFile = 401,  // 选择文件(&F)…
-        kMenuWindowsDefault,    // 使用默认值(&D)
-        kMenuShowFile,          // 打开文件位置(&O)
-        kMenuLibrary,           // 方案库(&L)…
-        kMenuSaveAs,            // 另存为方案(&S)…
-    };
-
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
     static constexpr UINT_PTR kAnimationTimerId = 3;
@@ -158,7 +166,7 @@ public:
     void DaoRu__SB_Click();
     // PictureN_Click and PictureN_MouseMove, for the role box N shows; a role
     // without a box throws std::out_of_range.
-    void Picture_Click(int role);
+    void Picture_Click(int role) override;
     void Picture_MouseMove(int role);
     void Picture16_MouseMove();
     void Timer1_Timer();
@@ -170,7 +178,7 @@ public:
     void UpdateAnimation();
     bool Animating() const { return animating_; }
     // The frame box `role` shows; -1 when it shows none.
-    int FrameShown(int role) const { return BoxOf(role).playing.frame; }
+    int FrameShown(int role) const { return boxes_.Of(role).playing.frame; }
     // The colour of the mark on pending choices (the skin's button border).
     void SetMarkColour(COLORREF colour) { markColour_ = colour; }
     // For the benchmark: told the end of each step of a load, a hover and an
@@ -188,58 +196,25 @@ public:
     // Takes `file` for `role` as a pick in the file dialog does.
     void ChooseFile(int role, const std::wstring& file);
     // The role whose box lies under this point of the screen; 0 for none.
-    int RoleAt(POINT screen) const;
+    int RoleAt(POINT screen) const override;
     // The role box `box` (a window) shows; 0 when it is none of the boxes.
-    int RoleOfBox(HWND box) const;
+    int RoleOfBox(HWND box) const override;
 
-    // --- The scheme library (Library.cpp) ---
-    // 使用: `entry`'s files become the pending choices, whole or not at all;
-    // roles whose file is missing or unusable keep what they had and are
-    // named to the user. Empty slots are Windows' default. False when
-    // nothing was taken.
-    bool ShiYongFangAn(const library::SchemeEntry& entry);
-    // The grid's context menu (ContextMenu.cpp), for WM_CONTEXTMENU from
-    // `clicked` (a box or the container between the boxes) at `screen`, or
-    // from the keyboard (`screen` -1, -1) at the focused box. The items that
-    // need a role are greyed between boxes.
-    void YouJianCaiDan(HWND clicked, POINT screen);
-    // 方案库: the library dialog.
-    void FangAnKu_Click();
-    // 另存为方案: asks for a name, then LingCunFangAn.
-    void LingCunFangAn_Click();
-    // Saves the grid's pointers as the user's scheme `typed` (trimmed and
-    // checked; an existing user scheme of that name replaced after a
-    // confirmation). The user is told why when it is not saved; true when saved.
-    bool LingCunFangAn(const std::wstring& typed);
-    // 使用默认值: role `role` takes Windows' default, pending until Apply.
-    void ShiYongMoRen(int role);
-    // 打开文件位置: Explorer with the file of `role` selected; false when the
-    // role has no file to show.
-    bool DaKaiWeiZhi(int role);
-    // The file 打开文件位置 would show for `role`; empty when none.
-    std::wstring FileToShow(int role) const;
-    // The library scheme the grid holds exactly (chosen with 使用, every role
-    // taken, or just saved, and nothing changed since); nullopt for none.
-    struct LibraryMatch {
-        std::wstring name;
-        library::Source source = library::Source::User;
-    };
-    std::optional<LibraryMatch> SchemeShown() const;
-    // The name the save dialog starts with: the pack's scheme name when the
-    // grid came whole from one pack and nothing changed since, else empty.
-    std::wstring NameToSaveAs() const;
+    // The scheme library's actions (LibraryActions.h): 使用, 另存为方案,
+    // 方案库, 使用默认值, 打开文件位置.
+    LibraryActions& Library() { return library_; }
 
     // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host)
     // and scales the background pictures to it. Throws UserError when the
     // pictures cannot be scaled; they then stay as they were.
     void SetDpi(UINT dpi);
-    UINT Dpi() const { return dpi_; }
+    UINT Dpi() const override { return dpi_; }
 
     // --- Read-only views, for the host and for tests ---
-    const WorkingScheme& Scheme() const { return scheme_; }
+    const WorkingScheme& Scheme() const override { return scheme_; }
     // The box that shows `role`; std::out_of_range for a role without one.
-    PictureBox& Picture(int role) { return BoxOf(role).picture; }
-    PictureBox& Picture16() { return container_; }
+    PictureBox& Picture(int role) override { return boxes_.Of(role).picture; }
+    PictureBox& Picture16() override { return container_; }
     PictureBox& XianShi() { return xianShi_; }
     HWND Button(ChildId id) const { return GetDlgItem(hwnd(), id); }
     HWND Text1() const { return text1_; }
@@ -257,69 +232,29 @@ public:
     // How many files the preview cache holds.
     size_t PreviewCacheSize() const { return previews_.size(); }
     // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
-    const std::wstring& PreviewProblem(int role) const { return BoxOf(role).previewProblem; }
+    const std::wstring& PreviewProblem(int role) const { return boxes_.Of(role).previewProblem; }
 
     // The tooltip of the box of `role`: the role's name, " — ", then
     // what the box shows: why a pending choice shows no preview or was not
     // applied, "默认" for the installed fallback, else the file's path; on
     // a second line, where the context menu's scheme library is.
-    std::wstring BoxToolTip(int role) const;
+    std::wstring BoxToolTip(int role) const override;
     // The grid's tooltip window, made now if the mouse has not yet made it;
     // nullptr when it cannot be made.
-    HWND ToolTip() {
-        EnsureToolTips();
-        return toolTip_;
-    }
+    HWND ToolTip() { return toolTips_.Window(); }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalDestroy() override { DestroyToolTips(); }
+    void OnFinalDestroy() override { toolTips_.Destroy(); }
 
 private:
     struct Timer {
         UINT_PTR id;
         UINT interval;
         bool enabled = false;
+        // Starts or stops it as a timer of `owner`.
+        void SetEnabled(HWND owner, bool on);
     };
-
-    // What each box plays: its strip (from the cache), when the animation
-    // started, and the frame drawn now.
-    struct Playing {
-        PreviewStrip* strip = nullptr;
-        std::uint64_t serial = 0;
-        ULONGLONG start = 0;
-        int frame = -1;
-    };
-    // What each box's image shows now: a box whose look is unchanged is not drawn again.
-    struct BoxLook {
-        std::uint64_t serial = 0;  // of the strip drawn; 0: none
-        int frame = -1;
-        bool pending = false;
-        COLORREF mark = 0;
-        int width = -1;            // of the image: -1 before the first drawing
-        bool operator==(const BoxLook&) const = default;
-    };
-    // One box of the grid and all that the editor keeps for it.
-    struct BoxView {
-        int role = 0;              // the role it shows (layout::kBoxRoles)
-        PictureBox picture;
-        POINT twips{};             // its place in Picture16, set by PaiLieKongJian
-        POINT captionTwips{};      // its caption's place in Picture16
-        Playing playing;
-        BoxLook look;
-        std::wstring previewProblem;  // why it shows no preview; empty when it shows one
-    };
-    // The box of `role`: nullptr, or std::out_of_range from the second form,
-    // for a role the grid has no box for.
-    BoxView* FindBox(int role);
-    const BoxView* FindBox(int role) const;
-    BoxView& BoxOf(int role);
-    const BoxView& BoxOf(int role) const;
-    // Box number `box`, 1..kBoxCount; std::out_of_range for any other.
-    BoxView& BoxAt(int box) { return boxes_.at(static_cast<size_t>(box - 1)); }
-    const BoxView& BoxAt(int box) const { return const_cast<ShuBiaoKong*>(this)->BoxAt(box); }
-    // The role of the first box whose window `matches`; 0 for none.
-    int RoleOfBoxWhere(const std::function<bool(HWND)>& matches) const;
 
     // Construction and layout.
     void UserControl_Initialize();
@@ -339,72 +274,29 @@ private:
     void JiaZaiFangAn();
     void DrawPreview(BoxView& view, const std::wstring& path);
     void RedrawBox(BoxView& view);
-    void WipeBox(BoxView& view);
-    void Mark(const char* step) {
-        if (profiler_ != nullptr) profiler_->Step(step);
-    }
     void ScheduleAnimation(ULONGLONG now);
 
-    // Import.
-    // Where an import reads from (scheme/ImportPlan.h).
-    using ImportSource = shubiao::ImportSource;
-    void ImportScan(PackScan scan, const ImportSource& source);
-    void ImportPack(const Pack& pack, const ImportSource& source);
-    // Lets go of the unpacked archives that no role's file lies in any more.
-    void ReleaseUnusedArchives();
-    // A role's file as the user sees it (a file of an unpacked archive as
-    // "pack.zip\...").
-    std::wstring ShownFile(const std::wstring& path) const;
-    // After an import: `pack` is the name of the one pack the grid now holds
-    // whole (empty: none).
-    void NoteImport(const std::wstring& pack);
-    // True the first time it is asked (once per editor): the summary of a
-    // whole import then ends with SaveHint().
-    bool TakeSaveHint() { return !std::exchange(saveHintGiven_, true); }
-    static std::wstring SaveHint();
-
-    // The scheme library (Library.cpp). What the grid holds, per role: the
-    // file and whether it is Windows' default.
-    using Holding = std::array<std::pair<std::wstring, bool>, kRoleCount>;
-    Holding Held() const;
-    // After Apply: records the scheme in force when the grid held exactly a
-    // library scheme and every role was applied.
-    void RecordSchemeInForce(bool allApplied);
-    void RememberScheme(const std::wstring& name, library::Source source);
+    // What the editor's parts reach of it (EditorParts.h).
+    HWND Owner() const override { return hwnd(); }
+    void TakeScheme(WorkingScheme scheme) override;
 
     // Apply, restore, automation.
     // The writer lock, waited for with the busy cursor while the thread keeps
     // answering its messages; nullptr, after telling the user, when another
     // writer kept it for the whole wait.
-    std::unique_ptr<WriterLock> TakeWriterLock();
+    std::unique_ptr<WriterLock> TakeWriterLock() override;
     void YingYongFangAn();
     void HuiFuMoRen();
     std::wstring AnXiaHuiChe(const std::wstring& title);
-    void SetTimerEnabled(Timer& timer, bool enabled);
-
-    // The grid for the keyboard and screen readers (GridKeys.cpp); boxes by
-    // their number, 1..kBoxCount.
-    void SetUpGridKeys();
-    void SetGridTabStop(int box);
-    std::optional<LRESULT> GridBoxMessage(int box, UINT message, WPARAM wParam, LPARAM lParam);
-    void PaintFocus(int box, HDC dc);
-
-    // The grid's tooltip (ToolTips.cpp).
-    void EnsureToolTips();
-    void CreateToolTips();
-    void RelayToToolTip(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
-    void DestroyToolTips();
-    void UpdateToolTipFont();
-    bool ToolTipNotify(NMHDR& header);  // true when it answered
 
     Desktop& desktop_;
     WorkingScheme scheme_;
-    // The archives whose unpacked files roles of the scheme name; each
-    // folder goes when the last is released.
-    std::vector<std::shared_ptr<const UnpackedZip>> archives_;
+    LibraryActions library_{*this, desktop_};
+    ImportFlow import_{*this, desktop_, library_};
+    ContextMenu contextMenu_{*this, library_, desktop_};
     CommonDialog shuBianXZ_;
 
-    std::array<BoxView, layout::kBoxCount> boxes_;  // Picture1..PictureN, in box order
+    BoxGrid boxes_;  // Picture1..PictureN, in box order
     PictureBox container_;                          // Picture16
     PictureBox xianShi_{GetSysColor(COLOR_WINDOW)};
     HWND text1_ = nullptr;
@@ -440,23 +332,8 @@ private:
     DWORD writerLockWait_ = kWriterLockWaitMilliseconds;
     bool waitingForLock_ = false;
 
-    bool gridHidesFocus_ = false;  // the keyboard cues hide the focus rectangle
-
-    UniqueFont toolTipFont_;
-    HWND toolTip_ = nullptr;    // owned; destroyed with the control
-    bool toolTipTried_ = false; // made, or found not to be makeable
-    std::wstring toolTipText_;  // the text last handed to the tooltip
-
-    // The library scheme taken or saved, and what the grid held then.
-    struct HeldScheme {
-        LibraryMatch scheme;
-        Holding held;
-    };
-    std::optional<HeldScheme> libraryScheme_;
-    // The pack imported whole, and what the grid held then.
-    std::optional<std::pair<std::wstring, Holding>> wholePack_;
-    bool saveHintGiven_ = false;
-    bool askAgain_ = false;  // the last save was refused for its name: the name dialog comes again
+    GridToolTip toolTips_{*this};
+    GridKeyboard gridKeys_{boxes_, *this, toolTips_};  // the grid for the keyboard and screen readers
 };
 
 }  // namespace shubiao

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "editor/GridToolTip.h"
 #include "editor/ShuBiaoKong.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
@@ -25,16 +26,16 @@ constexpr const wchar_t* kMenuHint = L"\n右键：方案库、另存为方案…
 // one. The boxes pass their mouse messages on to it themselves
 // (TTM_RELAYEVENT) rather than have it subclass them, which would add a
 // lookup to every message a box gets.
-void ShuBiaoKong::EnsureToolTips() {
-    if (toolTip_ != nullptr || toolTipTried_ || hwnd() == nullptr) return;
-    toolTipTried_ = true;
-    CreateToolTips();
+void GridToolTip::Ensure() {
+    if (toolTip_ != nullptr || tried_ || grid_.Owner() == nullptr) return;
+    tried_ = true;
+    Create();
 }
 
-void ShuBiaoKong::RelayToToolTip(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+void GridToolTip::Relay(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEMOVE:
-        EnsureToolTips();
+        Ensure();
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -53,45 +54,46 @@ void ShuBiaoKong::RelayToToolTip(HWND box, UINT message, WPARAM wParam, LPARAM l
     SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
-void ShuBiaoKong::CreateToolTips() {
+void GridToolTip::Create() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     // The grid works without tips: a tooltip that cannot be made is left out.
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, grid_.Owner(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     if (toolTip_ == nullptr) return;
     SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(kToolTipDelayMs, 0));
     // A width makes the control break the text at its line feed.
     SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, 32767);
-    for (const BoxView& view : boxes_) {
+    for (const int role : layout::kBoxRoles) {
         // The size every version of the control accepts.
         TTTOOLINFOW tool{};
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = hwnd();  // receives TTN_GETDISPINFOW
-        tool.uId = reinterpret_cast<UINT_PTR>(view.picture.hwnd());
+        tool.hwnd = grid_.Owner();  // receives TTN_GETDISPINFOW
+        tool.uId = reinterpret_cast<UINT_PTR>(grid_.Picture(role).hwnd());
         tool.lpszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    UpdateToolTipFont();
+    UpdateFont();
 }
 
-void ShuBiaoKong::DestroyToolTips() {
+void GridToolTip::Destroy() {
     if (toolTip_ != nullptr && IsWindow(toolTip_)) DestroyWindow(toolTip_);
     toolTip_ = nullptr;
 }
 
 // The system's tooltip size for the DPI, in the editor's Chinese face.
-void ShuBiaoKong::UpdateToolTipFont() {
+void GridToolTip::UpdateFont() {
     if (toolTip_ == nullptr) return;
+    const UINT dpi = grid_.Dpi();
     LOGFONTW face{};
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi_)) {
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
         face = metrics.lfStatusFont;
     } else {
-        face.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
+        face.lfHeight = -MulDiv(9, static_cast<int>(dpi), 72);
         face.lfWeight = FW_NORMAL;
     }
     if (const std::wstring& chinese = layout::FontFace(); !chinese.empty() && chinese.size() < LF_FACESIZE) {
@@ -102,16 +104,16 @@ void ShuBiaoKong::UpdateToolTipFont() {
     UniqueFont font(CreateFontIndirectW(&face));
     if (!font) return;
     SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    toolTipFont_ = std::move(font);  // the old one only goes once the tip let go of it
+    font_ = std::move(font);  // the old one only goes once the tip let go of it
 }
 
-bool ShuBiaoKong::ToolTipNotify(NMHDR& header) {
+bool GridToolTip::Notify(NMHDR& header) {
     if (toolTip_ == nullptr || header.hwndFrom != toolTip_ || header.code != TTN_GETDISPINFOW) return false;
     auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-    const int role = RoleOfBox(reinterpret_cast<HWND>(header.idFrom));
-    toolTipText_ = role != 0 ? BoxToolTip(role) : std::wstring();
+    const int role = grid_.RoleOfBox(reinterpret_cast<HWND>(header.idFrom));
+    text_ = role != 0 ? grid_.BoxToolTip(role) : std::wstring();
     info.hinst = nullptr;
-    info.lpszText = toolTipText_.data();
+    info.lpszText = text_.data();
     return true;
 }
 
@@ -128,7 +130,7 @@ std::wstring ShuBiaoKong::BoxToolTip(int role) const {
     } else if (!file.empty() && EqualNoCase(ExpandEnvironment(file), DataStorageFolder() + cursorRole.FileName())) {
         shown = kInstalledFallback;
     } else {
-        shown = ShownFile(file);
+        shown = import_.ShownFile(file);
     }
     std::wstring text = cursorRole.Name();
     if (!shown.empty()) text += kDash + shown;

@@ -11,4 +11,9 @@ public:
     virtual void Step(const char* name) = 0;
 };
 
+// Tells `profiler`, when there is one, that the step `name` has just ended.
+inline void Mark(Profiler* profiler, const char* name) {
+    if (profiler != nullptr) profiler->Step(name);
+}
+
 }  // namespace shubiao

@@ -97,11 +97,11 @@ TEST_P(ReachMenuTest, ShowsTheItemsAndGreysThoseThatNeedARoleBetweenBoxes) {
     for (const FakeDesktop::MenuItem& item : desktop.menus[0]) texts.push_back(item.text);
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"选择文件(&F)…", L"使用默认值(&D)", L"打开文件位置(&O)",
                                                  L"方案库(&L)…", L"另存为方案(&S)…"}));
-    EXPECT_EQ(Greyed(ShuBiaoKong::kMenuChooseFile), !GetParam().forRole);
-    EXPECT_EQ(Greyed(ShuBiaoKong::kMenuWindowsDefault), !GetParam().forRole);
-    EXPECT_EQ(Greyed(ShuBiaoKong::kMenuShowFile), !GetParam().forRole);
-    EXPECT_FALSE(Greyed(ShuBiaoKong::kMenuLibrary));
-    EXPECT_FALSE(Greyed(ShuBiaoKong::kMenuSaveAs));
+    EXPECT_EQ(Greyed(ContextMenu::kMenuChooseFile), !GetParam().forRole);
+    EXPECT_EQ(Greyed(ContextMenu::kMenuWindowsDefault), !GetParam().forRole);
+    EXPECT_EQ(Greyed(ContextMenu::kMenuShowFile), !GetParam().forRole);
+    EXPECT_FALSE(Greyed(ContextMenu::kMenuLibrary));
+    EXPECT_FALSE(Greyed(ContextMenu::kMenuSaveAs));
     // Shown where the user is looking: over the box, or the grid.
     RECT r{};
     GetWindowRect(GetParam().forRole ? editor.Picture(kRole).hwnd() : editor.Picture16().hwnd(), &r);
@@ -119,8 +119,8 @@ TEST_F(ContextMenuTest, ShowFileIsGreyedWhenTheRoleHasNoFile) {
     registry.SetString(L"Arrow", files / L"gone.cur");
     editor.ChuShiShuBiao();
     Open(Via::RightClickBox);
-    EXPECT_TRUE(Greyed(ShuBiaoKong::kMenuShowFile));
-    EXPECT_FALSE(Greyed(ShuBiaoKong::kMenuWindowsDefault));
+    EXPECT_TRUE(Greyed(ContextMenu::kMenuShowFile));
+    EXPECT_FALSE(Greyed(ContextMenu::kMenuWindowsDefault));
 }
 
 struct ItemCase {
@@ -145,35 +145,35 @@ TEST_P(MenuItemTest, DoesWhatItSays) {
 INSTANTIATE_TEST_SUITE_P(
     Menu, MenuItemTest,
     testing::Values(
-        ItemCase{"ChooseFile", ShuBiaoKong::kMenuChooseFile, Via::MenuKey,
+        ItemCase{"ChooseFile", ContextMenu::kMenuChooseFile, Via::MenuKey,
                  [](ContextMenuTest&, FakeDesktop& d, ShuBiaoKong&, const std::wstring&) {
                      EXPECT_EQ(d.openFilters.size(), 2u) << "the box's own open dialog, once more";
                  }},
-        ItemCase{"WindowsDefaultFromTheMouse", ShuBiaoKong::kMenuWindowsDefault, Via::RightClickBox,
+        ItemCase{"WindowsDefaultFromTheMouse", ContextMenu::kMenuWindowsDefault, Via::RightClickBox,
                  [](ContextMenuTest&, FakeDesktop&, ShuBiaoKong& e, const std::wstring&) {
                      EXPECT_TRUE(e.Scheme().WindowsDefault(kRole));
                      EXPECT_TRUE(e.Scheme().Pending(kRole));
                      EXPECT_EQ(e.Scheme().RoleCursorFile(kRole), DataStorageFile(L"Arrow"));
                  }},
-        ItemCase{"WindowsDefaultFromTheKeyboard", ShuBiaoKong::kMenuWindowsDefault, Via::ShiftF10,
+        ItemCase{"WindowsDefaultFromTheKeyboard", ContextMenu::kMenuWindowsDefault, Via::ShiftF10,
                  [](ContextMenuTest&, FakeDesktop&, ShuBiaoKong& e, const std::wstring&) {
                      EXPECT_TRUE(e.Scheme().WindowsDefault(kRole));
                  }},
-        ItemCase{"ShowFileFromTheMouse", ShuBiaoKong::kMenuShowFile, Via::RightClickBox,
+        ItemCase{"ShowFileFromTheMouse", ContextMenu::kMenuShowFile, Via::RightClickBox,
                  [](ContextMenuTest&, FakeDesktop& d, ShuBiaoKong&, const std::wstring& file) {
                      ASSERT_EQ(d.startedPrograms.size(), 1u);
                      EXPECT_EQ(d.startedPrograms[0].first, L"explorer.exe /select,\"" + file + L"\"");
                  }},
-        ItemCase{"ShowFileFromTheKeyboard", ShuBiaoKong::kMenuShowFile, Via::MenuKey,
+        ItemCase{"ShowFileFromTheKeyboard", ContextMenu::kMenuShowFile, Via::MenuKey,
                  [](ContextMenuTest&, FakeDesktop& d, ShuBiaoKong&, const std::wstring& file) {
                      ASSERT_EQ(d.startedPrograms.size(), 1u);
                      EXPECT_EQ(d.startedPrograms[0].first, L"explorer.exe /select,\"" + file + L"\"");
                  }},
-        ItemCase{"SaveAs", ShuBiaoKong::kMenuSaveAs, Via::RightClickBetween,
+        ItemCase{"SaveAs", ContextMenu::kMenuSaveAs, Via::RightClickBetween,
                  [](ContextMenuTest&, FakeDesktop& d, ShuBiaoKong&, const std::wstring&) {
                      EXPECT_EQ(d.nameStarts.size(), 1u);
                  }},
-        ItemCase{"ARoleItemBetweenBoxesDoesNothing", ShuBiaoKong::kMenuWindowsDefault, Via::RightClickBetween,
+        ItemCase{"ARoleItemBetweenBoxesDoesNothing", ContextMenu::kMenuWindowsDefault, Via::RightClickBetween,
                  [](ContextMenuTest&, FakeDesktop&, ShuBiaoKong& e, const std::wstring& file) {
                      EXPECT_EQ(e.Scheme().RoleCursorFile(kRole), file);
                      EXPECT_FALSE(e.Scheme().WindowsDefault(kRole));
@@ -186,7 +186,7 @@ TEST_F(ContextMenuTest, TheLibraryItemOpensTheLibrary) {
         title = WindowText(dialog);
         SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
-    desktop.menuAnswers.push_back(ShuBiaoKong::kMenuLibrary);
+    desktop.menuAnswers.push_back(ContextMenu::kMenuLibrary);
     Open(Via::RightClickBox);
     EXPECT_EQ(title, kLibraryDialogTitle);
 }

@@ -65,7 +65,7 @@ protected:
             driven = true;
             drive(dialog);
         });
-        editor.FangAnKu_Click();
+        editor.Library().FangAnKu_Click();
         EXPECT_TRUE(driven);
     }
     std::wstring Cursor(const std::wstring& name, int hot = 3) {

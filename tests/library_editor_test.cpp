@@ -48,7 +48,7 @@ protected:
     }
     void Save(const std::wstring& name) {
         desktop.nameAnswers.push_back(name);
-        editor.LingCunFangAn_Click();
+        editor.Library().LingCunFangAn_Click();
     }
     // A scheme `name` of a list whose Arrow and Wait are files of ours and
     // whose other slots are empty.
@@ -70,7 +70,7 @@ TEST_F(LibraryEditorTest, UseTakesTheFilesAndWindowsDefaultsAndKeepsUnusableRole
     // Arrow a file, Help refused by its text, Wait missing, the rest empty.
     ASSERT_TRUE(registry.SetScheme(false, L"混合", arrow + L",\\\\server\\x.cur,," + files / L"gone.cur"));
 
-    ASSERT_TRUE(editor.ShiYongFangAn(Entry(L"混合")));
+    ASSERT_TRUE(editor.Library().ShiYongFangAn(Entry(L"混合")));
 
     EXPECT_EQ(editor.Scheme().RoleCursorFile(kArrow), arrow);
     EXPECT_TRUE(editor.Scheme().Pending(kArrow));
@@ -83,7 +83,7 @@ TEST_F(LibraryEditorTest, UseTakesTheFilesAndWindowsDefaultsAndKeepsUnusableRole
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].text.find(L"“帮助选择”"), std::wstring::npos) << warnings[0].text;
     EXPECT_NE(warnings[0].text.find(L"“忙”"), std::wstring::npos) << warnings[0].text;
-    EXPECT_FALSE(editor.SchemeShown().has_value()) << "not every role was taken";
+    EXPECT_FALSE(editor.Library().SchemeShown().has_value()) << "not every role was taken";
 }
 
 TEST_F(LibraryEditorTest, UseOfASchemeWithNothingUsableChangesNothing) {
@@ -94,7 +94,7 @@ TEST_F(LibraryEditorTest, UseOfASchemeWithNothingUsableChangesNothing) {
     ASSERT_TRUE(registry.SetScheme(false, L"大", std::wstring(20000, L',')));
     const WorkingScheme before = editor.Scheme();
     for (const wchar_t* name : {L"坏", L"大"}) {
-        EXPECT_FALSE(editor.ShiYongFangAn(Entry(name))) << name;
+        EXPECT_FALSE(editor.Library().ShiYongFangAn(Entry(name))) << name;
         for (const CursorRole& role : kRoles) {
             EXPECT_EQ(editor.Scheme().RoleCursorFile(role.number), before.RoleCursorFile(role.number));
             EXPECT_FALSE(editor.Scheme().Pending(role.number));
@@ -115,7 +115,7 @@ TEST_F(LibraryEditorTest, UseThenApplyPutsAnInstalledPacksFilesInForceByteExact)
     for (int i = 4; i < 15; ++i) data += L",";
     ASSERT_TRUE(registry.SetScheme(true, L"Pack", data));
 
-    ASSERT_TRUE(editor.ShiYongFangAn(Entry(L"Pack")));
+    ASSERT_TRUE(editor.Library().ShiYongFangAn(Entry(L"Pack")));
     Apply();
 
     EXPECT_EQ(ReadBytes(SchemeFolder() + L"Arrow.ani"), ReadBytes(folder + L"pointer.cur"));
@@ -136,7 +136,7 @@ TEST_F(LibraryEditorTest, WindowsDefaultDeletesTheValueAndTheCopyAtApply) {
     editor.ChuShiShuBiao();
     const int reloads = desktop.reloads;
 
-    editor.ShiYongMoRen(kArrow);
+    editor.Library().ShiYongMoRen(kArrow);
     EXPECT_EQ(editor.Scheme().RoleCursorFile(kArrow), DataStorageFile(L"Arrow")) << "shown as after a restore";
     EXPECT_TRUE(editor.Scheme().Pending(kArrow));
     EXPECT_TRUE(registry.Exists(L"Arrow")) << "nothing changes before Apply";
@@ -197,7 +197,7 @@ TEST_P(SaveNameTest, ARefusedNameWritesNothingAndAsksAgainWithIt) {
     desktop.nameAnswers.push_back(GetParam().typed);
     desktop.nameAnswers.push_back(std::nullopt);
 
-    editor.LingCunFangAn_Click();
+    editor.Library().LingCunFangAn_Click();
 
     ASSERT_EQ(desktop.nameStarts.size(), 2u);
     EXPECT_EQ(desktop.nameStarts[1], GetParam().typed);
@@ -258,7 +258,7 @@ TEST_F(LibraryEditorTest, SavingOverTheSchemeTheGridShows) {
     Choose(kArrow, arrow);
     Choose(kWait, Cursor(L"w.cur", 6));
     Save(L"自己");
-    ASSERT_TRUE(editor.ShiYongFangAn(Entry(L"自己")));
+    ASSERT_TRUE(editor.Library().ShiYongFangAn(Entry(L"自己")));
     const std::wstring folder = SavedFolder(L"自己");
     ASSERT_EQ(editor.Scheme().RoleCursorFile(kArrow), folder + L"Arrow.ani");
     const std::wstring wait = Cursor(L"w2.cur", 11);
@@ -303,10 +303,10 @@ TEST_F(LibraryEditorTest, TheNameStartsAsThePacksWhenTheGridCameWholeFromIt) {
     WriteStaticCursor(pack + L"\\Busy.ani", 5, 5);
     editor.ImportPath(pack);
     desktop.nameAnswers.push_back(std::nullopt);
-    editor.LingCunFangAn_Click();
+    editor.Library().LingCunFangAn_Click();
     Choose(kHelp, Cursor(L"h.cur", 2));  // no longer whole from the pack
     desktop.nameAnswers.push_back(std::nullopt);
-    editor.LingCunFangAn_Click();
+    editor.Library().LingCunFangAn_Click();
 
     EXPECT_EQ(desktop.nameStarts, (std::vector<std::wstring>{L"蓝色海洋", L""}));
 }
@@ -360,33 +360,33 @@ INSTANTIATE_TEST_SUITE_P(
         InForceCase{"UsedUserScheme",
                     [](InForceTest& t) {
                         t.Listed(false, L"用户的", t.Cursor(L"a.cur", 3), t.Cursor(L"w.cur", 5));
-                        t.Editor().ShiYongFangAn(t.Entry(L"用户的"));
+                        t.Editor().Library().ShiYongFangAn(t.Entry(L"用户的"));
                     },
                     L"用户的", 1},
         InForceCase{"UsedSystemScheme",
                     [](InForceTest& t) {
                         t.Listed(true, L"系统的", t.Cursor(L"a.cur", 3), t.Cursor(L"w.cur", 5));
-                        t.Editor().ShiYongFangAn(t.Entry(L"系统的"));
+                        t.Editor().Library().ShiYongFangAn(t.Entry(L"系统的"));
                     },
                     L"系统的", 2},
         InForceCase{"UsedThenChanged",
                     [](InForceTest& t) {
                         t.Listed(false, L"用户的", t.Cursor(L"a.cur", 3), t.Cursor(L"w.cur", 5));
-                        t.Editor().ShiYongFangAn(t.Entry(L"用户的"));
+                        t.Editor().Library().ShiYongFangAn(t.Entry(L"用户的"));
                         t.Editor().ChooseFile(kHand, t.Cursor(L"h.cur", 7));
                     },
                     L"以前", 1},
         InForceCase{"UsedThenWindowsDefaultForARole",
                     [](InForceTest& t) {
                         t.Listed(false, L"用户的", t.Cursor(L"a.cur", 3), t.Cursor(L"w.cur", 5));
-                        t.Editor().ShiYongFangAn(t.Entry(L"用户的"));
-                        t.Editor().ShiYongMoRen(kArrow);
+                        t.Editor().Library().ShiYongFangAn(t.Entry(L"用户的"));
+                        t.Editor().Library().ShiYongMoRen(kArrow);
                     },
                     L"以前", 1},
         InForceCase{"UsedWithAMissingFile",
                     [](InForceTest& t) {
                         t.Listed(false, L"缺的", t.Cursor(L"a.cur", 3), t.Files() / L"gone.cur");
-                        t.Editor().ShiYongFangAn(t.Entry(L"缺的"));
+                        t.Editor().Library().ShiYongFangAn(t.Entry(L"缺的"));
                     },
                     L"以前", 1},
         InForceCase{"JustSaved",
@@ -403,7 +403,7 @@ TEST_F(LibraryEditorTest, ARoleThatFailsToApplyLeavesTheRecordAsItWas) {
     registry.SetString(L"", L"以前");
     registry.SetDword(L"Scheme Source", 2);
     Listed(false, L"用户的", Cursor(L"a.cur", 3), Cursor(L"w.cur", 5));
-    ASSERT_TRUE(editor.ShiYongFangAn(Entry(L"用户的")));
+    ASSERT_TRUE(editor.Library().ShiYongFangAn(Entry(L"用户的")));
     {
         registry::ScopedWriteFault fault(L"Wait", ERROR_ACCESS_DENIED);
         Apply();
