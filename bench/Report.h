@@ -8,6 +8,7 @@
 #include "bench/LibraryBench.h"
 #include "bench/Startup.h"
 #include "bench/StartupSteps.h"
+#include "bench/ZipBench.h"
 
 namespace shubiao::bench {
 
@@ -18,6 +19,10 @@ struct Report {
     bool startupOnly = false;
     // Only ShuBiaoCmd against the console floor was measured.
     bool consoleOnly = false;
+    // Only the deep zip against the flat one was measured.
+    bool zipOnly = false;
+    int deepZipRuns = 3;
+    DeepZipResult deepZip;
     // Another run's JSON, written into this one's under `embeddedName`.
     std::string embeddedName;
     std::string embeddedJson;

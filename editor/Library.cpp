@@ -34,6 +34,8 @@ std::wstring NameProblemText(schemes::NameProblem problem) {
         return L"方案名中不能有 \\ / : * ? \" < > | 或逗号。";
     case NameProblem::TrailingDot:
         return L"方案名不能以句点结尾。";
+    case NameProblem::ExpandedCharacter:
+        return L"方案名中不能有百分号 %。";
     case NameProblem::DeviceName:
         return L"方案名不能是 CON、NUL、COM1 这类设备名。";
     case NameProblem::ApplyFolder:

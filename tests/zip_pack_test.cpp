@@ -85,6 +85,12 @@ Entry Declaring(std::string name, std::uint32_t size, Bytes payload) {
     return e;
 }
 
+std::string Repeat(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
 const UnpackCase kArchives[] = {
     {"PackWithFolders",
      [] { return Zip({Stored("Arrow.cur", Words("arrow")), Stored("sub/", {}), Deflated("sub/Busy.ani", Words("busy")), Deflated("install.inf", Words("inf"))}); },
@@ -114,6 +120,21 @@ const UnpackCase kArchives[] = {
     // Windows takes "a.cur" and "a.cur\b.cur" for a file and a folder of one name.
     {"FileWhereAFolderGoes", [] { return Zip({Deflated("a.cur", Words("a")), Deflated("a.cur/b.cur", Words("b"))}); },
      L"a.cur=a | pack.zip\\a.cur\\b.cur:已有同名的文件"},
+    // Folders that several entries share, in one letter case or another, are one folder.
+    {"FoldersSharedByEntries",
+     [] {
+         return Zip({Deflated("Pack/a.cur", Words("a")), Deflated("Pack/sub/b.cur", Words("b")), Deflated("pack/c.ani", Words("c")),
+                     Deflated("Pack/sub/deeper/d.cur", Words("d"))});
+     },
+     L"Pack\\a.cur=a; Pack\\c.ani=c; Pack\\sub\\b.cur=b; Pack\\sub\\deeper\\d.cur=d"},
+    // An entry halfway up a chain of folders made for a deeper one.
+    {"NinetyFoldersDeep",
+     [] { return Zip({Deflated(Repeat("d/", 90) + "a.cur", Words("a")), Deflated(Repeat("d/", 45) + "b.ani", Words("b"))}); },
+     *FromUtf8(Repeat("d\\", 45) + "b.ani=b; " + Repeat("d\\", 90) + "a.cur=a")},
+    // A folder that could not be made is not taken for made by the next entry.
+    {"FileWhereAFolderGoesForTwoEntries",
+     [] { return Zip({Deflated("a.cur", Words("a")), Deflated("a.cur/b.cur", Words("b")), Deflated("a.cur/c.cur", Words("c"))}); },
+     L"a.cur=a | pack.zip\\a.cur\\b.cur:已有同名的文件; pack.zip\\a.cur\\c.cur:已有同名的文件"},
     {"NotAZip", [] { return Text("not a zip at all"); }, L"error:不是 ZIP 文件"},
     {"HalfADownload", [] { const Bytes zip = Zip({Deflated("a.cur", Words("a")), Deflated("b.cur", Words("b"))}); return Cut(zip, zip.size() / 2); },
      L"error:文件不完整"},

@@ -31,7 +31,8 @@
 //   substitution, split at '\' and '/'. A name that is "." or "..", holds
 //   "..", or holds a character Windows forbids in file names (control
 //   characters, : * ? " < > |) gives no file: joined to the pack's folder it
-//   could name something outside it, a stream or a pattern.
+//   could name something outside it, a stream or a pattern. Nor does a
+//   device name (NUL.cur, COM¹.ani: NameRules.h), which names no file.
 // - An explicit line whose path gives no file still counts as the role's
 //   line: the pack sets that role to nothing, as Windows would. The last
 //   explicit line for a role wins, as the last registry write would.
@@ -48,6 +49,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "scheme/formats/NameRules.h"
 #include "scheme/formats/SchemeOrder.h"
 #include "scheme/formats/TextEncoding.h"
 
@@ -367,7 +369,7 @@ std::string FileNameOf(std::string_view path) {
     std::size_t start = end;
     while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/') --start;
     const std::string_view name = path.substr(start, end - start);
-    if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return {};
+    if (name.empty() || name == "." || name.find("..") != std::string_view::npos || names::IsDeviceName(name)) return {};
     for (const char c : name) {
         if (IsForbiddenInName(c)) return {};
     }

@@ -26,7 +26,7 @@ using AnsiDecoder = CodePageDecoder;
 
 struct RoleFile {
     std::string role;       // registry value name, spelt as in kSchemeOrder ("Arrow")
-    std::string fileName;   // last path component, UTF-8: never empty, ".", "..", nor with \ / : * ? " < > | or control characters
+    std::string fileName;   // last path component, UTF-8: never empty, ".", "..", nor with \ / : * ? " < > | or control characters, nor a device name (NameRules.h)
 };
 
 struct Scheme {

@@ -33,7 +33,8 @@
 //   after the drive (an NTFS stream), a last component that is empty once
 //   Windows' trailing dots and spaces are gone (a folder: "x\", "x\.",
 //   "x\.."), and a last component that Windows maps to a device (CON.cur,
-//   NUL, COM1.ani, the same rule as for scheme names below).
+//   NUL, COM1.ani, COM0.cur, LPT¹.ani: NameRules.h, the same rule as for
+//   scheme names below).
 // - A lone UTF-16 surrogate refuses its entry: UTF-8 cannot carry it, so
 //   the path given back would name another file.
 // - Scheme names: see CheckSchemeName.
@@ -41,6 +42,7 @@
 
 #include <bit>
 
+#include "scheme/formats/NameRules.h"
 #include "scheme/formats/TextEncoding.h"
 
 namespace shubiao::schemes {
@@ -88,23 +90,6 @@ std::string Readable(std::string_view character) {
     if (character.size() == 2) code = ((code & 0x1Fu) << 6) | (static_cast<unsigned char>(character[1]) & 0x3Fu);
     constexpr char kHex[] = "0123456789ABCDEF";
     return std::string("U+00") + kHex[(code >> 4) & 0xF] + kHex[code & 0xF];
-}
-
-// Windows maps these names to devices in every folder, with any extension
-// ("CON.txt") and with spaces before it ("CON .txt"); COM and LPT also take
-// the Latin-1 superscript digits ¹ ² ³, which Windows counts as digits.
-bool IsDeviceName(std::string_view component) {
-    std::string_view stem = component.substr(0, component.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-        if (EqualsIgnoringAsciiCase(stem, device)) return true;
-    }
-    if (stem.size() < 4) return false;
-    const std::string_view head = stem.substr(0, 3);
-    if (!EqualsIgnoringAsciiCase(head, "COM") && !EqualsIgnoringAsciiCase(head, "LPT")) return false;
-    const std::string_view digit = stem.substr(3);
-    if (digit.size() == 1) return digit[0] >= '1' && digit[0] <= '9';
-    return digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3";
 }
 
 struct Verdict {
@@ -170,7 +155,7 @@ Verdict CheckPath(std::string_view path) {
     while (!IsSeparator(path[lastSeparator - 1])) --lastSeparator;
     const std::string_view last = path.substr(lastSeparator);
     if (last.find_first_not_of(". ") == std::string_view::npos) return {Refusal::Folder, {}};
-    if (IsDeviceName(last)) return {Refusal::NetworkOrDevice, {}};
+    if (names::IsDeviceName(last)) return {Refusal::NetworkOrDevice, {}};
     return {};
 }
 
@@ -280,7 +265,11 @@ WrittenValue WriteSchemeValue(std::span<const std::string, kSlotCount> paths, co
 // - 1 to 64 Unicode code points, whatever their UTF-16 or UTF-8 length.
 // - No \ / : * ? " < > | (Windows' forbidden characters), no comma (it would
 //   split the exported install.inf's Schemes line), no control character,
-//   no trailing '.' (Windows drops it from a folder name), no device name.
+//   no trailing '.' (Windows drops it from a folder name), no device name
+//   (the rule of NameRules.h).
+// - No '%': the name is a folder in every path of the scheme's value, which
+//   Windows expands (REG_EXPAND_SZ), so "a%USERNAME%b" would name another
+//   folder for each user and "..%HOMEPATH%" one outside %windir%\Cursors.
 // - Not "Cursors": Apply copies the working scheme to %windir%\Cursors\Cursors.
 // - Not the name of a scheme of the system's list, so that a name in
 //   "(Default)" with "Scheme Source" says one scheme. Names are compared with
@@ -313,9 +302,11 @@ NameCheck CheckSchemeName(std::string_view typed, std::span<const std::string> s
     }
     bool control = false;
     bool forbidden = false;
+    bool percent = false;
     for (std::size_t at = 0; at < name.size(); ++at) {
         control = control || ControlAt(name, at) != 0;
         forbidden = forbidden || std::string_view("\\/:*?\"<>|,").find(name[at]) != std::string_view::npos;
+        percent = percent || names::kExpandedCharacters.find(name[at]) != std::string_view::npos;
     }
     if (control) {
         check.problem = NameProblem::ControlCharacter;
@@ -323,7 +314,9 @@ NameCheck CheckSchemeName(std::string_view typed, std::span<const std::string> s
         check.problem = NameProblem::ForbiddenCharacter;
     } else if (name.back() == '.') {
         check.problem = NameProblem::TrailingDot;
-    } else if (IsDeviceName(name)) {
+    } else if (percent) {
+        check.problem = NameProblem::ExpandedCharacter;
+    } else if (names::IsDeviceName(name)) {
         check.problem = NameProblem::DeviceName;
     } else if (EqualsIgnoringAsciiCase(name, "Cursors")) {
         check.problem = NameProblem::ApplyFolder;

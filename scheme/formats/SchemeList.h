@@ -150,7 +150,8 @@ enum class NameProblem {
     ControlCharacter,     // U+0000-U+001F, U+007F-U+009F
     ForbiddenCharacter,   // \ / : * ? " < > | or a comma
     TrailingDot,          // ends in '.'
-    DeviceName,           // CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$, also "CON.txt"
+    ExpandedCharacter,    // '%', which Windows' expansion of the scheme's paths would read
+    DeviceName,           // a name NameRules.h calls a device's: CON, COM0, LPT³, CONOUT$, also "CON.txt"
     ApplyFolder,          // "Cursors": the folder Apply copies to
     SystemScheme,         // the name of a scheme of the system's list
 };

@@ -5,9 +5,16 @@
 //   flags; local headers are read for the length of their name and extra
 //   field and nothing else (with data descriptors they hold zeros anyway).
 // - The end record is searched backwards from the end over at most the
-//   longest possible comment. One whose comment length reaches exactly the
-//   end of the file is preferred; otherwise the last one whose comment fits
-//   is taken (some tools append bytes after the archive).
+//   longest possible comment, and the first whose comment fits and whose
+//   directory checks out is taken (some tools append bytes after the
+//   archive): the directory must start with a central header and end
+//   exactly where the end record begins. So an end record inside a comment,
+//   which points at some other archive's directory, is passed over.
+// - The directory's records must fill it exactly: after as many records as
+//   the end record counts, the directory has ended. More records than
+//   counted (a count that wrapped past 65,535 in an archive that should have
+//   been Zip64) or fewer make the archive damaged; it is never read in part,
+//   so no pointer of a pack goes missing without a word.
 // - The directory is read front to back through a 64 KiB window, never
 //   loaded whole: a directory may claim 10,000 names of 64 KiB each.
 // - Names are decoded before they are split: in GBK the second byte of a
@@ -19,7 +26,8 @@
 //   repaired: "..", a colon (drive letters and alternate streams), a leading
 //   separator, control characters and <>"|?*, components ending in a dot or
 //   space (Windows drops those, so "..." and ".. " would alias), and device
-//   names such as CON or NUL.cur.
+//   names such as CON, NUL.cur or COM¹.ani: the rule of NameRules.h, which
+//   scheme names and an install.inf's file names follow too.
 // - The limits: a cursor file is refused over 4 MiB and an .inf over 1 MiB
 //   in any case, so an entry declaring more is not worth inflating; with at
 //   most 64 MiB declared in all, and at most one entry's data held at a time
@@ -45,6 +53,7 @@
 
 #include "scheme/formats/CursorFileCheck.h"
 #include "scheme/formats/InfReader.h"
+#include "scheme/formats/NameRules.h"
 
 namespace shubiao::zip {
 namespace {
@@ -103,6 +112,7 @@ public:
         return true;
     }
     bool failed() const { return failed_; }
+    bool AtEnd() const { return at_ == end_; }
 
 private:
     Source& source_;
@@ -122,27 +132,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 bool EndsWithNoCase(std::string_view s, std::string_view tail) {
     return s.size() > tail.size() && EqualNoCase(s.substr(s.size() - tail.size()), tail);
-}
-
-// A name Windows keeps for a device, whatever extension follows it.
-bool IsDeviceName(std::string_view component) {
-    std::string_view stem = component.substr(0, component.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-        if (EqualNoCase(stem, device)) return true;
-    }
-    return stem.size() == 4 && (EqualNoCase(stem.substr(0, 3), "COM") || EqualNoCase(stem.substr(0, 3), "LPT")) &&
-           stem[3] >= '0' && stem[3] <= '9';
-}
-
-bool IsSafeComponent(std::string_view component) {
-    if (component == ".." || IsDeviceName(component)) return false;
-    if (component.back() == '.' || component.back() == ' ') return false;
-    for (const char c : component) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) return false;
-    }
-    return true;
 }
 
 enum class Kind { Other, Cursor, Inf };
@@ -241,7 +230,7 @@ EntryProblem ProblemOf(const Record& r, const Name& name, std::size_t rawNameByt
     if (rawNameBytes > kMaxNameBytes) return EntryProblem::NameTooLong;
     if (name.leadingSeparator || rawNul) return EntryProblem::UnsafeName;
     for (const std::string_view component : name.components) {
-        if (!IsSafeComponent(component)) return EntryProblem::UnsafeName;
+        if (!names::IsSafeComponent(component)) return EntryProblem::UnsafeName;
     }
     if ((r.flags & kFlagEncrypted) != 0) return EntryProblem::Encrypted;
     if (r.method != kMethodStored && r.method != kMethodDeflate) return EntryProblem::UnsupportedMethod;
@@ -275,30 +264,13 @@ struct End {
     std::size_t entries = 0;
 };
 
-End FindEnd(Source& source) {
+// What the end record at `at` (in `tail`, which ends the archive) says, and
+// whether the directory it points at is one: its first record is a central
+// header and it ends exactly where the end record begins.
+End ReadEnd(Source& source, std::span<const std::uint8_t> tail, std::size_t found, std::uint64_t at) {
     End end;
-    const std::uint64_t size = source.Size();
-    const auto tailBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kEndBytes + kMaxCommentBytes));
-    std::vector<std::uint8_t> tail(tailBytes);
-    if (!source.Read(size - tailBytes, tail)) return {ArchiveError::ReadFailed};
-    std::size_t found = tailBytes;
-    for (std::size_t i = tailBytes >= kEndBytes ? tailBytes - kEndBytes + 1 : 0; i-- > 0;) {
-        if (U32(&tail[i]) != kEndSignature) continue;
-        const std::size_t commentEnd = i + kEndBytes + U16(&tail[i + 20]);
-        if (commentEnd == tailBytes) {
-            found = i;
-            break;
-        }
-        if (commentEnd < tailBytes && found == tailBytes) found = i;
-    }
-    if (found == tailBytes) {
-        // A download cut short loses its end but keeps its first local header.
-        std::array<std::uint8_t, 4> head{};
-        if (size >= head.size() && source.Read(0, head) && U32(head.data()) == kLocalSignature) return {ArchiveError::Truncated};
-        return {ArchiveError::NotZip};
-    }
     const std::uint8_t* e = &tail[found];
-    end.at = size - tailBytes + found;
+    end.at = at;
     const std::uint16_t disk = U16(e + 4);
     const std::uint16_t directoryDisk = U16(e + 6);
     const std::uint16_t onDisk = U16(e + 8);
@@ -313,8 +285,46 @@ End FindEnd(Source& source) {
     if (disk != 0 || directoryDisk != 0 || onDisk != total) return {ArchiveError::MultiDisk};
     if (total > kMaxEntries) return {ArchiveError::TooManyEntries};
     if (end.directoryOffset + end.directoryBytes > end.at) return {ArchiveError::Truncated};
+    if (end.directoryOffset + end.directoryBytes != end.at) return {ArchiveError::Damaged};
     if (end.directoryBytes < std::uint64_t{total} * kCentralHeaderBytes) return {ArchiveError::Damaged};
+    if (end.directoryBytes > 0) {
+        std::array<std::uint8_t, 4> first{};
+        if (!source.Read(end.directoryOffset, first)) return {ArchiveError::ReadFailed};
+        if (U32(first.data()) != kCentralSignature) return {ArchiveError::Damaged};
+    }
     return end;
+}
+
+// The end record whose directory checks out, the nearest the end first; an
+// end record inside a comment (another archive's, say) is passed over. When
+// none checks out, the error is that of the one a reader trusting the end
+// record would take: the one whose comment reaches exactly the end of the
+// file, or else the last whose comment fits.
+End FindEnd(Source& source) {
+    const std::uint64_t size = source.Size();
+    const auto tailBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kEndBytes + kMaxCommentBytes));
+    std::vector<std::uint8_t> tail(tailBytes);
+    if (!source.Read(size - tailBytes, tail)) return {ArchiveError::ReadFailed};
+    std::size_t trusted = tailBytes;
+    bool trustedReachesEnd = false;
+    End trustedEnd;
+    for (std::size_t i = tailBytes >= kEndBytes ? tailBytes - kEndBytes + 1 : 0; i-- > 0;) {
+        if (U32(&tail[i]) != kEndSignature) continue;
+        const std::size_t commentEnd = i + kEndBytes + U16(&tail[i + 20]);
+        if (commentEnd > tailBytes) continue;
+        const End end = ReadEnd(source, tail, i, size - tailBytes + i);
+        if (end.error == ArchiveError::None || end.error == ArchiveError::ReadFailed) return end;
+        if (!trustedReachesEnd && (trusted == tailBytes || commentEnd == tailBytes)) {
+            trusted = i;
+            trustedReachesEnd = commentEnd == tailBytes;
+            trustedEnd = end;
+        }
+    }
+    if (trusted != tailBytes) return trustedEnd;
+    // A download cut short loses its end but keeps its first local header.
+    std::array<std::uint8_t, 4> head{};
+    if (size >= head.size() && source.Read(0, head) && U32(head.data()) == kLocalSignature) return {ArchiveError::Truncated};
+    return {ArchiveError::NotZip};
 }
 
 }  // namespace
@@ -373,6 +383,9 @@ Directory ReadDirectory(Source& source, const CodePageDecoder& decoder) {
         total += r.size;
         directory.entries.push_back({std::move(path), i, r.method, r.crc, r.compressed, r.size, r.offset});
     }
+    // Records beyond the count: the count wrapped, or the directory is not
+    // what the end record says.
+    if (!window.AtEnd()) return refuse(ArchiveError::Damaged);
     if (total > kMaxTotalBytes) return refuse(ArchiveError::TooLarge);
     return directory;
 }

@@ -3,7 +3,9 @@
 // header; names come out as UTF-8.
 //
 // Only the central directory is believed: it is found through the
-// end-of-central-directory record at the end of the archive, and a local
+// end-of-central-directory record at the end of the archive (the last one
+// whose directory starts with a central record and ends where the end
+// record begins), its records must fill it exactly, and a local
 // header is read for nothing but the lengths of its name and extra field, to
 // find where the data starts. Only .cur, .ani and .inf entries are read;
 // everything else (folders, other files, the __MACOSX/ and "._" files that
@@ -63,7 +65,7 @@ enum class ArchiveError {
     None,
     NotZip,          // no end-of-central-directory record, and no local header at the start
     Truncated,       // the end is missing, or the directory or an entry lies beyond it
-    Damaged,         // the directory's records are not where or what the end record says
+    Damaged,         // the directory's records are not where, what or as many as the end record says
     MultiDisk,       // split over several files
     Zip64,           // ZIP64 records (archives over 4 GiB or 65,535 entries)
     TooManyEntries,  // more than kMaxEntries

@@ -2,7 +2,7 @@
 // report or broken promise (tests/fuzz/invariants.h) is a bug in
 // scheme/formats/InfReader.cpp. Bytes that are not UTF-8 are read as Latin-1, so
 // every input reaches the parser.
-// fuzz-sources: scheme/formats/InfReader.cpp scheme/formats/TextEncoding.cpp
+// fuzz-sources: scheme/formats/InfReader.cpp scheme/formats/TextEncoding.cpp scheme/formats/NameRules.cpp
 // fuzz-max-len: 131072
 #include "scheme/formats/InfReader.h"
 

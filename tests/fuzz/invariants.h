@@ -220,6 +220,7 @@ inline std::string SchemeNameBreaks(const sl::NameCheck& check, std::string_view
         return "name not trimmed";
     }
     if (units.back() == u'.') return "trailing dot";
+    if (name.find('%') != std::string::npos) return "a '%' that Windows would expand";
     for (const char16_t u : units) {
         if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || std::u16string_view(u"\\/:*?\"<>|,").find(u) != std::u16string_view::npos) {
             return "forbidden character in the name";

@@ -153,6 +153,29 @@ void ZipSeeds(const std::string& dir) {
     zip("zip64.zip", {{Stored("a.cur", cursor)}, "", {}, {}, 0, 0, {}, {}, {}, {}, true});
     zip("disk.zip", {{Stored("a.cur", cursor)}, "", {}, {}, 1, 1});
     zip("empty.zip", {});
+    // End records the reader must pass over, and counts that do not fill the directory.
+    const Archive two{{Stored("Arrow.cur", cursor), Deflated("Help.cur", cursor)}};
+    const std::uint32_t end = EndRecordOffset(two);
+    const std::uint32_t directory = end - static_cast<std::uint32_t>(2 * 46 + 9 + 8);
+    Archive fake = two;
+    const Bytes other = Build({{Stored("other.cur", cursor)}});
+    fake.comment.assign(other.begin(), other.end());
+    zip("end_of_another_archive_in_comment.zip", fake);
+    fake.comment = "x";
+    const Bytes atData = EndRecord(0, end + 22 + 1, 0);
+    fake.comment.append(atData.begin(), atData.end());
+    zip("end_in_comment_pointing_at_data.zip", fake);
+    fake.comment.clear();
+    const Bytes atDirectory = EndRecord(1, end - directory, directory);
+    fake.comment.append(atDirectory.begin(), atDirectory.end());
+    zip("end_in_comment_pointing_at_directory.zip", fake);
+    Archive counted = two;
+    counted.totalEntries = counted.entriesOnDisk = 1;
+    zip("count_one_short.zip", counted);
+    counted.totalEntries = counted.entriesOnDisk = 3;
+    zip("count_one_over.zip", counted);
+    counted.totalEntries = counted.entriesOnDisk = 0;
+    zip("count_wrapped_to_zero.zip", counted);
     Bytes bomb = Build({{with(Deflated("bomb.cur", {}), [](Entry& e) {
         e.payload = ZeroBomb(16);
         e.size = 4000000;

@@ -3,7 +3,7 @@
 // registry data; the whole input is also checked as a typed scheme name. Any
 // crash, sanitizer report or broken promise (tests/fuzz/invariants.h) is a
 // bug in scheme/formats/SchemeList.cpp.
-// fuzz-sources: scheme/formats/SchemeList.cpp scheme/formats/TextEncoding.cpp
+// fuzz-sources: scheme/formats/SchemeList.cpp scheme/formats/TextEncoding.cpp scheme/formats/NameRules.cpp
 // fuzz-max-len: 36000
 #include "scheme/formats/SchemeList.h"
 

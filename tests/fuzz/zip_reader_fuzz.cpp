@@ -2,7 +2,7 @@
 // report or broken promise (tests/fuzz/invariants.h: safe relative paths of
 // the three kinds, the declared size and CRC, the limits) is a bug in
 // scheme/formats/ZipReader.cpp.
-// fuzz-sources: scheme/formats/ZipReader.cpp scheme/formats/TextEncoding.cpp
+// fuzz-sources: scheme/formats/ZipReader.cpp scheme/formats/TextEncoding.cpp scheme/formats/NameRules.cpp
 // fuzz-libs: -lz
 // fuzz-max-len: 262144
 #include <cstdlib>

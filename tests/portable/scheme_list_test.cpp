@@ -85,6 +85,7 @@ const char* Name(NameProblem problem) {
     case NameProblem::ControlCharacter: return "ControlCharacter";
     case NameProblem::ForbiddenCharacter: return "ForbiddenCharacter";
     case NameProblem::TrailingDot: return "TrailingDot";
+    case NameProblem::ExpandedCharacter: return "ExpandedCharacter";
     case NameProblem::DeviceName: return "DeviceName";
     case NameProblem::ApplyFolder: return "ApplyFolder";
     case NameProblem::SystemScheme: return "SystemScheme";
@@ -214,9 +215,9 @@ const ValueCase kGoodValues[] = {
      R"(1 entries; Arrow=c:/Windows/Cursors/a.cur)"},
     {"PercentSignsThatAreNoVariableStayText", [] { return Data(R"(C:\50%\a.cur,C:\%%\b.cur,C:\100%%EMPTY%.cur)"); },
      ValueType::ExpandableText, R"(3 entries; Arrow=C:\50%\a.cur; Help=C:\%%\b.cur; AppStarting=C:\100%%EMPTY%.cur)"},
-    {"DotsAndDeviceLikeNamesThatAreNoDevice", [] { return Data(R"(C:\x\..\a.cur,C:\x\CONSOLE.cur,C:\x\COM0.cur,C:\CON\a.cur)"); },
+    {"DotsAndDeviceLikeNamesThatAreNoDevice", [] { return Data(R"(C:\x\..\a.cur,C:\x\CONSOLE.cur,C:\x\COM10.cur,C:\CON\a.cur)"); },
      ValueType::Text,
-     R"(4 entries; Arrow=C:\x\..\a.cur; Help=C:\x\CONSOLE.cur; AppStarting=C:\x\COM0.cur; Wait=C:\CON\a.cur)"},
+     R"(4 entries; Arrow=C:\x\..\a.cur; Help=C:\x\CONSOLE.cur; AppStarting=C:\x\COM10.cur; Wait=C:\CON\a.cur)"},
     {"SeventeenDefaults", [] { return Data(Repeat(",", 16)); }, ValueType::Text, "17 entries"},
 };
 
@@ -387,6 +388,9 @@ const NameCase kNames[] = {
     {"FullWidthCharactersAllowed", "方案：１？", "方案：１？"},
     {"TrailingDot", "方案.", "TrailingDot"},
     {"TrailingDotBeforeSpaces", "方案. \u3000", "TrailingDot"},
+    {"VariableInside", "a%USERNAME%b", "ExpandedCharacter"},
+    {"VariableAfterParentFolder", "..%HOMEPATH%", "ExpandedCharacter"},
+    {"LonePercentSign", "50% 透明", "ExpandedCharacter"},
     {"NulLowerCase", "nul", "DeviceName"},
     {"AuxWithExtension", "Aux.txt", "DeviceName"},
     {"PrnSpacesBeforeExtension", "PRN  .方案", "DeviceName"},
@@ -394,7 +398,7 @@ const NameCase kNames[] = {
     {"Lpt9", "lpt9", "DeviceName"},
     {"ComSuperscriptTwo", "COM²", "DeviceName"},
     {"ConoutDollar", "conout$", "DeviceName"},
-    {"Com0IsNoDevice", "COM0", "COM0"},
+    {"Com10IsNoDevice", "COM10", "COM10"},
     {"ConsoleIsNoDevice", "CONSOLE", "CONSOLE"},
     {"DeviceWordInsideIsFine", "My CON", "My CON"},
     {"CursorsFolder", "Cursors", "ApplyFolder"},

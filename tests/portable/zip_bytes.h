@@ -201,6 +201,25 @@ inline Bytes Build(const Archive& archive) {
     return zip;
 }
 
+// An end-of-central-directory record on its own, with no comment: what a
+// comment may end with to look like the end of another archive.
+inline Bytes EndRecord(std::uint16_t entries, std::uint32_t directoryBytes, std::uint32_t directoryOffset) {
+    Bytes end;
+    Put32(end, 0x06054b50);
+    Put32(end, 0);
+    Put16(end, entries);
+    Put16(end, entries);
+    Put32(end, directoryBytes);
+    Put32(end, directoryOffset);
+    Put16(end, 0);
+    return end;
+}
+
+// The offset at which Build puts the end record of `archive`.
+inline std::uint32_t EndRecordOffset(const Archive& archive) {
+    return static_cast<std::uint32_t>(Build(archive).size() - 22 - archive.comment.size() - archive.suffix.size());
+}
+
 // An Info-ZIP Unicode path field (0x7075) for an entry whose raw name is `raw`.
 inline Bytes UnicodePathField(std::string_view raw, std::string_view utf8, std::optional<std::uint32_t> crc = std::nullopt) {
     Bytes field;

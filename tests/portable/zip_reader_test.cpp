@@ -324,6 +324,76 @@ const Case kRefusedArchives[] = {
      "TooLarge"},
 };
 
+// ---- the end record and the directory it points at ----------------------------
+
+std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// Two cursors whose comment ends with `tail`.
+Bytes CommentEndingWith(const std::function<Bytes(const Archive&)>& tail) {
+    Archive archive = TwoCursorArchive();
+    archive.comment = "about this pack ";
+    archive.comment += AsText(tail(archive));
+    return Build(archive);
+}
+
+// `count` empty files and then two cursors, the count written in 16 bits.
+Bytes CursorsAfter(std::size_t count) {
+    Archive archive;
+    for (std::size_t i = 0; i < count; ++i) archive.entries.push_back(Stored(Numbered("f", i, ".txt"), {}));
+    archive.entries.push_back(Deflated("arrow.cur", Words("arrow")));
+    archive.entries.push_back(Deflated("busy.ani", Words("busy")));
+    return Build(archive);
+}
+
+const std::string kTwoCursorsRead = "arrow.cur=arrow/600; busy.ani=busy/600";
+
+const Case kEndRecords[] = {
+    {"AnotherArchiveInTheComment", [] { return CommentEndingWith([](const Archive&) { return Zip({Stored("other.cur", Words("other"))}); }); },
+     kTwoCursorsRead},
+    {"EmptyArchiveEndInTheComment", [] { return CommentEndingWith([](const Archive&) { return EndRecord(0, 0, 0); }); }, kTwoCursorsRead},
+    {"EndInTheCommentPointingAtTheData",
+     [] {
+         return CommentEndingWith([](const Archive& a) {
+             // Its directory would end where it begins, but starts with a local header.
+             return EndRecord(0, EndRecordOffset(a) + 22 + static_cast<std::uint32_t>(a.comment.size()), 0);
+         });
+     },
+     kTwoCursorsRead},
+    {"EndInTheCommentPointingAtTheRealDirectory",
+     [] {
+         return CommentEndingWith([](const Archive& a) {
+             const std::uint32_t end = EndRecordOffset(a);
+             return EndRecord(1, end - DirectoryOffsetOfTwoCursors(), DirectoryOffsetOfTwoCursors());
+         });
+     },
+     kTwoCursorsRead},
+    {"CountOneShort", [] { return Changed([](Archive& a) { a.totalEntries = a.entriesOnDisk = 1; }); }, "Damaged"},
+    {"CountZero", [] { return Changed([](Archive& a) { a.totalEntries = a.entriesOnDisk = 0; }); }, "Damaged"},
+    {"CountWrappedTo0", [] { return CursorsAfter(65534); }, "Damaged"},
+    {"CountWrappedPast65535", [] { return CursorsAfter(69998); }, "Damaged"},
+    {"DirectoryStartsInsideARecord",
+     [] {
+         return Changed([](Archive& a) {
+             a.directoryOffset = DirectoryOffsetOfTwoCursors() + 1;
+             a.directoryBytes = EndRecordOffset(TwoCursorArchive()) - DirectoryOffsetOfTwoCursors() - 1;
+         });
+     },
+     "Damaged"},
+    {"DirectoryEndsBeforeTheEndRecord",
+     [] { return Changed([](Archive& a) { a.directoryBytes = EndRecordOffset(TwoCursorArchive()) - DirectoryOffsetOfTwoCursors() - 1; }); },
+     "Damaged"},
+};
+
+class EndRecordCheck : public testing::TestWithParam<Case> {};
+
+TEST_P(EndRecordCheck, IsTakenOnlyWithADirectoryItFillsExactly) {
+    const Bytes zip = GetParam().make();
+    EXPECT_EQ(Read(zip), GetParam().expected);
+    EXPECT_EQ(fuzz_invariants::ZipReadBreaks(zip), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(ZipReader, EndRecordCheck, testing::ValuesIn(kEndRecords), CaseName);
+
 class RefusedArchive : public testing::TestWithParam<Case> {};
 
 TEST_P(RefusedArchive, GivesItsErrorAndNothingElse) {

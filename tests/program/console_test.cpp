@@ -201,6 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                     InstallCase{"PathMissing", 0, {}, false, false, true, {}, 2, L""},
                     InstallCase{"EveryFileUnusable", 2, {1, 2}, true, false, true, {}, 2, L""},
                     InstallCase{"NameNotAllowed", 17, {}, true, false, true, {L"--name", L"a:b"}, 3, L""},
+                    InstallCase{"NameWithAVariable", 17, {}, true, false, true, {L"--name", L"..%HOMEPATH%"}, 3, L""},
                     InstallCase{"NotAdministrator", 17, {}, true, false, false, {}, 4, L""}),
     [](const testing::TestParamInfo<InstallCase>& info) { return info.param.name; });
 
