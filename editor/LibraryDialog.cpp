@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "editor/PreviewCache.h"
 #include "editor/SchemeDialogs.h"
 #include "editor/ShuBiaoKong.h"
+#include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/SchemeLibrary.h"
@@ -316,7 +318,9 @@ private:
                                 MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
             return;
         }
-        if (const LSTATUS status = library::DeleteUserScheme(name); status != ERROR_SUCCESS) {
+        const std::unique_ptr<WriterLock> lock = editor_.TakeWriterLock();
+        if (!lock) return;
+        if (const LSTATUS status = DeleteScheme(*lock, name); status != ERROR_SUCCESS) {
             desktop_.MessageBox(dialog_, L"无法删除方案“" + name + L"”（" + ErrorText(static_cast<DWORD>(status)) + L"）。",
                                 kMessageTitle, MB_OK | MB_ICONWARNING);
         }

@@ -211,6 +211,11 @@ public:
     // checked; an existing user scheme of that name replaced after a
     // confirmation). The user is told why when it is not saved; true when saved.
     bool LingCunFangAn(const std::wstring& typed);
+    // The writer lock, waited for with the busy cursor while the thread keeps
+    // answering its messages; nullptr, after telling the user, when another
+    // writer kept it for the whole wait. Every write of the editor (Apply,
+    // Restore, 另存为方案, the library's 删除, 导出方案) holds it.
+    std::unique_ptr<WriterLock> TakeWriterLock();
     // 使用默认值: role `role` takes Windows' default, pending until Apply.
     void ShiYongMoRen(int role);
     // 打开文件位置: Explorer with the file of `role` selected; false when the
@@ -369,16 +374,12 @@ private:
     Holding Held() const;
     // After Apply: records the scheme in force when the grid held exactly a
     // library scheme and every role was applied.
-    void RecordSchemeInForce(bool allApplied);
+    void RecordSchemeInForce(const WriterLock& lock, bool allApplied);
     void RememberScheme(const std::wstring& name, library::Source source);
 
     // Apply, restore, automation.
-    // The writer lock, waited for with the busy cursor while the thread keeps
-    // answering its messages; nullptr, after telling the user, when another
-    // writer kept it for the whole wait.
-    std::unique_ptr<WriterLock> TakeWriterLock();
     void YingYongFangAn();
-    void HuiFuMoRen();
+    void HuiFuMoRen(const WriterLock& lock);
     std::wstring AnXiaHuiChe(const std::wstring& title);
     void SetTimerEnabled(Timer& timer, bool enabled);
 
