@@ -1,5 +1,7 @@
 #include "cmd/Output.h"
 
+#include <cwchar>
+
 #include "win/Text.h"
 
 namespace shubiao::cli {
@@ -7,6 +9,38 @@ namespace shubiao::cli {
 Output::Output(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {
     DWORD mode = 0;
     console_ = handle_ != nullptr && GetFileType(handle_) == FILE_TYPE_CHAR && GetConsoleMode(handle_, &mode) != FALSE;
+}
+
+std::wstring Visible(std::wstring_view text) {
+    std::wstring shown;
+    shown.reserve(text.size());
+    for (const wchar_t c : text) {
+        const unsigned code = static_cast<unsigned>(c);
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        const bool layout = code == 0x2028 || code == 0x2029 || (code >= 0x200E && code <= 0x200F) ||
+                            (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+        if (!control && !layout) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+        case L'\n':
+            shown += L"\\n";
+            continue;
+        case L'\r':
+            shown += L"\\r";
+            continue;
+        case L'\t':
+            shown += L"\\t";
+            continue;
+        default:
+            break;
+        }
+        wchar_t escape[8];
+        swprintf(escape, 8, code < 0x100 ? L"\\x%02X" : L"\\u%04X", code);
+        shown += escape;
+    }
+    return shown;
 }
 
 std::string Output::Encode(std::wstring_view text) {

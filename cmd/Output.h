@@ -11,6 +11,13 @@
 
 namespace shubiao::cli {
 
+// `text` (a name from the user's data: a scheme, a pack, a file) with every
+// character that could move the cursor, end a line or start an escape
+// sequence written out: "\n", "\r", "\t", other C0 and C1 controls, DEL, the
+// line and paragraph separators and the bidirectional controls as "\xHH" or
+// "\uHHHH". So no name can start a line of its own or colour the console.
+std::wstring Visible(std::wstring_view text);
+
 class Output {
 public:
     // `handle` is not owned; nullptr or INVALID_HANDLE_VALUE writes nowhere.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cmd/Verbs.h"
+#include "scheme/Actions.h"
 #include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
@@ -30,7 +31,8 @@
 namespace shubiao::cli {
 namespace {
 
-std::wstring Quote(const std::wstring& text) { return L"“" + text + L"”"; }
+// Every name from the user's data is printed through Visible().
+std::wstring Quote(const std::wstring& text) { return L"“" + Visible(text) + L"”"; }
 
 // Lines of a multi-line message, each written as a line of its own.
 void Lines(Output& output, const std::wstring& text) {
@@ -55,7 +57,7 @@ int RunList(Context& context) {
         for (const CursorRole& role : kRoles) {
             if (entry.SlotOf(role.number).state == schemes::SlotState::Path) ++roles;
         }
-        std::wstring line = entry.name + L"\t" + (entry.source == library::Source::System ? L"系统" : L"用户") + L"\t";
+        std::wstring line = Visible(entry.name) + L"\t" + (entry.source == library::Source::System ? L"系统" : L"用户") + L"\t";
         line += entry.state == schemes::ValueState::Read ? std::to_wstring(roles) + L" 个指针" : L"无法读取";
         if (!marked && !inForce.name.empty() && EqualNoCase(entry.name, inForce.name) &&
             inForce.source == static_cast<DWORD>(entry.source)) {
@@ -76,7 +78,7 @@ int RunList(Context& context) {
 
 // ---- use ----------------------------------------------------------------------
 
-int UseUnderLock(const Command& command, Context& context) {
+int UseUnderLock(const WriterLock& lock, const Command& command, Context& context) {
     const std::wstring name = FromUtf8(command.operand).value_or(L"");
     const library::SchemeListing listing = library::ReadSchemeLists();
     const library::SchemeEntry* found = nullptr;
@@ -91,70 +93,56 @@ int UseUnderLock(const Command& command, Context& context) {
         return kNothingDone;
     }
     const library::SchemeEntry& entry = *found;
-    if (entry.state != schemes::ValueState::Read) {
+    const SchemeUsed used = UseScheme(lock, entry);
+    switch (used.kind) {
+    case SchemeUsed::Kind::NotLocked:
+        context.err.Line(L"没有取得更改鼠标指针的锁，什么也没有改。");
+        return kRefused;
+    case SchemeUsed::Kind::Unreadable:
         context.err.Line(L"方案" + Quote(entry.name) + L"无法使用：" + library::EntryProblem(entry) + L"什么也没有改。");
         return kNothingDone;
-    }
-    const std::array<std::wstring, kRoleCount> problems = library::CheckSchemeFiles(entry);
-    // A scheme that names files, none of which can be used, holds nothing
-    // usable; one that names none is Windows' own pointers, and usable.
-    int named = 0;
-    int usable = 0;
-    for (const CursorRole& role : kRoles) {
-        if (entry.SlotOf(role.number).state == schemes::SlotState::WindowsDefault) continue;
-        ++named;
-        if (problems[RoleIndex(role.number)].empty()) ++usable;
-    }
-    if (named > 0 && usable == 0) {
+    case SchemeUsed::Kind::NothingUsable:
         context.err.Line(L"方案" + Quote(entry.name) + L"中没有可以使用的鼠标指针，什么也没有改：");
         for (const CursorRole& role : kRoles) {
-            const std::wstring& problem = problems[RoleIndex(role.number)];
+            const std::wstring& problem = used.unusable[RoleIndex(role.number)];
             if (!problem.empty()) context.err.Line(Quote(role.Name()) + L"：" + problem);
         }
         return kNothingDone;
+    case SchemeUsed::Kind::Used:
+    case SchemeUsed::Kind::Refused:
+        break;
     }
-
-    {
-        registry::KeyWriter writer(kCursorsKeyPath);
-        int written = 0;
-        int skipped = 0;
-        for (const CursorRole& role : kRoles) {
-            const std::wstring& problem = problems[RoleIndex(role.number)];
-            if (!problem.empty()) {
-                context.out.Line(L"跳过" + Quote(role.Name()) + L"：" + problem + L"原来的设置保持不变。");
-                ++skipped;
-                continue;
-            }
-            // An empty value is Windows' own pointer for the role.
-            if (const LSTATUS status = writer.Write(role.valueName, entry.FileOf(role.number)); status != ERROR_SUCCESS) {
-                context.out.Line(L"跳过" + Quote(role.Name()) + L"：无法写入注册表（" +
-                                 ErrorText(static_cast<DWORD>(status)) + L"）。");
-                ++skipped;
-                continue;
-            }
-            ++written;
-        }
-        if (written == 0) {
-            context.err.Line(L"系统拒绝写入，一个鼠标指针也没有改。");
-            return kRefused;
-        }
-        if (const LSTATUS status = library::SetInForce(entry.name, static_cast<DWORD>(entry.source));
-            status != ERROR_SUCCESS) {
-            context.out.Line(L"未能记下正在使用的方案名称（" + ErrorText(static_cast<DWORD>(status)) + L"）。");
+    int skipped = 0;
+    for (const CursorRole& role : kRoles) {
+        const size_t index = RoleIndex(role.number);
+        if (!used.unusable[index].empty()) {
+            context.out.Line(L"跳过" + Quote(role.Name()) + L"：" + used.unusable[index] + L"原来的设置保持不变。");
+            ++skipped;
+        } else if (used.status[index] != ERROR_SUCCESS) {
+            context.out.Line(L"跳过" + Quote(role.Name()) + L"：无法写入注册表（" +
+                             ErrorText(static_cast<DWORD>(used.status[index])) + L"）。");
             ++skipped;
         }
-        ReloadPointers();
-        context.out.Line(L"已把方案" + Quote(entry.name) + L"设为当前用户的鼠标指针（" + std::to_wstring(written) +
-                         L" 个指针）。");
-        return skipped == 0 ? kDone : kPartly;
     }
+    if (used.kind == SchemeUsed::Kind::Refused) {
+        context.err.Line(L"系统拒绝写入，一个鼠标指针也没有改。");
+        return kRefused;
+    }
+    if (used.inForce != ERROR_SUCCESS) {
+        context.out.Line(L"未能记下正在使用的方案名称（" + ErrorText(static_cast<DWORD>(used.inForce)) + L"）。");
+        ++skipped;
+    }
+    ReloadPointers();
+    context.out.Line(L"已把方案" + Quote(entry.name) + L"设为当前用户的鼠标指针（" + std::to_wstring(used.written) +
+                     L" 个指针）。");
+    return skipped == 0 ? kDone : kPartly;
 }
 
 
 // The lists are read under the lock too: a scheme that another ShuBiao is
 // installing right now is used once it is listed.
 int RunUse(const Command& command, Context& context) {
-    return WithWriterLock(context, [&] { return UseUnderLock(command, context); });
+    return WithWriterLock(context, [&](const WriterLock& lock) { return UseUnderLock(lock, command, context); });
 }
 
 // ---- install --------------------------------------------------------------------
@@ -184,40 +172,52 @@ int RunInstall(const Command& command, Context& context) {
         return kNothingDone;
     }
 
-    return WithWriterLock(context, [&]() -> int {
-        const std::wstring folder = library::SchemeFolder(name);
-        if (folder.empty()) {
+    return WithWriterLock(context, [&](const WriterLock& lock) -> int {
+        const SchemeSaved saved = SaveScheme(lock, library::Source::System, name, checked.files, Placing::EachOnItsOwn);
+        const std::wstring& folder = saved.folder;
+        switch (saved.problem.kind) {
+        case WriteProblem::Kind::NoWindowsFolder:
             context.err.Line(L"没有设置环境变量 SystemRoot，无法确定 Windows 文件夹，什么也没有做。");
             return kRefused;
-        }
-        if (const DWORD made = EnsureFolderPath(folder); made != ERROR_SUCCESS) {
-            context.err.Line(L"无法建立文件夹" + Quote(folder) + L"（" + ErrorText(made) + L"），什么也没有做。");
+        case WriteProblem::Kind::FolderNotMade:
+            context.err.Line(L"无法建立文件夹" + Quote(folder) + L"（" + ErrorText(saved.problem.error) + L"），什么也没有做。");
             return kRefused;
+        case WriteProblem::Kind::NotLocked:
+            context.err.Line(L"没有取得更改鼠标指针的锁，什么也没有做。");
+            return kRefused;
+        default:
+            break;
         }
-        std::array<bool, kRoleCount> withFile{};
-        int placed = 0;
         std::vector<std::pair<std::wstring, std::wstring>> skipped = checked.skipped;
-        for (const CheckedFile& file : checked.files) {
-            const DWORD error = PlaceBytes(folder + Role(file.role).FileName(), file.bytes);
-            if (error != ERROR_SUCCESS) {
-                skipped.emplace_back(Role(file.role).Name(), L"无法写入" + Quote(folder) + L"（" + ErrorText(error) + L"）。");
-                continue;
+        for (const PlacedRole& role : saved.roles) {
+            if (role.problem.ok()) continue;
+            std::wstring why = L"无法写入" + Quote(folder) + L"（" + ErrorText(role.problem.error) + L"）。";
+            if (role.problem.kind == WriteProblem::Kind::ReadBackDiffers) {
+                why = L"写入" + Quote(folder) + L"的文件读回时与原文件不同。";
+            } else if (role.problem.kind == WriteProblem::Kind::NotACursor) {
+                why = L"写入" + Quote(folder) + L"的文件读回时不是可用的光标文件：" + role.problem.cursor.Describe();
+            } else if (role.problem.kind == WriteProblem::Kind::FolderInTheWay) {
+                why = Quote(role.file) + L"是一个文件夹。";
             }
-            withFile[RoleIndex(file.role)] = true;
-            ++placed;
+            skipped.emplace_back(Role(role.role).Name(), why);
         }
         for (const auto& [role, reason] : skipped) context.out.Line(L"跳过" + Quote(role) + L"：" + reason);
-        if (placed == 0) {
+        switch (saved.problem.kind) {
+        case WriteProblem::Kind::None:
+            break;
+        case WriteProblem::Kind::NothingPlaced:
             context.err.Line(L"系统拒绝写入，一个鼠标指针也没有安装。");
             return kRefused;
-        }
-        if (const LSTATUS status = library::WriteScheme(library::Source::System, name, withFile);
-            status != ERROR_SUCCESS) {
+        case WriteProblem::Kind::EntryNamesOther:
+            context.err.Line(L"文件已复制到" + Quote(folder) + L"，但方案中的路径读回时指向" + Quote(saved.problem.path) +
+                             L"，不是复制的文件，方案没有列入系统的方案列表。");
+            return kRefused;
+        default:
             context.err.Line(L"文件已复制到" + Quote(folder) + L"，但无法把方案列入系统的方案列表（" +
-                             ErrorText(static_cast<DWORD>(status)) + L"）。");
+                             ErrorText(saved.problem.error) + L"）。");
             return kRefused;
         }
-        context.out.Line(L"已安装方案" + Quote(name) + L"：" + std::to_wstring(placed) + L" 个指针，文件在" +
+        context.out.Line(L"已安装方案" + Quote(name) + L"：" + std::to_wstring(saved.Placed()) + L" 个指针，文件在" +
                          Quote(folder) + L"。");
         return skipped.empty() ? kDone : kPartly;
     });
@@ -254,7 +254,7 @@ bool RequireAdministrator(Context& context, const wchar_t* verb) {
     return false;
 }
 
-int WithWriterLock(Context& context, const std::function<int()>& write) {
+int WithWriterLock(Context& context, const std::function<int(const WriterLock&)>& write) {
     const WriterLock lock(context.lockWaitMilliseconds);
     if (lock.state() == WriterLock::State::TimedOut) {
         context.err.Line(L"另一个 ShuBiao 正在更改鼠标指针，等了 " + std::to_wstring(context.lockWaitMilliseconds / 1000) +
@@ -266,7 +266,7 @@ int WithWriterLock(Context& context, const std::function<int()>& write) {
         return kRefused;
     }
     if (context.holdLockMilliseconds > 0) Sleep(context.holdLockMilliseconds);
-    return write();
+    return write(lock);
 }
 
 std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
@@ -306,7 +306,7 @@ std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
     }
     for (const Pack& pack : scan.packs) {
         const std::wstring where = pack.relative.empty() ? source.Shown(pack.folder) : pack.relative;
-        context.err.Line(L"  " + pack.name + L"\t" + where);
+        context.err.Line(L"  " + Visible(pack.name) + L"\t" + Visible(where));
     }
     return std::nullopt;
 }
@@ -322,14 +322,6 @@ CheckedPack CheckPackFiles(const Pack& pack) {
         checked.files.push_back({file.role, std::move(read.bytes)});
     }
     return checked;
-}
-
-DWORD PlaceBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes) {
-    TemporaryFile staged(destination + L".tmp");
-    if (const DWORD error = WriteNewFile(staged.path(), bytes); error != ERROR_SUCCESS) return error;
-    if (!MoveFileExW(staged.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) return GetLastError();
-    staged.Keep();
-    return ERROR_SUCCESS;
 }
 
 int Run(const Command& command, Context& context) {

@@ -18,7 +18,7 @@
 namespace shubiao::cli {
 namespace {
 
-std::wstring Quote(const std::wstring& text) { return L"“" + text + L"”"; }
+std::wstring Quote(const std::wstring& text) { return L"“" + Visible(text) + L"”"; }
 
 // The live pointers of this session.
 class LivePointers : public PointerSystem {
@@ -51,12 +51,12 @@ int RunApply(const Command& command, Context& context) {
         context.out.Line(Quote(role) + L"：包中没有原名的文件，用了带编号的同名文件" + Quote(file) + L"。");
     }
 
-    return WithWriterLock(context, [&]() -> int {
+    return WithWriterLock(context, [&](const WriterLock& lock) -> int {
         LivePointers live;
         HCURSOR handedOver = nullptr;
         int skipped = 0;
         const SkipReport report =
-            ApplyChangedRoles(live, plan.result, handedOver, nullptr, [&](int role, const RoleOutcome& outcome) {
+            ApplyChangedRoles(lock, live, plan.result, handedOver, nullptr, [&](int role, const RoleOutcome& outcome) {
                 if (outcome.kind == RoleOutcome::Kind::Applied) return;
                 ++skipped;
                 const wchar_t* what = outcome.kind == RoleOutcome::Kind::FileOnly ? L"只完成了一部分" : L"未能应用";
@@ -72,10 +72,10 @@ int RunApply(const Command& command, Context& context) {
 }
 
 int RunRestore(Context& context) {
-    return WithWriterLock(context, [&]() -> int {
-        ClearRoleSettings();
+    return WithWriterLock(context, [&](const WriterLock& lock) -> int {
+        ClearRoleSettings(lock);
         ReloadPointers();
-        RemoveAppliedFiles();
+        RemoveAppliedFiles(lock);
         context.out.Line(L"已恢复 Windows 默认的鼠标指针。");
         return kDone;
     });
@@ -87,18 +87,15 @@ int RunExport(const Command& command, Context& context) {
         context.err.Line(L"没有已应用的鼠标指针可以导出（" + Quote(SystemSchemeFolder()) + L"中没有指针文件），什么也没有做。");
         return kNothingDone;
     }
-    return WithWriterLock(context, [&]() -> int {
-        const ExportResult result = ExportApplied(folder);
+    return WithWriterLock(context, [&](const WriterLock& lock) -> int {
+        const ExportResult result = ExportApplied(lock, folder);
         if (result.folderError != ERROR_SUCCESS) {
             context.err.Line(L"无法创建导出文件夹" + Quote(folder) + L"（" + ErrorText(result.folderError) +
                              L"），方案没有导出。");
             return kRefused;
         }
-        size_t at = 0;
-        while ((at = result.failures.find(L'\n', at)) != std::wstring::npos) {
-            const size_t end = result.failures.find(L'\n', at + 1);
-            context.out.Line(L"未能导出 " + result.failures.substr(at + 1, end == std::wstring::npos ? end : end - at - 1));
-            at = end == std::wstring::npos ? result.failures.size() : end;
+        for (const ExportFailure& failure : result.failures) {
+            context.out.Line(L"未能导出 " + failure.file + L"：" + failure.Why());
         }
         if (result.exported == 0) return kRefused;
         context.out.Line(L"已把 " + std::to_wstring(result.exported) + L" 个鼠标指针导出到" + Quote(folder) + L"。");

@@ -12,8 +12,10 @@
 
 #include "cmd/CommandLine.h"
 #include "cmd/Run.h"
+#include "scheme/Actions.h"
 #include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
+#include "scheme/WriterLock.h"
 
 namespace shubiao::cli {
 
@@ -25,7 +27,7 @@ bool RequireAdministrator(Context& context, const wchar_t* verb);
 
 // Runs `write` holding the writer lock; exit code 4, and a line saying why,
 // when another writer held it for the whole wait.
-int WithWriterLock(Context& context, const std::function<int()>& write);
+int WithWriterLock(Context& context, const std::function<int(const WriterLock& lock)>& write);
 
 // The pack the command names (its operand: a folder, an .inf or a .zip, and
 // --scheme among several) and where it was read from, which holds an
@@ -39,19 +41,12 @@ std::optional<ChosenPack> ChoosePack(const Command& command, Context& context);
 
 // A pack's files read once and checked: the bytes of each usable one, and
 // for the others the role's name and why not.
-struct CheckedFile {
-    int role = 0;
-    std::vector<std::uint8_t> bytes;
-};
+using CheckedFile = RoleBytes;
 struct CheckedPack {
     std::vector<CheckedFile> files;
     std::vector<std::pair<std::wstring, std::wstring>> skipped;
 };
 CheckedPack CheckPackFiles(const Pack& pack);
-
-// Writes `bytes` beside `destination`, then moves them over it; the Windows
-// error, or ERROR_SUCCESS with the file whole in place.
-DWORD PlaceBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes);
 
 int RunApply(const Command& command, Context& context);
 int RunRestore(Context& context);

@@ -45,7 +45,7 @@ void ShuBiaoKong::YingYong_SB_Click() {
 void ShuBiaoKong::YingYongFangAn() {
     const std::unique_ptr<WriterLock> lock = TakeWriterLock();
     if (!lock) return;
-    const SkipReport report = ApplyChangedRoles(desktop_, scheme_, applyCursor_, profiler_,
+    const SkipReport report = ApplyChangedRoles(*lock, desktop_, scheme_, applyCursor_, profiler_,
                                                 [this](int role, const RoleOutcome& outcome) {
         // Placed: no longer pending. Left as it was: still pending, and why.
         if (outcome.kind != RoleOutcome::Kind::Applied) {
@@ -55,7 +55,7 @@ void ShuBiaoKong::YingYongFangAn() {
         }
         if (BoxView* view = boxes_.Find(role)) RedrawBox(*view);
     });
-    library_.RecordSchemeInForce(report.empty());
+    library_.RecordSchemeInForce(*lock, report.empty());
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
 }

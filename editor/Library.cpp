@@ -2,6 +2,7 @@
 // as pending choices (使用), saving the grid as a scheme of the user's list
 // (另存为方案), a pending choice of Windows' default for one role, showing a
 // role's file in Explorer, and keeping Windows' record of the scheme in force.
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "editor/CursorLoader.h"
 #include "editor/LibraryActions.h"
 #include "editor/SchemeDialogs.h"
+#include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
@@ -130,25 +132,14 @@ bool LibraryActions::ShiYongFangAn(const library::SchemeEntry& entry) {
     std::vector<std::pair<std::wstring, std::wstring>> skipped;
     int taken = 0;
     const std::wstring fallbacks = DataStorageFolder();
+    const std::array<std::wstring, kRoleCount> problems = library::CheckSchemeFiles(entry);
     for (const CursorRole& role : kRoles) {
-        const schemes::Slot& slot = entry.SlotOf(role.number);
-        std::wstring file;
-        if (slot.state == schemes::SlotState::Refused) {
-            skipped.emplace_back(role.Name(), library::SlotProblem(slot));
+        if (const std::wstring& problem = problems[RoleIndex(role.number)]; !problem.empty()) {
+            skipped.emplace_back(role.Name(), problem);
             continue;
         }
-        const bool windowsDefault = slot.state == schemes::SlotState::WindowsDefault;
-        if (windowsDefault) {
-            file = fallbacks + role.FileName();
-        } else {
-            file = entry.FileOf(role.number);
-            const CursorBytes read = ReadCursorBytes(file);
-            if (read.error != ERROR_SUCCESS || !read.check.ok()) {
-                skipped.emplace_back(role.Name(), read.Problem().Describe());
-                continue;
-            }
-        }
-        result.RoleCursorFile(role.number) = file;
+        const bool windowsDefault = entry.SlotOf(role.number).state == schemes::SlotState::WindowsDefault;
+        result.RoleCursorFile(role.number) = windowsDefault ? fallbacks + role.FileName() : entry.FileOf(role.number);
         result.SetWindowsDefault(role.number, windowsDefault);
         result.SetRoleChanged(role.number, true);
         result.SetPending(role.number, true);
@@ -190,12 +181,11 @@ void LibraryActions::LingCunFangAn_Click() {
 }
 
 // Crash-safe in the way Apply is: every file is read and checked first (so
-// a file of the scheme being replaced is read before anything is written),
-// written beside its destination and checked there, then moved into place,
-// each move replacing a whole file with a whole file; the entry is written
-// last. At no moment does the old or the new entry name a file that is not
-// whole. Files of roles the new entry leaves empty stay, as Windows leaves
-// a scheme's files when its entry changes.
+// a file of the scheme being replaced is read before anything is written);
+// then, holding the writer lock, SaveScheme writes each beside its
+// destination, flushes, reads back and checks it, moves each into place and
+// writes the entry last. At no moment does the old or the new entry name a
+// file that is not whole.
 bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
     askAgain_ = false;
     const library::SchemeListing listing = library::ReadSchemeLists();
@@ -214,19 +204,13 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
         }
         break;
     }
-    const std::wstring folder = library::SchemeFolder(name);
     auto fail = [&](const std::wstring& why) {
         desktop_.MessageBox(hwnd(), L"没有保存方案“" + name + L"”：" + why, kMessageTitle, MB_OK | MB_ICONWARNING);
         return false;
     };
-    if (folder.empty()) return fail(L"找不到 Windows 文件夹（环境变量 SystemRoot 没有设置）。");
 
     // Every file read and checked before anything is written.
-    struct Copy {
-        int role;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Copy> copies;
+    std::vector<RoleBytes> copies;
     std::vector<std::pair<std::wstring, std::wstring>> skipped;
     for (const CursorRole& role : kRoles) {
         if (editor_.Scheme().WindowsDefault(role.number)) continue;
@@ -239,38 +223,30 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
         }
         copies.push_back({role.number, std::move(read.bytes)});
     }
-    if (const DWORD error = EnsureFolderPath(folder); error != ERROR_SUCCESS) {
-        return fail(L"无法建立文件夹“" + folder + L"”" + Code(error) + L"。");
-    }
-    // Written beside the destinations and checked there.
-    std::vector<TemporaryFile> staged;
-    for (const Copy& copy : copies) {
-        TemporaryFile file(folder + L"~" + Role(copy.role).FileName() + L".tmp");
-        if (const DWORD error = WriteNewFile(file.path(), copy.bytes, true); error != ERROR_SUCCESS) {
-            return fail(L"无法写入文件夹“" + folder + L"”" + Code(error) + L"。");
-        }
-        const CursorBytes back = ReadCursorBytes(file.path());
-        if (back.error != ERROR_SUCCESS || !back.check.ok() || back.bytes != copy.bytes) {
-            return fail(L"写入“" + folder + L"”的文件读回时与原文件不同。");
-        }
-        staged.push_back(std::move(file));
-    }
-    // Moved into place, each replacing a whole file with a whole one.
-    std::array<bool, kRoleCount> withFile{};
-    for (size_t i = 0; i < copies.size(); ++i) {
-        const std::wstring destination = folder + Role(copies[i].role).FileName();
-        const DWORD attributes = GetFileAttributesW(destination.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            return fail(L"“" + destination + L"”是一个文件夹。");
-        }
-        if (!MoveFileExW(staged[i].path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            return fail(L"无法写入文件夹“" + folder + L"”" + Code(GetLastError()) + L"。");
-        }
-        staged[i].Keep();
-        withFile[RoleIndex(copies[i].role)] = true;
-    }
-    if (const LSTATUS status = library::WriteScheme(library::Source::User, name, withFile); status != ERROR_SUCCESS) {
-        return fail(L"无法写入注册表" + Code(static_cast<DWORD>(status)) + L"。");
+    const std::unique_ptr<WriterLock> lock = editor_.TakeWriterLock();
+    if (!lock) return false;
+    const SchemeSaved saved = SaveScheme(*lock, library::Source::User, name, copies, Placing::AllOrNothing);
+    const std::wstring& folder = saved.folder;
+    const WriteProblem& problem = saved.problem;
+    switch (problem.kind) {
+    case WriteProblem::Kind::None:
+        break;
+    case WriteProblem::Kind::NoWindowsFolder:
+        return fail(L"找不到 Windows 文件夹（环境变量 SystemRoot 没有设置）。");
+    case WriteProblem::Kind::FolderNotMade:
+        return fail(L"无法建立文件夹“" + folder + L"”" + Code(problem.error) + L"。");
+    case WriteProblem::Kind::ReadBackDiffers:
+    case WriteProblem::Kind::NotACursor:
+        return fail(L"写入“" + folder + L"”的文件读回时与原文件不同。");
+    case WriteProblem::Kind::FolderInTheWay:
+        return fail(L"“" + problem.path + L"”是一个文件夹。");
+    case WriteProblem::Kind::NotWritten:
+    case WriteProblem::Kind::NotMoved:
+        return fail(L"无法写入文件夹“" + folder + L"”" + Code(problem.error) + L"。");
+    case WriteProblem::Kind::EntryNamesOther:
+        return fail(L"方案中的路径读回时指向“" + problem.path + L"”，不是保存的文件，方案没有写入。");
+    default:
+        return fail(L"无法写入注册表" + Code(problem.error) + L"。");
     }
     RememberScheme(name, library::Source::User);
     if (!skipped.empty()) {
@@ -285,10 +261,10 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
 // "(Default)" and "Scheme Source" say which scheme of the lists is in force
 // (SchemeList.h names the public pages that describe them); they change
 // only when what Apply made live is exactly that scheme.
-void LibraryActions::RecordSchemeInForce(bool allApplied) {
+void LibraryActions::RecordSchemeInForce(const WriterLock& lock, bool allApplied) {
     const std::optional<LibraryMatch> shown = SchemeShown();
     if (!allApplied || !shown) return;
-    library::SetInForce(shown->name, static_cast<DWORD>(shown->source));
+    RecordInForce(lock, shown->name, shown->source);
 }
 
 }  // namespace shubiao

@@ -57,7 +57,7 @@ public:
     void NoteImport(const std::wstring& pack);
     // After Apply: records the scheme in force when the grid held exactly a
     // library scheme and every role was applied.
-    void RecordSchemeInForce(bool allApplied);
+    void RecordSchemeInForce(const WriterLock& lock, bool allApplied);
     // How to keep a pack's pointers, said once after a whole import.
     static std::wstring SaveHint();
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "editor/EditorParts.h"
 #include "editor/PreviewCache.h"
 #include "editor/SchemeDialogs.h"
+#include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/SchemeLibrary.h"
@@ -318,7 +320,9 @@ private:
                                 MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
             return;
         }
-        if (const LSTATUS status = library::DeleteUserScheme(name); status != ERROR_SUCCESS) {
+        const std::unique_ptr<WriterLock> lock = editor_.TakeWriterLock();
+        if (!lock) return;
+        if (const LSTATUS status = DeleteScheme(*lock, name); status != ERROR_SUCCESS) {
             desktop_.MessageBox(dialog_, L"无法删除方案“" + name + L"”（" + ErrorText(static_cast<DWORD>(status)) + L"）。",
                                 kMessageTitle, MB_OK | MB_ICONWARNING);
         }

@@ -40,17 +40,17 @@ void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     std::unique_ptr<WriterLock> lock;
     Skipping([&] { lock = TakeWriterLock(); });
     if (!lock) return;
-    Skipping([&] { HuiFuMoRen(); });
+    Skipping([&] { HuiFuMoRen(*lock); });
     // The files Apply copied go after the editor has been re-initialised.
-    RemoveAppliedFiles();
+    RemoveAppliedFiles(*lock);
 }
 
 // Clears the per-role settings and Windows' record of a named scheme in
 // force, and has Windows reload its pointers from them; the Mouse Properties
 // dialog, confirmed by the timers, does the same on systems where that is
 // needed. The editor then shows the installed fallbacks.
-void ShuBiaoKong::HuiFuMoRen() {
-    ClearRoleSettings();
+void ShuBiaoKong::HuiFuMoRen(const WriterLock& lock) {
+    ClearRoleSettings(lock);
     // A refusal is not the user's concern: the dialog below reloads them too.
     Skipping([this] { desktop_.ReloadSystemCursors(); });
     Skipping([this] { desktop_.StartProgram(kMousePropertiesCommand, SW_SHOWMINIMIZED); });

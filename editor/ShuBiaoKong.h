@@ -286,7 +286,7 @@ private:
     // writer kept it for the whole wait.
     std::unique_ptr<WriterLock> TakeWriterLock() override;
     void YingYongFangAn();
-    void HuiFuMoRen();
+    void HuiFuMoRen(const WriterLock& lock);
     std::wstring AnXiaHuiChe(const std::wstring& title);
 
     Desktop& desktop_;

@@ -2,6 +2,7 @@
 //
 // What an exported scheme is, and the export itself: scheme/Export.h. The
 // editor asks for the folder and tells the user what could not be exported.
+#include <memory>
 #include <string>
 
 #include "editor/ShuBiaoKong.h"
@@ -25,7 +26,9 @@ void ShuBiaoKong::DaoChu__SB_Click() {
     const std::wstring name = dialog.FileName;
     if (name.empty()) return;
 
-    const ExportResult result = ExportApplied(name);
+    const std::unique_ptr<WriterLock> lock = TakeWriterLock();
+    if (!lock) return;
+    const ExportResult result = ExportApplied(*lock, name);
     if (result.folderError != ERROR_SUCCESS) {
         desktop_.MessageBox(hwnd(),
                             L"无法创建导出文件夹“" + name + L"”（" + ErrorText(result.folderError) +
@@ -33,8 +36,9 @@ void ShuBiaoKong::DaoChu__SB_Click() {
                             kMessageTitle, MB_OK | MB_ICONWARNING);
         return;
     }
-    const std::wstring& failures = result.failures;
-    if (failures.empty()) return;
+    if (result.failures.empty()) return;
+    std::wstring failures;
+    for (const ExportFailure& failure : result.failures) failures += L"\n" + failure.file + L"：" + failure.Why();
     desktop_.MessageBox(hwnd(), L"以下指针文件未能导出到“" + name + L"”：" + failures, kMessageTitle,
                         MB_OK | MB_ICONWARNING);
 }

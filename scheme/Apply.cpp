@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "scheme/Actions.h"
 #include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
@@ -24,12 +25,18 @@ std::wstring FolderNotWritable(const std::wstring& folder, DWORD error) {
     return L"无法写入 Windows 光标文件夹“" + folder + L"”" + Code(error) + L"，请以管理员身份运行本程序后再试。";
 }
 
+std::wstring NotLocked() { return L"没有取得更改鼠标指针的锁，原来的设置保持不变。"; }
+
 std::wstring SourceMissing() { return L"所选的光标文件已不存在，可能已被移动、改名或删除。"; }
 
 std::wstring SourceUnreadable(DWORD error) { return L"无法读取所选的光标文件" + Code(error) + L"。"; }
 
 std::wstring NotACursor(const CursorLoad& load) { return L"所选文件不是可用的光标文件：" + load.Describe(); }
 std::wstring NotACursor(const CursorProblem& problem) { return L"所选文件不是可用的光标文件：" + problem.Describe(); }
+
+std::wstring ReadBackDiffers(const std::wstring& folder) {
+    return L"写入“" + folder + L"”的文件读回时与原文件不同。";
+}
 
 std::wstring RegistryNotWritten(LSTATUS status) {
     return L"无法把该指针记入注册表" + Code(static_cast<DWORD>(status)) + L"。";
@@ -141,8 +148,8 @@ struct Settings {
 // Applies one role, in an order that keeps every outcome true to its word
 // and never lets the setting name a missing or unchecked file. The chosen
 // file is read and checked; a copy of those bytes is written beside the
-// destination and read and checked there (and loaded, for a role that goes
-// live); then:
+// destination, flushed to the disk, and read back and checked there
+// (StageBytes; and loaded, for a role that goes live); then:
 // - when the setting already names the destination (an earlier Apply), the
 //   setting is written first and the copy then takes the destination's
 //   place: should either fail, the setting still names the file it named;
@@ -154,7 +161,9 @@ struct Settings {
 //
 // The moves are not asked to write through: copy and destination share a
 // folder, so each is a rename within one volume, which the flag does not make
-// any more atomic; it would only wait for the disk.
+// any more atomic; it would only wait for the disk. The copy's bytes are on
+// the disk before its rename, so that a power cut after the rename cannot
+// leave the destination naming bytes that never reached it.
 RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std::wstring& source,
                       const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler) {
     const std::wstring destination = folder + role.FileName();
@@ -177,14 +186,25 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         const CursorBytes read = ReadCursorBytes(file);
         if (read.error != ERROR_SUCCESS || !read.check.ok()) return Unchanged(SourceProblem(read));
         Step(profiler, "read and check the chosen file");
-        TemporaryFile copy(folder + L"~" + role.FileName() + L".tmp");
-        if (const DWORD error = WriteNewFile(copy.path(), read.bytes); error != ERROR_SUCCESS) {
-            return Unchanged(FolderNotWritable(folder, error));
+        StagedFile staged = StageBytes(destination, read.bytes);
+        TemporaryFile& copy = staged.file;
+        switch (staged.problem.kind) {
+        case WriteProblem::Kind::None:
+            break;
+        case WriteProblem::Kind::NotWritten:
+            return Unchanged(FolderNotWritable(folder, staged.problem.error));
+        case WriteProblem::Kind::NotACursor:
+            return Unchanged(NotACursor(staged.problem.cursor));
+        default:
+            return Unchanged(ReadBackDiffers(folder));
         }
-        Step(profiler, "write the copy beside the destination");
-        PlacedCheck check = CheckPlaced(role, copy.path());
-        if (!check.reason.empty()) return Unchanged(check.reason);
-        Step(profiler, "read and check the copy; load the pointer of a role that goes live");
+        Step(profiler, "write, flush, read back and check the copy beside the destination");
+        PlacedCheck check;
+        if (role.HasSystemCursor()) {
+            check = CheckPlaced(role, copy.path());
+            if (!check.reason.empty()) return Unchanged(check.reason);
+            Step(profiler, "load the pointer of a role that goes live");
+        }
         PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
         if (settings.Names(role, destination)) {
             if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
@@ -240,10 +260,12 @@ RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Setti
 
 }  // namespace
 
-SkipReport ApplyChangedRoles(PointerSystem& system, const WorkingScheme& scheme, HCURSOR& handedOver,
-                             Profiler* profiler, const std::function<void(int role, const RoleOutcome&)>& roleDone) {
+SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
+                             HCURSOR& handedOver, Profiler* profiler,
+                             const std::function<void(int role, const RoleOutcome&)>& roleDone) {
     const std::wstring folder = SystemSchemeFolder();
-    const DWORD folderError = EnsureFolderPath(folder);
+    const bool locked = lock.Covers(WriteScope::User);
+    const DWORD folderError = locked ? EnsureFolderPath(folder) : ERROR_NOT_LOCKED;
     Settings settings;
     SkipReport report;
     bool reload = false;  // a role without a live pointer of its own was applied
@@ -252,7 +274,9 @@ SkipReport ApplyChangedRoles(PointerSystem& system, const WorkingScheme& scheme,
         RoleOutcome outcome;
         const bool windowsDefault = scheme.WindowsDefault(role.number);
         try {
-            if (windowsDefault) {
+            if (!locked) {
+                outcome = Unchanged(NotLocked());
+            } else if (windowsDefault) {
                 outcome = RemoveRole(role, folder, settings);
             } else {
                 outcome = folderError != ERROR_SUCCESS

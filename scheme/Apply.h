@@ -19,6 +19,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Profiler.h"
 #include "scheme/WorkingScheme.h"
+#include "scheme/WriterLock.h"
 
 namespace shubiao {
 
@@ -103,7 +104,9 @@ private:
 // is asked to reload the pointers (a refusal is not reported: the settings
 // and the copies are in place). Never throws: a role whose work throws is
 // left unchanged with the exception's text.
-SkipReport ApplyChangedRoles(PointerSystem& system, const WorkingScheme& scheme, HCURSOR& handedOver,
-                             Profiler* profiler, const std::function<void(int role, const RoleOutcome&)>& roleDone);
+// Without the lock (its User scope) every role is left unchanged.
+SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
+                             HCURSOR& handedOver, Profiler* profiler,
+                             const std::function<void(int role, const RoleOutcome&)>& roleDone);
 
 }  // namespace shubiao

@@ -10,20 +10,34 @@
 #include <string>
 #include <vector>
 
+#include "scheme/CursorBytes.h"
+#include "scheme/WriterLock.h"
+
 namespace shubiao {
 
-struct ExportResult {
-    DWORD folderError = ERROR_SUCCESS;  // the export folder could not be made: nothing was exported
-    int exported = 0;                   // role files copied
-    // One line per file that exists but could not be copied or written
-    // ("Arrow.ani：<why>"), each beginning with a newline.
-    std::wstring failures;
+// A file that exists but could not be exported.
+struct ExportFailure {
+    std::wstring file;     // its name in the export folder ("Arrow.ani", "install.inf")
+    DWORD error = ERROR_SUCCESS;  // Windows' error, or ERROR_INVALID_DATA with `cursor`
+    CursorProblem cursor;  // the cursor checker's verdict on an applied file it refuses
+
+    // Why, in plain Chinese: Windows' text for the error, or the checker's.
+    std::wstring Why() const;
 };
 
-// Exports into `folder` (made when missing). A role without a file in the
-// applied folder is left out without a word; with none at all, no
-// install.inf is written.
-ExportResult ExportApplied(const std::wstring& folder);
+struct ExportResult {
+    // The export folder could not be made (ERROR_NOT_LOCKED: the lock was
+    // not held): nothing was exported.
+    DWORD folderError = ERROR_SUCCESS;
+    int exported = 0;  // role files copied
+    std::vector<ExportFailure> failures;
+};
+
+// Exports into `folder` (made when missing), each file written beside its
+// place, flushed, read back and checked before it moves in. A role without
+// a file in the applied folder is left out without a word; with none at
+// all, no install.inf is written.
+ExportResult ExportApplied(const WriterLock& lock, const std::wstring& folder);
 
 // How many role files the folder Apply copies to holds now.
 int AppliedRoleFiles();

@@ -60,7 +60,8 @@ void DeleteFilesIn(const std::wstring& folder) {
 
 }  // namespace
 
-void ClearRoleSettings() noexcept {
+bool ClearRoleSettings(const WriterLock& lock) noexcept {
+    if (!lock.Covers(WriteScope::User)) return false;
     for (int number : kRestoreOrder) {
         Skipping([number] { registry::RegDelete(Role(number).ValuePath()); });
     }
@@ -68,12 +69,15 @@ void ClearRoleSettings() noexcept {
     Skipping([] {
         if (!library::ReadInForce().name.empty()) library::ClearInForce();
     });
+    return true;
 }
 
-void RemoveAppliedFiles() noexcept {
+bool RemoveAppliedFiles(const WriterLock& lock) noexcept {
+    if (!lock.Covers(WriteScope::User)) return false;
     // Only the last folder of the path is removed, and only when empty.
     Skipping([] { DeleteFilesIn(SystemSchemeFolder()); });
     Skipping([] { RemoveDirectoryW(SystemSchemeFolder().c_str()); });
+    return true;
 }
 
 }  // namespace shubiao

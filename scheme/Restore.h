@@ -5,16 +5,20 @@
 // not go) is skipped and the next step runs. The editor's Restore (which
 // then opens Mouse Properties and loads again) and the console program's
 // restore both work through this.
+#include "scheme/WriterLock.h"
+
 namespace shubiao {
 
 // Deletes the value of every role under HKCU\Control Panel\Cursors, in the
 // restore order, and Windows' record of a named scheme in force ("(Default)"
-// and "Scheme Source" then say Windows' default).
-void ClearRoleSettings() noexcept;
+// and "Scheme Source" then say Windows' default). False, with nothing
+// changed, when the lock does not cover the user's settings.
+bool ClearRoleSettings(const WriterLock& lock) noexcept;
 
 // Deletes the files directly in the folder Apply copies to (not a read-only
 // one, not one a setting still names, nothing in a subfolder), then the
-// folder itself when it is left empty.
-void RemoveAppliedFiles() noexcept;
+// folder itself when it is left empty. False, with nothing changed, when the
+// lock does not cover them.
+bool RemoveAppliedFiles(const WriterLock& lock) noexcept;
 
 }  // namespace shubiao

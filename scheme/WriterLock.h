@@ -13,6 +13,11 @@ inline constexpr const wchar_t* kWriterLockName = L"Global\\ShuBiao.PointerWrite
 // How long either program waits for another writer before it gives up.
 inline constexpr DWORD kWriterLockWaitMilliseconds = 10000;
 
+// What a write changes: the user's own things (the user's pointers, the
+// user's list, an export) or the machine's (%windir%\Cursors\<scheme>\ and
+// HKLM's list). Every action says which it needs of the lock it is given.
+enum class WriteScope { User, Machine };
+
 class WriterLock {
 public:
     enum class State {
@@ -32,6 +37,12 @@ public:
     State state() const { return state_; }
     bool held() const { return state_ == State::Held; }
     DWORD error() const { return error_; }  // Failed: Windows' error
+    // The proof an action asks for: held, for `scope`. One mutex serves both
+    // scopes for now, so a held lock covers either.
+    bool Covers(WriteScope scope) const {
+        (void)scope;
+        return held();
+    }
 
 private:
     UniqueHandle mutex_;

@@ -62,5 +62,33 @@ INSTANTIATE_TEST_SUITE_P(
                     OutputCase{"Nothing", L"", ""}),
     [](const testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
 
+// A name from the user's data as ShuBiaoCmd prints it: nothing in it can end
+// a line, move the cursor or start an escape sequence.
+struct NameCase {
+    const char* name;
+    std::wstring text;
+    std::wstring shown;
+};
+
+class VisibleName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(VisibleName, ShowsEveryControlCharacterAsAnEscape) {
+    EXPECT_EQ(cli::Visible(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, VisibleName,
+    testing::Values(NameCase{"Plain", L"蓝色 Ocean-2 (旧).ani", L"蓝色 Ocean-2 (旧).ani"},
+                    NameCase{"APathKeepsItsBackslashes", L"C:\\Windows\\Cursors\\a", L"C:\\Windows\\Cursors\\a"},
+                    NameCase{"ForgedLine", L"假\n正在使用\t系统", L"假\\n正在使用\\t系统"},
+                    NameCase{"CarriageReturn", L"a\rb", L"a\\rb"},
+                    NameCase{"ColourEscape", L"\x1B[31m红", L"\\x1B[31m红"},
+                    NameCase{"NulAndBell", std::wstring(L"a\0b\a", 4), L"a\\x00b\\x07"},
+                    NameCase{"DeleteAndSingleByteControlSequenceIntroducer", L"\x7F\x9B" L"2J", L"\\x7F\\x9B2J"},
+                    NameCase{"LineAndParagraphSeparators", L"a\u2028b\u2029", L"a\\u2028b\\u2029"},
+                    NameCase{"RightToLeftOverride", L"\u202Egpj.exe", L"\\u202Egpj.exe"},
+                    NameCase{"OutsideTheBasicPlaneStays", L"\U0001F5B1", L"\U0001F5B1"}),
+    [](const testing::TestParamInfo<NameCase>& info) { return info.param.name; });
+
 }  // namespace
 }  // namespace shubiao

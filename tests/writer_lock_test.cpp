@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ostream>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "scheme/CursorRole.h"
@@ -142,6 +145,49 @@ TEST_F(EditorWaitsForWriter, RestoreChangesNothingWhileAnotherWriterHoldsTheLock
     EXPECT_EQ(registry.GetString(L"Arrow"), L"C:\\x\\Arrow.ani") << "the setting was deleted";
     EXPECT_TRUE(desktop.startedPrograms.empty()) << "Mouse Properties was opened";
 }
+
+// 另存为方案 and 导出方案 wait for the lock as Apply does; given up, they
+// change nothing.
+struct EditorWriteCase {
+    const char* name;
+    bool save;  // 另存为方案; otherwise 导出方案
+};
+
+void PrintTo(const EditorWriteCase& row, std::ostream* os) { *os << row.name; }
+
+class EditorWritesWaitForWriter : public EditorWaitsForWriter, public testing::WithParamInterface<EditorWriteCase> {
+protected:
+    std::vector<std::vector<std::wstring>> Everything() const {
+        return {ScratchRegistry::Snapshot(registry.CursorsSubkey()),
+                ScratchRegistry::Snapshot(registry.UserSchemesSubkey()), ListFolder(windows.Path()),
+                ListFolder(files.Path())};
+    }
+};
+
+TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
+    const std::wstring arrow = files / L"arrow.cur";
+    WriteStaticCursor(arrow, 1, 1);
+    Choose(2, arrow);
+    const auto before = Everything();
+    editor.SetWriterLockWait(200);
+    OtherWriter other(kWriterLockName, 500);
+
+    if (GetParam().save) {
+        desktop.nameAnswers.push_back(L"等");
+        editor.Library().LingCunFangAn_Click();
+    } else {
+        desktop.saveAnswers.push_back(files / L"导出");
+        ClickButton(ShuBiaoKong::kDaoChuId);
+    }
+
+    ASSERT_EQ(desktop.Warnings().size(), 1u);
+    EXPECT_NE(desktop.Warnings()[0].text.find(L"另一个 ShuBiao 正在更改鼠标指针"), std::wstring::npos);
+    EXPECT_EQ(Everything(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lock, EditorWritesWaitForWriter,
+                         testing::Values(EditorWriteCase{"SaveAsScheme", true}, EditorWriteCase{"ExportScheme", false}),
+                         [](const testing::TestParamInfo<EditorWriteCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

@@ -318,6 +318,36 @@ INSTANTIATE_TEST_SUITE_P(Schemes, ConsoleUse,
                                          UseCase{"NoFileThere", false, false, L"My 方案", 2}),
                          [](const testing::TestParamInfo<UseCase>& info) { return info.param.name; });
 
+// A name from the user's data never starts a line or colours the console:
+// a user scheme named with a line break and an escape sequence, listed and
+// used (its file is missing, so use names it in its refusal).
+struct NameOutputCase {
+    const char* name;
+    bool use;  // use the scheme; otherwise list
+    DWORD code;
+};
+
+void PrintTo(const NameOutputCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleNames : public Console, public testing::WithParamInterface<NameOutputCase> {};
+
+TEST_P(ConsoleNames, ArePrintedWithTheirControlCharactersVisible) {
+    const std::wstring forged = L"假\n正在使用：\x1B[31m系统";
+    ASSERT_TRUE(registry.SetScheme(false, forged, packs / L"gone.cur"));
+
+    const ConsoleRun run = GetParam().use ? Cmd({L"use", forged}) : Cmd({L"list"});
+
+    EXPECT_EQ(run.code, GetParam().code) << ToUtf8(run.out) << ToUtf8(run.err);
+    const std::wstring all = run.out + run.err;
+    EXPECT_NE(all.find(L"假\\n正在使用：\\x1B[31m系统"), std::wstring::npos) << ToUtf8(all);
+    EXPECT_EQ(all.find(L'\x1B'), std::wstring::npos) << "an escape sequence reached the console";
+    EXPECT_EQ(all.find(L"假\n"), std::wstring::npos) << "the name started a line";
+}
+
+INSTANTIATE_TEST_SUITE_P(Verbs, ConsoleNames,
+                         testing::Values(NameOutputCase{"List", false, 0}, NameOutputCase{"Use", true, 2}),
+                         [](const testing::TestParamInfo<NameOutputCase>& info) { return info.param.name; });
+
 // A .zip is read as the window reads it: unpacked, its pack named after the archive.
 TEST_F(Console, InstallFromAZipPack) {
     const std::vector<std::uint8_t> arrow = MakeStaticCursor(2, 2);

@@ -1,0 +1,283 @@
+// The writing actions against faults: what each must leave behind when the
+// lock is not held, a file or folder is in the way, the registry refuses,
+// or a slot of the written entry reads back as another path. Nothing is
+// half-written, and no list or setting names a missing file.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scheme/Actions.h"
+#include "scheme/Apply.h"
+#include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
+#include "scheme/Export.h"
+#include "scheme/Folders.h"
+#include "scheme/Restore.h"
+#include "scheme/SchemeLibrary.h"
+#include "support/CursorFilesSupport.h"
+#include "support/TestSupport.h"
+
+namespace shubiao {
+namespace {
+
+using namespace test;
+using library::Source;
+
+constexpr const wchar_t* kActionsLock = L"Local\\ShuBiao.ActionsTest";
+constexpr const wchar_t* kOtherLock = L"Local\\ShuBiao.ActionsTest.Other";
+constexpr int kArrow = 2;
+constexpr int kWait = 15;
+
+// A lock that is not held: another thread holds its mutex for as long as
+// this lives.
+class LockHeldElsewhere {
+public:
+    LockHeldElsewhere() {
+        thread_ = std::thread([this] {
+            const UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kOtherLock));
+            WaitForSingleObject(mutex.get(), INFINITE);
+            held_ = true;
+            while (!done_) Sleep(1);
+            ReleaseMutex(mutex.get());
+        });
+        while (!held_) Sleep(1);
+        lock_.emplace(0, false, kOtherLock);  // times out at once
+    }
+    ~LockHeldElsewhere() {
+        lock_.reset();
+        done_ = true;
+        thread_.join();
+    }
+    const WriterLock& Lock() const { return *lock_; }
+
+private:
+    std::atomic<bool> held_{false};
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+    std::optional<WriterLock> lock_;
+};
+
+class ActionsTest : public testing::Test {
+protected:
+    // Everything an action could write to: the Cursors key, both lists, the
+    // Windows folder's tree.
+    std::vector<std::vector<std::wstring>> Everything() const {
+        return {ScratchRegistry::Snapshot(registry.CursorsSubkey()),
+                ScratchRegistry::Snapshot(registry.UserSchemesSubkey()),
+                ScratchRegistry::Snapshot(registry.SystemSchemesSubkey()), Tree(windows.Path() + L"\\")};
+    }
+    static std::vector<std::wstring> Tree(const std::wstring& folder) {
+        std::vector<std::wstring> names;
+        for (const std::wstring& name : ListFolder(folder)) {
+            names.push_back(folder + name);
+            if (FolderExists(folder + name)) {
+                for (const std::wstring& inner : Tree(folder + name + L"\\")) names.push_back(inner);
+            }
+        }
+        return names;
+    }
+    static std::vector<RoleBytes> Files(int hot) {
+        return {{kArrow, MakeStaticCursor(hot, hot)}, {kWait, MakeStaticCursor(hot + 1, hot + 1)}};
+    }
+    std::wstring SavedFolder(const std::wstring& name) const { return windows / (L"Cursors\\" + name + L"\\"); }
+    // Every entry of both lists names only files that are there and usable.
+    static void ExpectListsNameUsableFiles() {
+        for (const library::SchemeEntry& entry : library::ReadSchemeLists().schemes) {
+            for (const std::wstring& problem : library::CheckSchemeFiles(entry)) {
+                EXPECT_EQ(problem, L"") << testing::PrintToString(entry.name);
+            }
+        }
+    }
+
+    ScratchRegistry registry;
+    ScratchFolder windows{L"act"};
+    ScopedWindir windir{windows.Path()};
+    ScratchFolder files{L"actf"};
+    WriterLock held{0, false, kActionsLock};
+};
+
+// ---- saving a scheme against faults -----------------------------------------
+
+struct SaveFault {
+    const char* name;
+    Source source;
+    bool earlier;  // an entry of that name was saved before
+    // Sets up the fault; may give the slot expansion to use.
+    std::function<void(ActionsTest& test, const std::wstring& folder, SlotExpansion& expand)> fault;
+    WriteProblem::Kind expected;
+};
+
+void PrintTo(const SaveFault& row, std::ostream* os) { *os << row.name; }
+
+class SaveAgainstFaults : public ActionsTest, public testing::WithParamInterface<SaveFault> {};
+
+TEST_P(SaveAgainstFaults, WritesWholeOrLeavesTheListAsItWas) {
+    const SaveFault& row = GetParam();
+    const std::wstring name = L"方案";
+    const std::wstring folder = SavedFolder(name);
+    const std::wstring list = row.source == Source::System ? registry.SystemSchemesSubkey() : registry.UserSchemesSubkey();
+    if (row.earlier) {
+        ASSERT_TRUE(SaveScheme(held, row.source, name, {{kArrow, MakeStaticCursor(1, 1)}}, Placing::AllOrNothing)
+                        .problem.ok());
+    }
+    const std::vector<std::wstring> before = ScratchRegistry::Snapshot(list);
+    SlotExpansion expand;
+    std::unique_ptr<registry::ScopedWriteFault> refusal;
+    if (row.fault) row.fault(*this, folder, expand);
+    if (row.expected == WriteProblem::Kind::RegistryNotWritten) {
+        refusal = std::make_unique<registry::ScopedWriteFault>(name, ERROR_ACCESS_DENIED);
+    }
+
+    const std::vector<RoleBytes> files = Files(6);
+    const SchemeSaved saved = SaveScheme(held, row.source, name, files, Placing::AllOrNothing, expand);
+    refusal.reset();
+
+    EXPECT_EQ(saved.problem.kind, row.expected);
+    if (row.expected == WriteProblem::Kind::None) {
+        EXPECT_EQ(saved.Placed(), 2);
+        for (const RoleBytes& file : files) EXPECT_EQ(ReadBytes(folder + Role(file.role).FileName()), file.bytes);
+        EXPECT_NE(ScratchRegistry::Snapshot(list), before);
+    } else {
+        EXPECT_EQ(ScratchRegistry::Snapshot(list), before) << "the list changed";
+    }
+    for (const std::wstring& file : ListFolder(folder)) EXPECT_FALSE(file.starts_with(L"~")) << "left: " << file;
+    ExpectListsNameUsableFiles();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, SaveAgainstFaults,
+    testing::Values(
+        SaveFault{"Whole", Source::User, false, nullptr, WriteProblem::Kind::None},
+        SaveFault{"WholeInTheMachinesList", Source::System, true, nullptr, WriteProblem::Kind::None},
+        SaveFault{"AFileWhereTheFolderGoes", Source::User, false,
+                  [](ActionsTest&, const std::wstring& folder, SlotExpansion&) {
+                      const std::wstring file = folder.substr(0, folder.size() - 1);
+                      CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);  // ...\Cursors
+                      WriteBytes(file, {'x'});
+                  },
+                  WriteProblem::Kind::FolderNotMade},
+        SaveFault{"AFolderWhereAFileGoes", Source::User, true,
+                  [](ActionsTest&, const std::wstring& folder, SlotExpansion&) {
+                      CreateDirectoryW((folder + L"Wait.ani").c_str(), nullptr);
+                  },
+                  WriteProblem::Kind::FolderInTheWay},
+        SaveFault{"TheRegistryRefuses", Source::User, false, nullptr, WriteProblem::Kind::RegistryNotWritten},
+        SaveFault{"TheRegistryRefusesTheMachinesList", Source::System, true, nullptr,
+                  WriteProblem::Kind::RegistryNotWritten},
+        // A slot that each user's Windows expands to another place (a
+        // variable in the path): the entry is not written.
+        SaveFault{"ASlotReadsBackAsAnotherPath", Source::User, false,
+                  [](ActionsTest&, const std::wstring&, SlotExpansion& expand) {
+                      expand = [](const std::wstring& slot) {
+                          const std::wstring expanded = ExpandEnvironment(slot);
+                          return slot.ends_with(L"Wait.ani") ? expanded + L"x" : expanded;
+                      };
+                  },
+                  WriteProblem::Kind::EntryNamesOther},
+        SaveFault{"ASlotReadsBackAsAnotherPathOverAnEarlierEntry", Source::System, true,
+                  [](ActionsTest&, const std::wstring&, SlotExpansion& expand) {
+                      expand = [](const std::wstring& slot) {
+                          return slot.empty() ? slot : L"C:\\elsewhere\\" + slot.substr(slot.rfind(L'\\') + 1);
+                      };
+                  },
+                  WriteProblem::Kind::EntryNamesOther}),
+    [](const testing::TestParamInfo<SaveFault>& info) { return std::string(info.param.name); });
+
+// ---- every action without the lock ----------------------------------------------
+
+struct UnlockedCase {
+    const char* name;
+    // Runs the action with a lock that is not held; true when it says it refused.
+    std::function<bool(const WriterLock& lock, const std::wstring& scratch)> action;
+};
+
+void PrintTo(const UnlockedCase& row, std::ostream* os) { *os << row.name; }
+
+class ActionsWithoutTheLock : public ActionsTest, public testing::WithParamInterface<UnlockedCase> {};
+
+TEST_P(ActionsWithoutTheLock, RefuseAndChangeNothing) {
+    // Something of each kind to change: an applied role, a user scheme in
+    // force, a file in the applied folder.
+    const std::wstring applied = windows / L"Cursors\\Cursors\\";
+    ASSERT_EQ(EnsureFolderPath(applied), static_cast<DWORD>(ERROR_SUCCESS));
+    WriteStaticCursor(applied + L"Arrow.ani", 2, 2);
+    registry.SetString(L"Arrow", applied + L"Arrow.ani");
+    ASSERT_TRUE(registry.SetScheme(false, L"旧", applied + L"Arrow.ani"));
+    ASSERT_EQ(library::SetInForce(L"旧", 1), ERROR_SUCCESS);
+    const auto before = Everything();
+    const LockHeldElsewhere other;
+    ASSERT_FALSE(other.Lock().held());
+
+    EXPECT_TRUE(GetParam().action(other.Lock(), files.Path()));
+
+    EXPECT_EQ(Everything(), before);
+}
+
+class NoPointers : public PointerSystem {
+public:
+    bool SetSystemCursor(HCURSOR, DWORD) override { return false; }
+    bool ReloadSystemCursors() override { return false; }
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, ActionsWithoutTheLock,
+    testing::Values(
+        UnlockedCase{"SaveAUserScheme",
+                     [](const WriterLock& lock, const std::wstring&) {
+                         return SaveScheme(lock, Source::User, L"新", {{kArrow, MakeStaticCursor(3, 3)}},
+                                           Placing::AllOrNothing)
+                                    .problem.kind == WriteProblem::Kind::NotLocked;
+                     }},
+        UnlockedCase{"InstallASystemScheme",
+                     [](const WriterLock& lock, const std::wstring&) {
+                         return SaveScheme(lock, Source::System, L"新", {{kArrow, MakeStaticCursor(3, 3)}},
+                                           Placing::EachOnItsOwn)
+                                    .problem.kind == WriteProblem::Kind::NotLocked;
+                     }},
+        UnlockedCase{"UseAScheme",
+                     [](const WriterLock& lock, const std::wstring&) {
+                         for (const library::SchemeEntry& entry : library::ReadSchemeLists().schemes) {
+                             if (entry.name == L"旧") return UseScheme(lock, entry).kind == SchemeUsed::Kind::NotLocked;
+                         }
+                         return false;
+                     }},
+        UnlockedCase{"DeleteAUserScheme",
+                     [](const WriterLock& lock, const std::wstring&) {
+                         return DeleteScheme(lock, L"旧") == ERROR_NOT_LOCKED;
+                     }},
+        UnlockedCase{"RecordTheSchemeInForce",
+                     [](const WriterLock& lock, const std::wstring&) {
+                         return RecordInForce(lock, L"别的", Source::User) == ERROR_NOT_LOCKED;
+                     }},
+        UnlockedCase{"Apply",
+                     [](const WriterLock& lock, const std::wstring& scratch) {
+                         WorkingScheme scheme;
+                         WriteStaticCursor(scratch + L"\\new.cur", 5, 5);
+                         scheme.RoleCursorFile(kWait) = scratch + L"\\new.cur";
+                         scheme.SetRoleChanged(kWait, true);
+                         scheme.SetWindowsDefault(kArrow, true);
+                         scheme.SetRoleChanged(kArrow, true);
+                         NoPointers pointers;
+                         HCURSOR handedOver = nullptr;
+                         const SkipReport report = ApplyChangedRoles(lock, pointers, scheme, handedOver, nullptr, {});
+                         return report.applied() == 0 && !report.empty();
+                     }},
+        UnlockedCase{"Restore",
+                     [](const WriterLock& lock, const std::wstring&) {
+                         return !ClearRoleSettings(lock) && !RemoveAppliedFiles(lock);
+                     }},
+        UnlockedCase{"Export",
+                     [](const WriterLock& lock, const std::wstring& scratch) {
+                         return ExportApplied(lock, scratch + L"\\export").folderError == ERROR_NOT_LOCKED &&
+                                !FolderExists(scratch + L"\\export");
+                     }}),
+    [](const testing::TestParamInfo<UnlockedCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace shubiao
