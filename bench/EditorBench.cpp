@@ -391,17 +391,14 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         MeasureZipPack(editor, sandbox, settings, result);
         MeasureParsers(result);
 
-        // Growth: a round to warm up (every file once in the caches), then
-        // the first counted round settles what the process keeps once (heap
-        // and Wine's own caches); the next two show a leak as growth.
-        Round(editor, desktop, settings);
-        result.start = CountHoldings();
-        Round(editor, desktop, settings);
-        result.end = CountHoldings();
-        Round(editor, desktop, settings);
-        result.again = CountHoldings();
-        Round(editor, desktop, settings);
-        result.third = CountHoldings();
+        // Growth: the first round warms up (every file once in the caches,
+        // the heap and Wine's own caches settled); a leak shows as the
+        // slope over the rounds after it.
+        result.growth.push_back(CountHoldings());
+        for (int i = 0; i < settings.growthRounds; ++i) {
+            Round(editor, desktop, settings);
+            result.growth.push_back(CountHoldings());
+        }
     }
     SetErrorReporter(nullptr);
     for (const std::wstring& e : errors) result.problems.push_back(L"the editor reported: " + e);

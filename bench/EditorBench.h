@@ -19,6 +19,7 @@ struct EditorSettings {
     int applies = 100;
     int profileRounds = 200;
     int animationMinutes = 10;   // of animation per growth round, on the editor's clock
+    int growthRounds = 10;       // of all of it; the first settles, the slope is taken over the rest
     int cpuSeconds = 10;         // of real time with three animations playing
 };
 
@@ -35,10 +36,7 @@ struct EditorResult {
     double animationSeconds = 0;
     // Each parser on its largest inputs: name, median ms.
     std::vector<std::pair<std::string, double>> parsers;
-    Holdings start;  // after construction, the first load and a short warm-up
-    Holdings end;    // after a round of hovers, refreshes, Applies and animation (the warm-up round)
-    Holdings again;  // after as many again: growth from `end` on would be a leak
-    Holdings third;  // after a third round
+    Rounds growth;   // around rounds of Applies, hovers, refreshes and animation (GuiCount.h)
     Steps loadSteps;
     Steps hoverSteps;
     Steps applySteps;

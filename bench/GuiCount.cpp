@@ -37,4 +37,21 @@ Holdings CountHoldings() {
     return h;
 }
 
+double SlopePerRound(const Rounds& rounds, const std::function<double(const Holdings&)>& figure, size_t from) {
+    if (from + 2 > rounds.size()) return 0;
+    const auto n = static_cast<double>(rounds.size() - from);
+    double meanX = 0, meanY = 0;
+    for (size_t i = from; i < rounds.size(); ++i) {
+        meanX += static_cast<double>(i) / n;
+        meanY += figure(rounds[i]) / n;
+    }
+    double covariance = 0, variance = 0;
+    for (size_t i = from; i < rounds.size(); ++i) {
+        const double dx = static_cast<double>(i) - meanX;
+        covariance += dx * (figure(rounds[i]) - meanY);
+        variance += dx * dx;
+    }
+    return covariance / variance;
+}
+
 }  // namespace shubiao::bench

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace shubiao::bench {
 
@@ -14,5 +16,17 @@ struct Holdings {
 };
 
 Holdings CountHoldings();
+
+// What the process holds around rounds of the same work: [0] before the
+// first round, [i] after round i.
+using Rounds = std::vector<Holdings>;
+
+// How much `figure` grows per round once the rounds before have settled
+// what the process keeps once (heap, Wine's caches): the least-squares slope
+// of the figures after rounds `from`..n against the round's number. A leak
+// grows with every round and shows as a slope; a one-time step moves it by a
+// fraction of the step that shrinks as rounds are added. 0 with fewer than
+// two figures.
+double SlopePerRound(const Rounds& rounds, const std::function<double(const Holdings&)>& figure, size_t from = 1);
 
 }  // namespace shubiao::bench

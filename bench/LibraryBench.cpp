@@ -79,15 +79,11 @@ LibraryResult MeasureLibrary(const LibrarySettings& settings) {
             }
             result.openMs.push_back(ms);
         }
-        auto round = [&] {
+        result.growth.push_back(CountHoldings());
+        for (int round = 0; round < settings.rounds; ++round) {
             for (int i = 0; i < settings.openings; ++i) OpenOnce(editor, nullptr);
-        };
-        round();
-        result.start = CountHoldings();
-        round();
-        result.again = CountHoldings();
-        round();
-        result.third = CountHoldings();
+            result.growth.push_back(CountHoldings());
+        }
     }
     SetErrorReporter(nullptr);
     for (const std::wstring& e : errors) result.problems.push_back(L"the editor reported: " + e);

@@ -12,15 +12,14 @@ namespace shubiao::bench {
 struct LibrarySettings {
     int schemes = 30;
     int openings = 50;  // per growth round
+    int rounds = 10;    // of openings; the first settles, the slope is taken over the rest
     int timed = 20;     // openings timed
 };
 
 struct LibraryResult {
     std::vector<double> openMs;  // FangAnKu_Click until the dialog is shown with its first screen drawn
     int rowsShown = 0;           // rows on the first screen (previews drawn for these)
-    Holdings start;              // after a warm-up round of openings
-    Holdings again;              // after a second round
-    Holdings third;              // after a third
+    Rounds growth;               // around rounds of openings (GuiCount.h)
     std::vector<std::wstring> problems;
 };
 

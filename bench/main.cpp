@@ -1,10 +1,11 @@
-// shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N]
+// shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N] [--rounds N]
 //               [--only startup|console|zip] [--zip-runs N] [--wine-cpus TEXT] [--embed NAME=PATH]
 //               [--program-cpus MASK] [--watcher-cpus MASK]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
 // Apply, what the process holds after many hovers and refreshes, ShuBiaoCmd's
 // use against the console floor and its apply, and the executable's size and imports; prints a table and writes JSON. Run from the
 // folder holding ShuBiao.exe, floor.exe and the installed assets.
+// --rounds sets how many rounds the growth checks run (10).
 // --only startup measures the start-up against the floor alone, --only
 // console ShuBiaoCmd against the console floor alone, --only zip the deep
 // zip against the flat one alone (--zip-runs unpackings of each); --wine-cpus
@@ -48,6 +49,9 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.settings.refreshes = number;
         } else if (name == L"--applies" && number > 0) {
             report.settings.applies = number;
+        } else if (name == L"--rounds" && number > 1) {
+            report.settings.growthRounds = number;
+            report.librarySettings.rounds = number;
         } else if (name == L"--only" && std::wstring(value) == L"startup") {
             report.startupOnly = true;
         } else if (name == L"--only" && std::wstring(value) == L"console") {

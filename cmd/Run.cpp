@@ -283,6 +283,10 @@ std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
                          L"），什么也没有做。");
         return std::nullopt;
     }
+    // The list holds only .cur, .ani and .inf entries that were refused;
+    // what is no pointer (__MACOSX/, "._" files, a readme, a picture) was
+    // passed over by the reader and is not in it.
+    context.entriesRefused += static_cast<int>(source.entriesSkipped.size());
     for (const auto& [entry, reason] : source.entriesSkipped) {
         context.out.Line(L"压缩包中的" + Quote(entry) + L"没有读取：" + reason);
     }
@@ -324,7 +328,9 @@ CheckedPack CheckPackFiles(const Pack& pack) {
     return checked;
 }
 
-int Run(const Command& command, Context& context) {
+namespace {
+
+int RunVerb(const Command& command, Context& context) {
     try {
         switch (command.verb) {
         case Verb::List:
@@ -347,6 +353,14 @@ int Run(const Command& command, Context& context) {
         return kRefused;
     }
     return kDone;
+}
+
+}  // namespace
+
+int Run(const Command& command, Context& context) {
+    const int code = RunVerb(command, context);
+    // Done, but from a .zip some of whose entries were refused: in part.
+    return code == kDone && context.entriesRefused > 0 ? kPartly : code;
 }
 
 }  // namespace shubiao::cli

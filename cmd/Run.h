@@ -23,6 +23,10 @@ struct Context {
     // Tests only: how long a write holds the lock before it starts, so that
     // a second writer can be started meanwhile.
     DWORD holdLockMilliseconds = 0;
+    // Entries of the pack's .zip that were refused (a bad CRC, encrypted, an
+    // unsafe name, ...) and named on the output: the pack was not read whole,
+    // so a verb that did everything else ends with kPartly.
+    int entriesRefused = 0;
 };
 
 int Run(const Command& command, Context& context);

@@ -9,6 +9,7 @@
 #include "cmd/CommandLine.h"
 #include "cmd/Output.h"
 #include "cmd/Run.h"
+#include "scheme/ZipPack.h"
 #include "win/Text.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -31,5 +32,9 @@ int wmain(int argc, wchar_t** argv) {
 #ifdef SHUBIAO_TEST_SEAMS
     cli::ApplyTestSeams(context);
 #endif
+    // Unpacked archives that an earlier run of either program left behind
+    // (killed, or ended without cleaning up) go, as the window's start
+    // removes them; those of runs still going stay.
+    RemoveStaleUnpackFolders();
     return cli::Run(parsed.command, context);
 }

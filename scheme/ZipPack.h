@@ -48,6 +48,10 @@ struct ZipUnpack {
     std::wstring error;
     // Entries left out, as the user sees them ("pack.zip\sub\Arrow.ani"),
     // each with its reason ("文件名不安全", "校验失败", ...), in archive order.
+    // Every one is a .cur, .ani or .inf entry that was refused (by the
+    // reader, or when it was written out), so a pack read from the archive
+    // may lack it; what is no pointer (__MACOSX/, "._" files, a readme, a
+    // picture) is passed over by the reader and never listed.
     std::vector<std::pair<std::wstring, std::wstring>> skipped;
     size_t filesWritten = 0;
 };
@@ -60,8 +64,10 @@ std::wstring UnpackRoot();
 
 // Removes the folders under UnpackRoot() that a ShuBiao process which no
 // longer runs left behind (after a crash, or ended from Task Manager).
-// Called at start. Touches nothing but the folders named as UnpackZip names
-// them, and never follows a link (junction or symbolic link) inside them.
+// Both programs call it at start: the window once it is up, ShuBiaoCmd
+// before its verb; the folders of either that still runs stay. Touches
+// nothing but the folders named as UnpackZip names them, and never follows
+// a link (junction or symbolic link) inside them.
 void RemoveStaleUnpackFolders();
 
 }  // namespace shubiao

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cwchar>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 
 #include "portable/zip_bytes.h"
 #include "scheme/CursorRole.h"
+#include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/WriterLock.h"
 #include "win/Raii.h"
@@ -363,6 +365,98 @@ TEST_F(Console, InstallFromAZipPack) {
     EXPECT_EQ(ReadBytes(entry->FileOf(15)), busy);
     EXPECT_EQ(entry->SlotOf(1).state, schemes::SlotState::WindowsDefault);
 }
+
+// A .zip some of whose entries were refused was not read whole: the entry is
+// named with why, and install or apply ends with 1 though it took every role
+// of the pack. Entries that are no pointer do not count.
+struct ZipEntriesCase {
+    const char* name;
+    const wchar_t* verb;
+    std::vector<zip_bytes::Entry> entries;  // beside Normal Select.cur, unless only these
+    bool only;
+    DWORD code;
+    std::wstring says;  // after "压缩包中的“海浪.zip\"; empty: nothing was refused
+};
+void PrintTo(const ZipEntriesCase& row, std::ostream* os) { *os << row.name; }
+
+zip_bytes::Entry Lie(zip_bytes::Entry e, std::uint16_t flags, std::uint32_t crcXor) {
+    e.flags = flags;
+    e.crc = zip_bytes::Crc(e.data) ^ crcXor;
+    return e;
+}
+const zip_bytes::Bytes kSome = zip_bytes::Text("0123456789abcdef");
+
+class ConsoleZipEntries : public Console, public testing::WithParamInterface<ZipEntriesCase> {};
+
+TEST_P(ConsoleZipEntries, RefusedEntriesMakeThePackPartlyRead) {
+    zip_bytes::Archive archive{GetParam().entries};
+    if (!GetParam().only) archive.entries.push_back(zip_bytes::Deflated("Normal Select.cur", MakeStaticCursor(2, 2)));
+    WriteBytes(packs / L"海浪.zip", zip_bytes::Build(archive));
+    const ConsoleRun run = Cmd({GetParam().verb, packs / L"海浪.zip"});
+    EXPECT_EQ(run.code, GetParam().code) << ToUtf8(run.out) << ToUtf8(run.err);
+    const size_t line = run.out.find(L"压缩包中的“海浪.zip\\" + GetParam().says);
+    EXPECT_EQ(line == std::wstring::npos, GetParam().says.empty()) << ToUtf8(run.out);
+    const bool taken = Listed(library::ReadSchemeLists(), L"海浪") != nullptr || registry.GetString(L"Arrow");
+    EXPECT_EQ(taken, !GetParam().only) << "the good entry is taken all the same";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zips, ConsoleZipEntries,
+    testing::Values(
+        ZipEntriesCase{"Whole", L"install", {}, false, 0, L""},
+        ZipEntriesCase{"NoPointers", L"apply",
+                       {zip_bytes::Stored("__MACOSX/._Busy.ani", kSome), zip_bytes::Stored("._Busy.ani", kSome),
+                        zip_bytes::Deflated("readme.txt", kSome), zip_bytes::Stored("preview.png", kSome)},
+                       false, 0, L""},
+        ZipEntriesCase{"BadCrc", L"install", {Lie(zip_bytes::Stored("Busy.ani", kSome), 0, 1)}, false, 1,
+                       L"Busy.ani”没有读取：校验失败"},
+        ZipEntriesCase{"Encrypted", L"apply", {Lie(zip_bytes::Stored("Move.cur", kSome), 1, 0)}, false, 1,
+                       L"Move.cur”没有读取：已加密"},
+        ZipEntriesCase{"DeviceName", L"apply", {zip_bytes::Stored("CON.cur", kSome)}, false, 1,
+                       L"CON.cur”没有读取：文件名不安全"},
+        ZipEntriesCase{"OnlyRefused", L"install", {Lie(zip_bytes::Stored("Busy.ani", kSome), 0, 1)}, true, 2,
+                       L"Busy.ani”没有读取：校验失败"}),
+    [](const testing::TestParamInfo<ZipEntriesCase>& info) { return info.param.name; });
+
+// ShuBiaoCmd removes the folders that ended runs left under %TEMP%\ShuBiao;
+// a running process's (this test's) and a stranger's file of such a name stay.
+struct StaleCase {
+    const char* name;
+    bool running;
+    bool file;
+    bool removed;
+};
+void PrintTo(const StaleCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleStaleFolders : public Console, public testing::WithParamInterface<StaleCase> {};
+
+TEST_P(ConsoleStaleFolders, RemovesOnlyTheFoldersOfEndedRuns) {
+    ScratchFolder temp{L"ctmp"};
+    env.Set(L"TMP", temp.Path());
+    env.Set(L"TEMP", temp.Path());
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    // "<pid>-<creation time>-<n>"; a run that ended left pid 4294967291 free
+    // (no process has it: Windows' are multiples of four).
+    wchar_t name[64];
+    swprintf(name, std::size(name), L"ShuBiao\\%lu-%08lx%08lx-0", GetParam().running ? GetCurrentProcessId() : 4294967291ul,
+             created.dwHighDateTime, created.dwLowDateTime);
+    const std::wstring path = temp / name;
+    ASSERT_TRUE(CreateDirectoryW((temp / L"ShuBiao").c_str(), nullptr));
+    if (!GetParam().file) {
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    }
+    WriteBytes(GetParam().file ? path : path + L"\\Arrow.cur", {'k', 'e', 'e', 'p'});
+
+    EXPECT_EQ(Cmd({L"list"}).code, 0u);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES, GetParam().removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, ConsoleStaleFolders,
+                         testing::Values(StaleCase{"EndedRun", false, false, true},
+                                         StaleCase{"RunningProcess", true, false, false},
+                                         StaleCase{"StrangersFile", false, true, false}),
+                         [](const testing::TestParamInfo<StaleCase>& info) { return info.param.name; });
 
 TEST_F(Console, UseOfANameNotListedChangesNothing) {
     registry.SetString(L"Arrow", L"C:\\mine\\arrow.cur");
