@@ -51,4 +51,6 @@ add_test(NAME install_test
                  --objdump ${CMAKE_OBJDUMP}
                  --wine ${CMAKE_SOURCE_DIR}/cmake/wine-run
                  --source ${CMAKE_SOURCE_DIR})
-set_tests_properties(install_test PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)
+# It runs in the prefix itself, Wine slot 0, taking turns with the tests
+# there (tests/CMakeLists.txt).
+set_tests_properties(install_test PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 RESOURCE_LOCK wine_slot0)

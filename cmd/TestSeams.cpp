@@ -7,6 +7,8 @@
 //   SHUBIAO_TEST_ADMIN        "1" or "0": the answer of the administrator check
 //   SHUBIAO_TEST_HOLD_MS      how long each write holds the lock before it starts
 //   SHUBIAO_TEST_LOCK_WAIT_MS how long to wait for another writer (instead of 10 s)
+//   SHUBIAO_TEST_LOCK_NAME    the writer lock's name (the test run's own, not the
+//                             shipped Global\ShuBiao.PointerWriter)
 //   SHUBIAO_TEST_SYSTEMROOT   the folder that stands for %SystemRoot% (Wine gives
 //                             every new process its own SystemRoot, whatever
 //                             the parent's environment says)
@@ -22,6 +24,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/WriterLock.h"
 
 namespace shubiao::cli {
 
@@ -46,6 +49,9 @@ void ApplyTestSeams(Context& context) {
     }
     if (const auto wait = EnvironmentVariable(L"SHUBIAO_TEST_LOCK_WAIT_MS"); wait && !wait->empty()) {
         context.lockWaitMilliseconds = static_cast<DWORD>(std::wcstoul(wait->c_str(), nullptr, 10));
+    }
+    if (const auto name = EnvironmentVariable(L"SHUBIAO_TEST_LOCK_NAME"); name && !name->empty()) {
+        SetWriterLockName(*name);
     }
 }
 

@@ -1,6 +1,22 @@
 #include "scheme/WriterLock.h"
 
+#include <utility>
+
 namespace shubiao {
+
+namespace {
+std::wstring& LockNameOverride() {
+    static std::wstring name;
+    return name;
+}
+}  // namespace
+
+const wchar_t* WriterLockName() {
+    const std::wstring& name = LockNameOverride();
+    return name.empty() ? kWriterLockName : name.c_str();
+}
+
+void SetWriterLockName(std::wstring name) { LockNameOverride() = std::move(name); }
 
 WriterLock::WriterLock(DWORD milliseconds, bool pumpMessages, const wchar_t* name) {
     mutex_.reset(CreateMutexW(nullptr, FALSE, name));

@@ -5,6 +5,8 @@
 // every user and session of the machine.
 #include <windows.h>
 
+#include <string>
+
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -12,6 +14,13 @@ namespace shubiao {
 inline constexpr const wchar_t* kWriterLockName = L"Global\\ShuBiao.PointerWriter";
 // How long either program waits for another writer before it gives up.
 inline constexpr DWORD kWriterLockWaitMilliseconds = 10000;
+
+// The name every WriterLock takes unless given one: kWriterLockName in the
+// shipped programs. The test builds (the tests and ShuBiaoCmdTest.exe) set
+// a name of their own with SetWriterLockName, so that test runs side by side
+// never wait for each other or for a real writer.
+const wchar_t* WriterLockName();
+void SetWriterLockName(std::wstring name);
 
 // What a write changes: the user's own things (the user's pointers, the
 // user's list, an export) or the machine's (%windir%\Cursors\<scheme>\ and
@@ -29,7 +38,7 @@ public:
     // Waits up to `milliseconds` for the lock. With `pumpMessages` the wait
     // handles this thread's messages meanwhile (the window program's wait,
     // which must not freeze its windows).
-    explicit WriterLock(DWORD milliseconds, bool pumpMessages = false, const wchar_t* name = kWriterLockName);
+    explicit WriterLock(DWORD milliseconds, bool pumpMessages = false, const wchar_t* name = WriterLockName());
     ~WriterLock();
     WriterLock(const WriterLock&) = delete;
     WriterLock& operator=(const WriterLock&) = delete;

@@ -107,21 +107,29 @@ wine_env() {
 XVFB_PID=""
 # Starts a private Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
-    local fifo="$BUILD_DIR/.xvfb-display"
+    _new_xvfb "$BUILD_DIR/.xvfb-display" || return 1
+    XVFB_PID=$_xvfb_pid
+    export DISPLAY=$_xvfb_display
+}
+
+# Starts an Xvfb on a free display, its number written to the file $1; sets
+# _xvfb_pid and _xvfb_display.
+_new_xvfb() {
+    local fifo=$1
     rm -f "$fifo"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
         3>"$fifo" >/dev/null 2>&1 &
-    XVFB_PID=$!
+    _xvfb_pid=$!
     local n=0
     until [ -s "$fifo" ]; do
         sleep 0.1
         n=$((n + 1))
-        if [ $n -gt 100 ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+        if [ $n -gt 100 ] || ! kill -0 "$_xvfb_pid" 2>/dev/null; then
             echo "Xvfb did not start" >&2
             return 1
         fi
     done
-    export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+    _xvfb_display=":$(tr -d '[:space:]' <"$fifo")"
 }
 
 # Keeps one wineserver running for the prefix until stop_wine_and_xvfb, so
@@ -132,7 +140,47 @@ start_wineserver() {
     "$@" wineserver -p
 }
 
+# Wine places for tests that run side by side (ctest -j): slot N is its own
+# copy of the prefix (made once from the ready one), its own Xvfb and its
+# own wineserver, so nothing is shared with another slot: not the desktop
+# and its windows, not the pointer, not the registry, not named objects.
+# cmake/wine-run takes slot N when SHUBIAO_WINE_SLOT=N (the tests' ctest
+# properties say which slot each uses); without it, the prefix above.
+# Arguments: how many slots besides the prefix itself, then optionally a
+# command that runs each wineserver (as for start_wineserver).
+SLOT_XVFB_PIDS=()
+SLOT_PREFIXES=()
+start_wine_slots() {
+    local count=$1 slot prefix
+    shift
+    wine_env
+    local main=$WINEPREFIX
+    for ((slot = 1; slot <= count; slot++)); do
+        prefix="$main-slot$slot"
+        if [ ! -f "$prefix/.shubiao-ready" ] || [ "$prefix/.shubiao-ready" -ot "$main/.shubiao-ready" ]; then
+            rm -rf "$prefix"
+            cp -a "$main" "$prefix"
+        fi
+        _new_xvfb "$BUILD_DIR/.xvfb-display-slot$slot" || return 1
+        SLOT_XVFB_PIDS+=("$_xvfb_pid")
+        SLOT_PREFIXES+=("$prefix")
+        echo "$_xvfb_display" >"$prefix/.shubiao-display"
+        WINEPREFIX=$prefix "$@" wineserver -p
+    done
+}
+
 stop_wine_and_xvfb() {
+    local prefix pid
+    for prefix in "${SLOT_PREFIXES[@]}"; do
+        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+        rm -f "$prefix/.shubiao-display"
+    done
+    SLOT_PREFIXES=()
+    for pid in "${SLOT_XVFB_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    SLOT_XVFB_PIDS=()
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
         wineserver -k 2>/dev/null || true
     fi

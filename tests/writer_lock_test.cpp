@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LockCase{"AbandonedByItsHolder", true, 150, true, 5000, WriterLock::State::Held}),
     [](const testing::TestParamInfo<LockCase>& info) { return info.param.name; });
 
-// The editor while another ShuBiao holds the real lock: Apply and Restore
+// The editor while another ShuBiao holds the lock: Apply and Restore
 // wait without freezing, then say so and change nothing.
 class EditorWaitsForWriter : public EditorTest {
 protected:
@@ -94,7 +94,7 @@ TEST_F(EditorWaitsForWriter, ApplyAnswersMessagesWhileWaitingThenChangesNothing)
     const std::wstring arrow = files / L"arrow.cur";
     WriteStaticCursor(arrow, 1, 1);
     Choose(2, arrow);
-    OtherWriter other(kWriterLockName, 1000);
+    OtherWriter other(WriterLockName(), 1000);
 
     // Another thread sends the host a message in the middle of the wait: the
     // window answers it while the editor still waits.
@@ -128,7 +128,7 @@ TEST_F(EditorWaitsForWriter, ApplyGoesOnWhenTheOtherWriterFinishesWithinTheWait)
     WriteStaticCursor(arrow, 1, 1);
     Choose(2, arrow);
     editor.SetWriterLockWait(5000);
-    OtherWriter other(kWriterLockName, 200);
+    OtherWriter other(WriterLockName(), 200);
     desktop.boxAnswers.push_back(IDOK);
     editor.YingYong_SB_Click();
     EXPECT_TRUE(desktop.Warnings().empty());
@@ -137,7 +137,7 @@ TEST_F(EditorWaitsForWriter, ApplyGoesOnWhenTheOtherWriterFinishesWithinTheWait)
 
 TEST_F(EditorWaitsForWriter, RestoreChangesNothingWhileAnotherWriterHoldsTheLock) {
     registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
-    OtherWriter other(kWriterLockName, 1000);
+    OtherWriter other(WriterLockName(), 1000);
     desktop.boxAnswers.push_back(IDOK);
     editor.HuanYuan_ShuBiaoZhiZhen();
     ASSERT_EQ(desktop.Warnings().size(), 1u);
@@ -170,7 +170,7 @@ TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
     Choose(2, arrow);
     const auto before = Everything();
     editor.SetWriterLockWait(200);
-    OtherWriter other(kWriterLockName, 500);
+    OtherWriter other(WriterLockName(), 500);
 
     if (GetParam().save) {
         desktop.nameAnswers.push_back(L"等");

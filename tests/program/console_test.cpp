@@ -522,7 +522,7 @@ TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
     env.Set(L"SHUBIAO_TEST_HOLD_MS", std::nullopt);
     // Until the first is inside its write: the lock exists and is held.
     const auto lockHeld = [] {
-        const UniqueHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, kWriterLockName));
+        const UniqueHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, WriterLockName()));
         if (!lock) return false;
         const DWORD wait = WaitForSingleObject(lock.get(), 0);
         if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) ReleaseMutex(lock.get());
