@@ -60,7 +60,7 @@ int RunApply(const Command& command, Context& context) {
                 if (outcome.kind == RoleOutcome::Kind::Applied) return;
                 ++skipped;
                 const wchar_t* what = outcome.kind == RoleOutcome::Kind::FileOnly ? L"只完成了一部分" : L"未能应用";
-                context.out.Line(Quote(Role(role).Name()) + what + L"：" + outcome.reason);
+                context.out.Line(Quote(Role(role).Name()) + what + L"：" + DescribeOutcome(outcome));
             });
         if (report.applied() == 0) {
             context.err.Line(L"一个鼠标指针也没有应用，原来的设置保持不变。");

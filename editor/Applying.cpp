@@ -4,8 +4,10 @@
 // roles were skipped and why. When the grid held exactly a scheme of the
 // library and every role was applied, Windows' record of the scheme in force
 // names it (Library.cpp).
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/ShuBiaoKong.h"
@@ -17,6 +19,41 @@ namespace {
 
 constexpr const wchar_t* kApplyPrompt = L"是否应用当前鼠标指针";
 constexpr const wchar_t* kAnotherWriter = L"另一个 ShuBiao 正在更改鼠标指针，等了 10 秒仍未结束。\n这次没有做任何更改，请等它结束后再试。";
+
+// The roles an Apply left, grouped by what became of them and by reason, in
+// the order they were met; then whether the others were applied.
+std::wstring SkipText(const SkipReport& report) {
+    using Groups = std::vector<std::pair<std::wstring, std::vector<std::wstring>>>;
+    Groups unchanged;
+    Groups fileOnly;
+    for (const auto& [role, outcome] : report.skipped()) {
+        Groups& groups = outcome.kind == RoleOutcome::Kind::FileOnly ? fileOnly : unchanged;
+        const std::wstring reason = DescribeOutcome(outcome);
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == reason; });
+        if (group == groups.end()) group = groups.insert(groups.end(), {reason, {}});
+        group->second.push_back(Role(role).Name());
+    }
+    const auto list = [](const Groups& groups) {
+        std::wstring text;
+        for (const auto& [reason, names] : groups) {
+            text += L"\n";
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (i > 0) text += L"、";
+                text += L"“" + names[i] + L"”";
+            }
+            text += L"：" + reason + L"\n";
+        }
+        return text;
+    };
+    std::wstring text;
+    if (!unchanged.empty()) text += L"以下鼠标指针未能应用，原来的设置保持不变：\n" + list(unchanged);
+    if (!fileOnly.empty()) {
+        if (!text.empty()) text += L"\n";
+        text += L"以下鼠标指针只完成了一部分：\n" + list(fileOnly);
+    }
+    if (report.applied() > 0) text += L"\n其余选定的鼠标指针已经应用。";
+    return text;
+}
 
 }  // namespace
 
@@ -49,7 +86,7 @@ void ShuBiaoKong::YingYongFangAn() {
                                                 [this](int role, const RoleOutcome& outcome) {
         // Placed: no longer pending. Left as it was: still pending, and why.
         if (outcome.kind != RoleOutcome::Kind::Applied) {
-            scheme_.SetPending(role, true, outcome.reason);
+            scheme_.SetPending(role, true, DescribeOutcome(outcome));
         } else {
             scheme_.SetPending(role, false);
         }
@@ -57,7 +94,7 @@ void ShuBiaoKong::YingYongFangAn() {
     });
     library_.RecordSchemeInForce(*lock, report.empty());
     if (report.empty()) return;
-    desktop_.MessageBox(hwnd(), report.Text(), kMessageTitle, MB_OK | MB_ICONWARNING);
+    desktop_.MessageBox(hwnd(), SkipText(report), kMessageTitle, MB_OK | MB_ICONWARNING);
 }
 
 std::unique_ptr<WriterLock> ShuBiaoKong::TakeWriterLock() {

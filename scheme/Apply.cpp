@@ -16,72 +16,75 @@
 namespace shubiao {
 namespace {
 
-std::wstring Code(DWORD error) { return L"（" + ErrorText(error) + L"）"; }
+using Problem = RoleOutcome::Problem;
 
-std::wstring FolderNotWritable(const std::wstring& folder, DWORD error) {
-    if (error == ERROR_ALREADY_EXISTS) {
-        return L"无法建立 Windows 光标文件夹“" + folder + L"”：该位置上已有同名的文件。";
-    }
-    return L"无法写入 Windows 光标文件夹“" + folder + L"”" + Code(error) + L"，请以管理员身份运行本程序后再试。";
+RoleOutcome Unchanged(Problem problem, DWORD error = ERROR_SUCCESS, std::wstring path = {}) {
+    RoleOutcome outcome;
+    outcome.kind = RoleOutcome::Kind::Unchanged;
+    outcome.problem = problem;
+    outcome.error = error;
+    outcome.path = std::move(path);
+    return outcome;
 }
 
-std::wstring NotLocked() { return L"没有取得更改鼠标指针的锁，原来的设置保持不变。"; }
-
-std::wstring SourceMissing() { return L"所选的光标文件已不存在，可能已被移动、改名或删除。"; }
-
-std::wstring SourceUnreadable(DWORD error) { return L"无法读取所选的光标文件" + Code(error) + L"。"; }
-
-std::wstring NotACursor(const CursorLoad& load) { return L"所选文件不是可用的光标文件：" + load.Describe(); }
-std::wstring NotACursor(const CursorProblem& problem) { return L"所选文件不是可用的光标文件：" + problem.Describe(); }
-
-std::wstring ReadBackDiffers(const std::wstring& folder) {
-    return L"写入“" + folder + L"”的文件读回时与原文件不同。";
+RoleOutcome NotACursor(const CursorProblem& cursor) {
+    RoleOutcome outcome = Unchanged(Problem::NotACursor);
+    outcome.cursor = cursor;
+    return outcome;
 }
 
-std::wstring RegistryNotWritten(LSTATUS status) {
-    return L"无法把该指针记入注册表" + Code(static_cast<DWORD>(status)) + L"。";
+// A load that gave no cursor, as a problem: when the loader said nothing,
+// Windows made nothing of the file.
+CursorProblem ProblemOf(const CursorLoad& load) {
+    if (load.Classify() == CursorProblem::Kind::None) return {load.fault, ERROR_INVALID_DATA};
+    return {load.fault, load.error};
 }
 
-// Why a file that was to be read could not be, for the user. Apply names a
-// missing or unreadable source in words of its own: the file was chosen
-// earlier and has gone or changed since.
-std::wstring SourceProblem(const CursorBytes& read) {
+// Why a file that was to be read could not be. A missing or unreadable
+// source has words of its own: the file was chosen earlier and has gone or
+// changed since.
+RoleOutcome SourceProblem(const CursorBytes& read) {
     const CursorProblem problem = read.Problem();
     switch (problem.Classify()) {
     case CursorProblem::Kind::Missing:
-        return SourceMissing();
+        return Unchanged(Problem::SourceMissing);
     case CursorProblem::Kind::Unreadable:
-        return SourceUnreadable(problem.error);
+        return Unchanged(Problem::SourceUnreadable, problem.error);
     default:
         return NotACursor(problem);
     }
 }
 
 // The file at `path` as it lies now: read and checked, and for a role that
-// goes live also loaded as a pointer while it cannot change. Empty `reason`
-// when it can be used.
+// goes live also loaded as a pointer while it cannot change. `ok` when it
+// can be used.
 struct PlacedCheck {
     UniqueCursor pointer;
-    std::wstring reason;
+    bool ok = true;
+    CursorProblem problem;
 };
 PlacedCheck CheckPlaced(const CursorRole& role, const std::wstring& path) {
     PlacedCheck result;
     if (role.HasSystemCursor()) {
         CursorLoad load = LoadPointerChecked(path);
-        if (!load.ok()) result.reason = NotACursor(load);
+        if (!load.ok()) {
+            result.ok = false;
+            result.problem = ProblemOf(load);
+        }
         result.pointer = std::move(load.cursor);
         return result;
     }
     const CursorBytes read = ReadCursorBytes(path);
-    if (read.error != ERROR_SUCCESS || !read.check.ok()) result.reason = NotACursor(read.Problem());
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) {
+        result.ok = false;
+        result.problem = read.Problem();
+    }
     return result;
 }
 
 void Step(Profiler* profiler, const char* name) {
     if (profiler != nullptr) profiler->Step(name);
 }
-
-RoleOutcome Unchanged(std::wstring reason) { return {RoleOutcome::Kind::Unchanged, std::move(reason)}; }
 
 // The role's checked file, placed at `destination` in place of whatever was
 // there, which is kept aside until the setting names the new file.
@@ -168,7 +171,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
                       const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler) {
     const std::wstring destination = folder + role.FileName();
     const std::wstring file = ExpandEnvironment(source);
-    if (file.empty()) return Unchanged(SourceMissing());
+    if (file.empty()) return Unchanged(Problem::SourceMissing);
     auto writeSetting = [&]() -> LSTATUS {
         const LSTATUS status = settings.writer.Write(role.valueName, destination);
         Step(profiler, "write the setting");
@@ -178,13 +181,15 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
     UniqueCursor loaded;
     if (SameFile(file, destination)) {  // e.g. the applied folder was imported
         PlacedCheck check = CheckPlaced(role, destination);
-        if (!check.reason.empty()) return Unchanged(check.reason);
+        if (!check.ok) return NotACursor(check.problem);
         loaded = std::move(check.pointer);
         Step(profiler, "check the file already in place");
-        if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) return Unchanged(RegistryNotWritten(status));
+        if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
+            return Unchanged(Problem::RegistryNotWritten, static_cast<DWORD>(status));
+        }
     } else {
         const CursorBytes read = ReadCursorBytes(file);
-        if (read.error != ERROR_SUCCESS || !read.check.ok()) return Unchanged(SourceProblem(read));
+        if (read.error != ERROR_SUCCESS || !read.check.ok()) return SourceProblem(read);
         Step(profiler, "read and check the chosen file");
         StagedFile staged = StageBytes(destination, read.bytes);
         TemporaryFile& copy = staged.file;
@@ -192,39 +197,39 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         case WriteProblem::Kind::None:
             break;
         case WriteProblem::Kind::NotWritten:
-            return Unchanged(FolderNotWritable(folder, staged.problem.error));
+            return Unchanged(Problem::FolderNotWritable, staged.problem.error, folder);
         case WriteProblem::Kind::NotACursor:
-            return Unchanged(NotACursor(staged.problem.cursor));
+            return NotACursor(staged.problem.cursor);
         default:
-            return Unchanged(ReadBackDiffers(folder));
+            return Unchanged(Problem::ReadBackDiffers, staged.problem.error, folder);
         }
         Step(profiler, "write, flush, read back and check the copy beside the destination");
         PlacedCheck check;
         if (role.HasSystemCursor()) {
             check = CheckPlaced(role, copy.path());
-            if (!check.reason.empty()) return Unchanged(check.reason);
+            if (!check.ok) return NotACursor(check.problem);
             Step(profiler, "load the pointer of a role that goes live");
         }
         PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
         if (settings.Names(role, destination)) {
             if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
-                return Unchanged(RegistryNotWritten(status));
+                return Unchanged(Problem::RegistryNotWritten, static_cast<DWORD>(status));
             }
             if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-                return Unchanged(FolderNotWritable(folder, GetLastError()));
+                return Unchanged(Problem::FolderNotWritable, GetLastError(), folder);
             }
             Step(profiler, "put the copy in place");
         } else {
             if (const DWORD error = placed.Place(copy.path()); error != ERROR_SUCCESS) {
-                return Unchanged(FolderNotWritable(folder, error));
+                return Unchanged(Problem::FolderNotWritable, error, folder);
             }
             Step(profiler, "put the copy in place");
             if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
                 copy.Keep();  // moved; nothing of that name is left to delete
-                if (placed.Undo()) return Unchanged(RegistryNotWritten(status));
-                return {RoleOutcome::Kind::FileOnly,
-                        L"文件“" + destination + L"”已换成新的指针，但未能记入注册表" +
-                            Code(static_cast<DWORD>(status)) + L"，指针的设置没有改变。"};
+                if (placed.Undo()) return Unchanged(Problem::RegistryNotWritten, static_cast<DWORD>(status));
+                RoleOutcome outcome = Unchanged(Problem::OnlyFileReplaced, static_cast<DWORD>(status), destination);
+                outcome.kind = RoleOutcome::Kind::FileOnly;
+                return outcome;
             }
             placed.Commit();
         }
@@ -251,7 +256,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
 RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Settings& settings) {
     const LSTATUS status = settings.writer.Delete(role.valueName);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        return Unchanged(L"无法删除该指针的设置" + Code(static_cast<DWORD>(status)) + L"。");
+        return Unchanged(Problem::SettingNotDeleted, static_cast<DWORD>(status));
     }
     const std::wstring copy = folder + role.FileName();
     DeleteFileW(copy.c_str());  // a copy that will not go is only a file no setting names
@@ -275,19 +280,20 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
         const bool windowsDefault = scheme.WindowsDefault(role.number);
         try {
             if (!locked) {
-                outcome = Unchanged(NotLocked());
+                outcome = Unchanged(Problem::NotLocked);
             } else if (windowsDefault) {
                 outcome = RemoveRole(role, folder, settings);
             } else {
                 outcome = folderError != ERROR_SUCCESS
-                              ? Unchanged(FolderNotWritable(folder, folderError))
+                              ? Unchanged(Problem::FolderNotWritable, folderError, folder)
                               : ApplyRole(system, role, scheme.RoleCursorFile(role.number), folder, handedOver,
                                           settings, profiler);
             }
         } catch (...) {
-            outcome = Unchanged(DescribeCurrentException());
+            outcome = Unchanged(Problem::Failed);
+            outcome.detail = DescribeCurrentException();
         }
-        report.Add(role, outcome);
+        report.Add(role.number, outcome);
         reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && (windowsDefault || !role.HasSystemCursor()));
         if (roleDone) roleDone(role.number, outcome);
     }
@@ -297,6 +303,38 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
     // place, and Windows reads them at the next sign-in at the latest.
     if (reload) system.ReloadSystemCursors();
     return report;
+}
+
+std::wstring DescribeOutcome(const RoleOutcome& outcome) {
+    const auto code = [&] { return L"（" + ErrorText(outcome.error) + L"）"; };
+    switch (outcome.problem) {
+    case Problem::None:
+        return {};
+    case Problem::NotLocked:
+        return L"没有取得更改鼠标指针的锁，原来的设置保持不变。";
+    case Problem::SourceMissing:
+        return L"所选的光标文件已不存在，可能已被移动、改名或删除。";
+    case Problem::SourceUnreadable:
+        return L"无法读取所选的光标文件" + code() + L"。";
+    case Problem::NotACursor:
+        return L"所选文件不是可用的光标文件：" + outcome.cursor.Describe();
+    case Problem::FolderNotWritable:
+        if (outcome.error == ERROR_ALREADY_EXISTS) {
+            return L"无法建立 Windows 光标文件夹“" + outcome.path + L"”：该位置上已有同名的文件。";
+        }
+        return L"无法写入 Windows 光标文件夹“" + outcome.path + L"”" + code() + L"，请以管理员身份运行本程序后再试。";
+    case Problem::ReadBackDiffers:
+        return L"写入“" + outcome.path + L"”的文件读回时与原文件不同。";
+    case Problem::RegistryNotWritten:
+        return L"无法把该指针记入注册表" + code() + L"。";
+    case Problem::SettingNotDeleted:
+        return L"无法删除该指针的设置" + code() + L"。";
+    case Problem::OnlyFileReplaced:
+        return L"文件“" + outcome.path + L"”已换成新的指针，但未能记入注册表" + code() + L"，指针的设置没有改变。";
+    case Problem::Failed:
+        return outcome.detail;
+    }
+    return outcome.detail;
 }
 
 }  // namespace shubiao

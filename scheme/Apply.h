@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Profiler.h"
 #include "scheme/WorkingScheme.h"
@@ -38,62 +39,53 @@ public:
     virtual bool ReloadSystemCursors() = 0;
 };
 
-// What became of one role.
+// What became of one role, as data: applied, or why not. DescribeOutcome
+// says it in plain Chinese for either program to show.
 struct RoleOutcome {
     enum class Kind { Applied, Unchanged, FileOnly };
+    enum class Problem {
+        None,
+        NotLocked,           // the writer lock did not cover the write
+        SourceMissing,       // the chosen file has gone
+        SourceUnreadable,    // the chosen file could not be read (`error`)
+        NotACursor,          // the chosen file or its copy is no usable cursor (`cursor`)
+        FolderNotWritable,   // the folder `path` could not be made or written (`error`;
+                             // ERROR_ALREADY_EXISTS: a file lies where it goes)
+        ReadBackDiffers,     // the copy written in the folder `path` read back otherwise
+        RegistryNotWritten,  // the role's setting could not be written (`error`)
+        SettingNotDeleted,   // Windows' default: the role's setting could not be deleted (`error`)
+        OnlyFileReplaced,    // FileOnly: the file `path` holds the new pointer, the setting
+                             // could not be written (`error`) and the old file not put back
+        Failed,              // an unforeseen failure, in the words of `detail`
+    };
     Kind kind = Kind::Applied;
-    std::wstring reason;  // why it was not applied (Unchanged, FileOnly)
+    Problem problem = Problem::None;
+    DWORD error = ERROR_SUCCESS;
+    CursorProblem cursor;
+    std::wstring path;
+    std::wstring detail;
 };
 
-// The roles that were not applied, grouped by what became of them and by
-// reason, in the order they were met.
+// The outcome in plain Chinese (empty for an applied role).
+std::wstring DescribeOutcome(const RoleOutcome& outcome);
+
+// The roles of one Apply that were not applied, in the order they were met,
+// and how many were.
 class SkipReport {
 public:
-    void Add(const CursorRole& role, const RoleOutcome& outcome) {
+    void Add(int role, const RoleOutcome& outcome) {
         if (outcome.kind == RoleOutcome::Kind::Applied) {
             ++applied_;
-            return;
+        } else {
+            skipped_.emplace_back(role, outcome);
         }
-        auto& groups = outcome.kind == RoleOutcome::Kind::Unchanged ? unchanged_ : fileOnly_;
-        for (auto& [text, names] : groups) {
-            if (text == outcome.reason) {
-                names.push_back(role.Name());
-                return;
-            }
-        }
-        groups.push_back({outcome.reason, {role.Name()}});
     }
-    bool empty() const { return unchanged_.empty() && fileOnly_.empty(); }
+    bool empty() const { return skipped_.empty(); }
     int applied() const { return applied_; }
-
-    std::wstring Text() const {
-        std::wstring text;
-        if (!unchanged_.empty()) text += L"以下鼠标指针未能应用，原来的设置保持不变：\n" + List(unchanged_);
-        if (!fileOnly_.empty()) {
-            if (!text.empty()) text += L"\n";
-            text += L"以下鼠标指针只完成了一部分：\n" + List(fileOnly_);
-        }
-        if (applied_ > 0) text += L"\n其余选定的鼠标指针已经应用。";
-        return text;
-    }
+    const std::vector<std::pair<int, RoleOutcome>>& skipped() const { return skipped_; }
 
 private:
-    using Groups = std::vector<std::pair<std::wstring, std::vector<std::wstring>>>;
-    static std::wstring List(const Groups& groups) {
-        std::wstring text;
-        for (const auto& [reason, names] : groups) {
-            text += L"\n";
-            for (size_t i = 0; i < names.size(); ++i) {
-                if (i > 0) text += L"、";
-                text += L"“" + names[i] + L"”";
-            }
-            text += L"：" + reason + L"\n";
-        }
-        return text;
-    }
-
-    Groups unchanged_;
-    Groups fileOnly_;
+    std::vector<std::pair<int, RoleOutcome>> skipped_;
     int applied_ = 0;
 };
 
@@ -103,7 +95,7 @@ private:
 // SetSystemCursor. When a role without a live pointer id was applied, Windows
 // is asked to reload the pointers (a refusal is not reported: the settings
 // and the copies are in place). Never throws: a role whose work throws is
-// left unchanged with the exception's text.
+// left unchanged (Problem::Failed, with the exception's text).
 // Without the lock (its User scope) every role is left unchanged.
 SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
                              HCURSOR& handedOver, Profiler* profiler,

@@ -279,5 +279,88 @@ INSTANTIATE_TEST_SUITE_P(
                      }}),
     [](const testing::TestParamInfo<UnlockedCase>& info) { return std::string(info.param.name); });
 
+
+// ---- Apply's outcome per role, as data ----------------------------------------
+
+struct ApplyCase {
+    const char* name;
+    // Makes the role's source (returned) and any fault, given the Windows
+    // folder and a scratch folder of the test's.
+    std::function<std::wstring(const std::wstring& windows, const std::wstring& scratch,
+                               std::unique_ptr<registry::ScopedWriteFault>& fault)>
+        setUp;
+    RoleOutcome::Kind kind;
+    RoleOutcome::Problem problem;
+    DWORD error;                      // the Windows error the outcome carries
+    CursorProblem::Kind cursor;       // how the cursor problem classifies
+};
+
+void PrintTo(const ApplyCase& row, std::ostream* os) { *os << row.name; }
+
+class ApplyOutcomes : public ActionsTest, public testing::WithParamInterface<ApplyCase> {};
+
+TEST_P(ApplyOutcomes, SayWhatBecameOfTheRoleAsData) {
+    const ApplyCase& row = GetParam();
+    WorkingScheme scheme;
+    std::unique_ptr<registry::ScopedWriteFault> fault;
+    scheme.RoleCursorFile(kWait) = row.setUp(windows.Path(), files.Path(), fault);
+    scheme.SetRoleChanged(kWait, true);
+    NoPointers pointers;
+    HCURSOR handedOver = nullptr;
+    std::vector<RoleOutcome> told;
+    const SkipReport report = ApplyChangedRoles(held, pointers, scheme, handedOver, nullptr,
+                                                [&](int, const RoleOutcome& outcome) { told.push_back(outcome); });
+
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, row.kind);
+    EXPECT_EQ(told[0].problem, row.problem);
+    EXPECT_EQ(told[0].error, row.error);
+    EXPECT_EQ(told[0].cursor.Classify(), row.cursor);
+    EXPECT_EQ(report.applied(), row.kind == RoleOutcome::Kind::Applied ? 1 : 0);
+    EXPECT_EQ(DescribeOutcome(told[0]).empty(), row.problem == RoleOutcome::Problem::None);
+    // A role left unchanged names no file of this Apply.
+    if (row.kind != RoleOutcome::Kind::Applied) {
+        EXPECT_FALSE(registry.Exists(L"Wait"));
+    }
+}
+
+using Problem = RoleOutcome::Problem;
+INSTANTIATE_TEST_SUITE_P(
+    Apply, ApplyOutcomes,
+    testing::Values(
+        ApplyCase{"Applied",
+                  [](const std::wstring&, const std::wstring& scratch, auto&) {
+                      WriteStaticCursor(scratch + L"\\good.cur", 3, 3);
+                      return scratch + L"\\good.cur";
+                  },
+                  RoleOutcome::Kind::Applied, Problem::None, ERROR_SUCCESS, CursorProblem::Kind::None},
+        ApplyCase{"SourceGone",
+                  [](const std::wstring&, const std::wstring& scratch, auto&) { return scratch + L"\\gone.cur"; },
+                  RoleOutcome::Kind::Unchanged, Problem::SourceMissing, ERROR_SUCCESS, CursorProblem::Kind::None},
+        ApplyCase{"NotACursor",
+                  [](const std::wstring&, const std::wstring& scratch, auto&) {
+                      WriteBytes(scratch + L"\\text.cur", {'h', 'e', 'l', 'l', 'o'});
+                      return scratch + L"\\text.cur";
+                  },
+                  RoleOutcome::Kind::Unchanged, Problem::NotACursor, ERROR_SUCCESS, CursorProblem::Kind::BadContent},
+        ApplyCase{"FileWhereTheFolderGoes",
+                  [](const std::wstring& windows, const std::wstring& scratch, auto&) {
+                      EnsureFolderPath(windows + L"\\Cursors\\");
+                      WriteBytes(windows + L"\\Cursors\\Cursors", {'x'});
+                      WriteStaticCursor(scratch + L"\\good.cur", 3, 3);
+                      return scratch + L"\\good.cur";
+                  },
+                  RoleOutcome::Kind::Unchanged, Problem::FolderNotWritable, ERROR_ALREADY_EXISTS,
+                  CursorProblem::Kind::None},
+        ApplyCase{"RegistryRefuses",
+                  [](const std::wstring&, const std::wstring& scratch, auto& fault) {
+                      fault = std::make_unique<registry::ScopedWriteFault>(L"Wait", ERROR_ACCESS_DENIED);
+                      WriteStaticCursor(scratch + L"\\good.cur", 3, 3);
+                      return scratch + L"\\good.cur";
+                  },
+                  RoleOutcome::Kind::Unchanged, Problem::RegistryNotWritten, ERROR_ACCESS_DENIED,
+                  CursorProblem::Kind::None}),
+    [](const testing::TestParamInfo<ApplyCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace shubiao
