@@ -82,10 +82,6 @@ PlacedCheck CheckPlaced(const CursorRole& role, const std::wstring& path) {
     return result;
 }
 
-void Step(Profiler* profiler, const char* name) {
-    if (profiler != nullptr) profiler->Step(name);
-}
-
 // The role's checked file, placed at `destination` in place of whatever was
 // there, which is kept aside until the setting names the new file.
 class PlacedFile {
@@ -174,7 +170,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
     if (file.empty()) return Unchanged(Problem::SourceMissing);
     auto writeSetting = [&]() -> LSTATUS {
         const LSTATUS status = settings.writer.Write(role.valueName, destination);
-        Step(profiler, "write the setting");
+        Mark(profiler, "write the setting");
         return status;
     };
 
@@ -183,14 +179,14 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         PlacedCheck check = CheckPlaced(role, destination);
         if (!check.ok) return NotACursor(check.problem);
         loaded = std::move(check.pointer);
-        Step(profiler, "check the file already in place");
+        Mark(profiler, "check the file already in place");
         if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
             return Unchanged(Problem::RegistryNotWritten, static_cast<DWORD>(status));
         }
     } else {
         const CursorBytes read = ReadCursorBytes(file);
         if (read.error != ERROR_SUCCESS || !read.check.ok()) return SourceProblem(read);
-        Step(profiler, "read and check the chosen file");
+        Mark(profiler, "read and check the chosen file");
         StagedFile staged = StageBytes(destination, read.bytes);
         TemporaryFile& copy = staged.file;
         switch (staged.problem.kind) {
@@ -203,12 +199,12 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         default:
             return Unchanged(Problem::ReadBackDiffers, staged.problem.error, folder);
         }
-        Step(profiler, "write, flush, read back and check the copy beside the destination");
+        Mark(profiler, "write, flush, read back and check the copy beside the destination");
         PlacedCheck check;
         if (role.HasSystemCursor()) {
             check = CheckPlaced(role, copy.path());
             if (!check.ok) return NotACursor(check.problem);
-            Step(profiler, "load the pointer of a role that goes live");
+            Mark(profiler, "load the pointer of a role that goes live");
         }
         PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");
         if (settings.Names(role, destination)) {
@@ -218,12 +214,12 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
             if (!MoveFileExW(copy.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
                 return Unchanged(Problem::FolderNotWritable, GetLastError(), folder);
             }
-            Step(profiler, "put the copy in place");
+            Mark(profiler, "put the copy in place");
         } else {
             if (const DWORD error = placed.Place(copy.path()); error != ERROR_SUCCESS) {
                 return Unchanged(Problem::FolderNotWritable, error, folder);
             }
-            Step(profiler, "put the copy in place");
+            Mark(profiler, "put the copy in place");
             if (const LSTATUS status = writeSetting(); status != ERROR_SUCCESS) {
                 copy.Keep();  // moved; nothing of that name is left to delete
                 if (placed.Undo()) return Unchanged(Problem::RegistryNotWritten, static_cast<DWORD>(status));
@@ -245,7 +241,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
             DestroyCursor(cursor);  // still ours; the setting takes effect at the next sign-in
         }
     }
-    Step(profiler, "replace the live pointer");
+    Mark(profiler, "replace the live pointer");
     return {};
 }
 
