@@ -4,6 +4,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/Store.h"
 #include "scheme/RegistryQuery.h"
 #include "support/TestSupport.h"
 
@@ -80,6 +81,26 @@ TEST(Folders, SystemSchemeFolderFollowsWindir) {
     SetEnvironmentVariableW(L"windir", nullptr);
     EXPECT_EQ(SystemSchemeFolder(), L"\\Cursors\\Cursors\\");
     SetEnvironmentVariableW(L"windir", saved ? saved->c_str() : nullptr);
+}
+
+TEST(Folders, TheStoreIsTheUsersOwnOrTheTestsStandIn) {
+    const std::wstring roaming = RoamingStoreFolder();
+    const std::wstring local = LocalStoreFolder();
+    ASSERT_FALSE(roaming.empty());
+    ASSERT_FALSE(local.empty());
+    EXPECT_NE(roaming, local);
+    for (const std::wstring& store : {roaming, local}) {
+        EXPECT_TRUE(store.ends_with(L"\\ShuBiao\\")) << store;
+        EXPECT_EQ(store.find(SystemSchemeFolder()), std::wstring::npos) << store;
+    }
+    {
+        test::ScopedStore store;
+        EXPECT_EQ(AppliedFolder(), store.Roaming() + L"\\Applied\\");
+        EXPECT_EQ(UserSchemeFolder(L"蓝"), store.Roaming() + L"\\Schemes\\蓝\\");
+        EXPECT_EQ(HistoryFolder(), store.Local() + L"\\History\\");
+    }
+    EXPECT_EQ(AppliedFolder(), roaming + L"Applied\\");
+    EXPECT_EQ(HistoryFolder(), local + L"History\\");
 }
 
 TEST(Folders, AppFolderHoldsTheExecutable) {

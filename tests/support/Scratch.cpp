@@ -5,6 +5,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "support/GdiHandleTable.h"
 #include "win/Raii.h"
 
@@ -162,6 +163,12 @@ ScopedWindir::~ScopedWindir() {
     SetEnvironmentVariableW(L"windir", old_ ? old_->c_str() : nullptr);
     SetEnvironmentVariableW(L"SystemRoot", oldRoot_ ? oldRoot_->c_str() : nullptr);
 }
+
+ScopedStore::ScopedStore(const std::wstring& tag) : folder_(tag) { Use(); }
+
+ScopedStore::~ScopedStore() { SetStoreFolders({}, {}); }
+
+void ScopedStore::Use() const { SetStoreFolders(Roaming(), Local()); }
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW found{};

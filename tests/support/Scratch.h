@@ -96,6 +96,27 @@ private:
     std::optional<std::wstring> oldRoot_;
 };
 
+// A user's store of its own for the life of the object: the roaming and
+// the local store are the folders "roaming" and "local" of a fresh scratch
+// folder (neither made), as SetStoreFolders sets them; the profile's again
+// afterwards. Two of them in turn play two users.
+class ScopedStore {
+public:
+    explicit ScopedStore(const std::wstring& tag = L"store");
+    ~ScopedStore();
+    ScopedStore(const ScopedStore&) = delete;
+    ScopedStore& operator=(const ScopedStore&) = delete;
+
+    bool ok() const { return folder_.ok(); }
+    std::wstring Roaming() const { return folder_ / L"roaming"; }
+    std::wstring Local() const { return folder_ / L"local"; }
+    // Makes this the store in use again (after another ScopedStore took over).
+    void Use() const;
+
+private:
+    ScratchFolder folder_;
+};
+
 // Removes a folder and everything in it, read-only files included.
 void RemoveTree(const std::wstring& path);
 
