@@ -42,7 +42,7 @@ void MainWindow::Create(int showCommand, std::wstring importPath) {
     CreateFor(kExStyle, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr);
     SetLargeIcon(GetDpiForWindow(hwnd()));
     SizeAndCentre();
-    // The program runs elevated for administrators; without these Explorer's
+    // An administrator may still start the program elevated; then without these Explorer's
     // drops never reach it (User Interface Privilege Isolation lets a
     // lower-integrity process send only the messages a window allows:
     // ChangeWindowMessageFilterEx). 0x0049 is WM_COPYGLOBALDATA, which

@@ -82,7 +82,8 @@ ConsoleResult MeasureConsole(int runs, unsigned long long programCpus) {
     test::ScratchRegistry registry;
     test::ScratchFolder windows{L"cbench"};
     test::ScratchFolder packs{L"cpacks"};
-    if (!registry.ok() || !windows.ok() || !packs.ok()) {
+    const test::ScopedStore store{L"cstore"};
+    if (!registry.ok() || !windows.ok() || !packs.ok() || !store.ok()) {
         result.error = L"no scratch key or folder";
         return result;
     }
@@ -92,6 +93,8 @@ ConsoleResult MeasureConsole(int runs, unsigned long long programCpus) {
     environment.Set(L"SHUBIAO_TEST_CURSORS_KEY", L"HKEY_CURRENT_USER\\" + registry.CursorsSubkey());
     environment.Set(L"SHUBIAO_TEST_SYSTEM_KEY", L"HKEY_CURRENT_USER\\" + registry.SystemSchemesSubkey());
     environment.Set(L"SHUBIAO_TEST_ADMIN", L"1");
+    environment.Set(L"SHUBIAO_TEST_STORE_ROAMING", store.Roaming());
+    environment.Set(L"SHUBIAO_TEST_STORE_LOCAL", store.Local());
 
     const std::wstring bin = AppFolder();
     const std::wstring cmd = L"\"" + bin + L"\\ShuBiaoCmdTest.exe\" ";

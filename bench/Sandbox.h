@@ -1,6 +1,7 @@
 #pragma once
 // What the in-process benchmarks run inside: a scratch registry key standing
-// in for the user's Cursors key, a scratch folder standing in for %windir%,
+// in for the user's Cursors key, a scratch folder standing in for %windir%, a
+// scratch store standing in for the user's (where Apply copies to),
 // a Desktop that answers for the user and never replaces a live pointer, and
 // a host window for the editor.
 #include <windows.h>
@@ -21,13 +22,14 @@ class ShuBiaoKong;
 
 namespace shubiao::bench {
 
-// The tests' scratch registry key and scratch folder: while the object lives
-// the Cursors key is redirected to the key's subkey "Cursors" and %windir%
-// names the folder. Both go with the object.
+// The tests' scratch registry key, scratch folder and scratch store: while
+// the object lives the Cursors key is redirected to the key's subkey
+// "Cursors", %windir% names the folder and the user's store is a scratch
+// one (test::ScopedStore). All go with the object.
 class Sandbox {
 public:
     Sandbox() = default;
-    bool ok() const { return registry_.ok() && folder_.ok(); }
+    bool ok() const { return registry_.ok() && folder_.ok() && store_.ok(); }
     const std::wstring& Windows() const { return folder_.Path(); }
     // Writes a scheme of the redirected user's list (REG_EXPAND_SZ).
     bool AddScheme(const std::wstring& name, const std::wstring& data) { return registry_.SetScheme(false, name, data); }
@@ -40,6 +42,7 @@ private:
     test::ScratchRegistry registry_;
     test::ScratchFolder folder_{L"bench"};
     test::ScopedWindir windir_{folder_.Path()};
+    test::ScopedStore store_{L"benchstore"};
 };
 
 // Answers every message box with IDOK and every open dialog with the next

@@ -4,7 +4,9 @@
 #                                 Skin\ and Data storage\Cursors\ beside them
 #   ShuBiao-<version>-win64.exe  installer (NSIS): per machine under Program
 #                                 Files, a Start-menu shortcut, an entry in
-#                                 Apps & features and an uninstaller
+#                                 Apps & features and an uninstaller, which
+#                                 leaves every user's store (%APPDATA%\ShuBiao)
+#                                 alone
 # The install rules in the root CMakeLists.txt lay out what both contain.
 
 set(CPACK_GENERATOR ZIP NSIS)
@@ -33,7 +35,13 @@ set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/app/res/ShuBiao.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/app/res/ShuBiao.ico)
 # Apps & features shows the icon of the installed program (ShuBiao.ico).
 set(CPACK_NSIS_INSTALLED_ICON_NAME ShuBiao.exe)
-set(CPACK_NSIS_MUI_FINISHPAGE_RUN ShuBiao.exe)
+# No "run ShuBiao" box on the finish page: the installer runs elevated, and
+# CPack's template starts that program with NSIS' Exec from the installer's
+# own process, so ShuBiao would run as the administrator and change the
+# administrator's pointers, not the signed-in user's. NSIS and CPack offer no
+# way to start a program as the signed-in user without a plug-in (Debian's
+# nsis has none for it), so the box is left out; the Start-menu shortcut
+# starts it as the user.
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 # Installing over an earlier version first runs its uninstaller.

@@ -3,10 +3,13 @@
 //   list     both Schemes lists, and which scheme is in force
 //   use      a listed scheme becomes the user's pointers (HKCU only)
 //   install  a pack's checked files into %SystemRoot%\Cursors\<name>\, listed in HKLM
-//   apply    import and Apply as the window does them, without prompts
+//            (the only verb that needs an administrator)
+//   apply    import and Apply as the window does them, without prompts, into
+//            the user's own store
 //   restore  Restore as the window does it, without Mouse Properties
-//   export   the applied pointers into a folder, as the window exports them
-// Every write holds the writer lock (scheme/WriterLock.h).
+//   export   the pointers in force into a folder, as the window exports them
+// Every write holds the writer lock of its scope (scheme/WriterLock.h): the
+// user's for all but install, the machine's for install.
 #include "cmd/Run.h"
 
 #include <array>
@@ -139,8 +142,9 @@ int UseUnderLock(const WriterLock& lock, const Command& command, Context& contex
 }
 
 
-// The lists are read under the lock too: a scheme that another ShuBiao is
-// installing right now is used once it is listed.
+// The lists are read under the user's lock. A scheme another ShuBiao is
+// installing right now is listed only once its files are in place
+// (SaveScheme writes the entry last), so it is used whole or not at all.
 int RunUse(const Command& command, Context& context) {
     return WithWriterLock(context, [&](const WriterLock& lock) { return UseUnderLock(lock, command, context); });
 }
@@ -172,7 +176,7 @@ int RunInstall(const Command& command, Context& context) {
         return kNothingDone;
     }
 
-    return WithWriterLock(context, [&](const WriterLock& lock) -> int {
+    return WithWriterLock(context, WriteScope::Machine, [&](const WriterLock& lock) -> int {
         const SchemeSaved saved = SaveScheme(lock, library::Source::System, name, checked.files, Placing::EachOnItsOwn);
         const std::wstring& folder = saved.folder;
         switch (saved.problem.kind) {
@@ -255,10 +259,23 @@ bool RequireAdministrator(Context& context, const wchar_t* verb) {
 }
 
 int WithWriterLock(Context& context, const std::function<int(const WriterLock&)>& write) {
-    const WriterLock lock(context.lockWaitMilliseconds);
+    return WithWriterLock(context, WriteScope::User, write);
+}
+
+int WithWriterLock(Context& context, WriteScope scope, const std::function<int(const WriterLock&)>& write) {
+    const WriterLock lock(context.lockWaitMilliseconds, false, scope);
     if (lock.state() == WriterLock::State::TimedOut) {
         context.err.Line(L"另一个 ShuBiao 正在更改鼠标指针，等了 " + std::to_wstring(context.lockWaitMilliseconds / 1000) +
                          L" 秒仍未结束，什么也没有改。");
+        return kRefused;
+    }
+    if (!lock.held() && scope == WriteScope::User) {
+        if (lock.where().empty()) {
+            context.err.Line(kNoStoreText);
+        } else {
+            context.err.Line(L"无法在 ShuBiao 的用户文件夹中建立锁文件" + Quote(lock.where()) + L"（" +
+                             ErrorText(lock.error()) + L"），什么也没有改。");
+        }
         return kRefused;
     }
     if (!lock.held()) {

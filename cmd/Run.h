@@ -15,8 +15,8 @@ namespace shubiao::cli {
 struct Context {
     Output& out;
     Output& err;
-    // Whether the process may write what install and apply write (the
-    // Windows folder, HKLM): an administrator's token, elevated.
+    // Whether the process may write what install writes (%SystemRoot%\Cursors,
+    // HKLM): an administrator's token, elevated.
     std::function<bool()> isAdministrator;
     // How long to wait for another ShuBiao that is changing the pointers.
     DWORD lockWaitMilliseconds = 10000;

@@ -33,7 +33,6 @@ public:
 }  // namespace
 
 int RunApply(const Command& command, Context& context) {
-    if (!RequireAdministrator(context, L"apply")) return kRefused;
     const std::optional<ChosenPack> chosen = ChoosePack(command, context);
     if (!chosen) return kNothingDone;
     const Pack* pack = &chosen->pack;
@@ -83,19 +82,21 @@ int RunRestore(Context& context) {
 
 int RunExport(const Command& command, Context& context) {
     const std::wstring folder = FromUtf8(command.operand).value_or(L"");
-    if (AppliedRoleFiles() == 0) {
-        context.err.Line(L"没有已应用的鼠标指针可以导出（" + Quote(SystemSchemeFolder()) + L"中没有指针文件），什么也没有做。");
-        return kNothingDone;
-    }
+    // Under the lock: what another ShuBiao is applying now is in force once it is done.
     return WithWriterLock(context, [&](const WriterLock& lock) -> int {
-        const ExportResult result = ExportApplied(lock, folder);
+        if (RolesInForce() == 0) {
+            context.err.Line(L"当前用户的鼠标指针都是 Windows 默认的，没有指针文件可以导出，什么也没有做。");
+            return kNothingDone;
+        }
+        const ExportResult result = ExportInForce(lock, folder);
         if (result.folderError != ERROR_SUCCESS) {
             context.err.Line(L"无法创建导出文件夹" + Quote(folder) + L"（" + ErrorText(result.folderError) +
                              L"），方案没有导出。");
             return kRefused;
         }
         for (const ExportFailure& failure : result.failures) {
-            context.out.Line(L"未能导出 " + failure.file + L"：" + failure.Why());
+            const std::wstring from = failure.source.empty() ? std::wstring() : L"（" + Quote(failure.source) + L"）";
+            context.out.Line(L"未能导出 " + failure.file + from + L"：" + failure.Why());
         }
         if (result.exported == 0) return kRefused;
         context.out.Line(L"已把 " + std::to_wstring(result.exported) + L" 个鼠标指针导出到" + Quote(folder) + L"。");

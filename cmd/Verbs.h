@@ -25,9 +25,11 @@ void ReloadPointers();
 // True when the process may write what `verb` writes; otherwise says so.
 bool RequireAdministrator(Context& context, const wchar_t* verb);
 
-// Runs `write` holding the writer lock; exit code 4, and a line saying why,
-// when another writer held it for the whole wait.
+// Runs `write` holding the writer lock of `scope` (the user's, unless
+// given); exit code 4, and a line saying why, when another writer held it
+// for the whole wait or it could not be had.
 int WithWriterLock(Context& context, const std::function<int(const WriterLock& lock)>& write);
+int WithWriterLock(Context& context, WriteScope scope, const std::function<int(const WriterLock& lock)>& write);
 
 // The pack the command names (its operand: a folder, an .inf or a .zip, and
 // --scheme among several) and where it was read from, which holds an

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/ShuBiaoKong.h"
+#include "scheme/Actions.h"
 #include "scheme/Apply.h"
 #include "scheme/CursorRole.h"
 
@@ -105,9 +106,14 @@ std::unique_ptr<WriterLock> ShuBiaoKong::TakeWriterLock() {
     waitingForLock_ = false;
     SetCursor(before);
     if (lock->held()) return lock;
-    const std::wstring text = lock->state() == WriterLock::State::TimedOut
-                                  ? std::wstring(kAnotherWriter)
-                                  : L"无法取得更改鼠标指针的锁（" + ErrorText(lock->error()) + L"），没有做任何更改。";
+    // The lock file lies in the user's store: a store that cannot be written
+    // is said as such.
+    std::wstring text = kAnotherWriter;
+    if (lock->state() != WriterLock::State::TimedOut) {
+        text = lock->where().empty() ? std::wstring(kNoStoreText)
+                                     : L"无法在 ShuBiao 的用户文件夹中建立锁文件“" + lock->where() + L"”（" +
+                                           ErrorText(lock->error()) + L"），没有做任何更改。";
+    }
     desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
     return nullptr;
 }

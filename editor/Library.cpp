@@ -231,10 +231,13 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
     switch (problem.kind) {
     case WriteProblem::Kind::None:
         break;
-    case WriteProblem::Kind::NoWindowsFolder:
-        return fail(L"找不到 Windows 文件夹（环境变量 SystemRoot 没有设置）。");
+    case WriteProblem::Kind::NoStore:
+        return fail(kNoStoreText);
     case WriteProblem::Kind::FolderNotMade:
-        return fail(L"无法建立文件夹“" + folder + L"”" + Code(problem.error) + L"。");
+        if (problem.error == ERROR_ALREADY_EXISTS) {
+            return fail(L"无法建立 ShuBiao 的用户文件夹“" + problem.path + L"”：该位置上已有同名的文件。");
+        }
+        return fail(L"无法建立 ShuBiao 的用户文件夹“" + problem.path + L"”" + Code(problem.error) + L"。");
     case WriteProblem::Kind::ReadBackDiffers:
     case WriteProblem::Kind::NotACursor:
         return fail(L"写入“" + folder + L"”的文件读回时与原文件不同。");
@@ -242,7 +245,7 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
         return fail(L"“" + problem.path + L"”是一个文件夹。");
     case WriteProblem::Kind::NotWritten:
     case WriteProblem::Kind::NotMoved:
-        return fail(L"无法写入文件夹“" + folder + L"”" + Code(problem.error) + L"。");
+        return fail(L"无法写入 ShuBiao 的用户文件夹“" + folder + L"”" + Code(problem.error) + L"。");
     case WriteProblem::Kind::EntryNamesOther:
         return fail(L"方案中的路径读回时指向“" + problem.path + L"”，不是保存的文件，方案没有写入。");
     default:

@@ -15,10 +15,10 @@ constexpr const wchar_t* kExportFilter = L"资源名称(*.*)|*.*|";
 
 }  // namespace
 
-// Copies the applied role files out of the system scheme folder into a
-// folder the user names. A role without a file there is left out without a
-// word; a role file that exists but cannot be copied is named to the user
-// after the other roles were copied. The editor's state is not touched.
+// Copies the files of the pointers in force (scheme/Export.h) into a folder
+// the user names. A role at Windows' default is left out without a word; a
+// role whose file cannot be copied is named to the user after the other
+// roles were copied. The editor's state is not touched.
 void ShuBiaoKong::DaoChu__SB_Click() {
     CommonDialog& dialog = ShuBianXZ();
     dialog.Filter = kExportFilter;
@@ -28,7 +28,7 @@ void ShuBiaoKong::DaoChu__SB_Click() {
 
     const std::unique_ptr<WriterLock> lock = TakeWriterLock();
     if (!lock) return;
-    const ExportResult result = ExportApplied(*lock, name);
+    const ExportResult result = ExportInForce(*lock, name);
     if (result.folderError != ERROR_SUCCESS) {
         desktop_.MessageBox(hwnd(),
                             L"无法创建导出文件夹“" + name + L"”（" + ErrorText(result.folderError) +

@@ -186,9 +186,11 @@ SchemeSaved SaveScheme(const WriterLock& lock, library::Source source, std::wstr
         saved.problem = Problem(WriteProblem::Kind::NotLocked, ERROR_NOT_LOCKED);
         return saved;
     }
-    saved.folder = library::SchemeFolder(name);
+    saved.folder = library::SchemeFolder(name, source);
     if (saved.folder.empty()) {
-        saved.problem = Problem(WriteProblem::Kind::NoWindowsFolder, ERROR_ENVVAR_NOT_FOUND);
+        saved.problem = source == library::Source::System
+                            ? Problem(WriteProblem::Kind::NoWindowsFolder, ERROR_ENVVAR_NOT_FOUND)
+                            : Problem(WriteProblem::Kind::NoStore, ERROR_PATH_NOT_FOUND);
         return saved;
     }
     Placement placement = PlaceFiles(saved.folder, files, placing);

@@ -33,6 +33,7 @@ struct WriteProblem {
         None,
         NotLocked,           // the writer lock does not cover the write: nothing was changed
         NoWindowsFolder,     // SystemRoot is not set
+        NoStore,             // Windows could not say where the user's store is
         FolderNotMade,       // `path` could not be made (`error`; ERROR_ALREADY_EXISTS: a file is in the way)
         NotWritten,          // the copy beside `path` could not be written or flushed (`error`)
         ReadBackDiffers,     // the copy beside `path` read back other bytes, or could not be read back (`error`)
@@ -51,6 +52,11 @@ struct WriteProblem {
 
     bool ok() const { return kind == Kind::None; }
 };
+
+// What both programs say when Windows cannot say where the user's store is
+// (scheme/Store.h: an empty path).
+inline constexpr const wchar_t* kNoStoreText =
+    L"Windows 没有给出当前用户的应用程序数据文件夹，无法写入 ShuBiao 的用户文件夹，什么也没有改。";
 
 // A role's file, read and checked, to be placed.
 struct RoleBytes {
@@ -105,12 +111,13 @@ using SlotExpansion = std::function<std::wstring(const std::wstring&)>;
 
 struct SchemeSaved {
     WriteProblem problem;           // why no entry was written; None when it was
-    std::wstring folder;            // %SystemRoot%\Cursors\<name>\, expanded
+    std::wstring folder;            // library::SchemeFolder(name, source)
     std::vector<PlacedRole> roles;  // each file given, in the order given
     int Placed() const;
 };
 // Saves `name` in the list of `source` (the machine's list needs the lock's
-// Machine scope): `files` placed in library::SchemeFolder(name) the way
+// Machine scope): `files` placed in library::SchemeFolder(name, source) (the
+// user's own in the user's store, the machine's under %SystemRoot%) the way
 // `placing` says, then the entry written naming the files placed (the
 // other roles Windows' default). The entry is read back and each slot
 // expanded: unless each names exactly the file placed there (and the others
@@ -145,7 +152,9 @@ struct SchemeUsed {
 SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry);
 
 // Removes the user's entry `name` (library::DeleteUserScheme);
-// ERROR_NOT_LOCKED when the lock is not held.
+// ERROR_NOT_LOCKED when the lock is not held. Its files in the user's store
+// stay, as Windows leaves a scheme's files: the pointers in force may name
+// them (the scheme was used), and a value must never name a missing file.
 LSTATUS DeleteScheme(const WriterLock& lock, std::wstring_view name);
 
 // Records `name` of `source` as the scheme in force (library::SetInForce);

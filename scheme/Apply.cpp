@@ -10,6 +10,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
+#include "scheme/Store.h"
 #include "win/Errors.h"
 #include "win/Text.h"
 
@@ -246,14 +247,14 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
 }
 
 // Windows' default for one role, as Windows' own "Use Default" does it: the
-// role's value goes, then its copy in the Windows cursor folder (unless a
-// setting still names it); Windows then reloads the pointers from the
+// role's value goes, then its copy in the user's store; Windows then reloads the pointers from the
 // settings. A value that is already missing is no failure.
 RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Settings& settings) {
     const LSTATUS status = settings.writer.Delete(role.valueName);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         return Unchanged(Problem::SettingNotDeleted, static_cast<DWORD>(status));
     }
+    if (folder.empty()) return {};  // no store: no copy of ours to remove
     const std::wstring copy = folder + role.FileName();
     DeleteFileW(copy.c_str());  // a copy that will not go is only a file no setting names
     return {};
@@ -264,9 +265,12 @@ RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Setti
 SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
                              HCURSOR& handedOver, Profiler* profiler,
                              const std::function<void(int role, const RoleOutcome&)>& roleDone) {
-    const std::wstring folder = SystemSchemeFolder();
+    // The user's own store: never a folder another user's settings name.
+    const std::wstring folder = AppliedFolder();
     const bool locked = lock.Covers(WriteScope::User);
-    const DWORD folderError = locked ? EnsureFolderPath(folder) : ERROR_NOT_LOCKED;
+    const DWORD folderError = !locked         ? ERROR_NOT_LOCKED
+                              : folder.empty() ? ERROR_PATH_NOT_FOUND
+                                               : EnsureFolderPath(folder);
     Settings settings;
     SkipReport report;
     bool reload = false;  // a role without a live pointer of its own was applied
@@ -280,10 +284,10 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
             } else if (windowsDefault) {
                 outcome = RemoveRole(role, folder, settings);
             } else {
-                outcome = folderError != ERROR_SUCCESS
-                              ? Unchanged(Problem::FolderNotWritable, folderError, folder)
-                              : ApplyRole(system, role, scheme.RoleCursorFile(role.number), folder, handedOver,
-                                          settings, profiler);
+                outcome = folder.empty()                ? Unchanged(Problem::NoStore, folderError)
+                          : folderError != ERROR_SUCCESS ? Unchanged(Problem::FolderNotWritable, folderError, folder)
+                                                         : ApplyRole(system, role, scheme.RoleCursorFile(role.number),
+                                                                     folder, handedOver, settings, profiler);
             }
         } catch (...) {
             outcome = Unchanged(Problem::Failed);
@@ -314,11 +318,13 @@ std::wstring DescribeOutcome(const RoleOutcome& outcome) {
         return L"无法读取所选的光标文件" + code() + L"。";
     case Problem::NotACursor:
         return L"所选文件不是可用的光标文件：" + outcome.cursor.Describe();
+    case Problem::NoStore:
+        return L"Windows 没有给出当前用户的应用程序数据文件夹，无法写入 ShuBiao 的用户文件夹。";
     case Problem::FolderNotWritable:
         if (outcome.error == ERROR_ALREADY_EXISTS) {
-            return L"无法建立 Windows 光标文件夹“" + outcome.path + L"”：该位置上已有同名的文件。";
+            return L"无法建立 ShuBiao 的用户文件夹“" + outcome.path + L"”：该位置上已有同名的文件。";
         }
-        return L"无法写入 Windows 光标文件夹“" + outcome.path + L"”" + code() + L"，请以管理员身份运行本程序后再试。";
+        return L"无法写入 ShuBiao 的用户文件夹“" + outcome.path + L"”" + code() + L"。";
     case Problem::ReadBackDiffers:
         return L"写入“" + outcome.path + L"”的文件读回时与原文件不同。";
     case Problem::RegistryNotWritten:

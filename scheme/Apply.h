@@ -1,8 +1,8 @@
 #pragma once
 // Apply without a window: making chosen files the user's pointers.
 //
-// Every role asked for has its file copied into the Windows cursor folder
-// under the role's ".ani" name, its registry value pointed at the copy and
+// Every role asked for has its file copied into the user's own store
+// (AppliedFolder(), scheme/Store.h) under the role's ".ani" name, its registry value pointed at the copy and
 // its live pointer replaced (roles with a system cursor id). A role whose file
 // cannot be copied or is not a usable cursor is skipped whole, so that the
 // settings never name a missing, half-written or unusable file; the outcome
@@ -49,7 +49,8 @@ struct RoleOutcome {
         SourceMissing,       // the chosen file has gone
         SourceUnreadable,    // the chosen file could not be read (`error`)
         NotACursor,          // the chosen file or its copy is no usable cursor (`cursor`)
-        FolderNotWritable,   // the folder `path` could not be made or written (`error`;
+        NoStore,             // Windows could not say where the user's store is
+        FolderNotWritable,   // the store's folder `path` could not be made or written (`error`;
                              // ERROR_ALREADY_EXISTS: a file lies where it goes)
         ReadBackDiffers,     // the copy written in the folder `path` read back otherwise
         RegistryNotWritten,  // the role's setting could not be written (`error`)
@@ -90,7 +91,7 @@ private:
 };
 
 // Applies every role that `scheme` marks changed, from the file it holds,
-// into SystemSchemeFolder(). `roleDone` is told each role's outcome as soon
+// into the user's store, AppliedFolder() (made when missing). `roleDone` is told each role's outcome as soon
 // as it is known; `handedOver` receives the last cursor handed to
 // SetSystemCursor. When a role without a live pointer id was applied, Windows
 // is asked to reload the pointers (a refusal is not reported: the settings

@@ -7,6 +7,7 @@
 
 #include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
 #include "scheme/formats/InfWriter.h"
@@ -19,7 +20,13 @@ namespace {
 
 constexpr const wchar_t* kInstallInf = L"install.inf";
 
-bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+// The file role `role`'s value in force names, expanded; empty for Windows'
+// default (no value, or an empty one).
+std::wstring FileInForce(const registry::KeyReader& settings, int role) {
+    std::wstring data;
+    if (settings.Read(Role(role).valueName, data) != ERROR_SUCCESS) return {};
+    return ExpandEnvironment(data);
+}
 
 // Places `bytes` at `destination` as every action places a file; the
 // failure, if any.
@@ -28,7 +35,7 @@ std::optional<ExportFailure> Place(const std::wstring& destination, const std::v
     StagedFile staged = StageBytes(destination, bytes, cursor);
     WriteProblem problem = staged.problem.ok() ? MoveIn(staged, destination) : staged.problem;
     if (problem.ok()) return std::nullopt;
-    ExportFailure failure{destination.substr(destination.find_last_of(L'\\') + 1), problem.error, problem.cursor};
+    ExportFailure failure{destination.substr(destination.find_last_of(L'\\') + 1), {}, problem.error, problem.cursor};
     if (problem.kind == WriteProblem::Kind::NotACursor || problem.error == ERROR_SUCCESS) {
         failure.error = ERROR_INVALID_DATA;
     }
@@ -47,7 +54,7 @@ std::vector<std::uint8_t> InstallInf(const std::wstring& folder, const std::vect
 
 }  // namespace
 
-ExportResult ExportApplied(const WriterLock& lock, const std::wstring& name) {
+ExportResult ExportInForce(const WriterLock& lock, const std::wstring& name) {
     ExportResult result;
     if (!lock.Covers(WriteScope::User)) {
         result.folderError = ERROR_NOT_LOCKED;
@@ -60,18 +67,19 @@ ExportResult ExportApplied(const WriterLock& lock, const std::wstring& name) {
         return result;
     }
 
+    const registry::KeyReader settings(kCursorsKeyPath);
     std::vector<std::string> exported;
     for (const int n : kExportOrder) {
         const std::wstring fileName = Role(n).FileName();
-        const std::wstring source = SystemSchemeFolder() + fileName;
+        const std::wstring source = FileInForce(settings, n);
+        if (source.empty()) continue;  // Windows' default
         const CursorBytes read = ReadCursorBytes(source);
-        // Roles never applied have no file to export.
-        if (IsNotFound(read.error) && GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         if (read.error != ERROR_SUCCESS) {
-            result.failures.push_back({fileName, read.error, {}});
+            result.failures.push_back({fileName, source, read.error, {}});
             continue;
         }
         if (std::optional<ExportFailure> failure = Place(prefix + fileName, read.bytes, true)) {
+            failure->source = source;
             result.failures.push_back(std::move(*failure));
             continue;
         }
@@ -90,13 +98,10 @@ std::wstring ExportFailure::Why() const {
     return cursor.fault != CursorFault::None ? cursor.Describe() : ErrorText(error);
 }
 
-int AppliedRoleFiles() {
-    const std::wstring folder = SystemSchemeFolder();
+int RolesInForce() {
+    const registry::KeyReader settings(kCursorsKeyPath);
     int count = 0;
-    for (const CursorRole& role : kRoles) {
-        const DWORD attributes = GetFileAttributesW((folder + role.FileName()).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) ++count;
-    }
+    for (const CursorRole& role : kRoles) count += FileInForce(settings, role.number).empty() ? 0 : 1;
     return count;
 }
 

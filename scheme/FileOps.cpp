@@ -1,5 +1,8 @@
 #include "scheme/FileOps.h"
 
+#include <mutex>
+#include <utility>
+
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -69,7 +72,36 @@ DWORD CopyFileReplacing(const std::wstring& source, const std::wstring& destinat
     return GetLastError();
 }
 
+namespace {
+struct WriteFault {
+    std::mutex guard;
+    std::wstring folder;
+    DWORD error = ERROR_SUCCESS;
+};
+WriteFault& Fault() {
+    static WriteFault fault;
+    return fault;
+}
+DWORD InjectedWriteError(const std::wstring& path) {
+    WriteFault& fault = Fault();
+    std::lock_guard lock(fault.guard);
+    if (fault.folder.empty() || path.size() < fault.folder.size()) return ERROR_SUCCESS;
+    return CompareStringOrdinal(path.c_str(), static_cast<int>(fault.folder.size()), fault.folder.c_str(),
+                                static_cast<int>(fault.folder.size()), TRUE) == CSTR_EQUAL
+               ? fault.error
+               : ERROR_SUCCESS;
+}
+}  // namespace
+
+void SetFailWritesUnder(std::wstring folder, DWORD error) {
+    WriteFault& fault = Fault();
+    std::lock_guard lock(fault.guard);
+    fault.folder = std::move(folder);
+    fault.error = error;
+}
+
 DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush) {
+    if (const DWORD injected = InjectedWriteError(path); injected != ERROR_SUCCESS) return injected;
     const UniqueFile file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();

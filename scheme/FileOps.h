@@ -28,6 +28,11 @@ DWORD CopyFileReplacing(const std::wstring& source, const std::wstring& destinat
 // `flush`, waits until they are on the disk. ERROR_SUCCESS or the error.
 DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush = false);
 
+// Tests only: while `folder` is set (non-empty), WriteNewFile refuses every
+// file whose path starts with it with `error`, as a disk or a share that
+// will not take a write does. Empty ends it.
+void SetFailWritesUnder(std::wstring folder, DWORD error = ERROR_WRITE_FAULT);
+
 // A file that is deleted when the guard goes, unless it was kept (moved into
 // its place, say).
 class TemporaryFile {

@@ -18,8 +18,10 @@ std::wstring ExecutablePath();
 std::wstring DataStorageFolderOf(std::wstring_view appFolder);
 std::wstring DataStorageFolder();
 
-// Where Apply copies the role files: %windir% + "\Cursors\Cursors\"
-// ("\Cursors\Cursors\" when windir is not set).
+// The folder earlier versions copied every user's role files to:
+// %windir% + "\Cursors\Cursors\" ("\Cursors\Cursors\" when windir is not
+// set). Apply now copies to the user's own store (scheme/Store.h); settings
+// that name files here still work, and nothing here is written or deleted.
 std::wstring SystemSchemeFolderOf(const std::optional<std::wstring>& windir);
 std::wstring SystemSchemeFolder();
 

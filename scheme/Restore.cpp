@@ -10,6 +10,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -74,9 +75,13 @@ bool ClearRoleSettings(const WriterLock& lock) noexcept {
 
 bool RemoveAppliedFiles(const WriterLock& lock) noexcept {
     if (!lock.Covers(WriteScope::User)) return false;
-    // Only the last folder of the path is removed, and only when empty.
-    Skipping([] { DeleteFilesIn(SystemSchemeFolder()); });
-    Skipping([] { RemoveDirectoryW(SystemSchemeFolder().c_str()); });
+    // This user's copies in this user's store, never %windir%\Cursors\Cursors:
+    // other users' settings may name the files there. Only the last folder of
+    // the path is removed, and only when empty.
+    const std::wstring folder = AppliedFolder();
+    if (folder.empty()) return true;  // no store: no copies of ours
+    Skipping([&] { DeleteFilesIn(folder); });
+    Skipping([&] { RemoveDirectoryW(folder.c_str()); });
     return true;
 }
 

@@ -15,9 +15,11 @@ namespace shubiao {
 // changed, when the lock does not cover the user's settings.
 bool ClearRoleSettings(const WriterLock& lock) noexcept;
 
-// Deletes the files directly in the folder Apply copies to (not a read-only
-// one, not one a setting still names, nothing in a subfolder), then the
-// folder itself when it is left empty. False, with nothing changed, when the
+// Deletes the files directly in the folder Apply copies to, the user's own
+// AppliedFolder() (not a read-only one, not one a setting still names,
+// nothing in a subfolder), then the folder itself when it is left empty.
+// %windir%\Cursors\Cursors, where earlier versions copied to for every user,
+// is left alone. False, with nothing changed, when the
 // lock does not cover them.
 bool RemoveAppliedFiles(const WriterLock& lock) noexcept;
 

@@ -7,6 +7,7 @@
 #include "scheme/formats/CursorFileCheck.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/Store.h"
 #include "win/Text.h"
 
 namespace shubiao::library {
@@ -154,13 +155,15 @@ LSTATUS SetInForce(std::wstring_view name, DWORD source) {
     return writer.WriteDword(kSchemeSourceValue, source);
 }
 
-std::wstring SchemeFolder(std::wstring_view name) {
+std::wstring SchemeFolder(std::wstring_view name, Source source) {
+    if (source == Source::User) return UserSchemeFolder(name);
     const std::optional<std::wstring> root = EnvironmentVariable(L"SystemRoot");
     if (!root || root->empty()) return {};
     return *root + L"\\Cursors\\" + std::wstring(name) + L"\\";
 }
 
-std::wstring RecordedPath(std::wstring_view name, int role) {
+std::wstring RecordedPath(std::wstring_view name, int role, Source source) {
+    if (source == Source::User) return UserSchemeFolder(name) + Role(role).FileName();
     return L"%SystemRoot%\\Cursors\\" + std::wstring(name) + L"\\" + Role(role).FileName();
 }
 
@@ -183,11 +186,13 @@ LSTATUS WriteScheme(Source source, std::wstring_view name, const std::array<bool
     if (check.problem != schemes::NameProblem::None || FromUtf8(check.name) != std::wstring(name)) {
         return ERROR_INVALID_NAME;
     }
-    if (SchemeFolder(name).empty()) return ERROR_ENVVAR_NOT_FOUND;
+    if (SchemeFolder(name, source).empty()) {
+        return source == Source::User ? ERROR_PATH_NOT_FOUND : ERROR_ENVVAR_NOT_FOUND;
+    }
     std::array<std::wstring, schemes::kSlotCount> entries;
     for (const CursorRole& role : kRoles) {
         if (withFile[RoleIndex(role.number)]) {
-            entries[static_cast<size_t>(SlotIndex(role.number))] = RecordedPath(name, role.number);
+            entries[static_cast<size_t>(SlotIndex(role.number))] = RecordedPath(name, role.number, source);
         }
     }
     std::wstring text;
@@ -196,7 +201,8 @@ LSTATUS WriteScheme(Source source, std::wstring_view name, const std::array<bool
         text += entries[i];
     }
     // What is written must read back as the files meant: every path whole
-    // once SystemRoot is expanded, nothing past the reader's bound.
+    // once SystemRoot is expanded (a store path with a comma in it is not),
+    // nothing past the reader's bound.
     const schemes::SchemeValue back = schemes::ReadSchemeValue(
         std::span(reinterpret_cast<const std::uint8_t*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t)),
         schemes::ValueType::ExpandableText, EnvironmentLookup());

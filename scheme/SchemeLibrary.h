@@ -87,12 +87,15 @@ LSTATUS SetInForce(std::wstring_view name, DWORD source);
 // Windows' default in force: "(Default)" empty, "Scheme Source" 0.
 inline LSTATUS ClearInForce() { return SetInForce(L"", 0); }
 
-// Where a saved scheme's files lie: %SystemRoot%\Cursors\<name>\, expanded
-// (empty when SystemRoot is not set), ending in a backslash.
-std::wstring SchemeFolder(std::wstring_view name);
-// The path an entry records for role `role` of scheme `name`, unexpanded:
-// %SystemRoot%\Cursors\<name>\<Role>.ani.
-std::wstring RecordedPath(std::wstring_view name, int role);
+// Where a saved scheme's files lie, ending in a backslash: for the system's
+// list %SystemRoot%\Cursors\<name>\, expanded (empty when SystemRoot is not
+// set); for the user's list the user's own store, UserSchemeFolder(name)
+// (empty when Windows cannot say where it is).
+std::wstring SchemeFolder(std::wstring_view name, Source source = Source::System);
+// The path an entry records for role `role` of scheme `name`: for the
+// system's list unexpanded, %SystemRoot%\Cursors\<name>\<Role>.ani, the same
+// for every user; for the user's list the absolute path in the user's store.
+std::wstring RecordedPath(std::wstring_view name, int role, Source source = Source::System);
 
 // Writes the entry `name` of a list as REG_EXPAND_SZ: seventeen slots in
 // Windows' order, RecordedPath for each role marked in `withFile` (index
@@ -100,7 +103,8 @@ std::wstring RecordedPath(std::wstring_view name, int role);
 // that name is replaced. The name must pass schemes::CheckSchemeName (for the
 // user's list, against the system's names too) and be the name it gives
 // back; ERROR_INVALID_NAME otherwise, ERROR_ENVVAR_NOT_FOUND when SystemRoot
-// is not set; the registry's error when the write fails.
+// is not set (ERROR_PATH_NOT_FOUND when the user's store is not known); the
+// registry's error when the write fails.
 LSTATUS WriteScheme(Source source, std::wstring_view name, const std::array<bool, kRoleCount>& withFile);
 
 // Removes the user's entry `name` (never a file). When "(Default)" names it

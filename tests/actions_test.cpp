@@ -4,12 +4,10 @@
 // half-written, and no list or setting names a missing file.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "scheme/Actions.h"
@@ -17,9 +15,11 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Export.h"
+#include "scheme/FileOps.h"
 #include "scheme/Folders.h"
 #include "scheme/Restore.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
 
@@ -28,49 +28,30 @@ namespace {
 
 using namespace test;
 using library::Source;
+using Bytes = std::vector<std::uint8_t>;
 
-constexpr const wchar_t* kActionsLock = L"Local\\ShuBiao.ActionsTest";
-constexpr const wchar_t* kOtherLock = L"Local\\ShuBiao.ActionsTest.Other";
 constexpr int kArrow = 2;
 constexpr int kWait = 15;
 
-// A lock that is not held: another thread holds its mutex for as long as
-// this lives.
+// A lock that is not held: made while the fixture's own lock holds the
+// user's lock file, it gives up at once.
 class LockHeldElsewhere {
 public:
-    LockHeldElsewhere() {
-        thread_ = std::thread([this] {
-            const UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kOtherLock));
-            WaitForSingleObject(mutex.get(), INFINITE);
-            held_ = true;
-            while (!done_) Sleep(1);
-            ReleaseMutex(mutex.get());
-        });
-        while (!held_) Sleep(1);
-        lock_.emplace(0, false, kOtherLock);  // times out at once
-    }
-    ~LockHeldElsewhere() {
-        lock_.reset();
-        done_ = true;
-        thread_.join();
-    }
-    const WriterLock& Lock() const { return *lock_; }
+    const WriterLock& Lock() const { return lock_; }
 
 private:
-    std::atomic<bool> held_{false};
-    std::atomic<bool> done_{false};
-    std::thread thread_;
-    std::optional<WriterLock> lock_;
+    WriterLock lock_{0};
 };
 
 class ActionsTest : public testing::Test {
 protected:
     // Everything an action could write to: the Cursors key, both lists, the
-    // Windows folder's tree.
+    // Windows folder's tree and the store's.
     std::vector<std::vector<std::wstring>> Everything() const {
         return {ScratchRegistry::Snapshot(registry.CursorsSubkey()),
                 ScratchRegistry::Snapshot(registry.UserSchemesSubkey()),
-                ScratchRegistry::Snapshot(registry.SystemSchemesSubkey()), Tree(windows.Path() + L"\\")};
+                ScratchRegistry::Snapshot(registry.SystemSchemesSubkey()), Tree(windows.Path() + L"\\"),
+                Tree(store.Roaming() + L"\\")};
     }
     static std::vector<std::wstring> Tree(const std::wstring& folder) {
         std::vector<std::wstring> names;
@@ -85,7 +66,8 @@ protected:
     static std::vector<RoleBytes> Files(int hot) {
         return {{kArrow, MakeStaticCursor(hot, hot)}, {kWait, MakeStaticCursor(hot + 1, hot + 1)}};
     }
-    std::wstring SavedFolder(const std::wstring& name) const { return windows / (L"Cursors\\" + name + L"\\"); }
+    // The lock a save in the list of `source` needs.
+    const WriterLock& LockFor(Source source) const { return source == Source::System ? machine : held; }
     // Every entry of both lists names only files that are there and usable.
     static void ExpectListsNameUsableFiles() {
         for (const library::SchemeEntry& entry : library::ReadSchemeLists().schemes) {
@@ -98,8 +80,10 @@ protected:
     ScratchRegistry registry;
     ScratchFolder windows{L"act"};
     ScopedWindir windir{windows.Path()};
+    ScopedStore store;
     ScratchFolder files{L"actf"};
-    WriterLock held{0, false, kActionsLock};
+    WriterLock held{0};
+    WriterLock machine{0, false, WriteScope::Machine};
 };
 
 // ---- saving a scheme against faults -----------------------------------------
@@ -120,10 +104,10 @@ class SaveAgainstFaults : public ActionsTest, public testing::WithParamInterface
 TEST_P(SaveAgainstFaults, WritesWholeOrLeavesTheListAsItWas) {
     const SaveFault& row = GetParam();
     const std::wstring name = L"方案";
-    const std::wstring folder = SavedFolder(name);
+    const std::wstring folder = library::SchemeFolder(name, row.source);
     const std::wstring list = row.source == Source::System ? registry.SystemSchemesSubkey() : registry.UserSchemesSubkey();
     if (row.earlier) {
-        ASSERT_TRUE(SaveScheme(held, row.source, name, {{kArrow, MakeStaticCursor(1, 1)}}, Placing::AllOrNothing)
+        ASSERT_TRUE(SaveScheme(LockFor(row.source), row.source, name, {{kArrow, MakeStaticCursor(1, 1)}}, Placing::AllOrNothing)
                         .problem.ok());
     }
     const std::vector<std::wstring> before = ScratchRegistry::Snapshot(list);
@@ -135,8 +119,9 @@ TEST_P(SaveAgainstFaults, WritesWholeOrLeavesTheListAsItWas) {
     }
 
     const std::vector<RoleBytes> files = Files(6);
-    const SchemeSaved saved = SaveScheme(held, row.source, name, files, Placing::AllOrNothing, expand);
+    const SchemeSaved saved = SaveScheme(LockFor(row.source), row.source, name, files, Placing::AllOrNothing, expand);
     refusal.reset();
+    SetFailWritesUnder({});
 
     EXPECT_EQ(saved.problem.kind, row.expected);
     if (row.expected == WriteProblem::Kind::None) {
@@ -158,10 +143,13 @@ INSTANTIATE_TEST_SUITE_P(
         SaveFault{"AFileWhereTheFolderGoes", Source::User, false,
                   [](ActionsTest&, const std::wstring& folder, SlotExpansion&) {
                       const std::wstring file = folder.substr(0, folder.size() - 1);
-                      CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);  // ...\Cursors
+                      CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);  // ...\Schemes
                       WriteBytes(file, {'x'});
                   },
                   WriteProblem::Kind::FolderNotMade},
+        SaveFault{"TheStoreRefusesWrites", Source::User, true,
+                  [](ActionsTest&, const std::wstring& folder, SlotExpansion&) { SetFailWritesUnder(folder); },
+                  WriteProblem::Kind::NotWritten},
         SaveFault{"AFolderWhereAFileGoes", Source::User, true,
                   [](ActionsTest&, const std::wstring& folder, SlotExpansion&) {
                       CreateDirectoryW((folder + L"Wait.ani").c_str(), nullptr);
@@ -204,7 +192,7 @@ class ActionsWithoutTheLock : public ActionsTest, public testing::WithParamInter
 TEST_P(ActionsWithoutTheLock, RefuseAndChangeNothing) {
     // Something of each kind to change: an applied role, a user scheme in
     // force, a file in the applied folder.
-    const std::wstring applied = windows / L"Cursors\\Cursors\\";
+    const std::wstring applied = AppliedFolder();
     ASSERT_EQ(EnsureFolderPath(applied), static_cast<DWORD>(ERROR_SUCCESS));
     WriteStaticCursor(applied + L"Arrow.ani", 2, 2);
     registry.SetString(L"Arrow", applied + L"Arrow.ani");
@@ -274,11 +262,95 @@ INSTANTIATE_TEST_SUITE_P(
                      }},
         UnlockedCase{"Export",
                      [](const WriterLock& lock, const std::wstring& scratch) {
-                         return ExportApplied(lock, scratch + L"\\export").folderError == ERROR_NOT_LOCKED &&
+                         return ExportInForce(lock, scratch + L"\\export").folderError == ERROR_NOT_LOCKED &&
                                 !FolderExists(scratch + L"\\export");
                      }}),
     [](const testing::TestParamInfo<UnlockedCase>& info) { return std::string(info.param.name); });
 
+
+// ---- export of the pointers in force ---------------------------------------------
+
+struct ExportCase {
+    const char* name;
+    // Makes Arrow's value (REG_SZ or REG_EXPAND_SZ) and what it names, given
+    // the Windows folder and a scratch folder; the bytes the export is to
+    // hold as Arrow.ani, or nullopt when Arrow is left out.
+    std::function<std::optional<Bytes>(ScratchRegistry& registry, const std::wstring& windows,
+                                       const std::wstring& scratch)>
+        setUp;
+    int failures;
+};
+
+void PrintTo(const ExportCase& row, std::ostream* os) { *os << row.name; }
+
+class ExportOfWhatIsInForce : public ActionsTest, public testing::WithParamInterface<ExportCase> {};
+
+TEST_P(ExportOfWhatIsInForce, TakesEachRolesFileFromItsValueWhereverItLies) {
+    const ExportCase& row = GetParam();
+    const std::optional<Bytes> arrow = row.setUp(registry, windows.Path(), files.Path());
+    registry.SetString(L"Wait", L"");  // Windows' default: left out
+    const std::wstring target = files / L"导出";
+
+    const ExportResult result = ExportInForce(held, target);
+
+    EXPECT_EQ(result.folderError, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(result.exported, arrow ? 1 : 0);
+    EXPECT_EQ(result.failures.size(), static_cast<size_t>(row.failures));
+    if (arrow) {
+        EXPECT_EQ(ListFolder(target), (std::vector<std::wstring>{L"Arrow.ani", L"install.inf"}));
+        EXPECT_EQ(ReadBytes(target + L"\\Arrow.ani"), *arrow);
+    } else {
+        EXPECT_TRUE(ListFolder(target).empty()) << "an export of nothing holds no install.inf";
+    }
+    EXPECT_EQ(RolesInForce(), registry.GetString(L"Arrow").value_or(L"").empty() ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Export, ExportOfWhatIsInForce,
+    testing::Values(
+        ExportCase{"InTheStore",
+                   [](ScratchRegistry& registry, const std::wstring&, const std::wstring&) -> std::optional<Bytes> {
+                       EnsureFolderPath(AppliedFolder());
+                       WriteStaticCursor(AppliedFolder() + L"Arrow.ani", 4, 4, 0x00010203);
+                       registry.SetString(L"Arrow", AppliedFolder() + L"Arrow.ani");
+                       return MakeStaticCursor(4, 4, 0x00010203);
+                   },
+                   0},
+        ExportCase{"InAMachineSchemesFolderUnexpanded",
+                   [](ScratchRegistry& registry, const std::wstring& windows, const std::wstring&) -> std::optional<Bytes> {
+                       EnsureFolderPath(windows + L"\\Cursors\\海浪\\");
+                       WriteStaticCursor(windows + L"\\Cursors\\海浪\\Arrow.ani", 5, 5, 0x00040506);
+                       registry.SetString(L"Arrow", L"%SystemRoot%\\Cursors\\海浪\\Arrow.ani", REG_EXPAND_SZ);
+                       return MakeStaticCursor(5, 5, 0x00040506);
+                   },
+                   0},
+        ExportCase{"InAPackWindowsSetupInstalled",
+                   [](ScratchRegistry& registry, const std::wstring& windows, const std::wstring&) -> std::optional<Bytes> {
+                       EnsureFolderPath(windows + L"\\Cursors\\Qogir\\");
+                       WriteStaticCursor(windows + L"\\Cursors\\Qogir\\normal-select.cur", 6, 6, 0x00070809);
+                       registry.SetString(L"Arrow", windows + L"\\Cursors\\Qogir\\normal-select.cur");
+                       return MakeStaticCursor(6, 6, 0x00070809);
+                   },
+                   0},
+        ExportCase{"WindowsDefault",
+                   [](ScratchRegistry&, const std::wstring&, const std::wstring&) -> std::optional<Bytes> {
+                       return std::nullopt;
+                   },
+                   0},
+        ExportCase{"NamedFileGone",
+                   [](ScratchRegistry& registry, const std::wstring&, const std::wstring& scratch) -> std::optional<Bytes> {
+                       registry.SetString(L"Arrow", scratch + L"\\gone.cur");
+                       return std::nullopt;
+                   },
+                   1},
+        ExportCase{"NamedFileNoCursor",
+                   [](ScratchRegistry& registry, const std::wstring&, const std::wstring& scratch) -> std::optional<Bytes> {
+                       WriteBytes(scratch + L"\\text.cur", {'n', 'o'});
+                       registry.SetString(L"Arrow", scratch + L"\\text.cur");
+                       return std::nullopt;
+                   },
+                   1}),
+    [](const testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.name); });
 
 // ---- Apply's outcome per role, as data ----------------------------------------
 
@@ -310,6 +382,7 @@ TEST_P(ApplyOutcomes, SayWhatBecameOfTheRoleAsData) {
     std::vector<RoleOutcome> told;
     const SkipReport report = ApplyChangedRoles(held, pointers, scheme, handedOver, nullptr,
                                                 [&](int, const RoleOutcome& outcome) { told.push_back(outcome); });
+    SetFailWritesUnder({});
 
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0].kind, row.kind);
@@ -318,10 +391,11 @@ TEST_P(ApplyOutcomes, SayWhatBecameOfTheRoleAsData) {
     EXPECT_EQ(told[0].cursor.Classify(), row.cursor);
     EXPECT_EQ(report.applied(), row.kind == RoleOutcome::Kind::Applied ? 1 : 0);
     EXPECT_EQ(DescribeOutcome(told[0]).empty(), row.problem == RoleOutcome::Problem::None);
-    // A role left unchanged names no file of this Apply.
+    // A role left unchanged names no file of this Apply, and nothing is left half-written.
     if (row.kind != RoleOutcome::Kind::Applied) {
         EXPECT_FALSE(registry.Exists(L"Wait"));
     }
+    for (const std::wstring& file : ListFolder(AppliedFolder())) EXPECT_FALSE(file.starts_with(L"~")) << "left: " << file;
 }
 
 using Problem = RoleOutcome::Problem;
@@ -343,14 +417,22 @@ INSTANTIATE_TEST_SUITE_P(
                       return scratch + L"\\text.cur";
                   },
                   RoleOutcome::Kind::Unchanged, Problem::NotACursor, ERROR_SUCCESS, CursorProblem::Kind::BadContent},
-        ApplyCase{"FileWhereTheFolderGoes",
-                  [](const std::wstring& windows, const std::wstring& scratch, auto&) {
-                      EnsureFolderPath(windows + L"\\Cursors\\");
-                      WriteBytes(windows + L"\\Cursors\\Cursors", {'x'});
+        ApplyCase{"FileWhereTheStoresFolderGoes",
+                  [](const std::wstring&, const std::wstring& scratch, auto&) {
+                      const std::wstring applied = AppliedFolder();
+                      WriteBytes(applied.substr(0, applied.size() - 1), {'x'});
                       WriteStaticCursor(scratch + L"\\good.cur", 3, 3);
                       return scratch + L"\\good.cur";
                   },
                   RoleOutcome::Kind::Unchanged, Problem::FolderNotWritable, ERROR_ALREADY_EXISTS,
+                  CursorProblem::Kind::None},
+        ApplyCase{"TheStoreRefusesWrites",
+                  [](const std::wstring&, const std::wstring& scratch, auto&) {
+                      SetFailWritesUnder(AppliedFolder(), ERROR_DISK_FULL);
+                      WriteStaticCursor(scratch + L"\\good.cur", 3, 3);
+                      return scratch + L"\\good.cur";
+                  },
+                  RoleOutcome::Kind::Unchanged, Problem::FolderNotWritable, ERROR_DISK_FULL,
                   CursorProblem::Kind::None},
         ApplyCase{"RegistryRefuses",
                   [](const std::wstring&, const std::wstring& scratch, auto& fault) {

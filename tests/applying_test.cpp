@@ -1,4 +1,4 @@
-// Apply: copying the chosen files into the Windows cursor folder, replacing
+// Apply: copying the chosen files into the user's store, replacing
 // the live pointers and recording the settings, and what happens to roles
 // whose file cannot be used.
 #include <gtest/gtest.h>
@@ -126,7 +126,7 @@ TEST_P(NotConfirmedTest, ChangesNothingAndCreatesNoFolder) {
     editor.YingYong_SB_Click();
 
     EXPECT_EQ(desktop.boxes.size(), 1u);
-    EXPECT_FALSE(FolderExists(windows / L"Cursors"));
+    EXPECT_FALSE(FolderExists(SchemeFolder()));
     EXPECT_TRUE(desktop.systemCursors.empty());
     EXPECT_TRUE(registry.ValueNames().empty());
 }
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, NotConfirmedTest,
 
 TEST_F(ApplyTest, OkWithNothingChangedOnlyMakesTheFolder) {
     Apply();
-    EXPECT_TRUE(FolderExists(windows / L"Cursors\\Cursors"));
+    EXPECT_TRUE(FolderExists(SchemeFolder()));
     EXPECT_TRUE(FolderFiles().empty());
     EXPECT_TRUE(desktop.systemCursors.empty());
     EXPECT_TRUE(registry.ValueNames().empty());
@@ -164,7 +164,7 @@ TEST_F(ApplyTest, AFileThatAlreadyIsTheDestinationCountsAsCopied) {
     Apply();
     const auto bytes = ReadBytes(Destination(2));
     // The applied folder's own file, spelt another way.
-    Choose(2, windows / L"Cursors\\.\\Cursors\\Arrow.ani");
+    Choose(2, store.Roaming() + L"\\.\\Applied\\Arrow.ani");
     Apply();
 
     EXPECT_TRUE(desktop.Warnings().empty());
@@ -197,14 +197,16 @@ TEST_F(ApplyTest, ARefusedLiveReplacementStillRecordsTheSettingAndLeaksNothing) 
 }
 
 TEST_F(ApplyTest, AFolderThatCannotBeMadeSkipsEveryRoleAndSaysSo) {
-    WriteBytes(windows / L"Cursors", {'x'});  // a file where the folder should be
+    const std::wstring inTheWay = SchemeFolder().substr(0, SchemeFolder().size() - 1);
+    ASSERT_EQ(EnsureFolderPath(inTheWay), static_cast<DWORD>(ERROR_SUCCESS));
+    WriteBytes(inTheWay, {'x'});  // a file where the store's folder should be
     ChooseCursor(2);
     ChooseCursor(8);
     Apply();
 
     EXPECT_TRUE(desktop.systemCursors.empty());
     EXPECT_TRUE(registry.ValueNames().empty());
-    EXPECT_EQ(ReadBytes(windows / L"Cursors"), (std::vector<std::uint8_t>{'x'}));
+    EXPECT_EQ(ReadBytes(inTheWay), (std::vector<std::uint8_t>{'x'}));
     const auto warnings = desktop.Warnings();
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0].title, L"温馨提示");
@@ -212,6 +214,8 @@ TEST_F(ApplyTest, AFolderThatCannotBeMadeSkipsEveryRoleAndSaysSo) {
     EXPECT_NE(warnings[0].text.find(L"正常选择"), std::wstring::npos) << warnings[0].text;
     EXPECT_NE(warnings[0].text.find(L"“手写”"), std::wstring::npos) << warnings[0].text;
     EXPECT_NE(warnings[0].text.find(SchemeFolder()), std::wstring::npos) << warnings[0].text;
+    EXPECT_NE(warnings[0].text.find(L"ShuBiao 的用户文件夹"), std::wstring::npos) << warnings[0].text;
+    EXPECT_EQ(warnings[0].text.find(L"管理员"), std::wstring::npos) << warnings[0].text;
 }
 
 TEST_F(ApplyTest, ADestinationThatCannotBeReplacedSkipsTheRole) {

@@ -10,6 +10,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
 
@@ -41,7 +42,8 @@ protected:
         ADD_FAILURE() << "no scheme " << testing::PrintToString(name);
         return {};
     }
-    std::wstring SavedFolder(const std::wstring& name) const { return windows / (L"Cursors\\" + name + L"\\"); }
+    // Where 另存为方案 puts a scheme's files: the user's store.
+    static std::wstring SavedFolder(const std::wstring& name) { return UserSchemeFolder(name); }
     void Apply() {
         desktop.boxAnswers.push_back(IDOK);
         editor.YingYong_SB_Click();
@@ -106,7 +108,7 @@ TEST_F(LibraryEditorTest, UseOfASchemeWithNothingUsableChangesNothing) {
 // A pack as Windows' setup installs it: its files under
 // %SystemRoot%\Cursors\<pack>, a REG_EXPAND_SZ entry of fifteen paths.
 TEST_F(LibraryEditorTest, UseThenApplyPutsAnInstalledPacksFilesInForceByteExact) {
-    const std::wstring folder = SavedFolder(L"Pack");
+    const std::wstring folder = windows / L"Cursors\\Pack\\";
     CreateDirectoryW((windows / L"Cursors").c_str(), nullptr);
     CreateDirectoryW(folder.c_str(), nullptr);
     WriteStaticCursor(folder + L"pointer.cur", 7, 7);
@@ -205,7 +207,7 @@ TEST_P(SaveNameTest, ARefusedNameWritesNothingAndAsksAgainWithIt) {
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].text.find(GetParam().says), std::wstring::npos) << warnings[0].text;
     EXPECT_TRUE(UserList().empty());
-    EXPECT_FALSE(FolderExists(windows / L"Cursors")) << "no folder made";
+    EXPECT_FALSE(FolderExists(store.Roaming() + L"\\Schemes")) << "no folder made";
 }
 
 INSTANTIATE_TEST_SUITE_P(

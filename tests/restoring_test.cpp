@@ -120,7 +120,7 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
     EXPECT_EQ(desktop.startedPrograms[0].second, 2);  // minimised
     ExpectFallbacksShown();
     EXPECT_FALSE(FolderExists(SchemeFolder()));
-    EXPECT_TRUE(FolderExists(windows / L"Cursors"));
+    EXPECT_TRUE(FolderExists(store.Roaming()));
     // The scheme "(Default)" named is no longer in force.
     EXPECT_EQ(registry.GetString(L""), L"");
     EXPECT_EQ(library::ReadInForce().source, 0u);
@@ -169,7 +169,7 @@ TEST_F(Restoring, SecondRestoreInARowFindsNothingAndStillStartsTheDialog) {
     EXPECT_TRUE(RoleValuesLeft().empty());
     ExpectFallbacksShown();
     EXPECT_FALSE(FolderExists(SchemeFolder()));
-    EXPECT_TRUE(FolderExists(windows / L"Cursors"));
+    EXPECT_TRUE(FolderExists(store.Roaming()));
     EXPECT_TRUE(editor.Timer1Enabled());
 }
 
@@ -242,7 +242,7 @@ TEST_P(RestoreFolder, DeletesTheFilesAndRemovesTheFolderOnlyWhenEmpty) {
     editor.HuanYuan_ShuBiaoZhiZhen();
 
     EXPECT_EQ(FolderExists(SchemeFolder()), c.folderStays);
-    EXPECT_TRUE(FolderExists(windows / L"Cursors"));
+    EXPECT_TRUE(FolderExists(store.Roaming()));
     for (const std::wstring& name : c.survivors) {
         const DWORD a = GetFileAttributesW((SchemeFolder() + name).c_str());
         EXPECT_NE(a, INVALID_FILE_ATTRIBUTES) << "lost " << testing::PrintToString(name);

@@ -10,6 +10,7 @@
 
 #include "scheme/CursorRole.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
 
@@ -44,6 +45,7 @@ protected:
     ScratchRegistry registry;
     ScratchFolder windows{L"lib"};
     ScopedWindir windir{windows.Path()};
+    ScopedStore store;
     ScratchFolder files{L"libfiles"};
 };
 
@@ -262,9 +264,10 @@ TEST_F(SchemeLibraryTest, WrittenEntryIsExpandableSeventeenSlotsNamingTheSchemeF
         EXPECT_EQ(entry->source, source);
         for (const CursorRole& role : kRoles) {
             const bool has = role.number == 2 || role.number == 17;
-            EXPECT_EQ(entry->FileOf(role.number),
-                      has ? windows.Path() + L"\\Cursors\\" + name + L"\\" + role.FileName() : L"")
-                << role.number;
+            // The machine's schemes under %SystemRoot%, the user's in the user's store.
+            const std::wstring folder = source == Source::System ? windows.Path() + L"\\Cursors\\" + name + L"\\"
+                                                                 : UserSchemeFolder(name);
+            EXPECT_EQ(entry->FileOf(role.number), has ? folder + role.FileName() : L"") << role.number;
         }
     }
 }
@@ -281,7 +284,7 @@ TEST_F(SchemeLibraryTest, RawTextOfAWrittenEntry) {
     DWORD type = 0;
     ASSERT_EQ(RegQueryValueExW(key.get(), L"A", nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(std::wstring(data), L",,,,,,,,,,,,,,%SystemRoot%\\Cursors\\A\\Hand.ani,,");
+    EXPECT_EQ(std::wstring(data), L",,,,,,,,,,,,,," + UserSchemeFolder(L"A") + L"Hand.ani,,");
 }
 
 struct NameCase {

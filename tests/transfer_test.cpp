@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "scheme/CursorRole.h"
+#include "scheme/FileOps.h"
 #include "support/TestSupport.h"
 
 namespace shubiao {
@@ -45,11 +46,11 @@ protected:
         ClickButton(ShuBiaoKong::kDaoRuId);
     }
 
-    // Puts role files into the system scheme folder as Apply would.
+    // Puts a role file into the store and its value in force, as Apply would.
     void Applied(int role, const Bytes& bytes) {
-        CreateDirectoryW((windows / L"Cursors").c_str(), nullptr);
-        CreateDirectoryW(SchemeFolder().c_str(), nullptr);
+        EnsureFolderPath(SchemeFolder());
         WriteBytes(SchemeFolder() + Role(role).FileName(), bytes);
+        registry.SetString(std::wstring(Role(role).valueName), SchemeFolder() + Role(role).FileName());
     }
 
     // A mark in the corner of box 1 that only a redraw wipes.

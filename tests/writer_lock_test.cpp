@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "scheme/CursorRole.h"
+#include "scheme/Store.h"
 #include "scheme/WriterLock.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
@@ -18,20 +19,26 @@ namespace {
 
 using namespace test;
 
-constexpr const wchar_t* kTestLock = L"Global\\ShuBiao.PointerWriter.Test";
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
-// Another writer: a thread that takes the lock, holds it for `holdMs` and
-// then releases it (or, with `abandon`, ends without releasing it).
+// Another writer: a thread that takes the lock of `scope`, holds it for
+// `holdMs` and then releases it. With `abandon` it holds the Machine lock's
+// fallback mutex by its name and ends without releasing it.
 class OtherWriter {
 public:
-    OtherWriter(const wchar_t* name, DWORD holdMs, bool abandon = false) {
+    OtherWriter(WriteScope scope, DWORD holdMs, bool abandon = false) {
         thread_ = std::thread([=, this] {
-            HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
-            WaitForSingleObject(mutex, INFINITE);
+            if (abandon) {
+                HANDLE mutex = CreateMutexW(nullptr, FALSE, WriterLockName());
+                WaitForSingleObject(mutex, INFINITE);
+                holding_ = true;
+                Sleep(holdMs);
+                CloseHandle(mutex);
+                return;
+            }
+            const WriterLock lock(5000, false, scope);
             holding_ = true;
             Sleep(holdMs);
-            if (!abandon) ReleaseMutex(mutex);
-            CloseHandle(mutex);
         });
         while (!holding_) Sleep(1);
     }
@@ -44,6 +51,7 @@ private:
 
 struct LockCase {
     const char* name;
+    WriteScope scope;
     bool other;         // another writer holds the lock when the wait starts
     DWORD otherHoldMs;  // for how long
     bool abandon;       // and ends without releasing it
@@ -51,33 +59,105 @@ struct LockCase {
     WriterLock::State expected;
 };
 
-class WriterLockWait : public testing::TestWithParam<LockCase> {};
+class WriterLockWait : public testing::TestWithParam<LockCase> {
+protected:
+    ScopedStore store;
+};
 
 TEST_P(WriterLockWait, TakesTheLockOrGivesUpAfterTheWait) {
     const LockCase& row = GetParam();
+    const WriteScope otherScope = row.scope == WriteScope::User ? WriteScope::Machine : WriteScope::User;
     std::unique_ptr<OtherWriter> other;
-    if (row.other) other = std::make_unique<OtherWriter>(kTestLock, row.otherHoldMs, row.abandon);
+    if (row.other) other = std::make_unique<OtherWriter>(row.scope, row.otherHoldMs, row.abandon);
     const ULONGLONG start = GetTickCount64();
     {
-        const WriterLock lock(row.waitMs, false, kTestLock);
+        const WriterLock lock(row.waitMs, false, row.scope);
         EXPECT_EQ(lock.state(), row.expected);
         if (row.expected == WriterLock::State::TimedOut) {
             EXPECT_GE(GetTickCount64() - start + 20, row.waitMs) << "gave up before the wait was over";
         }
+        // The proof covers its own scope only.
+        EXPECT_EQ(lock.Covers(row.scope), lock.held());
+        EXPECT_FALSE(lock.Covers(otherScope));
+        // The other scope's lock is another lock: it is free meanwhile.
+        const WriterLock beside(0, false, otherScope);
+        EXPECT_TRUE(beside.held());
     }
     // Released with the object: another one gets it at once.
     other.reset();
-    const WriterLock again(0, false, kTestLock);
+    const WriterLock again(0, false, row.scope);
     EXPECT_TRUE(again.held());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lock, WriterLockWait,
-    testing::Values(LockCase{"Free", false, 0, false, 0, WriterLock::State::Held},
-                    LockCase{"HeldPastTheWait", true, 800, false, 300, WriterLock::State::TimedOut},
-                    LockCase{"ReleasedWithinTheWait", true, 150, false, 5000, WriterLock::State::Held},
-                    LockCase{"AbandonedByItsHolder", true, 150, true, 5000, WriterLock::State::Held}),
+    testing::Values(
+        LockCase{"UserFree", WriteScope::User, false, 0, false, 0, WriterLock::State::Held},
+        LockCase{"UserHeldPastTheWait", WriteScope::User, true, 800, false, 300, WriterLock::State::TimedOut},
+        LockCase{"UserReleasedWithinTheWait", WriteScope::User, true, 150, false, 5000, WriterLock::State::Held},
+        LockCase{"MachineFree", WriteScope::Machine, false, 0, false, 0, WriterLock::State::Held},
+        LockCase{"MachineHeldPastTheWait", WriteScope::Machine, true, 800, false, 300, WriterLock::State::TimedOut},
+        LockCase{"MachineReleasedWithinTheWait", WriteScope::Machine, true, 150, false, 5000,
+                 WriterLock::State::Held},
+        LockCase{"MachineAbandonedByItsHolder", WriteScope::Machine, true, 150, true, 5000,
+                 WriterLock::State::Held}),
     [](const testing::TestParamInfo<LockCase>& info) { return info.param.name; });
+
+// Where the User lock lives and what it needs: a file in the store the
+// test plays in, which follows the store; a store that cannot hold it is a
+// failure at once, not a wait.
+struct UserLockCase {
+    const char* name;
+    bool fileWhereTheStoreGoes;
+    WriterLock::State expected;
+};
+
+class UserLockFile : public testing::TestWithParam<UserLockCase> {};
+
+TEST_P(UserLockFile, LiesInTheStoreItPlaysIn) {
+    const UserLockCase& row = GetParam();
+    ScratchFolder place{L"lk"};
+    const std::wstring roaming = place / L"roaming";
+    if (row.fileWhereTheStoreGoes) WriteBytes(roaming, {'x'});
+    SetStoreFolders(roaming, place / L"local");
+    const ULONGLONG start = GetTickCount64();
+    {
+        const WriterLock lock(2000, false);
+        EXPECT_EQ(lock.state(), row.expected);
+        EXPECT_EQ(lock.where(), roaming + L"\\" + kWriterLockFile);
+        EXPECT_EQ(FileExists(lock.where()), row.expected == WriterLock::State::Held);
+        if (row.expected == WriterLock::State::Failed) {
+            EXPECT_NE(lock.error(), static_cast<DWORD>(ERROR_SUCCESS));
+        }
+    }
+    EXPECT_LT(GetTickCount64() - start, 1000u) << "waited for a lock no one holds";
+    SetStoreFolders({}, {});
+}
+
+INSTANTIATE_TEST_SUITE_P(Lock, UserLockFile,
+                         testing::Values(UserLockCase{"StoreMadeForIt", false, WriterLock::State::Held},
+                                         UserLockCase{"AFileWhereTheStoreGoes", true, WriterLock::State::Failed}),
+                         [](const testing::TestParamInfo<UserLockCase>& info) { return info.param.name; });
+
+// Under Wine kernel32 has no private namespaces (CreateBoundaryDescriptorW is
+// a stub that returns NULL): the Machine lock falls back to the named mutex,
+// which another holder of that name then blocks. Where the namespace is
+// made, that name blocks nothing.
+TEST(MachineLock, FallsBackToTheGlobalMutexWithoutAPrivateNamespace) {
+    const WriterLock lock(0, false, WriteScope::Machine);
+    ASSERT_TRUE(lock.held());
+    if (UnderWine()) {
+        EXPECT_FALSE(lock.privateNamespace());
+    }
+    EXPECT_EQ(lock.where() == WriterLockName(), !lock.privateNamespace()) << testing::PrintToString(lock.where());
+    DWORD waited = WAIT_FAILED;
+    std::thread([&] {
+        const UniqueHandle mutex(CreateMutexW(nullptr, FALSE, WriterLockName()));
+        waited = WaitForSingleObject(mutex.get(), 0);
+        if (waited == WAIT_OBJECT_0) ReleaseMutex(mutex.get());
+    }).join();
+    EXPECT_EQ(waited, lock.privateNamespace() ? static_cast<DWORD>(WAIT_OBJECT_0) : static_cast<DWORD>(WAIT_TIMEOUT));
+}
 
 // The editor while another ShuBiao holds the lock: Apply and Restore
 // wait without freezing, then say so and change nothing.
@@ -94,7 +174,7 @@ TEST_F(EditorWaitsForWriter, ApplyAnswersMessagesWhileWaitingThenChangesNothing)
     const std::wstring arrow = files / L"arrow.cur";
     WriteStaticCursor(arrow, 1, 1);
     Choose(2, arrow);
-    OtherWriter other(WriterLockName(), 1000);
+    OtherWriter other(WriteScope::User, 1000);
 
     // Another thread sends the host a message in the middle of the wait: the
     // window answers it while the editor still waits.
@@ -128,7 +208,7 @@ TEST_F(EditorWaitsForWriter, ApplyGoesOnWhenTheOtherWriterFinishesWithinTheWait)
     WriteStaticCursor(arrow, 1, 1);
     Choose(2, arrow);
     editor.SetWriterLockWait(5000);
-    OtherWriter other(WriterLockName(), 200);
+    OtherWriter other(WriteScope::User, 200);
     desktop.boxAnswers.push_back(IDOK);
     editor.YingYong_SB_Click();
     EXPECT_TRUE(desktop.Warnings().empty());
@@ -137,7 +217,7 @@ TEST_F(EditorWaitsForWriter, ApplyGoesOnWhenTheOtherWriterFinishesWithinTheWait)
 
 TEST_F(EditorWaitsForWriter, RestoreChangesNothingWhileAnotherWriterHoldsTheLock) {
     registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
-    OtherWriter other(WriterLockName(), 1000);
+    OtherWriter other(WriteScope::User, 1000);
     desktop.boxAnswers.push_back(IDOK);
     editor.HuanYuan_ShuBiaoZhiZhen();
     ASSERT_EQ(desktop.Warnings().size(), 1u);
@@ -170,7 +250,7 @@ TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
     Choose(2, arrow);
     const auto before = Everything();
     editor.SetWriterLockWait(200);
-    OtherWriter other(WriterLockName(), 500);
+    OtherWriter other(WriteScope::User, 500);
 
     if (GetParam().save) {
         desktop.nameAnswers.push_back(L"等");

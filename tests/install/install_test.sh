@@ -115,6 +115,9 @@ cmd_exe="$scratch/unzipped/$top/ShuBiaoCmd.exe"
 subsystem=$("$objdump" -p "$cmd_exe" | sed -n 's/^Subsystem[[:space:]]*//p')
 [[ "$subsystem" == *"(Windows CUI)"* ]] || fail "ShuBiaoCmd.exe is not a console program (subsystem: $subsystem)"
 grep -aq 'level="asInvoker"' "$cmd_exe" || fail "ShuBiaoCmd.exe's manifest does not ask for asInvoker"
+# No UAC prompt: the window program runs with the rights it was started with.
+grep -aq 'level="asInvoker"' "$exe" || fail "ShuBiao.exe's manifest does not ask for asInvoker"
+grep -aq 'highestAvailable\|requireAdministrator' "$exe" && fail "ShuBiao.exe's manifest asks for administrator rights"
 
 step "Installing silently"
 clean_prefix
@@ -173,11 +176,18 @@ grep -q '^ShuBiaoCmd：' <<<"$help" || fail "ShuBiaoCmd.exe --help did not print
 status=$?
 [ "$status" = 3 ] || fail "ShuBiaoCmd.exe with an unknown verb ended with $status, not 3"
 
-step "Uninstalling silently, with files of the user's own in the install folder"
+step "Uninstalling silently, with files of the user's own in the install folder and in the user's store"
 for file in "${user_files[@]}"; do
     mkdir -p "$(dirname "$instdir/$file")"
     echo "kept by the user" >"$instdir/$file"
 done
+# The user's roaming store (%APPDATA%\ShuBiao) with an applied copy in it.
+roaming=$(find "$WINEPREFIX/drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Roaming' \
+    ! -path '*/Public/*' | head -n 1)
+[ -n "$roaming" ] || die "no roaming application data folder in the prefix"
+store_file="$roaming/ShuBiao/Applied/~install-test.ani"
+mkdir -p "$(dirname "$store_file")"
+echo "applied by the user" >"$store_file"
 "$wine" "$instdir_win\\Uninstall.exe" /S || fail "the uninstaller failed (exit code $?)"
 # The uninstaller returns at once and runs on from a copy of itself in TEMP,
 # started with "_?=<install folder>": wait until that process of this prefix ends.
@@ -200,6 +210,8 @@ fi
 [ ! -e "$menu_dir" ] || fail "the uninstaller left the Start-menu folder $menu_dir"
 key_exists "$uninstall_key" && fail "the uninstaller left $uninstall_key"
 key_exists "$vendor_key" && fail "the uninstaller left $vendor_key"
+[ -f "$store_file" ] || fail "the uninstaller removed the user's store ($store_file)"
+rm -f "$store_file"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <cwchar>
 #include <ostream>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "portable/zip_bytes.h"
 #include "scheme/CursorRole.h"
+#include "scheme/FileOps.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/WriterLock.h"
@@ -95,9 +97,10 @@ protected:
     static ConsoleRun Cmd(const std::vector<std::wstring>& args) { return RunConsole(L"ShuBiaoCmdTest.exe", args); }
 
     // A pack folder named `name` under `parent` with one file per role in
-    // `roles`, named by purpose; the roles in `unusable` get bytes that are no cursor.
+    // `roles`, named by purpose, each a cursor of `colour`; the roles in
+    // `unusable` get bytes that are no cursor.
     std::wstring MakePack(const std::wstring& parent, const std::wstring& name, const std::vector<int>& roles,
-                          const std::vector<int>& unusable = {}) {
+                          const std::vector<int>& unusable = {}, std::uint32_t colour = 0x00336699) {
         const std::wstring folder = parent + L"\\" + name;
         CreateDirectoryW(folder.c_str(), nullptr);
         for (const int role : roles) {
@@ -107,7 +110,7 @@ protected:
             if (bad) {
                 WriteBytes(file, {'n', 'o', 't', ' ', 'a', ' ', 'c', 'u', 'r', 's', 'o', 'r'});
             } else {
-                WriteStaticCursor(file, role, role);
+                WriteStaticCursor(file, role, role, colour);
             }
         }
         return folder;
@@ -118,7 +121,7 @@ protected:
         return roles;
     }
     std::wstring InstalledFolder(const std::wstring& name) const { return windows / (L"Cursors\\" + name); }
-    std::wstring AppliedFolder() const { return windows / L"Cursors\\Cursors"; }
+    std::wstring AppliedFolder() const { return store.Roaming() + L"\\Applied"; }
     static const library::SchemeEntry* Listed(const library::SchemeListing& listing, const std::wstring& name) {
         for (const library::SchemeEntry& entry : listing.schemes) {
             if (entry.name == name) return &entry;
@@ -129,6 +132,7 @@ protected:
     ScratchRegistry registry;
     ScratchFolder windows{L"cwin"};
     ScopedWindir windir{windows.Path()};
+    ScopedStore store;
     ScratchFolder packs{L"cpk"};
     ScopedEnvironment env;
 };
@@ -207,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
                     InstallCase{"NotAdministrator", 17, {}, true, false, false, {}, 4, L""}),
     [](const testing::TestParamInfo<InstallCase>& info) { return info.param.name; });
 
-// apply: exit code and the user's values naming the copies in %windir%\Cursors\Cursors.
+// apply: exit code and the user's values naming the copies in the user's store.
 struct ApplyCase {
     const char* name;
     int roles;
@@ -215,6 +219,7 @@ struct ApplyCase {
     bool administrator;
     DWORD code;
     int applied;
+    bool storeBlocked = false;  // a file lies where the store's Applied folder goes
 };
 
 void PrintTo(const ApplyCase& row, std::ostream* os) { *os << row.name; }
@@ -225,8 +230,16 @@ TEST_P(ConsoleApply, AppliesTheUsableRolesAsTheWindowDoes) {
     const ApplyCase& row = GetParam();
     const std::wstring pack = MakePack(packs.Path(), L"Ocean", AllRoles(row.roles), row.unusable);
     env.Set(L"SHUBIAO_TEST_ADMIN", row.administrator ? L"1" : L"0");
+    if (row.storeBlocked) {
+        EnsureFolderPath(AppliedFolder());
+        WriteBytes(AppliedFolder(), {'x'});
+    }
     const ConsoleRun run = Cmd({L"apply", pack});
     EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    if (row.storeBlocked) {
+        EXPECT_NE(run.out.find(L"无法建立 ShuBiao 的用户文件夹"), std::wstring::npos) << ToUtf8(run.out);
+        EXPECT_EQ((run.out + run.err).find(L"管理员"), std::wstring::npos) << ToUtf8(run.out + run.err);
+    }
     int applied = 0;
     for (int role = 1; role <= kRoleCount; ++role) {
         const auto value = registry.GetString(std::wstring(Role(role).valueName));
@@ -242,7 +255,8 @@ INSTANTIATE_TEST_SUITE_P(Packs, ConsoleApply,
                          testing::Values(ApplyCase{"FifteenRoles", 15, {}, true, 0, 15},
                                          ApplyCase{"SomeFilesUnusable", 15, {2, 7}, true, 1, 13},
                                          ApplyCase{"EveryFileUnusable", 1, {1}, true, 2, 0},
-                                         ApplyCase{"NotAdministrator", 15, {}, false, 4, 0}),
+                                         ApplyCase{"StandardUser", 15, {}, false, 0, 15},
+                                         ApplyCase{"AFileWhereTheStoreGoes", 15, {}, false, 4, 0, true}),
                          [](const testing::TestParamInfo<ApplyCase>& info) { return info.param.name; });
 
 TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
@@ -264,7 +278,8 @@ TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
     const library::InForce inForce = library::ReadInForce();
     EXPECT_EQ(inForce.name, L"海浪");
     EXPECT_EQ(inForce.source, 2u);
-    EXPECT_FALSE(FolderExists(AppliedFolder())) << "use wrote under %windir%";
+    EXPECT_FALSE(FolderExists(AppliedFolder())) << "use copied files";
+    EXPECT_FALSE(FolderExists(windows / L"Cursors\\Cursors")) << "use wrote under %windir%";
     EXPECT_TRUE(registry.ValueNames().empty()) << "the first user's settings changed";
 
     const ConsoleRun list = Cmd({L"list"});
@@ -512,21 +527,42 @@ TEST_F(Console, ExportThenRestoreAfterApply) {
     EXPECT_FALSE(FolderExists(AppliedFolder()));
 }
 
-// One writer at a time: a second ShuBiaoCmd started while the first is inside
-// its write waits, and gives up with 4 when the first does not finish in time.
+// The walk a new user takes: apply one pack, restore, install another for
+// the machine, use it, export. The export holds the pointers in force, the
+// second pack's files byte for byte, not the first pack's.
+TEST_F(Console, ExportAfterUseHoldsTheSchemeInForce) {
+    constexpr std::uint32_t kBlack = 0x00101010;
+    constexpr std::uint32_t kQogir = 0x00C0FFEE;
+    ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"Black", AllRoles(), {}, kBlack)}).code, 0u);
+    ASSERT_EQ(Cmd({L"restore"}).code, 0u);
+    const std::wstring qogir = MakePack(packs.Path(), L"Qogir", AllRoles(), {}, kQogir);
+    ASSERT_EQ(Cmd({L"install", qogir, L"--name", L"Qogir Cursors"}).code, 0u);
+    env.Set(L"SHUBIAO_TEST_ADMIN", L"0");
+    ASSERT_EQ(Cmd({L"use", L"Qogir Cursors"}).code, 0u);
+
+    const ConsoleRun exported = Cmd({L"export", packs / L"out"});
+    EXPECT_EQ(exported.code, 0u) << ToUtf8(exported.out) << ToUtf8(exported.err);
+    EXPECT_NE(exported.out.find(L"已把 17 个鼠标指针导出到"), std::wstring::npos) << ToUtf8(exported.out);
+    for (int role = 1; role <= kRoleCount; ++role) {
+        EXPECT_EQ(ReadBytes(packs / (L"out\\" + Role(role).FileName())), MakeStaticCursor(role, role, kQogir))
+            << ToUtf8(Role(role).valueName);
+    }
+}
+
+// One writer at a time: a second ShuBiaoCmd of the same user started while
+// the first is inside its write waits, and gives up with 4 when the first
+// does not finish in time.
 TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
     const std::wstring pack = MakePack(packs.Path(), L"海浪", AllRoles());
     env.Set(L"SHUBIAO_TEST_HOLD_MS", L"2000");
-    ConsoleProcess first(L"ShuBiaoCmdTest.exe", {L"install", pack});
+    ConsoleProcess first(L"ShuBiaoCmdTest.exe", {L"apply", pack});
     ASSERT_TRUE(first.started());
     env.Set(L"SHUBIAO_TEST_HOLD_MS", std::nullopt);
-    // Until the first is inside its write: the lock exists and is held.
-    const auto lockHeld = [] {
-        const UniqueHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, WriterLockName()));
-        if (!lock) return false;
-        const DWORD wait = WaitForSingleObject(lock.get(), 0);
-        if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) ReleaseMutex(lock.get());
-        return wait == WAIT_TIMEOUT;
+    // Until the first is inside its write: the user's lock file is there and held.
+    const std::wstring lockFile = store.Roaming() + L"\\" + kWriterLockFile;
+    const auto lockHeld = [&] {
+        const UniqueFile lock(CreateFileW(lockFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        return !lock && GetLastError() == ERROR_SHARING_VIOLATION;
     };
     const ULONGLONG start = GetTickCount64();
     while (!lockHeld()) {
@@ -540,7 +576,7 @@ TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
     EXPECT_NE(second.err.find(L"另一个 ShuBiao 正在更改鼠标指针"), std::wstring::npos) << ToUtf8(second.err);
 
     env.Set(L"SHUBIAO_TEST_LOCK_WAIT_MS", L"10000");
-    const ConsoleRun third = Cmd({L"use", L"海浪"});  // waits for the first, then finds its scheme
+    const ConsoleRun third = Cmd({L"export", packs / L"导出"});  // waits for the first, then finds its pointers
     EXPECT_EQ(third.code, 0u) << ToUtf8(third.err);
     EXPECT_EQ(first.Finish().code, 0u);
 }

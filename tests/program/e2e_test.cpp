@@ -19,6 +19,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "win/Raii.h"
 #include "win/Text.h"
 #include "support/E2eSupport.h"
@@ -255,7 +256,8 @@ protected:
     }
 
     std::wstring shots_;
-    const std::wstring schemeFolder_ = Expand(L"%windir%\\Cursors\\Cursors\\");
+    // Apply's copies: the store of the user the program runs as.
+    const std::wstring schemeFolder_ = AppliedFolder();
     const std::wstring scratch_ = Expand(L"%TEMP%\\shubiao-e2e");
     const std::wstring installedScheme_ = Expand(L"%windir%\\Cursors\\") + kExportName;
     std::chrono::steady_clock::time_point started_;

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "scheme/Folders.h"
+#include "scheme/Store.h"
 #include "win/Text.h"
 
 namespace shubiao::test {
@@ -59,6 +60,11 @@ ConsoleProcess::ConsoleProcess(const std::wstring& executable, const std::vector
     startup.hStdInput = nullptr;
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
+    // The store the test plays in (ScopedStore), handed on to the test build
+    // (cmd/TestSeams.cpp), so that the program and the test are the same user.
+    ScopedEnvironment store;
+    store.Set(L"SHUBIAO_TEST_STORE_ROAMING", RoamingStoreFolder());
+    store.Set(L"SHUBIAO_TEST_STORE_LOCAL", LocalStoreFolder());
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &info)) {

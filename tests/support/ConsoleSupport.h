@@ -23,6 +23,8 @@ struct ConsoleRun {
 std::wstring QuoteArgument(const std::wstring& argument);
 
 // A started console program with stdout and stderr on pipes of their own.
+// It plays the same user as the test: the store in use (ScopedStore) is
+// passed on in SHUBIAO_TEST_STORE_ROAMING and SHUBIAO_TEST_STORE_LOCAL.
 class ConsoleProcess {
 public:
     // `executable` beside the test executable (e.g. L"ShuBiaoCmd.exe").

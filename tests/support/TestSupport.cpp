@@ -10,6 +10,7 @@
 
 #include "editor/Layout.h"
 #include "scheme/Folders.h"
+#include "scheme/Store.h"
 #include "win/Raii.h"
 
 namespace shubiao::test {
@@ -236,6 +237,6 @@ void EditorTest::ClickButton(ShuBiaoKong::ChildId id) {
     SendMessageW(editor.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(editor.Button(id)));
 }
 
-std::wstring EditorTest::SchemeFolder() const { return windows.Path() + L"\\Cursors\\Cursors\\"; }
+std::wstring EditorTest::SchemeFolder() const { return AppliedFolder(); }
 
 }  // namespace shubiao::test

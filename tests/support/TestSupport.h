@@ -13,8 +13,14 @@
 //       reads or writes the real ones.
 //   registry::ScopedWriteFault  one settings value refuses to be written, for
 //       the failures Windows can give at that step.
-//   ScopedWindir  %windir% and %SystemRoot% name a scratch folder: Apply and
-//       另存为方案 copy there, not into the real Windows folder.
+//   ScopedWindir  %windir% and %SystemRoot% name a scratch folder, so that
+//       nothing reaches the real Windows folder (the window writes nothing
+//       there; ShuBiaoCmd install does).
+//   ScopedStore (SetStoreFolders, scheme/Store.h)  the user's roaming and local
+//       store are scratch folders: Apply, 另存为方案 and the writer lock's
+//       file go there, not into the profile; two of them play two users.
+//   SetFailWritesUnder (scheme/FileOps.h)  every new file under a folder
+//       refuses to be written, for a store Windows will not write to.
 //   SetErrorReporter (win/Errors.h)  errors that leave a handler are collected
 //       for TakeErrors() instead of shown; one that nobody takes fails the test.
 //   ScopedLoaderProbe (scheme/CursorBytes.h)  runs between a cursor file's check
@@ -173,7 +179,8 @@ protected:
     void Choose(int role, std::optional<std::wstring> answer);
     // Clicks a button as the window gets it.
     void ClickButton(ShuBiaoKong::ChildId id);
-    // %windir%\Cursors\Cursors\ as the editor computes it.
+    // The folder Apply copies to: the applied folder of the test's store, as
+    // the editor computes it.
     std::wstring SchemeFolder() const;
     BoxImage Box(int role) { return BoxImage(editor.Picture(role)); }
 
@@ -181,6 +188,7 @@ protected:
     ScratchRegistry registry;
     ScratchFolder windows{L"win"};
     ScopedWindir windir{windows.Path()};
+    ScopedStore store;
     HostWindow host;
     ShuBiaoKong editor{desktop};
 
