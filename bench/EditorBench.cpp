@@ -15,6 +15,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/PackFolder.h"
+#include "scheme/Store.h"
 #include "scheme/ZipPack.h"
 #include "portable/cursor_bytes.h"
 #include "portable/zip_bytes.h"
@@ -130,7 +131,7 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
     editor.SetProfiler(nullptr);
     result.applySteps = steps.Medians();
     for (const std::wstring& text : desktop.warnings) result.problems.push_back(L"Apply warned: " + text);
-    const std::wstring folder = sandbox.Windows() + L"\\Cursors\\Cursors\\";
+    const std::wstring folder = AppliedFolder();  // the sandbox's scratch store
     for (const int n : layout::kBoxRoles) {
         const CursorRole& role = Role(n);
         if (sandbox.Value(std::wstring(role.valueName)) != folder + role.FileName()) {

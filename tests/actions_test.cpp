@@ -270,14 +270,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- export of the pointers in force ---------------------------------------------
 
+// Where Arrow's value in force points; Wait's is empty (Windows' default).
+enum class Named { Store, MachineSchemeUnexpanded, PackSetupInstalled, Nothing, GoneFile, NoCursor };
+
 struct ExportCase {
     const char* name;
-    // Makes Arrow's value (REG_SZ or REG_EXPAND_SZ) and what it names, given
-    // the Windows folder and a scratch folder; the bytes the export is to
-    // hold as Arrow.ani, or nullopt when Arrow is left out.
-    std::function<std::optional<Bytes>(ScratchRegistry& registry, const std::wstring& windows,
-                                       const std::wstring& scratch)>
-        setUp;
+    Named named;
+    bool exported;  // Arrow.ani is exported, byte for byte
     int failures;
 };
 
@@ -287,70 +286,52 @@ class ExportOfWhatIsInForce : public ActionsTest, public testing::WithParamInter
 
 TEST_P(ExportOfWhatIsInForce, TakesEachRolesFileFromItsValueWhereverItLies) {
     const ExportCase& row = GetParam();
-    const std::optional<Bytes> arrow = row.setUp(registry, windows.Path(), files.Path());
-    registry.SetString(L"Wait", L"");  // Windows' default: left out
+    const std::wstring machine = windows / L"Cursors\\海浪\\";
+    std::wstring file;
+    std::wstring value;
+    switch (row.named) {
+    case Named::Store: value = file = AppliedFolder() + L"Arrow.ani"; break;
+    case Named::MachineSchemeUnexpanded:
+        file = machine + L"Arrow.ani";
+        value = L"%SystemRoot%\\Cursors\\海浪\\Arrow.ani";
+        break;
+    case Named::PackSetupInstalled: value = file = machine + L"normal-select.cur"; break;
+    case Named::GoneFile: value = files / L"gone.cur"; break;
+    case Named::NoCursor: value = file = files / L"text.cur"; break;
+    case Named::Nothing: break;
+    }
+    const Bytes bytes = row.named == Named::NoCursor ? Bytes{'n', 'o'} : MakeStaticCursor(4, 4, 0x00010203);
+    if (!file.empty()) {
+        EnsureFolderPath(file);
+        WriteBytes(file, bytes);
+    }
+    if (!value.empty()) registry.SetString(L"Arrow", value, value.starts_with(L"%") ? REG_EXPAND_SZ : REG_SZ);
+    registry.SetString(L"Wait", L"");
     const std::wstring target = files / L"导出";
 
     const ExportResult result = ExportInForce(held, target);
 
     EXPECT_EQ(result.folderError, static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(result.exported, arrow ? 1 : 0);
+    EXPECT_EQ(result.exported, row.exported ? 1 : 0);
     EXPECT_EQ(result.failures.size(), static_cast<size_t>(row.failures));
-    if (arrow) {
+    if (row.exported) {
         EXPECT_EQ(ListFolder(target), (std::vector<std::wstring>{L"Arrow.ani", L"install.inf"}));
-        EXPECT_EQ(ReadBytes(target + L"\\Arrow.ani"), *arrow);
+        EXPECT_EQ(ReadBytes(target + L"\\Arrow.ani"), bytes);
     } else {
         EXPECT_TRUE(ListFolder(target).empty()) << "an export of nothing holds no install.inf";
     }
-    EXPECT_EQ(RolesInForce(), registry.GetString(L"Arrow").value_or(L"").empty() ? 0 : 1);
+    EXPECT_EQ(RolesInForce(), value.empty() ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Export, ExportOfWhatIsInForce,
-    testing::Values(
-        ExportCase{"InTheStore",
-                   [](ScratchRegistry& registry, const std::wstring&, const std::wstring&) -> std::optional<Bytes> {
-                       EnsureFolderPath(AppliedFolder());
-                       WriteStaticCursor(AppliedFolder() + L"Arrow.ani", 4, 4, 0x00010203);
-                       registry.SetString(L"Arrow", AppliedFolder() + L"Arrow.ani");
-                       return MakeStaticCursor(4, 4, 0x00010203);
-                   },
-                   0},
-        ExportCase{"InAMachineSchemesFolderUnexpanded",
-                   [](ScratchRegistry& registry, const std::wstring& windows, const std::wstring&) -> std::optional<Bytes> {
-                       EnsureFolderPath(windows + L"\\Cursors\\海浪\\");
-                       WriteStaticCursor(windows + L"\\Cursors\\海浪\\Arrow.ani", 5, 5, 0x00040506);
-                       registry.SetString(L"Arrow", L"%SystemRoot%\\Cursors\\海浪\\Arrow.ani", REG_EXPAND_SZ);
-                       return MakeStaticCursor(5, 5, 0x00040506);
-                   },
-                   0},
-        ExportCase{"InAPackWindowsSetupInstalled",
-                   [](ScratchRegistry& registry, const std::wstring& windows, const std::wstring&) -> std::optional<Bytes> {
-                       EnsureFolderPath(windows + L"\\Cursors\\Qogir\\");
-                       WriteStaticCursor(windows + L"\\Cursors\\Qogir\\normal-select.cur", 6, 6, 0x00070809);
-                       registry.SetString(L"Arrow", windows + L"\\Cursors\\Qogir\\normal-select.cur");
-                       return MakeStaticCursor(6, 6, 0x00070809);
-                   },
-                   0},
-        ExportCase{"WindowsDefault",
-                   [](ScratchRegistry&, const std::wstring&, const std::wstring&) -> std::optional<Bytes> {
-                       return std::nullopt;
-                   },
-                   0},
-        ExportCase{"NamedFileGone",
-                   [](ScratchRegistry& registry, const std::wstring&, const std::wstring& scratch) -> std::optional<Bytes> {
-                       registry.SetString(L"Arrow", scratch + L"\\gone.cur");
-                       return std::nullopt;
-                   },
-                   1},
-        ExportCase{"NamedFileNoCursor",
-                   [](ScratchRegistry& registry, const std::wstring&, const std::wstring& scratch) -> std::optional<Bytes> {
-                       WriteBytes(scratch + L"\\text.cur", {'n', 'o'});
-                       registry.SetString(L"Arrow", scratch + L"\\text.cur");
-                       return std::nullopt;
-                   },
-                   1}),
-    [](const testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Export, ExportOfWhatIsInForce,
+                         testing::Values(ExportCase{"InTheStore", Named::Store, true, 0},
+                                         ExportCase{"InAMachineSchemesFolderUnexpanded",
+                                                    Named::MachineSchemeUnexpanded, true, 0},
+                                         ExportCase{"InAPackWindowsSetupInstalled", Named::PackSetupInstalled, true, 0},
+                                         ExportCase{"WindowsDefault", Named::Nothing, false, 0},
+                                         ExportCase{"NamedFileGone", Named::GoneFile, false, 1},
+                                         ExportCase{"NamedFileNoCursor", Named::NoCursor, false, 1}),
+                         [](const testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.name); });
 
 // ---- Apply's outcome per role, as data ----------------------------------------
 
