@@ -180,6 +180,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Minimised, restored, hidden or shown: the previews play only when seen.
         PostMessageW(hwnd(), kAnimationCheck, 0, 0);
         break;
+    case WM_CLOSE:
+        // Pending choices are applied or dropped first, or the window stays.
+        if (!editor_.QueryClose()) return 0;
+        break;
     case kAnimationCheck:
         editor_.UpdateAnimation();
         return 0;

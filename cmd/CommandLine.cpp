@@ -15,11 +15,12 @@ struct VerbEntry {
     const char* operandName;  // what the missing operand is called in the message
     bool takesScheme;
     bool takesName;
+    bool takesSource = false;  // --system, --user
 };
 
 constexpr std::array<VerbEntry, 6> kVerbs{{
     {"install", Verb::Install, true, "方案包的路径", true, true},
-    {"use", Verb::Use, true, "方案名称", false, false},
+    {"use", Verb::Use, true, "方案名称", false, false, true},
     {"apply", Verb::Apply, true, "方案包的路径", true, false},
     {"restore", Verb::Restore, false, "", false, false},
     {"export", Verb::Export, true, "导出的文件夹", false, false},
@@ -114,6 +115,18 @@ Parsed Parse(std::span<const std::string> arguments) {
         }
         const std::size_t equals = argument.find('=');
         const std::string_view spelling = argument.substr(0, equals);
+        // --system and --user: which list; flags without a value.
+        if (SameAscii(argument, "--system") || SameAscii(argument, "--user")) {
+            if (!verb->takesSource) {
+                return Fail("命令 " + std::string(verb->spelling) + " 没有选项 " + std::string(argument));
+            }
+            const SchemeSource source = SameAscii(argument, "--system") ? SchemeSource::System : SchemeSource::User;
+            if (command.source != SchemeSource::Either && command.source != source) {
+                return Fail("--system 和 --user 只能给出一个");
+            }
+            command.source = source;
+            continue;
+        }
         std::optional<Option> option;
         if (SameAscii(spelling, "--scheme")) option = Option::Scheme;
         if (SameAscii(spelling, "--name")) option = Option::Name;
@@ -183,6 +196,7 @@ std::string HelpText() {
            "\n"
            "方案包可以是文件夹、.inf 文件、.zip 压缩包，或者以前导出的方案文件夹。\n"
            "包中有多个方案时，用 --scheme 指定其中一个。以“-”开头的名称写在 -- 之后。\n"
+           "系统和用户的列表中都有同名的方案时，用 use <名称> --system 或 --user 指定其中一个。\n"
            "\n"
            "退出代码：\n"
            "  0  全部完成\n"

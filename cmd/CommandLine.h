@@ -3,7 +3,7 @@
 // Portable: no Windows header; arguments and messages are UTF-8.
 //
 //   ShuBiaoCmd install <pack> [--scheme <name in the pack>] [--name <name>]
-//   ShuBiaoCmd use <name>
+//   ShuBiaoCmd use <name> [--system | --user]
 //   ShuBiaoCmd apply <pack> [--scheme <name in the pack>]
 //   ShuBiaoCmd restore
 //   ShuBiaoCmd export <folder>
@@ -34,11 +34,15 @@ enum ExitCode : int {
 
 enum class Verb { Help, Install, Use, Apply, Restore, Export, List };
 
+// Which of Windows' two lists a name is looked up in.
+enum class SchemeSource { Either, System, User };
+
 struct Command {
     Verb verb = Verb::Help;
     std::string operand;                // install/apply: the pack; use: the name; export: the folder
     std::optional<std::string> scheme;  // --scheme: which scheme of the pack
     std::optional<std::string> name;    // --name: the name it is installed under
+    SchemeSource source = SchemeSource::Either;  // use: --system or --user
 };
 
 struct Parsed {

@@ -56,12 +56,9 @@ int RunList(Context& context) {
     const library::InForce inForce = library::ReadInForce();
     bool marked = false;
     for (const library::SchemeEntry& entry : listing.schemes) {
-        int roles = 0;
-        for (const CursorRole& role : kRoles) {
-            if (entry.SlotOf(role.number).state == schemes::SlotState::Path) ++roles;
-        }
         std::wstring line = Visible(entry.name) + L"\t" + (entry.source == library::Source::System ? L"系统" : L"用户") + L"\t";
-        line += entry.state == schemes::ValueState::Read ? std::to_wstring(roles) + L" 个指针" : L"无法读取";
+        line += entry.state == schemes::ValueState::Read ? library::PointerCountText(library::RolesWithFile(entry))
+                                                         : std::wstring(L"无法读取");
         if (!marked && !inForce.name.empty() && EqualNoCase(entry.name, inForce.name) &&
             inForce.source == static_cast<DWORD>(entry.source)) {
             line += L"\t正在使用";
@@ -84,13 +81,20 @@ int RunList(Context& context) {
 int UseUnderLock(const WriterLock& lock, const Command& command, Context& context) {
     const std::wstring name = FromUtf8(command.operand).value_or(L"");
     const library::SchemeListing listing = library::ReadSchemeLists();
-    const library::SchemeEntry* found = nullptr;
+    // The first of that name in each list; --system or --user says which
+    // list, and a name in both needs one of them.
+    const library::SchemeEntry* inList[2] = {nullptr, nullptr};  // system, user
     for (const library::SchemeEntry& entry : listing.schemes) {
-        if (EqualNoCase(entry.name, name)) {
-            found = &entry;
-            break;
-        }
+        const bool system = entry.source == library::Source::System;
+        if (command.source == (system ? SchemeSource::User : SchemeSource::System)) continue;
+        if (EqualNoCase(entry.name, name) && inList[system ? 0 : 1] == nullptr) inList[system ? 0 : 1] = &entry;
     }
+    if (inList[0] != nullptr && inList[1] != nullptr) {
+        context.err.Line(L"系统的方案" + Quote(inList[0]->name) + L"和用户的方案" + Quote(inList[1]->name) +
+                         L"同名，请加 --system 或 --user 指定其中一个，什么也没有改。");
+        return kBadCommandLine;
+    }
+    const library::SchemeEntry* found = inList[0] != nullptr ? inList[0] : inList[1];
     if (found == nullptr) {
         context.err.Line(L"没有名为" + Quote(name) + L"的方案（用 ShuBiaoCmd list 查看已列出的方案），什么也没有改。");
         return kNothingDone;
@@ -136,8 +140,8 @@ int UseUnderLock(const WriterLock& lock, const Command& command, Context& contex
         ++skipped;
     }
     ReloadPointers();
-    context.out.Line(L"已把方案" + Quote(entry.name) + L"设为当前用户的鼠标指针（" + std::to_wstring(used.written) +
-                     L" 个指针）。");
+    context.out.Line(L"已把方案" + Quote(entry.name) + L"设为当前用户的鼠标指针（" +
+                     library::PointerCountText(library::RolesWithFile(entry)) + L"）。");
     return skipped == 0 ? kDone : kPartly;
 }
 
@@ -221,7 +225,9 @@ int RunInstall(const Command& command, Context& context) {
                              ErrorText(saved.problem.error) + L"）。");
             return kRefused;
         }
-        context.out.Line(L"已安装方案" + Quote(name) + L"：" + std::to_wstring(saved.Placed()) + L" 个指针，文件在" +
+        std::array<bool, kRoleCount> placed{};
+        for (const PlacedRole& role : saved.roles) placed[RoleIndex(role.role)] = role.problem.ok();
+        context.out.Line(L"已安装方案" + Quote(name) + L"：" + library::PointerCountText(placed) + L"，文件在" +
                          Quote(folder) + L"。");
         return skipped.empty() ? kDone : kPartly;
     });
@@ -313,14 +319,20 @@ std::optional<ChosenPack> ChoosePack(const Command& command, Context& context) {
         Lines(context.err, NothingFoundText(place, shown));
         return std::nullopt;
     }
+    // The pointer files of the chosen pack that it does not use are named;
+    // extras do not change the exit code.
+    const auto chosen = [&](const Pack& pack) {
+        for (const auto& [file, reason] : pack.unused) context.out.Line(L"没有用到" + Quote(file) + L"：" + reason);
+        return ChosenPack{pack, source};
+    };
     if (command.scheme) {
         const std::wstring wanted = FromUtf8(*command.scheme).value_or(L"");
         for (const Pack& pack : scan.packs) {
-            if (EqualNoCase(pack.name, wanted)) return ChosenPack{pack, source};
+            if (EqualNoCase(pack.name, wanted)) return chosen(pack);
         }
         context.err.Line(Quote(place) + L"中没有名为" + Quote(wanted) + L"的方案。其中的方案有：");
     } else if (scan.packs.size() == 1) {
-        return ChosenPack{scan.packs.front(), source};
+        return chosen(scan.packs.front());
     } else {
         context.err.Line(Quote(place) + L"中有 " + std::to_wstring(scan.packs.size()) +
                          L" 个方案，请用 --scheme 选定其中一个：");

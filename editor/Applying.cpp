@@ -61,20 +61,34 @@ std::wstring SkipText(const SkipReport& report) {
 std::wstring UnseenRolesNote(const std::vector<std::wstring>& names) {
     std::wstring list;
     for (const std::wstring& name : names) list += L"“" + name + L"”";
-    return L"其中" + list + L"在网格中没有方框，按“应用”时与其他指针一并应用。";
+    return L"其中" + list + L"在窗口中没有对应的方框，按“应用”时与其他指针一并应用。";
+}
+
+// What Apply will do that the grid does not show: the roles it returns to
+// Windows' default, then the other roles without a box that it changes.
+std::wstring ShuBiaoKong::ApplyNotes() const {
+    std::wstring reset;
+    std::vector<std::wstring> unseen;
+    for (const CursorRole& role : kRoles) {
+        if (!scheme_.RoleChanged(role.number)) continue;
+        if (scheme_.WindowsDefault(role.number)) {
+            if (!reset.empty()) reset += L"、";
+            reset += role.Name();
+        } else if (boxes_.Find(role.number) == nullptr) {
+            unseen.push_back(role.Name());
+        }
+    }
+    std::wstring notes;
+    if (!reset.empty()) notes += L"\n\n" + reset + L" 将恢复为 Windows 默认指针。";
+    if (!unseen.empty()) notes += L"\n\n" + UnseenRolesNote(unseen);
+    return notes;
 }
 
 // The prompt names the roles that would change unseen, the grid having no
-// box for them.
+// box for them, and those that go back to Windows' default.
 void ShuBiaoKong::YingYong_SB_Click() {
     if (waitingForLock_) return;
-    std::vector<std::wstring> unseen;
-    for (const CursorRole& role : kRoles) {
-        if (scheme_.RoleChanged(role.number) && boxes_.Find(role.number) == nullptr) unseen.push_back(role.Name());
-    }
-    std::wstring prompt = kApplyPrompt;
-    if (!unseen.empty()) prompt += L"\n\n" + UnseenRolesNote(unseen);
-    if (desktop_.MessageBox(hwnd(), prompt, kMessageTitle, MB_OKCANCEL) != IDOK) return;
+    if (desktop_.MessageBox(hwnd(), kApplyPrompt + ApplyNotes(), kMessageTitle, MB_OKCANCEL) != IDOK) return;
     YingYongFangAn();
 }
 
@@ -94,6 +108,7 @@ void ShuBiaoKong::YingYongFangAn() {
         if (BoxView* view = boxes_.Find(role)) RedrawBox(*view);
     });
     library_.RecordSchemeInForce(*lock, report.empty());
+    if (report.applied() > 0) status_.Show(L"已应用 " + std::to_wstring(report.applied()) + L" 个鼠标指针");
     if (report.empty()) return;
     desktop_.MessageBox(hwnd(), SkipText(report), kMessageTitle, MB_OK | MB_ICONWARNING);
 }

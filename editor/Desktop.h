@@ -6,12 +6,14 @@
 // implementation, tests substitute their own.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "scheme/Apply.h"
+#include "scheme/CursorRole.h"
 
 namespace shubiao {
 
@@ -31,6 +33,7 @@ public:
     struct PackChoice {
         std::wstring name;
         std::wstring place;  // the subfolder, or the .inf file
+        std::array<std::wstring, kRoleCount> files{};  // per role (index role - 1); empty when the pack sets none
     };
     // Modal list of packs; the index of the one chosen, nullopt when cancelled.
     virtual std::optional<size_t> ChoosePack(HWND owner, const std::vector<PackChoice>& choices) = 0;

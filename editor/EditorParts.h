@@ -18,6 +18,9 @@ namespace shubiao {
 
 class PictureBox;
 
+// What is about to replace or forget the grid's pending choices.
+enum class PendingLoss { Close, Refresh, Import };
+
 // The grid's scheme, for the parts that read it and change it whole.
 class SchemeHolder {
 public:
@@ -29,6 +32,13 @@ public:
     // The writer lock, waited for as Apply waits; nullptr, after telling the
     // user, when another writer kept it for the whole wait.
     virtual std::unique_ptr<WriterLock> TakeWriterLock() = 0;
+    // Before `loss` replaces or forgets `count` pending choices: asks the
+    // user to apply them, drop them or cancel. True when the step may go on
+    // (nothing pending, dropped, or applied without a role left pending).
+    virtual bool SettlePending(PendingLoss loss, int count) = 0;
+    // Says without a click what an action did (StatusLine::Show): `text`,
+    // and with a `folder` a way to open it.
+    virtual void Confirm(const std::wstring& text, const std::wstring& folder) = 0;
 
 protected:
     ~SchemeHolder() = default;

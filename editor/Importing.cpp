@@ -33,6 +33,35 @@ bool LiesIn(const std::wstring& file, const std::wstring& folder) {
            (file[folder.size()] == L'\\' || file[folder.size()] == L'/');
 }
 
+// The pointer files a pack did not use, and why: the first few by name,
+// then how many there are in all.
+std::wstring UnusedFilesText(const std::vector<std::pair<std::wstring, std::wstring>>& unused) {
+    constexpr size_t kNamed = 5;
+    if (unused.empty()) return {};
+    std::wstring text = L"\n\n包中以下指针文件没有用到：\n";
+    for (size_t i = 0; i < unused.size() && i < kNamed; ++i) {
+        text += L"\n“" + unused[i].first + L"”：" + unused[i].second;
+    }
+    if (unused.size() > kNamed) text += L"\n等 " + std::to_wstring(unused.size()) + L" 个文件";
+    return text;
+}
+
+// The pending choices of `before` that `after` replaces or forgets; the same
+// file of the same pack (a .zip unpacked again) replaces nothing.
+int PendingReplaced(const WorkingScheme& before, const WorkingScheme& after, const ImportSource& source,
+                    const ImportFlow& flow) {
+    int count = 0;
+    for (const CursorRole& role : kRoles) {
+        const int n = role.number;
+        if (!before.Pending(n)) continue;
+        if (!after.Pending(n) || after.WindowsDefault(n) != before.WindowsDefault(n) ||
+            !EqualNoCase(source.Shown(after.RoleCursorFile(n)), flow.ShownFile(before.RoleCursorFile(n)))) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 void ShuBiaoKong::DaoRu__SB_Click() {
@@ -78,7 +107,10 @@ void ImportFlow::ImportScan(PackScan scan, const ImportSource& source) {
         std::vector<Desktop::PackChoice> choices;
         for (const Pack& pack : scan.packs) {
             std::wstring where = pack.relative.empty() ? source.Shown(pack.folder) : pack.relative;
-            choices.push_back({pack.name, where});
+            Desktop::PackChoice& choice = choices.emplace_back(Desktop::PackChoice{pack.name, where});
+            for (const PackFile& file : pack.files) {
+                if (file.present) choice.files[RoleIndex(file.role)] = file.path;
+            }
         }
         const std::optional<size_t> answer = desktop_.ChoosePack(hwnd(), choices);
         if (!answer || *answer >= scan.packs.size()) return;
@@ -101,8 +133,13 @@ void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
     if (plan.taken == 0 && pack.kind != PackKind::RoleNamed) {
         std::wstring text = L"“" + pack.name + L"”中没有可以导入的鼠标指针：\n";
         for (const auto& [role, reason] : plan.skipped) text += L"\n“" + role + L"”：" + reason;
-        desktop_.MessageBox(hwnd(), text + entries, kMessageTitle, MB_OK | MB_ICONWARNING);
+        desktop_.MessageBox(hwnd(), text + UnusedFilesText(pack.unused) + entries, kMessageTitle,
+                            MB_OK | MB_ICONWARNING);
         return;
+    }
+    if (const int replaced = PendingReplaced(editor_.Scheme(), plan.result, source, *this); replaced > 0) {
+        if (!editor_.SettlePending(PendingLoss::Import, replaced)) return;
+        plan = PlanImport(pack, editor_.Scheme());  // Apply may have changed what is pending
     }
     if (source.zip) archives_.push_back(source.zip);
     editor_.TakeScheme(std::move(plan.result));
@@ -110,7 +147,7 @@ void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
     // The first pack taken whole says, once, how to keep it (files named
     // after the roles are no pack with a name of its own).
     const bool hint = plan.skipped.empty() && pack.kind != PackKind::RoleNamed && TakeSaveHint();
-    if (plan.skipped.empty() && plan.copies.empty() && entries.empty() && !hint) return;
+    if (plan.skipped.empty() && plan.copies.empty() && entries.empty() && !hint && pack.unused.empty()) return;
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
         text += L"以下几个没有导入，原来的选择保持不变：\n";
@@ -121,6 +158,7 @@ void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
         for (const auto& [role, file] : plan.copies) text += L"\n“" + role + L"”：" + file;
     }
     if (!unseen.empty()) text += L"\n\n" + UnseenRolesNote(unseen);
+    text += UnusedFilesText(pack.unused);
     text += entries;
     if (hint) text += L"\n\n" + LibraryActions::SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,

@@ -89,7 +89,15 @@ void ShuBiaoKong::PlaceChildren() {
         SendMessageW(Button(entry.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
     for (const ChildPlacement& child : Placements()) place(Child(child.id), child.rect);
+    PlaceStatusLine();
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ShuBiaoKong::PlaceStatusLine() {
+    const auto pixels = [this](const layout::TwipsRect& r) {
+        return RECT{Px(r.left), Px(r.top), Px(r.left) + Px(r.width), Px(r.top) + Px(r.height)};
+    };
+    status_.Place(pixels(layout::kStatusText), pixels(layout::kStatusButton), font_.get());
 }
 
 void ShuBiaoKong::SetDpi(UINT dpi) {

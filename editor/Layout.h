@@ -25,6 +25,10 @@ inline constexpr TwipsRect kPicture16{180, 135, 3795, 4095};
 inline constexpr TwipsRect kText1{3960, 3960, 510, 240};
 inline constexpr int kLianJieLeft = 180;
 inline constexpr int kLianJieTop = 4410;
+// The status line over the link line, and its 打开文件夹 button under the
+// right-hand column of buttons.
+inline constexpr TwipsRect kStatusText{135, 4335, 3885, 330};
+inline constexpr TwipsRect kStatusButton{4230, 4320, 1365, 360};
 inline constexpr int kBoxSize = 540;
 inline constexpr int kCaptionHeight = 180;
 

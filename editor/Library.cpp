@@ -252,6 +252,7 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
         return fail(L"无法写入注册表" + Code(problem.error) + L"。");
     }
     RememberScheme(name, library::Source::User);
+    editor_.Confirm(L"已保存方案“" + name + L"”", {});
     if (!skipped.empty()) {
         desktop_.MessageBox(hwnd(),
                             L"已保存方案“" + name + L"”。以下鼠标指针的文件无法使用，方案中该项为 Windows 默认：\n" +

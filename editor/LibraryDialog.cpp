@@ -25,6 +25,7 @@
 #include "editor/EditorParts.h"
 #include "editor/PreviewCache.h"
 #include "editor/SchemeDialogs.h"
+#include "editor/SchemeStrip.h"
 #include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
@@ -47,12 +48,8 @@ constexpr int kMinHeight = 220;
 constexpr int kMargin = 10;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 26;
-constexpr int kGap = 2;  // between the previews of a strip
 
-enum Column { kNameColumn, kSourceColumn, kPointerColumn };
-
-// The roles in Windows' order, as the strip shows them.
-int RoleAtSlot(size_t slot) { return FindRole(FromUtf8(kSchemeOrder[slot]).value_or(L""))->number; }
+enum Column { kNameColumn, kSourceColumn, kPointerColumn, kStateColumn };
 
 std::optional<int> ReadSize(std::wstring_view name) {
     std::wstring text;
@@ -89,9 +86,7 @@ private:
     // problem of each role (Windows' order).
     struct Row {
         library::SchemeEntry entry;
-        bool prepared = false;
-        std::array<PreviewStrip*, schemes::kSlotCount> strips{};
-        std::array<bool, schemes::kSlotCount> marked{};
+        SchemeStrip strip;
     };
 
     HWND List() const { return GetDlgItem(dialog_, kLibraryListId); }
@@ -105,8 +100,8 @@ private:
         HWND list = List();
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
         SetWindowTextW(list, L"方案");  // the name screen readers give the list
-        const wchar_t* const headings[] = {L"名称", L"来源", L"指针"};
-        for (int i = 0; i < 3; ++i) {
+        const wchar_t* const headings[] = {L"名称", L"来源", L"指针", L"状态"};
+        for (int i = 0; i < 4; ++i) {
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH;
             column.pszText = const_cast<wchar_t*>(headings[i]);
@@ -146,6 +141,7 @@ private:
                          });
         rows_.clear();
         for (library::SchemeEntry& entry : listing.schemes) rows_.push_back(Row{std::move(entry)});
+        const library::InForce inForce = library::ReadInForce();
         HWND list = List();
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         ListView_DeleteAllItems(list);
@@ -157,6 +153,12 @@ private:
             ListView_InsertItem(list, &item);
             const wchar_t* source = rows_[i].entry.source == library::Source::System ? L"系统" : L"用户";
             ListView_SetItemText(list, static_cast<int>(i), kSourceColumn, const_cast<wchar_t*>(source));
+            // The scheme in force, as Windows records it: its name and its list.
+            const library::SchemeEntry& entry = rows_[i].entry;
+            if (!inForce.name.empty() && EqualNoCase(entry.name, inForce.name) &&
+                static_cast<DWORD>(entry.source) == inForce.source) {
+                ListView_SetItemText(list, static_cast<int>(i), kStateColumn, const_cast<wchar_t*>(L"正在使用"));
+            }
         }
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         SetDlgItemTextW(dialog_, kLibraryNoteId,
@@ -215,7 +217,7 @@ private:
         if (old != nullptr) ImageList_Destroy(old);
         rowImages_ = rows;
         // Previews at the new size are made when the rows are drawn again.
-        for (Row& row : rows_) row.prepared = false;
+        for (Row& row : rows_) row.strip.Forget();
         previews_.Clear();
         Layout();
     }
@@ -236,12 +238,15 @@ private:
                    buttonHeight, TRUE);
         const int listWidth = std::max(0, static_cast<int>(client.right) - 2 * margin);
         MoveWindow(List(), margin, margin, listWidth, std::max(0, bottom - 2 * margin), TRUE);
-        const int strip = static_cast<int>(schemes::kSlotCount) * (IconSize() + Px(kGap)) + Px(8);
+        const int strip = SchemeStrip::Width(IconSize(), dpi_);
         const int source = Px(48);
-        const int name = std::max(Px(80), listWidth - strip - source - GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_) - Px(4));
+        const int state = Px(64);
+        const int name =
+            std::max(Px(80), listWidth - strip - source - state - GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_) - Px(4));
         ListView_SetColumnWidth(List(), kNameColumn, name);
         ListView_SetColumnWidth(List(), kSourceColumn, source);
         ListView_SetColumnWidth(List(), kPointerColumn, strip);
+        ListView_SetColumnWidth(List(), kStateColumn, state);
     }
 
     // The row's files read and checked, and their first frames made, each
@@ -249,37 +254,20 @@ private:
     // missing file, a folder or a file the checker refuses gives no strip).
     // A slot refused by its text is marked without a look at the disk.
     void Prepare(Row& row) {
-        row.prepared = true;
-        for (size_t slot = 0; slot < schemes::kSlotCount; ++slot) {
-            const int role = RoleAtSlot(slot);
-            const schemes::SlotState state = row.entry.slots[slot].state;
-            row.strips[slot] = nullptr;
-            row.marked[slot] = row.entry.state != schemes::ValueState::Read || state == schemes::SlotState::Refused;
-            if (row.marked[slot] || state != schemes::SlotState::Path) continue;
-            const PreviewCache::Preview preview = previews_.Get(row.entry.FileOf(role), IconSize());
-            row.strips[slot] = preview.strip;
-            row.marked[slot] = preview.strip == nullptr;
+        std::array<std::wstring, kRoleCount> files;
+        std::array<bool, kRoleCount> refused{};
+        for (const CursorRole& role : kRoles) {
+            const schemes::SlotState state = row.entry.SlotOf(role.number).state;
+            refused[RoleIndex(role.number)] =
+                row.entry.state != schemes::ValueState::Read || state == schemes::SlotState::Refused;
+            if (state == schemes::SlotState::Path) files[RoleIndex(role.number)] = row.entry.FileOf(role.number);
         }
+        row.strip.Prepare(previews_, files, refused, IconSize());
     }
 
     void DrawStrip(HDC dc, const RECT& cell, Row& row) {
-        if (!row.prepared) Prepare(row);
-        const int size = IconSize();
-        const int top = cell.top + (cell.bottom - cell.top - size) / 2;
-        int x = cell.left + Px(4);
-        HICON warning = static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, size, size, LR_SHARED));
-        for (size_t slot = 0; slot < schemes::kSlotCount; ++slot, x += size + Px(kGap)) {
-            if (x + size > cell.right) break;
-            if (row.strips[slot] != nullptr) {
-                row.strips[slot]->Draw(dc, x, top, 0, previews_.ScratchDC());
-            } else if (row.marked[slot] && warning != nullptr) {
-                DrawIconEx(dc, x, top, warning, size, size, 0, nullptr, DI_NORMAL);
-            } else {
-                // Windows' default: an empty square.
-                RECT r{x + 1, top + 1, x + size - 1, top + size - 1};
-                FrameRect(dc, &r, GetSysColorBrush(COLOR_GRAYTEXT));
-            }
-        }
+        if (!row.strip.prepared()) Prepare(row);
+        row.strip.Draw(dc, cell, IconSize(), dpi_, previews_.ScratchDC());
     }
 
     LRESULT CustomDraw(NMLVCUSTOMDRAW& draw) {

@@ -17,8 +17,6 @@ void ShuBiaoKong::ChuShiShuBiao() {
     ShuaXinYuLan();
 }
 
-void ShuBiaoKong::ChuShi_SB_Click() { ChuShiShuBiao(); }
-
 // XianShi covers the grid from ShuaXinYuLan until JiaZaiFangAn uncovers it,
 // within the same call: nothing is painted in between, so a cover that is
 // not on the screen is only noted, not shown (showing and hiding a window

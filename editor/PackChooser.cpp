@@ -1,18 +1,29 @@
-// The chooser among several packs of an import: a list of the packs' names
-// and places in a dialog made from a template in memory.
+// The chooser among several packs of an import: a list of the packs' names,
+// places and pointers in a dialog made from a template in memory.
 #include "editor/PackChooser.h"
 
-#include <commctrl.h>
+#include <algorithm>
 
 #include "editor/DialogTemplate.h"
 
 namespace shubiao {
+namespace {
+
+constexpr int kMargin = 10;  // 96-DPI pixels
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 26;
+constexpr int kPromptHeight = 20;
+constexpr int kMinWidth = 320;
+constexpr int kMinHeight = 200;
+
+}  // namespace
 
 std::optional<size_t> PackChooser::Show(HWND owner) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    DialogTemplate dialog(kTitle, 260, 150, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    dialog.Add(SS_LEFT, 7, 7, 246, 10, 0xFFFF, DialogTemplate::kStatic, L"这里有多个鼠标指针方案，请选择要导入的一个：");
+    DialogTemplate dialog(kTitle, 260, 150,
+                          DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN);
+    dialog.Add(SS_LEFT, 7, 7, 246, 10, kPromptId, DialogTemplate::kStatic, L"这里有多个鼠标指针方案，请选择要导入的一个：");
     dialog.Add(WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 7, 20, 246, 100, kListId, 0,
                L"", WC_LISTVIEWW);
     dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 146, 128, 50, 14, IDOK, DialogTemplate::kButton, L"确定");
@@ -23,29 +34,130 @@ std::optional<size_t> PackChooser::Show(HWND owner) {
 }
 
 void PackChooser::Fill(HWND dialog) {
+    dialog_ = dialog;
+    dpi_ = GetDpiForWindow(dialog);
+    if (dpi_ == 0) dpi_ = 96;
     HWND list = GetDlgItem(dialog, kListId);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    RECT client{};
-    GetClientRect(list, &client);
-    const int width = client.right - client.left - GetSystemMetricsForDpi(SM_CXVSCROLL, GetDpiForWindow(list));
-    const wchar_t* const headings[] = {L"方案", L"位置"};
-    for (int i = 0; i < 2; ++i) {
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    // The message font at the window's DPI, for every control.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi_)) {
+        font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr && font_; child = GetWindow(child, GW_HWNDNEXT)) {
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        }
+    }
+    // An image list of this height makes the rows tall enough for the strip.
+    rowImages_ = ImageList_Create(1, IconSize() + Px(6), ILC_COLOR32, 0, 0);
+    ListView_SetImageList(list, rowImages_, LVSIL_SMALL);
+    const wchar_t* const headings[] = {L"方案", L"位置", L"指针"};
+    for (int i = 0; i < 3; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = i == 0 ? width * 2 / 5 : width - width * 2 / 5;
+        column.cx = Px(80);
         column.pszText = const_cast<wchar_t*>(headings[i]);
         ListView_InsertColumn(list, i, &column);
     }
+    strips_.assign(choices_.size(), SchemeStrip{});
     for (size_t i = 0; i < choices_.size(); ++i) {
         LVITEMW row{};
         row.mask = LVIF_TEXT;
         row.iItem = static_cast<int>(i);
         row.pszText = const_cast<wchar_t*>(choices_[i].name.c_str());
         ListView_InsertItem(list, &row);
-        ListView_SetItemText(list, static_cast<int>(i), 1, const_cast<wchar_t*>(choices_[i].place.c_str()));
+        ListView_SetItemText(list, static_cast<int>(i), kPlaceColumn, const_cast<wchar_t*>(choices_[i].place.c_str()));
     }
+    FitToContent();
     ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(list);
+}
+
+// The columns as wide as their longest text (and the strip), the window as
+// large as the columns and rows need, within the work area of its monitor,
+// centred on its owner's monitor.
+void PackChooser::FitToContent() {
+    HWND list = GetDlgItem(dialog_, kListId);
+    const int padding = Px(16);
+    int nameWidth = ListView_GetStringWidth(list, L"方案") + padding;
+    int placeWidth = ListView_GetStringWidth(list, L"位置") + padding;
+    for (const Desktop::PackChoice& choice : choices_) {
+        nameWidth = std::max(nameWidth, ListView_GetStringWidth(list, choice.name.c_str()) + padding);
+        placeWidth = std::max(placeWidth, ListView_GetStringWidth(list, choice.place.c_str()) + padding);
+    }
+    const int strip = SchemeStrip::Width(IconSize(), dpi_);
+    ListView_SetColumnWidth(list, kNameColumn, nameWidth + IconSize() / 2);
+    ListView_SetColumnWidth(list, kPlaceColumn, placeWidth);
+    ListView_SetColumnWidth(list, kPointerColumn, strip);
+
+    // The list's own rows: as many as there are packs, and a header.
+    const DWORD needed = ListView_ApproximateViewRect(list, -1, -1, static_cast<int>(choices_.size()));
+    const int listWidth = nameWidth + IconSize() / 2 + placeWidth + strip + GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_) +
+                          Px(4);
+    const int listHeight = HIWORD(needed) + Px(8);
+    RECT frame{0, 0, listWidth + 2 * Px(kMargin),
+               Px(kMargin) + Px(kPromptHeight) + listHeight + Px(kMargin) + Px(kButtonHeight) + Px(kMargin)};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_EXSTYLE));
+    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi_);
+    HWND owner = GetWindow(dialog_, GW_OWNER);
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(owner != nullptr ? owner : dialog_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int w = std::clamp(static_cast<int>(frame.right - frame.left), Px(kMinWidth),
+                             static_cast<int>(work.right - work.left));
+    const int h = std::clamp(static_cast<int>(frame.bottom - frame.top), Px(kMinHeight),
+                             static_cast<int>(work.bottom - work.top));
+    SetWindowPos(dialog_, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+}
+
+// The prompt at the top, the buttons at the bottom right, the list between;
+// the place column takes what the width gives or lacks.
+void PackChooser::Layout() {
+    RECT client{};
+    GetClientRect(dialog_, &client);
+    const int margin = Px(kMargin);
+    const int buttonWidth = Px(kButtonWidth);
+    const int buttonHeight = Px(kButtonHeight);
+    const int bottom = client.bottom - margin - buttonHeight;
+    int x = client.right - margin - buttonWidth;
+    for (const int id : {IDCANCEL, IDOK}) {
+        MoveWindow(GetDlgItem(dialog_, id), x, bottom, buttonWidth, buttonHeight, TRUE);
+        x -= buttonWidth + Px(6);
+    }
+    const int width = std::max(0, static_cast<int>(client.right) - 2 * margin);
+    MoveWindow(GetDlgItem(dialog_, kPromptId), margin, margin, width, Px(kPromptHeight), TRUE);
+    const int top = margin + Px(kPromptHeight);
+    HWND list = GetDlgItem(dialog_, kListId);
+    MoveWindow(list, margin, top, width, std::max(0, bottom - margin - top), TRUE);
+    const int others = ListView_GetColumnWidth(list, kNameColumn) + ListView_GetColumnWidth(list, kPointerColumn);
+    const int place = width - others - GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_) - Px(4);
+    ListView_SetColumnWidth(list, kPlaceColumn, std::max(Px(60), place));
+}
+
+LRESULT PackChooser::CustomDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const size_t index = draw.nmcd.dwItemSpec;
+        if (draw.iSubItem != kPointerColumn || index >= choices_.size()) return CDRF_DODEFAULT;
+        RECT cell{};
+        ListView_GetSubItemRect(GetDlgItem(dialog_, kListId), static_cast<int>(index), kPointerColumn, LVIR_BOUNDS,
+                                &cell);
+        FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(COLOR_WINDOW));
+        SchemeStrip& strip = strips_[index];
+        if (!strip.prepared()) strip.Prepare(previews_, choices_[index].files, {}, IconSize());
+        strip.Draw(draw.nmcd.hdc, cell, IconSize(), dpi_, previews_.ScratchDC());
+        return CDRF_SKIPDEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
 }
 
 void PackChooser::Take(HWND dialog) {
@@ -62,6 +174,23 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         reinterpret_cast<PackChooser*>(lParam)->Fill(dialog);
         return FALSE;  // the focus is set
+    case WM_DESTROY:
+        // The list would destroy its image list; it is ours.
+        if (self != nullptr && self->rowImages_ != nullptr) {
+            ListView_SetImageList(GetDlgItem(dialog, kListId), nullptr, LVSIL_SMALL);
+            ImageList_Destroy(self->rowImages_);
+            self->rowImages_ = nullptr;
+        }
+        break;
+    case WM_SIZE:
+        if (self != nullptr && self->dialog_ != nullptr) self->Layout();
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        if (self != nullptr && self->dialog_ != nullptr) {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {self->Px(kMinWidth), self->Px(kMinHeight)};
+        }
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && self != nullptr) {
             self->Take(dialog);
@@ -74,8 +203,14 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
         break;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == kListId && header->code == LVN_ITEMACTIVATE && self != nullptr) {
+        if (header->idFrom != kListId || self == nullptr) break;
+        if (header->code == LVN_ITEMACTIVATE) {
             self->Take(dialog);
+            return TRUE;
+        }
+        if (header->code == NM_CUSTOMDRAW) {
+            SetWindowLongPtrW(dialog, DWLP_MSGRESULT,
+                              self->CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header))));
             return TRUE;
         }
         break;

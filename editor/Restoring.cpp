@@ -32,6 +32,9 @@ void ShuBiaoKong::HuanYuan_SB_Click() { HuanYuan_ShuBiaoZhiZhen(); }
 
 void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     if (waitingForLock_) return;
+    // Where the keyboard was: Mouse Properties, started below, takes the
+    // activation away, and the window takes it back when that is done.
+    restoreFocus_ = GetFocus();
     int answer = 0;
     Skipping([&] { answer = desktop_.MessageBox(hwnd(), kRestorePrompt, kMessageTitle, MB_OKCANCEL); });
     if (answer != IDOK) return;
@@ -43,6 +46,21 @@ void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     Skipping([&] { HuiFuMoRen(*lock); });
     // The files Apply copied go after the editor has been re-initialised.
     RemoveAppliedFiles(*lock);
+    TakeBackFocus();
+}
+
+// The window active again, the focus where it was before 还原. Windows lets
+// a program bring its window to the front while the user's last input was
+// its own (SetForegroundWindow's conditions: the calling process received
+// the last input event), as it was when 还原 was pressed.
+void ShuBiaoKong::TakeBackFocus() {
+    HWND top = GetAncestor(hwnd(), GA_ROOT);
+    if (top == nullptr || !IsWindowVisible(top)) return;
+    if (GetForegroundWindow() != top) SetForegroundWindow(top);
+    if (restoreFocus_ != nullptr && IsWindow(restoreFocus_) && IsChild(top, restoreFocus_) &&
+        IsWindowVisible(restoreFocus_)) {
+        SetFocus(restoreFocus_);
+    }
 }
 
 // Clears the per-role settings and Windows' record of a named scheme in

@@ -168,6 +168,8 @@ void ShuBiaoKong::CreateChildren() {
             view.picture.onMouseMove = [this, role] { Picture_MouseMove(role); };
         }
     }
+    status_.Create(hwnd());
+    PlaceStatusLine();
 }
 
 void ShuBiaoKong::UserControl_Initialize() {
@@ -294,7 +296,13 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         contextMenu_.YouJianCaiDan(keyboard ? GetFocus() : from, at);
         return 0;
     }
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = status_.Colours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+            return reinterpret_cast<LRESULT>(brush);
+        }
+        break;
     case WM_COMMAND:
+        if (status_.Command(wParam, lParam)) return 0;
         if (HIWORD(wParam) != BN_CLICKED) break;
         for (const ButtonEntry& entry : Buttons()) {
             if (entry.id != LOWORD(wParam)) continue;

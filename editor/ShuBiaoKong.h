@@ -48,6 +48,7 @@
 //   Animation.cpp    the animated previews' timer
 //   Choosing.cpp     picking a file per box, finding the box under a point, the hover preview
 //   Applying.cpp     Apply
+//   Pending.cpp      the question before pending choices would be lost
 //   Restoring.cpp    Restore
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
 //   Transfer.cpp     export and the registry query method
@@ -57,6 +58,7 @@
 //   BoxGrid.h/.cpp   BoxGrid, the boxes and what is kept per box, found by role or number
 //   GridKeys.cpp     GridKeyboard, the grid for the keyboard and screen readers (KeyboardGrid)
 //   ToolTips.cpp     GridToolTip, the grid's tooltip (ToolTipGrid)
+//   StatusLine.cpp   StatusLine, the line at the foot that confirms an action and goes by itself
 //   ContextMenu.cpp  ContextMenu, the grid's context menu (BoxGridView)
 //   Library.cpp      LibraryActions, the scheme library: use, save, Windows' default for a
 //                    role, the scheme in force, the pack held whole (SchemeHolder)
@@ -89,6 +91,7 @@
 #include "editor/PointerCache.h"
 #include "scheme/Profiler.h"
 #include "editor/PreviewCache.h"
+#include "editor/StatusLine.h"
 #include "scheme/CursorRole.h"
 #include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
@@ -157,6 +160,11 @@ public:
     void HuanYuan_ShuBiaoZhiZhen();
     RegistryVariant QueryValue(HKEY key, const std::wstring& keyName, const std::wstring& valueName);
     void ChuShiShuBiao();
+    // How many roles hold a choice not yet applied.
+    int PendingCount() const;
+    // The host's window is about to close: true when it may, after asking
+    // what becomes of pending choices.
+    bool QueryClose() { return SettlePending(PendingLoss::Close, PendingCount()); }
 
     // --- Event handlers (the window's events call these) ---
     void ChuShi_SB_Click();
@@ -199,6 +207,9 @@ public:
     int RoleAt(POINT screen) const override;
     // The role box `box` (a window) shows; 0 when it is none of the boxes.
     int RoleOfBox(HWND box) const override;
+
+    // The line at the foot that confirms what an action did (StatusLine.h).
+    StatusLine& Status() { return status_; }
 
     // The scheme library's actions (LibraryActions.h): 使用, 另存为方案,
     // 方案库, 使用默认值, 打开文件位置.
@@ -285,8 +296,13 @@ private:
     // answering its messages; nullptr, after telling the user, when another
     // writer kept it for the whole wait.
     std::unique_ptr<WriterLock> TakeWriterLock() override;
+    bool SettlePending(PendingLoss loss, int count) override;
+    void Confirm(const std::wstring& text, const std::wstring& folder) override { status_.Show(text, folder); }
+    void PlaceStatusLine();
     void YingYongFangAn();
+    std::wstring ApplyNotes() const;
     void HuiFuMoRen(const WriterLock& lock);
+    void TakeBackFocus();
     std::wstring AnXiaHuiChe(const std::wstring& title);
 
     Desktop& desktop_;
@@ -305,6 +321,7 @@ private:
     Timer timer1_{kTimer1Id, 1};
     Timer timer2_{kTimer2Id, 100};
     ULONGLONG restoreStarted_ = 0;  // Desktop::Milliseconds() when Timer1 went on
+    HWND restoreFocus_ = nullptr;   // the focus when 还原 was pressed, given back after it
 
     // The background picture as decoded, kept so that a DPI change scales it
     // again without reading the file; and the copy scaled for dpi_ (none at 96 DPI).
@@ -332,6 +349,7 @@ private:
     DWORD writerLockWait_ = kWriterLockWaitMilliseconds;
     bool waitingForLock_ = false;
 
+    StatusLine status_{desktop_};
     GridToolTip toolTips_{*this};
     GridKeyboard gridKeys_{boxes_, *this, toolTips_};  // the grid for the keyboard and screen readers
 };

@@ -36,6 +36,14 @@ void ShuBiaoKong::DaoChu__SB_Click() {
                             kMessageTitle, MB_OK | MB_ICONWARNING);
         return;
     }
+    if (result.exported == 0 && result.failures.empty()) {
+        desktop_.MessageBox(hwnd(),
+                            L"还没有应用过鼠标指针，没有可以导出的文件。\n已建立文件夹“" + name +
+                                L"”，其中是空的；先选好指针并按“应用”，再导出。",
+                            kMessageTitle, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (result.exported > 0) status_.Show(L"已导出到“" + name + L"”", name);
     if (result.failures.empty()) return;
     std::wstring failures;
     for (const ExportFailure& failure : result.failures) failures += L"\n" + failure.file + L"：" + failure.Why();

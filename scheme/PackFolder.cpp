@@ -114,6 +114,24 @@ std::wstring ReadInfBytes(const std::wstring& path, std::vector<std::uint8_t>& b
     return {};
 }
 
+bool IsPointerFile(const Entry& entry) {
+    return entry.IsPlainFile() && !entry.IsHidden() &&
+           (HasExtension(entry.name, L".cur") || HasExtension(entry.name, L".ani"));
+}
+
+// The pointer files of the folder that none of the pack's files is, each
+// with `why(index in the listing)`.
+template <typename Why>
+void NoteUnused(Pack& pack, const Listing& listing, Why why) {
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        const Entry& entry = listing.entries[i];
+        if (!IsPointerFile(entry)) continue;
+        bool used = false;
+        for (const PackFile& file : pack.files) used = used || EqualNoCase(LastName(file.path), entry.name);
+        if (!used) pack.unused.emplace_back(entry.name, why(i));
+    }
+}
+
 // Step 1 for one .inf of the folder.
 void PacksOfInf(const std::wstring& folder, const Listing& listing, const Entry& inf, PackScan& scan,
                 std::vector<Pack>& found) {
@@ -143,7 +161,9 @@ void PacksOfInf(const std::wstring& folder, const Listing& listing, const Entry&
                 pack.files.push_back({role.number, Join(folder, entry != nullptr ? entry->name : name), entry != nullptr});
             }
         }
-        if (!pack.files.empty()) found.push_back(std::move(pack));
+        if (pack.files.empty()) continue;
+        NoteUnused(pack, listing, [](size_t) { return std::wstring(kNotInInf); });
+        found.push_back(std::move(pack));
     }
 }
 
@@ -167,14 +187,16 @@ std::vector<Pack> PacksIn(const std::wstring& folder, const Listing& listing, Pa
             break;
         }
     }
-    if (!named.files.empty()) return {named};
+    if (!named.files.empty()) {
+        NoteUnused(named, listing, [](size_t) { return std::wstring(kUnknownFileName); });
+        return {named};
+    }
 
     // Cursor files named by purpose.
     std::vector<const Entry*> cursors;
     std::vector<std::string> names;
     for (const Entry& entry : listing.entries) {
-        if (!entry.IsPlainFile() || entry.IsHidden()) continue;
-        if (!HasExtension(entry.name, L".cur") && !HasExtension(entry.name, L".ani")) continue;
+        if (!IsPointerFile(entry)) continue;
         cursors.push_back(&entry);
         names.push_back(ToUtf8(entry.name));
     }
@@ -185,7 +207,8 @@ std::vector<Pack> PacksIn(const std::wstring& folder, const Listing& listing, Pa
     for (const CursorRole& role : kRoles) roleNames.push_back(ToUtf8(role.valueName));
     std::vector<pack::RoleCaption> captions;
     for (size_t i = 0; i < kRoles.size(); ++i) captions.push_back({roleNames[i], captionText[i]});
-    const std::vector<pack::NameMatch> matches = pack::MatchFileNames(names, captions);
+    std::vector<std::string> roleOfFile;
+    const std::vector<pack::NameMatch> matches = pack::MatchFileNames(names, captions, &roleOfFile);
     Pack byName{PackKind::Named, LastName(folder), folder, {}, {}};
     for (const CursorRole& role : kRoles) {
         for (const pack::NameMatch& match : matches) {
@@ -195,8 +218,13 @@ std::vector<Pack> PacksIn(const std::wstring& folder, const Listing& listing, Pa
             }
         }
     }
-    if (!byName.files.empty()) return {byName};
-    return {};
+    if (byName.files.empty()) return {};
+    for (size_t f = 0; f < cursors.size(); ++f) {
+        bool used = false;
+        for (const pack::NameMatch& match : matches) used = used || match.file == f;
+        if (!used) byName.unused.emplace_back(cursors[f]->name, roleOfFile[f].empty() ? kUnknownFileName : kRoleTaken);
+    }
+    return {byName};
 }
 
 }  // namespace

@@ -38,7 +38,15 @@ struct Pack {
     std::wstring folder;    // the folder that holds the files
     std::wstring relative;  // that folder below the chosen one ("" for the chosen one itself)
     std::vector<PackFile> files;  // the roles the pack sets, in role order
+    // The pointer files (.cur, .ani) of the pack's folder that it does not
+    // use, each with why, in plain Chinese; other files are not listed.
+    std::vector<std::pair<std::wstring, std::wstring>> unused;
 };
+
+// Why a pointer file of a pack was not used.
+inline constexpr const wchar_t* kUnknownFileName = L"未识别的文件名";
+inline constexpr const wchar_t* kRoleTaken = L"已有同一角色的文件";
+inline constexpr const wchar_t* kNotInInf = L"安装文件（.inf）中没有用到";
 
 struct PackScan {
     DWORD error = ERROR_SUCCESS;  // a folder could not be read: nothing may be imported

@@ -78,6 +78,31 @@ SchemeListing ReadSchemeLists() {
     return listing;
 }
 
+std::wstring PointerCountText(const std::array<bool, kRoleCount>& has) {
+    int classic = 0;
+    std::wstring later;
+    for (size_t slot = 0; slot < schemes::kSlotCount; ++slot) {
+        const CursorRole* role = FindRole(FromUtf8(kSchemeOrder[slot]).value_or(L""));
+        if (role == nullptr || !has[RoleIndex(role->number)]) continue;
+        if (slot < kClassicRoleCount) {
+            ++classic;
+        } else {
+            later += (later.empty() ? L"" : L"、") + role->Name();
+        }
+    }
+    std::wstring text = std::to_wstring(classic) + L" 个指针";
+    if (!later.empty()) text += L"，另有 " + later;
+    return text;
+}
+
+std::array<bool, kRoleCount> RolesWithFile(const SchemeEntry& entry) {
+    std::array<bool, kRoleCount> has{};
+    for (const CursorRole& role : kRoles) {
+        has[RoleIndex(role.number)] = entry.SlotOf(role.number).state == schemes::SlotState::Path;
+    }
+    return has;
+}
+
 std::wstring SlotProblem(const schemes::Slot& slot) {
     if (slot.state != schemes::SlotState::Refused) return {};
     using schemes::Refusal;

@@ -70,6 +70,14 @@ void ReadSchemeList(Source source, SchemeListing& listing);
 std::wstring SlotProblem(const schemes::Slot& slot);
 std::wstring EntryProblem(const SchemeEntry& entry);
 
+// How many pointers a scheme sets, said the same way wherever a count is
+// shown: the roles of the fifteen slots of older Windows' lists that have a
+// file ("15 个指针"), then by name the later roles that have one
+// ("15 个指针，另有 位置选择、个人选择"). `has` is indexed role - 1.
+std::wstring PointerCountText(const std::array<bool, kRoleCount>& has);
+// The roles whose slot names a file.
+std::array<bool, kRoleCount> RolesWithFile(const SchemeEntry& entry);
+
 // The files of an entry as they lie now, per role (index role - 1): empty
 // when the role's slot is Windows' default or its file passes the cursor
 // checker, else why not (its text refused, missing, a folder, not a usable

@@ -103,7 +103,7 @@ TEST_P(ApplyReloadTest, AsksWindowsToReloadOnlyWhenNeeded) {
     ASSERT_FALSE(desktop.boxes.empty());
     const std::wstring& prompt = desktop.boxes.front().text;
     EXPECT_EQ(prompt.rfind(L"是否应用当前鼠标指针", 0), 0u);
-    EXPECT_EQ(prompt.find(L"在网格中没有方框") != std::wstring::npos, GetParam().namesUnseen) << ToUtf8(prompt);
+    EXPECT_EQ(prompt.find(L"在窗口中没有对应的方框") != std::wstring::npos, GetParam().namesUnseen) << ToUtf8(prompt);
     EXPECT_EQ(desktop.reloads, GetParam().reloads);
     for (const int role : GetParam().roles) EXPECT_TRUE(FileExists(Destination(role))) << role;
 }
@@ -114,6 +114,35 @@ INSTANTIATE_TEST_SUITE_P(Apply, ApplyReloadTest,
                                          ReloadCase{"PinAloneIsNamed", {16}, 1, true},
                                          ReloadCase{"PersonBesideArrow", {2, 17}, 1, true}),
                          [](const testing::TestParamInfo<ReloadCase>& info) { return std::string(info.param.name); });
+
+// The prompt keeps its first line, then names every role Apply returns to
+// Windows' default (使用默认值), then the other roles without a box it changes.
+struct PromptCase {
+    const char* name;
+    std::vector<int> defaults;
+    std::vector<int> files;  // a file of ours chosen
+    std::wstring after;      // the prompt after its first line
+};
+class ApplyPromptTest : public ApplyTest, public testing::WithParamInterface<PromptCase> {};
+
+TEST_P(ApplyPromptTest, NamesTheRolesResetToWindowsDefault) {
+    for (const int role : GetParam().defaults) editor.Library().ShiYongMoRen(role);
+    for (const int role : GetParam().files) {
+        WriteStaticCursor(files / (std::to_wstring(role) + L".cur"), 2, 2);
+        editor.ChooseFile(role, files / (std::to_wstring(role) + L".cur"));
+    }
+    Apply(IDCANCEL);
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_EQ(desktop.boxes[0].text, L"是否应用当前鼠标指针" + GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Apply, ApplyPromptTest,
+    testing::Values(PromptCase{"FilesOnly", {}, {2, 15}, L""},
+                    PromptCase{"PinAndPersonReset", {16, 17}, {2}, L"\n\n位置选择、个人选择 将恢复为 Windows 默认指针。"},
+                    PromptCase{"ArrowResetPinChosen", {2}, {16},
+                               L"\n\n正常选择 将恢复为 Windows 默认指针。\n\n其中“位置选择”在窗口中没有对应的方框，按“应用”时与其他指针一并应用。"}),
+    [](const testing::TestParamInfo<PromptCase>& info) { return std::string(info.param.name); });
 
 // Cancel, Escape and closing the box all answer IDCANCEL; an empty answer
 // queue answers IDCANCEL too.

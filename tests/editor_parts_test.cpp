@@ -32,6 +32,8 @@ public:
         ++takes;
     }
     std::unique_ptr<WriterLock> TakeWriterLock() override { return nullptr; }
+    bool SettlePending(PendingLoss, int) override { return true; }
+    void Confirm(const std::wstring&, const std::wstring&) override {}
 
     WorkingScheme scheme;
     int takes = 0;

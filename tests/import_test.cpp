@@ -95,6 +95,7 @@ TEST_P(PackImport, TakesWhatThePackSetsAndKeepsTheRest) {
         before.push_back(editor.Scheme().RoleCursorFile(n));
         changedBefore.push_back(editor.Scheme().RoleChanged(n));
     }
+    desktop.boxAnswers.push_back(IDNO);  // a pack that sets Hand replaces the pending choice
     if (c.choice) desktop.packAnswers.push_back(*c.choice);
     const std::wstring picked = *c.picked == L'\0' ? chosen.Path() : chosen / c.picked;
     desktop.folderAnswers.push_back(picked);

@@ -98,6 +98,37 @@ TEST_F(LibraryDialogTest, ListsBothListsAndSelectsTheSchemeInForce) {
     EXPECT_FALSE(editor.Scheme().Pending(kArrow)) << "closing takes nothing";
 }
 
+// The scheme in force is marked 正在使用 in a column of its own, by its name
+// and its list. Rows: the system's Other, the system's 海浪, the user's 海浪.
+struct InForceCase {
+    const char* name;
+    const wchar_t* inForce;  // "(Default)"
+    DWORD source;            // "Scheme Source"
+    int marked;              // the row marked; -1: none
+};
+class InForceMark : public LibraryDialogTest, public testing::WithParamInterface<InForceCase> {};
+
+TEST_P(InForceMark, MarksTheSchemeInForceInItsOwnColumn) {
+    for (const auto& [system, name] : {std::pair{true, L"海浪"}, std::pair{true, L"Other"}, std::pair{false, L"海浪"}}) {
+        ASSERT_TRUE(registry.SetScheme(system, name, Cursor(L"a.cur")));
+    }
+    registry.SetString(L"", GetParam().inForce);
+    registry.SetDword(L"Scheme Source", GetParam().source);
+    Open([](HWND dialog) {
+        for (int i = 0; i < 3; ++i) {
+            wchar_t state[32] = {};
+            ListView_GetItemText(List(dialog), i, 3, state, 31);
+            EXPECT_EQ(std::wstring(state), i == GetParam().marked ? L"正在使用" : L"") << "row " << i;
+        }
+        Click(dialog, IDCANCEL);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Library, InForceMark,
+                         testing::Values(InForceCase{"SystemScheme", L"海浪", 2, 1}, InForceCase{"UsersOfTheSameName", L"海浪", 1, 2},
+                                         InForceCase{"OtherLetterCase", L"other", 2, 0}, InForceCase{"WindowsDefault", L"", 0, -1}),
+                         [](const testing::TestParamInfo<InForceCase>& info) { return std::string(info.param.name); });
+
 enum class UseBy { Button, Enter, DoubleClick };
 
 struct UseCase {

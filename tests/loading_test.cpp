@@ -116,6 +116,7 @@ TEST_F(Loading, AChosenFileIsKeptOverAReloadAndRefreshDiscardsIt) {
     editor.SetDpi(96);
     EXPECT_EQ(Box(2), busy);
 
+    desktop.boxAnswers.push_back(IDNO);  // the pending choice is dropped
     editor.ChuShi_SB_Click();
     EXPECT_EQ(editor.Scheme().RoleCursorFile(2), cursors / L"arrow.cur");
     for (int n = 1; n <= kRoleCount; ++n) EXPECT_FALSE(editor.Scheme().RoleChanged(n)) << n;

@@ -91,6 +91,22 @@ constexpr std::array<RoleWords, kSchemeRoleCount> kRoleWords{{
     {"Person", "Person Select", "person", "aero_person", "个人选择", "人の選択"},
 }};
 
+// Names that Chinese packs give their files beside the ones Windows shows.
+// Sources: the name "备用选择" for Alternate Select was met in a Chinese pack
+// (Windows' own is "候选"); searches of public Chinese packs' file lists
+// (GitHub code search for "文本选择.ani", "备用选择", "备选.ani", "忙碌.ani",
+// "链接.ani") found only Windows' own Simplified Chinese names otherwise, as
+// in a public conversion script's table of a pack's files ("正常选择.ani" …
+// "候选.ani", "个人选择.ani"), and names of the form "PRTS - beam 文本选择.ani",
+// a short form and the Chinese name in one stem, which are not matched.
+struct PackName {
+    std::string_view role;
+    std::string_view name;
+};
+constexpr std::array<PackName, 1> kPackChineseNames{{
+    {"UpArrow", "备用选择"},
+}};
+
 // Row i is the role at position i, so a row's index is its role's position.
 constexpr bool RowsFollowTheSchemeOrder() {
     for (std::size_t i = 0; i < kRoleWords.size(); ++i) {
@@ -248,6 +264,7 @@ public:
                 Add(Key(words.aeroName) + "xl", role, 2);
             }
         }
+        for (const PackName& name : kPackChineseNames) Add(Key(name.name), SchemePosition(name.role), 0);
         for (const RoleCaption& caption : captions) {
             const int role = SchemePosition(caption.role);
             if (role >= 0) Add(Key(caption.caption), role, 0);
@@ -362,7 +379,8 @@ FileMatch Lookup(const Vocabulary& vocabulary, const FileKeys& keys, bool handIs
 
 }  // namespace
 
-std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, std::span<const RoleCaption> captions) {
+std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, std::span<const RoleCaption> captions,
+                                      std::vector<std::string>* roleOfFile) {
     const Vocabulary vocabulary(captions);
     const std::vector<FileKeys> keys = KeysOf(fileNames);
     const bool handIsHandwriting =
@@ -372,9 +390,11 @@ std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, st
     std::array<std::optional<Rank>, kSchemeRoleCount> bestRank;
     std::array<std::size_t, kSchemeRoleCount> bestFile{};
     std::array<int, kSchemeRoleCount> filesAtBest{};
+    if (roleOfFile != nullptr) roleOfFile->assign(keys.size(), std::string());
     for (std::size_t f = 0; f < keys.size(); ++f) {
         const FileMatch found = Lookup(vocabulary, keys[f], handIsHandwriting);
         if (found.match.kind != Match::Found) continue;
+        if (roleOfFile != nullptr) (*roleOfFile)[f] = kSchemeOrder[static_cast<std::size_t>(found.match.role)];
         const auto role = static_cast<std::size_t>(found.match.role);
         if (!bestRank[role] || found.rank < *bestRank[role]) {
             bestRank[role] = found.rank;

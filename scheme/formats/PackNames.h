@@ -29,6 +29,11 @@ struct NameMatch {
 // `fileNames`: the .cur/.ani files of one folder, with their extensions.
 // Each role and each file appears at most once in the result, which is in
 // Windows' order of the roles (SchemeOrder.h).
-std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, std::span<const RoleCaption> captions);
+// With `roleOfFile`, it receives for each file the role its name names,
+// taken or not ("" for a name the matcher does not know, or one two roles
+// claim): a file named for a role and not in the result lost that role to
+// another file of the folder.
+std::vector<NameMatch> MatchFileNames(std::span<const std::string> fileNames, std::span<const RoleCaption> captions,
+                                      std::vector<std::string>* roleOfFile = nullptr);
 
 }  // namespace shubiao::pack

@@ -57,6 +57,7 @@ inline const char* Breaks(const std::vector<std::string>& args) {
     if ((c.scheme && c.scheme->empty()) || (c.name && c.name->empty())) return "an option with an empty value";
     if (c.name && c.verb != Verb::Install) return "--name for a verb other than install";
     if (c.scheme && c.verb != Verb::Install && c.verb != Verb::Apply) return "--scheme for a verb without packs";
+    if (c.source != SchemeSource::Either && c.verb != Verb::Use) return "--system or --user for a verb other than use";
     return nullptr;
 }
 

@@ -23,6 +23,7 @@ struct Accepted {
     std::string operand;
     std::optional<std::string> scheme;
     std::optional<std::string> schemeName;  // --name
+    SchemeSource source = SchemeSource::Either;
 };
 
 class CommandLineAccepts : public testing::TestWithParam<Accepted> {};
@@ -35,6 +36,7 @@ TEST_P(CommandLineAccepts, AsTheVerbItsOperandAndItsOptions) {
     EXPECT_EQ(parsed.command.operand, row.operand);
     EXPECT_EQ(parsed.command.scheme, row.scheme);
     EXPECT_EQ(parsed.command.name, row.schemeName);
+    EXPECT_EQ(parsed.command.source, row.source);
     EXPECT_TRUE(parsed.error.empty());
 }
 
@@ -54,6 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"SingleDashIsAnOperand", {"export", "-"}, Verb::Export, "-", {}, {}},
         Accepted{"HelpAfterDoubleDashIsAName", {"use", "--", "--help"}, Verb::Use, "--help", {}, {}},
         Accepted{"ApplyWithScheme", {"apply", "C:\\p\\install.inf", "--scheme", "B"}, Verb::Apply, "C:\\p\\install.inf", "B", {}},
+        Accepted{"UseTheSystemsScheme", {"use", "海浪", "--system"}, Verb::Use, "海浪", {}, {}, SchemeSource::System},
+        Accepted{"UseTheUsersSchemeFlagFirst", {"use", "--USER", "海浪", "--user"}, Verb::Use, "海浪", {}, {},
+                 SchemeSource::User},
         Accepted{"Restore", {"restore"}, Verb::Restore, "", {}, {}},
         Accepted{"List", {"List"}, Verb::List, "", {}, {}},
         Accepted{"ArgumentAtTheBound", {"export", kLong}, Verb::Export, kLong, {}, {}},
@@ -91,6 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"UnknownOptionWithValue", {"install", "p", "--force=yes"}, {"未知的选项", "“--force”"}},
         Refused{"OptionOfAnotherVerb", {"apply", "p", "--name", "x"}, {"apply", "没有选项 --name"}},
         Refused{"OptionOnUse", {"use", "x", "--scheme", "y"}, {"use", "--scheme"}},
+        Refused{"SystemAndUser", {"use", "x", "--system", "--user"}, {"--system", "--user"}},
+        Refused{"SystemOnApply", {"apply", "p", "--system"}, {"apply", "没有选项 --system"}},
         Refused{"OptionWithoutValue", {"install", "p", "--scheme"}, {"--scheme", "缺少值"}},
         Refused{"OptionWithEmptyValue", {"install", "p", "--name="}, {"--name", "空"}},
         Refused{"ConflictingValues", {"install", "p", "--scheme", "A", "--scheme=B"}, {"--scheme", "“A”", "“B”"}},

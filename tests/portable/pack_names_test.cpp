@@ -97,6 +97,8 @@ const Folder kFolders[] = {
     {"SimplifiedAndJapaneseMoveAreOneRole", {"移动.cur", "移動.cur", "arrow.cur"}, "Arrow=arrow.cur"},
     {"ChineseNamesBehindSharedPrefix", {"花萝-正常选择.cur", "花萝-忙.ani", "花萝-移动.cur", "花萝-沿对角线调整大小 1.cur", "花萝-位置选择.cur"},
      "Arrow=花萝-正常选择.cur;Wait=花萝-忙.ani;SizeNWSE=花萝-沿对角线调整大小 1.cur;SizeAll=花萝-移动.cur;Pin=花萝-位置选择.cur"},
+    {"ChinesePacksOwnNameForAlternateSelect", {"备用选择.cur", "忙.ani", "正常选择.cur"},
+     "Arrow=正常选择.cur;Wait=忙.ani;UpArrow=备用选择.cur"},
     {"PrefixGluedToChineseNamesStays", {"花萝正常选择.cur", "花萝忙.ani", "花萝移动.cur"}, ""},
     // 媨 and 橋 differ from 动 and 手 in one byte by the bit that lowers ASCII.
     {"CjkBytesAreNotLowered", {"候选.cur", "移媨.cur", "橋写.cur"}, "UpArrow=候选.cur"},

@@ -5,6 +5,7 @@
 // the same program built with the stand-ins of cmd/TestSeams.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cwchar>
@@ -136,6 +137,50 @@ protected:
     ScratchFolder packs{L"cpk"};
     ScopedEnvironment env;
 };
+
+// apply names each pointer file of the pack it did not use, and why; extras
+// leave the exit code at 0, a role's file that cannot be used makes it 1;
+// readmes and pictures are not named. Files: 'c' a cursor, 'i' the .inf, else no cursor.
+struct UnusedCase {
+    const char* name;
+    std::vector<std::pair<std::wstring, char>> files;
+    DWORD code;
+    std::vector<std::wstring> unused;  // "file”：why
+};
+class ConsoleUnused : public Console, public testing::WithParamInterface<UnusedCase> {};
+
+TEST_P(ConsoleUnused, NamesEveryPointerFileNotUsed) {
+    const std::string inf = "[DefaultInstall]\nAddReg=R\n[R]\nHKCU,\"Control Panel\\Cursors\",\"Arrow\",,\"a.cur\"\n";
+    for (const auto& [file, kind] : GetParam().files) {
+        if (kind == 'c') WriteStaticCursor(packs / file, 3, 3);
+        if (kind != 'c') WriteBytes(packs / file, std::vector<std::uint8_t>(inf.begin(), inf.end()));
+    }
+    const ConsoleRun run = Cmd({L"apply", packs.Path()});
+    EXPECT_EQ(run.code, GetParam().code) << ToUtf8(run.out) << ToUtf8(run.err);
+    std::vector<std::wstring> named;
+    for (size_t at = run.out.find(L"没有用到“"); at != std::wstring::npos; at = run.out.find(L"没有用到“", at + 1)) {
+        named.push_back(run.out.substr(at + 5, run.out.find(L"\r\n", at) - at - 5));
+    }
+    std::vector<std::wstring> expected = GetParam().unused;
+    std::sort(named.begin(), named.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(named, expected) << ToUtf8(run.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packs, ConsoleUnused,
+    testing::Values(
+        UnusedCase{"ChineseNamesAndAPirate", {{L"正常选择.cur", 'c'}, {L"备用选择.cur", 'c'}, {L"海盗.cur", 'c'}, {L"说明.txt", 't'}}, 0,
+                   {L"海盗.cur”：未识别的文件名"}},
+        UnusedCase{"GrabAndZoom", {{L"Normal Select.cur", 'c'}, {L"Grab.cur", 'c'}, {L"Zoom In.cur", 'c'}, {L"preview.png", 't'}}, 0,
+                   {L"Grab.cur”：未识别的文件名", L"Zoom In.cur”：未识别的文件名"}},
+        UnusedCase{"NumberedCopyBesideThePlainName", {{L"Busy.cur", 'c'}, {L"Busy 2.cur", 'c'}}, 0,
+                   {L"Busy 2.cur”：已有同一角色的文件"}},
+        UnusedCase{"AssignedFileUnusable", {{L"Normal Select.cur", 'x'}, {L"Busy.cur", 'c'}, {L"pirate.cur", 'c'}}, 1,
+                   {L"pirate.cur”：未识别的文件名"}},
+        UnusedCase{"InfLeavesOneOut", {{L"install.inf", 'i'}, {L"a.cur", 'c'}, {L"spare.cur", 'c'}}, 0,
+                   {L"spare.cur”：安装文件（.inf）中没有用到"}}),
+    [](const testing::TestParamInfo<UnusedCase>& info) { return info.param.name; });
 
 // install: exit code, the HKLM entry (17 slots, the roles installed) and the copies.
 struct InstallCase {
@@ -284,7 +329,8 @@ TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
 
     const ConsoleRun list = Cmd({L"list"});
     EXPECT_EQ(list.code, 0u);
-    EXPECT_NE(list.out.find(L"海浪\t系统\t17 个指针\t正在使用\r\n"), std::wstring::npos) << ToUtf8(list.out);
+    EXPECT_NE(list.out.find(L"海浪\t系统\t15 个指针，另有 位置选择、个人选择\t正在使用\r\n"), std::wstring::npos)
+        << ToUtf8(list.out);
 }
 
 // use of a scheme of the user's own list whose files are all there, partly
@@ -334,6 +380,44 @@ INSTANTIATE_TEST_SUITE_P(Schemes, ConsoleUse,
                                          UseCase{"OtherFileMissing", true, false, L"My 方案", 1},
                                          UseCase{"NoFileThere", false, false, L"My 方案", 2}),
                          [](const testing::TestParamInfo<UseCase>& info) { return info.param.name; });
+
+// use of a name both lists hold: --system or --user picks one; without
+// either nothing changes and both are named. use and list count alike.
+struct SameNameCase {
+    const char* name;
+    std::vector<std::wstring> flags;
+    DWORD code;
+    DWORD source;          // Scheme Source afterwards; 0: nothing changed
+    const wchar_t* count;  // in use's line and in list's
+};
+class ConsoleSameName : public Console, public testing::WithParamInterface<SameNameCase> {};
+
+TEST_P(ConsoleSameName, NeedsTheListWhenBothHoldIt) {
+    const SameNameCase& row = GetParam();
+    WriteStaticCursor(packs / L"a.cur", 2, 2);
+    std::wstring seventeen = packs / L"a.cur";
+    for (int slot = 1; slot < kRoleCount; ++slot) seventeen += L"," + packs / L"a.cur";
+    ASSERT_TRUE(registry.SetScheme(true, L"海浪", seventeen));
+    ASSERT_TRUE(registry.SetScheme(false, L"海浪", packs / L"a.cur"));  // Arrow only
+    std::vector<std::wstring> args{L"use", L"海浪"};
+    args.insert(args.end(), row.flags.begin(), row.flags.end());
+    const ConsoleRun run = Cmd(args);
+    EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    EXPECT_EQ(library::ReadInForce().source, row.source);
+    if (row.count == nullptr) {
+        EXPECT_NE(run.err.find(L"系统的方案“海浪”和用户的方案“海浪”"), std::wstring::npos) << ToUtf8(run.err);
+        return;
+    }
+    EXPECT_NE(run.out.find(std::wstring(L"（") + row.count + L"）"), std::wstring::npos) << ToUtf8(run.out);
+    const std::wstring listed = std::wstring(L"海浪\t") + (row.source == 2 ? L"系统" : L"用户") + L"\t" + row.count;
+    EXPECT_NE(Cmd({L"list"}).out.find(listed + L"\t正在使用"), std::wstring::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, ConsoleSameName,
+                         testing::Values(SameNameCase{"WithoutAFlag", {}, 3, 0, nullptr},
+                                         SameNameCase{"TheSystems", {L"--system"}, 0, 2, L"15 个指针，另有 位置选择、个人选择"},
+                                         SameNameCase{"TheUsers", {L"--user"}, 0, 1, L"1 个指针"}),
+                         [](const testing::TestParamInfo<SameNameCase>& info) { return info.param.name; });
 
 // A name from the user's data never starts a line or colours the console:
 // a user scheme named with a line break and an escape sequence, listed and

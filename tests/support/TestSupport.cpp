@@ -62,7 +62,8 @@ std::wstring DataStorageFile(std::wstring_view valueName) {
 std::vector<FakeDesktop::Box> FakeDesktop::Warnings() const {
     std::vector<Box> warnings;
     for (const Box& box : boxes) {
-        if ((box.style & MB_TYPEMASK) != MB_OKCANCEL) warnings.push_back(box);
+        const UINT type = box.style & MB_TYPEMASK;
+        if (type != MB_OKCANCEL && type != MB_YESNOCANCEL) warnings.push_back(box);
     }
     return warnings;
 }

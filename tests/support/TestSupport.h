@@ -114,7 +114,7 @@ public:
     // Called when the editor asks for the system cursors to be reloaded.
     std::function<void()> onReload;
 
-    // The boxes other than the OK/Cancel prompts.
+    // The boxes other than the prompts that ask (OK/Cancel, Yes/No/Cancel).
     std::vector<Box> Warnings() const;
 
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;

@@ -1,0 +1,51 @@
+#include "editor/SchemeStrip.h"
+
+#include "scheme/formats/SchemeOrder.h"
+#include "win/Text.h"
+
+namespace shubiao {
+namespace {
+
+int Scaled(int pixels96, UINT dpi) { return MulDiv(pixels96, static_cast<int>(dpi), 96); }
+
+// The role at a place of Windows' order.
+int RoleAtSlot(size_t slot) { return FindRole(FromUtf8(kSchemeOrder[slot]).value_or(L""))->number; }
+
+}  // namespace
+
+void SchemeStrip::Prepare(PreviewCache& cache, const std::array<std::wstring, kRoleCount>& files,
+                          const std::array<bool, kRoleCount>& refused, int size) {
+    prepared_ = true;
+    for (size_t slot = 0; slot < schemes::kSlotCount; ++slot) {
+        const size_t index = RoleIndex(RoleAtSlot(slot));
+        strips_[slot] = nullptr;
+        marked_[slot] = refused[index];
+        if (marked_[slot] || files[index].empty()) continue;
+        strips_[slot] = cache.Get(files[index], size).strip;
+        marked_[slot] = strips_[slot] == nullptr;
+    }
+}
+
+void SchemeStrip::Draw(HDC dc, const RECT& cell, int size, UINT dpi, HDC scratch) const {
+    const int top = cell.top + (cell.bottom - cell.top - size) / 2;
+    int x = cell.left + Scaled(4, dpi);
+    HICON warning = static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, size, size, LR_SHARED));
+    for (size_t slot = 0; slot < schemes::kSlotCount; ++slot, x += size + Scaled(kGap, dpi)) {
+        if (x + size > cell.right) break;
+        if (strips_[slot] != nullptr) {
+            strips_[slot]->Draw(dc, x, top, 0, scratch);
+        } else if (marked_[slot] && warning != nullptr) {
+            DrawIconEx(dc, x, top, warning, size, size, 0, nullptr, DI_NORMAL);
+        } else {
+            // Windows' default: an empty square.
+            RECT r{x + 1, top + 1, x + size - 1, top + size - 1};
+            FrameRect(dc, &r, GetSysColorBrush(COLOR_GRAYTEXT));
+        }
+    }
+}
+
+int SchemeStrip::Width(int size, UINT dpi) {
+    return static_cast<int>(schemes::kSlotCount) * (size + Scaled(kGap, dpi)) + Scaled(8, dpi);
+}
+
+}  // namespace shubiao

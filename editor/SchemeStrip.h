@@ -1,0 +1,41 @@
+#pragma once
+// The strip of a scheme's pointers that the 方案库 and the pack chooser draw
+// in a cell of their lists: each role's first frame, small, in Windows'
+// order, a warning mark on a role whose file is refused, missing or not a
+// usable cursor, an empty square for Windows' default. The previews come
+// from a PreviewCache, made from the checked bytes the first time the row
+// is drawn.
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "editor/PreviewCache.h"
+#include "scheme/CursorRole.h"
+#include "scheme/formats/SchemeList.h"
+
+namespace shubiao {
+
+class SchemeStrip {
+public:
+    static constexpr int kGap = 2;  // 96-DPI pixels between two previews
+
+    // `files` per role (index role - 1), expanded; empty for Windows'
+    // default. A role in `refused` is marked without a look at the disk.
+    void Prepare(PreviewCache& cache, const std::array<std::wstring, kRoleCount>& files,
+                 const std::array<bool, kRoleCount>& refused, int size);
+    bool prepared() const { return prepared_; }
+    void Forget() { prepared_ = false; }
+
+    // Draws into `cell`, `size` pixels a preview, at `dpi`.
+    void Draw(HDC dc, const RECT& cell, int size, UINT dpi, HDC scratch) const;
+    // The width of a cell that shows the whole strip.
+    static int Width(int size, UINT dpi);
+
+private:
+    std::array<PreviewStrip*, schemes::kSlotCount> strips_{};
+    std::array<bool, schemes::kSlotCount> marked_{};
+    bool prepared_ = false;
+};
+
+}  // namespace shubiao
