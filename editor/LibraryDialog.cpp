@@ -24,10 +24,12 @@
 #include "editor/DialogTemplate.h"
 #include "editor/EditorParts.h"
 #include "editor/PreviewCache.h"
+#include "editor/SizeMark.h"
 #include "editor/SchemeDialogs.h"
 #include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
+#include "scheme/PointerSizeSetting.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/formats/SchemeOrder.h"
 #include "win/Errors.h"
@@ -92,6 +94,7 @@ private:
         bool prepared = false;
         std::array<PreviewStrip*, schemes::kSlotCount> strips{};
         std::array<bool, schemes::kSlotCount> marked{};
+        std::array<bool, schemes::kSlotCount> lacksSize{};
     };
 
     HWND List() const { return GetDlgItem(dialog_, kLibraryListId); }
@@ -102,6 +105,7 @@ private:
         dialog_ = dialog;
         dpi_ = GetDpiForWindow(dialog);
         if (dpi_ == 0) dpi_ = 96;
+        pointerPixels_ = PointerPixelsHere(dpi_);
         HWND list = List();
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
         SetWindowTextW(list, L"方案");  // the name screen readers give the list
@@ -259,6 +263,7 @@ private:
             const PreviewCache::Preview preview = previews_.Get(row.entry.FileOf(role), IconSize());
             row.strips[slot] = preview.strip;
             row.marked[slot] = preview.strip == nullptr;
+            row.lacksSize[slot] = preview.strip != nullptr && LacksSize(preview.strip->sizes(), pointerPixels_);
         }
     }
 
@@ -272,6 +277,7 @@ private:
             if (x + size > cell.right) break;
             if (row.strips[slot] != nullptr) {
                 row.strips[slot]->Draw(dc, x, top, 0, previews_.ScratchDC());
+                if (row.lacksSize[slot]) DrawSizeMark(dc, RECT{x, top, x + size, top + size}, dpi_);
             } else if (row.marked[slot] && warning != nullptr) {
                 DrawIconEx(dc, x, top, warning, size, size, 0, nullptr, DI_NORMAL);
             } else {
@@ -395,6 +401,7 @@ private:
         }
         case WM_DPICHANGED: {
             self->dpi_ = HIWORD(wParam);
+            self->pointerPixels_ = PointerPixelsHere(self->dpi_);
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -420,6 +427,7 @@ private:
     Desktop& desktop_;
     HWND dialog_ = nullptr;
     UINT dpi_ = 96;
+    std::uint32_t pointerPixels_ = 32;  // what Windows draws the pointer at on the dialog's display
     std::vector<Row> rows_;
     PreviewCache previews_;
     UniqueFont font_;
