@@ -8,6 +8,7 @@
 //   ShuBiaoCmd restore
 //   ShuBiaoCmd export <folder>
 //   ShuBiaoCmd list
+//   ShuBiaoCmd check <pack> [--scheme <name in the pack>] | check --scheme <listed name>
 //   ShuBiaoCmd --help | -h | /?
 //
 // Verbs and option names are matched without regard to ASCII case, as
@@ -32,12 +33,12 @@ enum ExitCode : int {
     kRefused = 4,         // the system refused, or administrator rights are missing
 };
 
-enum class Verb { Help, Install, Use, Apply, Restore, Export, List };
+enum class Verb { Help, Install, Use, Apply, Restore, Export, List, Check };
 
 struct Command {
     Verb verb = Verb::Help;
-    std::string operand;                // install/apply: the pack; use: the name; export: the folder
-    std::optional<std::string> scheme;  // --scheme: which scheme of the pack
+    std::string operand;                // install/apply/check: the pack; use: the name; export: the folder
+    std::optional<std::string> scheme;  // --scheme: which scheme of the pack; check without a pack: a listed scheme
     std::optional<std::string> name;    // --name: the name it is installed under
 };
 

@@ -6,6 +6,7 @@
 //   apply    import and Apply as the window does them, without prompts
 //   restore  Restore as the window does it, without Mouse Properties
 //   export   the applied pointers into a folder, as the window exports them
+//   check    the sizes each role's file holds against the displays' (cmd/Check.cpp)
 // Every write holds the writer lock (scheme/WriterLock.h).
 #include "cmd/Run.h"
 
@@ -345,6 +346,8 @@ int RunVerb(const Command& command, Context& context) {
             return RunRestore(context);
         case Verb::Export:
             return RunExport(command, context);
+        case Verb::Check:
+            return RunCheck(command, context);
         case Verb::Help:
             break;
         }

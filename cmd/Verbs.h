@@ -51,5 +51,7 @@ CheckedPack CheckPackFiles(const Pack& pack);
 int RunApply(const Command& command, Context& context);
 int RunRestore(Context& context);
 int RunExport(const Command& command, Context& context);
+// cmd/Check.cpp.
+int RunCheck(const Command& command, Context& context);
 
 }  // namespace shubiao::cli
