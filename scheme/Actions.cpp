@@ -112,18 +112,27 @@ int CountPlaced(const std::vector<PlacedRole>& roles) {
 int Placement::Placed() const { return CountPlaced(roles); }
 int SchemeSaved::Placed() const { return CountPlaced(roles); }
 
-StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes, bool checkCursor) {
-    StagedFile staged{TemporaryFile(FolderOf(destination) + L"~" + NameOf(destination) + L".tmp"), {}};
+StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes, bool checkCursor,
+                      bool keepHeld) {
+    StagedFile staged{TemporaryFile(FolderOf(destination) + L"~" + NameOf(destination) + L".tmp"), {}, {}};
     if (const DWORD error = WriteNewFile(staged.file.path(), bytes, true); error != ERROR_SUCCESS) {
         staged.problem = Problem(WriteProblem::Kind::NotWritten, error, destination);
         return staged;
     }
-    const CursorBytes back = ReadCursorBytes(staged.file.path());
+    UniqueFile held(CreateFileW(staged.file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!held) {
+        staged.problem = Problem(WriteProblem::Kind::ReadBackDiffers, GetLastError(), destination);
+        return staged;
+    }
+    const CursorBytes back = ReadCursorBytes(staged.file.path(), held.get(), checkCursor);
     if (back.error != ERROR_SUCCESS || back.bytes != bytes) {
         staged.problem = Problem(WriteProblem::Kind::ReadBackDiffers, back.error, destination);
     } else if (checkCursor && !back.check.ok()) {
         staged.problem = Problem(WriteProblem::Kind::NotACursor, ERROR_SUCCESS, destination);
         staged.problem.cursor = back.Problem();
+    } else if (keepHeld) {
+        staged.held = std::move(held);
     }
     return staged;
 }
@@ -133,6 +142,7 @@ WriteProblem MoveIn(StagedFile& staged, const std::wstring& destination) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Problem(WriteProblem::Kind::FolderInTheWay, ERROR_ACCESS_DENIED, destination);
     }
+    staged.held.reset();
     if (!MoveFileExW(staged.file.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return Problem(WriteProblem::Kind::NotMoved, GetLastError(), destination);
     }

@@ -70,14 +70,21 @@ struct PlacedRole {
 // A copy written beside its destination: on the disk (FlushFileBuffers),
 // read back as exactly the bytes given and, with `checkCursor`, passed by the
 // cursor checker. The copy is deleted when this goes unless it was moved in.
+// With `keepHeld` the handle it was read back through stays open in `held`
+// (reading shared, nothing else), so that the bytes read back are the bytes
+// a loader then reads; MoveIn lets go of it, and so must any other mover.
 struct StagedFile {
     TemporaryFile file;
     WriteProblem problem;
+    UniqueFile held;  // closed before `file` deletes the copy
 };
 // The copy of `destination` is "~<name>.tmp" in the same folder, so that
-// moving it in is a rename within one volume.
+// moving it in is a rename within one volume. Without `checkCursor` the
+// bytes given must have passed the checker already: the copy is only
+// compared with them, since the checker's verdict depends on the bytes
+// alone.
 StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes,
-                      bool checkCursor = true);
+                      bool checkCursor = true, bool keepHeld = false);
 // Moves a staged copy over `destination`, replacing a file (never a folder)
 // that is there. A problem of kind None, FolderInTheWay or NotMoved.
 WriteProblem MoveIn(StagedFile& staged, const std::wstring& destination);

@@ -147,8 +147,9 @@ struct Settings {
 // Applies one role, in an order that keeps every outcome true to its word
 // and never lets the setting name a missing or unchecked file. The chosen
 // file is read and checked; a copy of those bytes is written beside the
-// destination, flushed to the disk, and read back and checked there
-// (StageBytes; and loaded, for a role that goes live); then:
+// destination, flushed to the disk, and read back there as exactly those
+// bytes (StageBytes; a role that goes live loads it while nothing else can
+// write it); then:
 // - when the setting already names the destination (an earlier Apply), the
 //   setting is written first and the copy then takes the destination's
 //   place: should either fail, the setting still names the file it named;
@@ -187,7 +188,9 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         const CursorBytes read = ReadCursorBytes(file);
         if (read.error != ERROR_SUCCESS || !read.check.ok()) return SourceProblem(read);
         Mark(profiler, "read and check the chosen file");
-        StagedFile staged = StageBytes(destination, read.bytes);
+        // The bytes passed the checker as read: the copy is only compared
+        // with them, and a role that goes live loads it while it is held.
+        StagedFile staged = StageBytes(destination, read.bytes, false, role.HasSystemCursor());
         TemporaryFile& copy = staged.file;
         switch (staged.problem.kind) {
         case WriteProblem::Kind::None:
@@ -199,11 +202,13 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         default:
             return Unchanged(Problem::ReadBackDiffers, staged.problem.error, folder);
         }
-        Mark(profiler, "write, flush, read back and check the copy beside the destination");
+        Mark(profiler, "write, flush and read back the copy beside the destination");
         PlacedCheck check;
         if (role.HasSystemCursor()) {
-            check = CheckPlaced(role, copy.path());
-            if (!check.ok) return NotACursor(check.problem);
+            CursorLoad load = LoadHeldPointer(copy.path());
+            staged.held.reset();
+            if (!load.ok()) return NotACursor(ProblemOf(load));
+            check.pointer = std::move(load.cursor);
             Mark(profiler, "load the pointer of a role that goes live");
         }
         PlacedFile placed(destination, folder + L"~" + role.FileName() + L".old");

@@ -83,7 +83,7 @@ std::wstring CursorLoad::Describe() const {
     return CursorProblem::Describe();
 }
 
-CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle) {
+CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle, bool check) {
     CursorBytes read;
     UniqueFile own;
     if (handle == nullptr) {
@@ -114,7 +114,7 @@ CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle) {
         read.bytes.clear();
         return read;
     }
-    read.check = CheckCursorBytes(read.bytes);
+    if (check) read.check = CheckCursorBytes(read.bytes);
     return read;
 }
 
@@ -138,6 +138,11 @@ CursorLoad LoadPointerChecked(const std::wstring& path) {
     }
     const CursorBytes read = ReadCursorBytes(file, held.get());
     if (read.error != ERROR_SUCCESS || !read.check.ok()) return Failed(read);
+    return LoadHeldPointer(file);
+}
+
+CursorLoad LoadHeldPointer(const std::wstring& file) {
+    CursorLoad load;
     if (Probe()) Probe()(file);
     HCURSOR cursor = LoadCursorFromFileW(file.c_str());
     if (cursor == nullptr) {

@@ -57,11 +57,17 @@ struct CursorBytes {
 
 // Reads `file` (environment references already expanded) through `handle`,
 // or through a handle of its own that lets others read, write and delete
-// when `handle` is null; at most the checker's size limit.
-CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle = nullptr);
+// when `handle` is null; at most the checker's size limit. Without `check`
+// the bytes are only read (`check` stays as default-made): for a caller that
+// compares them with bytes that passed the checker already.
+CursorBytes ReadCursorBytes(const std::wstring& file, HANDLE handle = nullptr, bool check = true);
 
 // A pointer at the system's pointer size (as LoadCursorFromFileW gives it).
 CursorLoad LoadPointerChecked(const std::wstring& path);
+// The same, for a file whose bytes the caller has shown to be bytes that
+// passed the checker and holds, from before it read them until this returns,
+// with read sharing only (so nothing else can write it meanwhile).
+CursorLoad LoadHeldPointer(const std::wstring& file);
 
 // For tests: while it lives, `probe` is called with the file's path after the
 // pointer's bytes were read and checked and before Windows' loader reads the

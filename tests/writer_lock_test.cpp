@@ -1,5 +1,8 @@
 // One writer of the pointers at a time: the lock itself, and the editor's
 // Apply and Restore while another writer holds it.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +11,7 @@
 #include <vector>
 #include <thread>
 
+#include "editor/SchemeDialogs.h"
 #include "scheme/CursorRole.h"
 #include "scheme/WriterLock.h"
 #include "support/CursorFilesSupport.h"
@@ -146,11 +150,12 @@ TEST_F(EditorWaitsForWriter, RestoreChangesNothingWhileAnotherWriterHoldsTheLock
     EXPECT_TRUE(desktop.startedPrograms.empty()) << "Mouse Properties was opened";
 }
 
-// 另存为方案 and 导出方案 wait for the lock as Apply does; given up, they
-// change nothing.
+// 另存为方案, 导出方案 and the library's 删除 wait for the lock as Apply
+// does; given up, they change nothing.
+enum class EditorWrite { SaveAsScheme, ExportScheme, DeleteScheme };
 struct EditorWriteCase {
     const char* name;
-    bool save;  // 另存为方案; otherwise 导出方案
+    EditorWrite write;
 };
 
 void PrintTo(const EditorWriteCase& row, std::ostream* os) { *os << row.name; }
@@ -168,16 +173,31 @@ TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
     const std::wstring arrow = files / L"arrow.cur";
     WriteStaticCursor(arrow, 1, 1);
     Choose(2, arrow);
+    ASSERT_TRUE(registry.SetScheme(false, L"甲", arrow));
     const auto before = Everything();
     editor.SetWriterLockWait(200);
     OtherWriter other(WriterLockName(), 500);
 
-    if (GetParam().save) {
+    switch (GetParam().write) {
+    case EditorWrite::SaveAsScheme:
         desktop.nameAnswers.push_back(L"等");
         editor.Library().LingCunFangAn_Click();
-    } else {
+        break;
+    case EditorWrite::ExportScheme:
         desktop.saveAnswers.push_back(files / L"导出");
         ClickButton(ShuBiaoKong::kDaoChuId);
+        break;
+    case EditorWrite::DeleteScheme: {
+        desktop.boxAnswers.push_back(IDOK);
+        ScopedDialogProbe probe([](HWND dialog) {
+            HWND list = GetDlgItem(dialog, kLibraryListId);
+            ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            SendMessageW(GetDlgItem(dialog, kLibraryDeleteId), BM_CLICK, 0, 0);
+            SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        });
+        editor.Library().FangAnKu_Click();
+        break;
+    }
     }
 
     ASSERT_EQ(desktop.Warnings().size(), 1u);
@@ -186,7 +206,9 @@ TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lock, EditorWritesWaitForWriter,
-                         testing::Values(EditorWriteCase{"SaveAsScheme", true}, EditorWriteCase{"ExportScheme", false}),
+                         testing::Values(EditorWriteCase{"SaveAsScheme", EditorWrite::SaveAsScheme},
+                                         EditorWriteCase{"ExportScheme", EditorWrite::ExportScheme},
+                                         EditorWriteCase{"DeleteScheme", EditorWrite::DeleteScheme}),
                          [](const testing::TestParamInfo<EditorWriteCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
