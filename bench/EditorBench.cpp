@@ -14,6 +14,7 @@
 #include "scheme/formats/CursorFileCheck.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
+#include "scheme/CursorBytes.h"
 #include "scheme/PackFolder.h"
 #include "scheme/Store.h"
 #include "scheme/ZipPack.h"
@@ -227,6 +228,27 @@ void MeasurePack(ShuBiaoKong& editor, const Sandbox& sandbox, const EditorSettin
     }
 }
 
+// The sizes of the pack's seventeen files as ShuBiaoCmd check and the
+// previews get them: each file read once and checked, its sizes from that
+// pass.
+void MeasureSizes(const Sandbox& sandbox, const EditorSettings& settings, EditorResult& result) {
+    const PackScan scan = ScanForPacks(sandbox.Windows() + L"\\pack");
+    if (scan.packs.size() != 1) {
+        result.problems.push_back(L"no pack for the sizes");
+        return;
+    }
+    for (int i = 0; i < settings.profileRounds; ++i) {
+        const Stopwatch clock;
+        size_t sizes = 0;
+        for (const PackFile& file : scan.packs.front().files) sizes += ReadCursorBytes(file.path).check.sizes.held.size();
+        result.sizesMs.push_back(clock.Ms());
+        if (sizes < kRoleCount) {
+            result.problems.push_back(L"the pack's files gave " + std::to_wstring(sizes) + L" sizes");
+            return;
+        }
+    }
+}
+
 // The same pack as downloaded: a .zip of its files and install.inf, read
 // from the file as an import reads it; and a bomb, one entry that inflates
 // to 1 GiB of zeros, which must be refused at once.
@@ -389,6 +411,7 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         MeasureApply(editor, desktop, sandbox, settings, applySteps, result);
         MeasureAnimationCpu(editor, settings, result);
         MeasurePack(editor, sandbox, settings, result);
+        MeasureSizes(sandbox, settings, result);
         MeasureZipPack(editor, sandbox, settings, result);
         MeasureParsers(result);
 

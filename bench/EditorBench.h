@@ -30,6 +30,7 @@ struct EditorResult {
     std::vector<double> applyMs;       // one YingYong_SB_Click of fifteen chosen roles each
     std::vector<double> packMs;        // scan a pack folder (install.inf, 17 entries) and plan the import
     std::vector<double> zipPackMs;     // the same pack as a .zip (about 1 MiB): unpack, scan and plan
+    std::vector<double> sizesMs;       // the sizes each of the pack's 17 files holds, read and checked
     std::vector<double> zipBombMs;     // refuse a .zip whose one entry inflates to 1 GiB
     double zipPackBytes = 0;
     double animationCpuPercent = -1;   // process time / real time, three animations playing

@@ -16,15 +16,17 @@ struct VerbEntry {
     bool takesScheme;
     bool takesName;
     bool takesSource = false;  // --system, --user
+    bool schemeAlone = false;  // --scheme without the operand names a listed scheme
 };
 
-constexpr std::array<VerbEntry, 6> kVerbs{{
+constexpr std::array<VerbEntry, 7> kVerbs{{
     {"install", Verb::Install, true, "方案包的路径", true, true},
     {"use", Verb::Use, true, "方案名称", false, false, true},
     {"apply", Verb::Apply, true, "方案包的路径", true, false},
     {"restore", Verb::Restore, false, "", false, false},
     {"export", Verb::Export, true, "导出的文件夹", false, false},
     {"list", Verb::List, false, "", false, false},
+    {"check", Verb::Check, true, "方案包的路径或 --scheme <方案名称>", true, false, true, true},
 }};
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -95,7 +97,7 @@ Parsed Parse(std::span<const std::string> arguments) {
     const VerbEntry* verb = FindVerb(first);
     if (verb == nullptr) {
         if (first.size() > 1 && first[0] == '-') return Fail("命令应在选项之前，" + Quoted(first) + " 之前没有命令");
-        return Fail("未知的命令" + Quoted(first) + "，可用的命令有 install、use、apply、restore、export、list");
+        return Fail("未知的命令" + Quoted(first) + "，可用的命令有 install、use、apply、restore、export、list、check");
     }
 
     Parsed parsed;
@@ -156,6 +158,10 @@ Parsed Parse(std::span<const std::string> arguments) {
             return Fail("命令 " + std::string(verb->spelling) + " 不需要参数，多出了" + Quoted(operands[0]));
         }
     } else {
+        if (operands.empty() && verb->schemeAlone && command.scheme) {
+            parsed.ok = true;
+            return parsed;
+        }
         if (operands.empty() || operands[0].empty()) {
             return Fail("命令 " + std::string(verb->spelling) + " 缺少" + verb->operandName);
         }
@@ -188,6 +194,11 @@ std::string HelpText() {
            "      与“导出方案”相同：把当前用户正在使用的指针文件导出到文件夹。\n"
            "  ShuBiaoCmd list\n"
            "      列出 Windows 的方案：名称、系统/用户、设置了几个指针，并标出正在使用的方案。\n"
+           "  ShuBiaoCmd check <方案包> [--scheme <包中的方案名>]\n"
+           "  ShuBiaoCmd check --scheme <名称> [--system | --user]\n"
+           "      检查方案包或已列出的方案：每个指针文件含哪些大小，本机每个显示器\n"
+           "      按其缩放和“指针大小”设置需要多大。只读取，不作更改。都齐全时退出代码\n"
+           "      为 0，有指针缺少所需大小（或无法读取）时为 1，没有可检查的指针时为 2。\n"
            "  ShuBiaoCmd --help（或 /?）\n"
            "      显示本说明。\n"
            "\n"

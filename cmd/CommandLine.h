@@ -8,6 +8,7 @@
 //   ShuBiaoCmd restore
 //   ShuBiaoCmd export <folder>
 //   ShuBiaoCmd list
+//   ShuBiaoCmd check <pack> [--scheme <name in the pack>] | check --scheme <listed name>
 //   ShuBiaoCmd --help | -h | /?
 //
 // Verbs and option names are matched without regard to ASCII case, as
@@ -32,15 +33,15 @@ enum ExitCode : int {
     kRefused = 4,         // the system refused, or administrator rights are missing
 };
 
-enum class Verb { Help, Install, Use, Apply, Restore, Export, List };
+enum class Verb { Help, Install, Use, Apply, Restore, Export, List, Check };
 
 // Which of Windows' two lists a name is looked up in.
 enum class SchemeSource { Either, System, User };
 
 struct Command {
     Verb verb = Verb::Help;
-    std::string operand;                // install/apply: the pack; use: the name; export: the folder
-    std::optional<std::string> scheme;  // --scheme: which scheme of the pack
+    std::string operand;                // install/apply/check: the pack; use: the name; export: the folder
+    std::optional<std::string> scheme;  // --scheme: which scheme of the pack; check without a pack: a listed scheme
     std::optional<std::string> name;    // --name: the name it is installed under
     SchemeSource source = SchemeSource::Either;  // use: --system or --user
 };

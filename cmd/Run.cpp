@@ -8,6 +8,7 @@
 //            the user's own store
 //   restore  Restore as the window does it, without Mouse Properties
 //   export   the pointers in force into a folder, as the window exports them
+//   check    the sizes each role's file holds against the displays' (cmd/Check.cpp)
 // Every write holds the writer lock of its scope (scheme/WriterLock.h): the
 // user's for all but install, the machine's for install.
 #include "cmd/Run.h"
@@ -78,27 +79,39 @@ int RunList(Context& context) {
 
 // ---- use ----------------------------------------------------------------------
 
-int UseUnderLock(const WriterLock& lock, const Command& command, Context& context) {
-    const std::wstring name = FromUtf8(command.operand).value_or(L"");
-    const library::SchemeListing listing = library::ReadSchemeLists();
-    // The first of that name in each list; --system or --user says which
-    // list, and a name in both needs one of them.
+}  // namespace
+
+const library::SchemeEntry* FindListedScheme(const library::SchemeListing& listing, const std::wstring& name,
+                                             SchemeSource source, Context& context, const wchar_t* tail, int& code) {
     const library::SchemeEntry* inList[2] = {nullptr, nullptr};  // system, user
     for (const library::SchemeEntry& entry : listing.schemes) {
         const bool system = entry.source == library::Source::System;
-        if (command.source == (system ? SchemeSource::User : SchemeSource::System)) continue;
+        if (source == (system ? SchemeSource::User : SchemeSource::System)) continue;
         if (EqualNoCase(entry.name, name) && inList[system ? 0 : 1] == nullptr) inList[system ? 0 : 1] = &entry;
     }
     if (inList[0] != nullptr && inList[1] != nullptr) {
         context.err.Line(L"系统的方案" + Quote(inList[0]->name) + L"和用户的方案" + Quote(inList[1]->name) +
-                         L"同名，请加 --system 或 --user 指定其中一个，什么也没有改。");
-        return kBadCommandLine;
+                         L"同名，请加 --system 或 --user 指定其中一个" + tail);
+        code = kBadCommandLine;
+        return nullptr;
     }
     const library::SchemeEntry* found = inList[0] != nullptr ? inList[0] : inList[1];
     if (found == nullptr) {
-        context.err.Line(L"没有名为" + Quote(name) + L"的方案（用 ShuBiaoCmd list 查看已列出的方案），什么也没有改。");
-        return kNothingDone;
+        context.err.Line(L"没有名为" + Quote(name) + L"的方案（用 ShuBiaoCmd list 查看已列出的方案）" + tail);
+        code = kNothingDone;
     }
+    return found;
+}
+
+namespace {
+
+int UseUnderLock(const WriterLock& lock, const Command& command, Context& context) {
+    const std::wstring name = FromUtf8(command.operand).value_or(L"");
+    const library::SchemeListing listing = library::ReadSchemeLists();
+    int code = kDone;
+    const library::SchemeEntry* found =
+        FindListedScheme(listing, name, command.source, context, L"，什么也没有改。", code);
+    if (found == nullptr) return code;
     const library::SchemeEntry& entry = *found;
     const SchemeUsed used = UseScheme(lock, entry);
     switch (used.kind) {
@@ -374,6 +387,8 @@ int RunVerb(const Command& command, Context& context) {
             return RunRestore(context);
         case Verb::Export:
             return RunExport(command, context);
+        case Verb::Check:
+            return RunCheck(command, context);
         case Verb::Help:
             break;
         }

@@ -41,6 +41,14 @@ struct ChosenPack {
 };
 std::optional<ChosenPack> ChoosePack(const Command& command, Context& context);
 
+// The listed scheme `name` of the list --system or --user names, or of
+// either when the name is in one list only (the first of that name in each
+// list). When there is none, or the name is in both lists and the command
+// says neither, null and `code` (2 or 3) with the line that says why, ending
+// in `tail`.
+const library::SchemeEntry* FindListedScheme(const library::SchemeListing& listing, const std::wstring& name,
+                                             SchemeSource source, Context& context, const wchar_t* tail, int& code);
+
 // A pack's files read once and checked: the bytes of each usable one, and
 // for the others the role's name and why not.
 using CheckedFile = RoleBytes;
@@ -53,5 +61,7 @@ CheckedPack CheckPackFiles(const Pack& pack);
 int RunApply(const Command& command, Context& context);
 int RunRestore(Context& context);
 int RunExport(const Command& command, Context& context);
+// cmd/Check.cpp.
+int RunCheck(const Command& command, Context& context);
 
 }  // namespace shubiao::cli

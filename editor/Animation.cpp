@@ -23,13 +23,13 @@ void ShuBiaoKong::AnimationTick() {
         const int frame = play.strip->FrameAt(now - play.start);
         if (frame == play.frame) continue;
         PictureBox& box = view.picture;
-        play.strip->Draw(box.ImageDC(), 0, 0, frame, previews_.ScratchDC());
+        play.strip->Draw(box.ImageDC(), play.at.x, play.at.y, frame, previews_.ScratchDC());
         play.frame = frame;
+        DrawMarks(view);
         // The box's look follows, so that the next redraw knows this frame is drawn.
         view.look.frame = frame;
         GdiFlush();
-        const RECT changed{0, 0, play.strip->size(), play.strip->size()};
-        InvalidateRect(box.hwnd(), &changed, FALSE);
+        InvalidateRect(box.hwnd(), nullptr, FALSE);
     }
     ScheduleAnimation(now);
 }

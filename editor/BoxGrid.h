@@ -22,6 +22,7 @@ struct Playing {
     std::uint64_t serial = 0;
     ULONGLONG start = 0;
     int frame = -1;
+    POINT at{};  // where the strip's frame is drawn in the box: left of or above it when cut
 };
 
 // What a box's image shows now: a box whose look is unchanged is not drawn again.
@@ -31,6 +32,7 @@ struct BoxLook {
     bool pending = false;
     COLORREF mark = 0;
     int width = -1;            // of the image: -1 before the first drawing
+    bool sizeMark = false;     // the file lacks the size Windows draws here
     bool operator==(const BoxLook&) const = default;
 };
 

@@ -32,6 +32,9 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kMenuLibrary, L"方案库(&L)…");
     AppendMenuW(menu.get(), MF_STRING, kMenuSaveAs, L"另存为方案(&S)…");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING | (grid_.ActualSize() ? MF_CHECKED : MF_UNCHECKED), kMenuActualSize,
+                L"实际大小(&A)");
     const UINT chosen = desktop_.TrackMenu(grid_.Owner(), menu.get(), screen);
     // A greyed item cannot be chosen; a role's item without a role does nothing.
     switch (chosen) {
@@ -49,6 +52,9 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
         break;
     case kMenuSaveAs:
         library_.LingCunFangAn_Click();
+        break;
+    case kMenuActualSize:
+        grid_.SetActualSize(!grid_.ActualSize());
         break;
     default:
         break;

@@ -20,6 +20,7 @@ public:
         kMenuShowFile,          // 打开文件位置(&O)
         kMenuLibrary,           // 方案库(&L)…
         kMenuSaveAs,            // 另存为方案(&S)…
+        kMenuActualSize = 420,  // 实际大小(&A), checked while on
     };
 
     ContextMenu(BoxGridView& grid, LibraryActions& library, Desktop& desktop)

@@ -6,7 +6,7 @@
 
 namespace shubiao {
 
-UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& error) {
+UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& error, POINT* hotSpot) {
     error = ERROR_SUCCESS;
     const auto resource = ToCursorResource(image);
     if (!resource) {
@@ -24,6 +24,11 @@ UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& e
     if (bits.empty()) {
         error = ERROR_INVALID_DATA;
         return {};
+    }
+    if (hotSpot != nullptr) {
+        const ResourceImage& picked = resource->images[static_cast<size_t>(id - 1)];
+        *hotSpot = {MulDiv(picked.hotX, size, static_cast<int>(picked.width)),
+                    MulDiv(picked.hotY, size, static_cast<int>(picked.height))};
     }
     HICON made = CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), icon, 0x00030000, size, size,
                                           LR_DEFAULTCOLOR);

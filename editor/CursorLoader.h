@@ -17,7 +17,8 @@ namespace shubiao {
 
 // One ICO/CUR image (a whole static file or one frame of an animation, as
 // CheckCursorBytes passed it) made into an icon or cursor of `size` pixels;
-// Windows' error, or 0, in `error` when it cannot.
-UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& error);
+// Windows' error, or 0, in `error` when it cannot. `hotSpot`, when given,
+// gets the hot spot of the image Windows picked, scaled to `size`.
+UniqueIcon IconFromImage(std::span<const std::uint8_t> image, int size, DWORD& error, POINT* hotSpot = nullptr);
 
 }  // namespace shubiao

@@ -56,6 +56,9 @@ public:
     virtual PictureBox& Picture16() = 0;
     // The file dialog for `role`, as a click on its box opens it.
     virtual void Picture_Click(int role) = 0;
+    // 实际大小: the boxes show the pointers at the size Windows draws them.
+    virtual bool ActualSize() const = 0;
+    virtual void SetActualSize(bool on) = 0;
 
 protected:
     ~BoxGridView() = default;

@@ -15,6 +15,8 @@
 #include "scheme/CursorRole.h"
 #include "scheme/ImportPlan.h"
 #include "scheme/PackFolder.h"
+#include "scheme/PointerSizeSetting.h"
+#include "scheme/formats/PointerSize.h"
 
 namespace shubiao {
 namespace {
@@ -119,6 +121,26 @@ void ImportFlow::ImportScan(PackScan scan, const ImportSource& source) {
     ImportPack(scan.packs[chosen], source);
 }
 
+// The summary's line on the pack's files that lack the size Windows draws
+// the pointer at on this display; empty when none does.
+static std::wstring LackingSizeLine(const ImportPlan& plan, HWND window) {
+    const std::uint32_t needed = PointerPixelsHere(window != nullptr ? GetDpiForWindow(window) : 96);
+    int up = 0;
+    int down = 0;
+    for (const CursorSizes& sizes : plan.takenSizes) {
+        const SizeFit fit = MatchSize(sizes.held, needed).fit;
+        up += fit == SizeFit::ScaledUp ? 1 : 0;
+        down += fit == SizeFit::ScaledDown ? 1 : 0;
+    }
+    const std::wstring pixels = std::to_wstring(needed) + L" 像素";
+    std::wstring line;
+    if (up > 0) line += L"有 " + std::to_wstring(up) + L" 个指针缺少本屏幕所需的 " + pixels + L"，会被放大，可能模糊。";
+    if (down > 0) {
+        line += L"有 " + std::to_wstring(down) + L" 个指针缺少本屏幕所需的 " + pixels + L"，会被缩小。";
+    }
+    return line;
+}
+
 // Works the whole import out on a copy of the working scheme, then takes it
 // and redraws; tells the user what was not taken.
 void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
@@ -147,7 +169,11 @@ void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
     // The first pack taken whole says, once, how to keep it (files named
     // after the roles are no pack with a name of its own).
     const bool hint = plan.skipped.empty() && pack.kind != PackKind::RoleNamed && TakeSaveHint();
-    if (plan.skipped.empty() && plan.copies.empty() && entries.empty() && !hint && pack.unused.empty()) return;
+    const std::wstring lacking = LackingSizeLine(plan, hwnd());
+    if (plan.skipped.empty() && plan.copies.empty() && entries.empty() && !hint && pack.unused.empty() &&
+        lacking.empty()) {
+        return;
+    }
     std::wstring text = L"从“" + pack.name + L"”导入了 " + std::to_wstring(plan.taken) + L" 个鼠标指针。";
     if (!plan.skipped.empty()) {
         text += L"以下几个没有导入，原来的选择保持不变：\n";
@@ -159,6 +185,7 @@ void ImportFlow::ImportPack(const Pack& pack, const ImportSource& source) {
     }
     if (!unseen.empty()) text += L"\n\n" + UnseenRolesNote(unseen);
     text += UnusedFilesText(pack.unused);
+    if (!lacking.empty()) text += L"\n\n" + lacking;
     text += entries;
     if (hint) text += L"\n\n" + LibraryActions::SaveHint();
     desktop_.MessageBox(hwnd(), text, kMessageTitle,

@@ -24,11 +24,13 @@
 #include "editor/DialogTemplate.h"
 #include "editor/EditorParts.h"
 #include "editor/PreviewCache.h"
+#include "editor/SizeMark.h"
 #include "editor/SchemeDialogs.h"
 #include "editor/SchemeStrip.h"
 #include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
+#include "scheme/PointerSizeSetting.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/formats/SchemeOrder.h"
 #include "win/Errors.h"
@@ -97,6 +99,7 @@ private:
         dialog_ = dialog;
         dpi_ = GetDpiForWindow(dialog);
         if (dpi_ == 0) dpi_ = 96;
+        pointerPixels_ = PointerPixelsHere(dpi_);
         HWND list = List();
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
         SetWindowTextW(list, L"方案");  // the name screen readers give the list
@@ -262,7 +265,7 @@ private:
                 row.entry.state != schemes::ValueState::Read || state == schemes::SlotState::Refused;
             if (state == schemes::SlotState::Path) files[RoleIndex(role.number)] = row.entry.FileOf(role.number);
         }
-        row.strip.Prepare(previews_, files, refused, IconSize());
+        row.strip.Prepare(previews_, files, refused, IconSize(), pointerPixels_);
     }
 
     void DrawStrip(HDC dc, const RECT& cell, Row& row) {
@@ -383,6 +386,7 @@ private:
         }
         case WM_DPICHANGED: {
             self->dpi_ = HIWORD(wParam);
+            self->pointerPixels_ = PointerPixelsHere(self->dpi_);
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -408,6 +412,7 @@ private:
     Desktop& desktop_;
     HWND dialog_ = nullptr;
     UINT dpi_ = 96;
+    std::uint32_t pointerPixels_ = 32;  // what Windows draws the pointer at on the dialog's display
     std::vector<Row> rows_;
     PreviewCache previews_;
     UniqueFont font_;

@@ -1,4 +1,5 @@
 // Loading the scheme in force into the previews.
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -7,6 +8,9 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/PointerSizeSetting.h"
+#include "scheme/formats/PointerSize.h"
+#include "editor/SizeMark.h"
 
 namespace shubiao {
 
@@ -48,6 +52,7 @@ void ShuBiaoKong::ShuaXinYuLan() {
 void ShuBiaoKong::JiaZaiFangAn() {
     SetXianShiVisible(false);
     Mark(profiler_, "hide the cover (XianShi)");
+    cursorBaseSize_ = ReadCursorBaseSize();
     const std::wstring dataStorage = DataStorageFolder();
     // Files no role names after this run leave the preview cache at its end.
     previews_.BeginRound();
@@ -98,8 +103,23 @@ void ShuBiaoKong::TakeScheme(WorkingScheme scheme) {
 // tick of the timer serves them all. A file that does not load
 // leaves the box blank. The preview comes from the cache: an unchanged file
 // is not read again, and an animation that was playing goes on.
+//
+// With 实际大小 the preview is made at the size Windows draws the pointer
+// here instead, and a preview larger than its box is cut to it. Its frames
+// come from IconFromImage: LookupIconIdFromDirectoryEx picks the image for
+// that size ("the image closest but not exceed the requested size", its
+// reference page) and CreateIconFromResourceEx makes the cursor at
+// cxDesired x cyDesired, stretching the image when it is another size (its
+// reference page: "the desired width, in pixels, of the icon or cursor").
+// These are the functions LoadImage and the cursor loader use for a file's
+// images, so the scaling matched is the system's own stretching in user32,
+// not ours; DrawIconEx then draws the cursor at the size it was made, with
+// no second stretch. Under Wine the stretching is Wine's user32 (a
+// StretchBlt of the image), which may differ from Windows' pixel for pixel;
+// the size and the place are the same. The choice lasts for the session:
+// it is a way to look at the pointers, not a setting of the program.
 void ShuBiaoKong::DrawPreview(BoxView& view, const std::wstring& path) {
-    const int size = GetSystemMetricsForDpi(SM_CXICON, dpi_);
+    const int size = actualSize_ ? static_cast<int>(PointerPixelsShown()) : GetSystemMetricsForDpi(SM_CXICON, dpi_);
     const PreviewCache::Preview preview = previews_.Get(path, size);
     Mark(profiler_, "find the previews (file stamp; a changed file is read and its frames drawn)");
     view.previewProblem = preview.problem;
@@ -112,6 +132,56 @@ void ShuBiaoKong::DrawPreview(BoxView& view, const std::wstring& path) {
     RedrawBox(view);
 }
 
+std::uint32_t ShuBiaoKong::PointerPixelsShown() const { return PointerPixels(dpi_, cursorBaseSize_); }
+
+bool ShuBiaoKong::LacksShownSize(const PreviewStrip* strip) const {
+    return strip != nullptr && LacksSize(strip->sizes(), PointerPixelsShown());
+}
+
+void ShuBiaoKong::SetActualSize(bool on) {
+    if (actualSize_ == on) return;
+    actualSize_ = on;
+    previews_.BeginRound();
+    for (BoxView& view : boxes_) {
+        const std::wstring& file = scheme_.RoleCursorFile(view.role);
+        if (file.empty()) continue;
+        DrawPreview(view, file);
+    }
+    previews_.EndRound();
+    ScheduleAnimation(desktop_.Milliseconds());
+}
+
+// Where a strip's frames go in a box: at its top-left corner, as the
+// previews have always been; a strip larger than the box is moved left and
+// up just enough to bring its hot spot to the box's middle, never so far
+// that the box shows past the strip's edge.
+static POINT StripPlace(const PreviewStrip& strip, int width, int height) {
+    auto shift = [](int hot, int size, int room) {
+        if (size <= room || hot < room) return 0;
+        return -std::clamp(hot - room / 2, 0, size - room);
+    };
+    const POINT hot = strip.hotSpot();
+    return {shift(hot.x, strip.size(), width), shift(hot.y, strip.size(), height)};
+}
+
+// The marks over the preview, drawn again after each frame since a preview
+// at 实际大小 may reach under them: a file that lacks the size drawn here
+// (editor/SizeMark.h), and a pending choice, the skin's colour along the
+// bottom and right edges.
+void ShuBiaoKong::DrawMarks(BoxView& view) {
+    PictureBox& box = view.picture;
+    HDC dc = box.ImageDC();
+    if (view.look.sizeMark) DrawSizeMark(dc, RECT{0, 0, box.ImageWidth(), box.ImageHeight()}, dpi_);
+    if (view.look.pending) {
+        const int width = MulDiv(2, static_cast<int>(dpi_), 96);
+        const RECT right{box.ImageWidth() - width, 0, box.ImageWidth(), box.ImageHeight()};
+        const RECT bottom{0, box.ImageHeight() - width, box.ImageWidth(), box.ImageHeight()};
+        SetDCBrushColor(dc, markColour_);
+        FillRect(dc, &right, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+}
+
 // The box's persistent image: white, the preview's frame due now, and for a
 // pending choice its mark (a warning sign in place of a preview that cannot
 // be made).
@@ -120,7 +190,7 @@ void ShuBiaoKong::RedrawBox(BoxView& view) {
     Playing& play = view.playing;
     const bool pending = scheme_.Pending(view.role);
     const int frame = play.strip != nullptr ? play.strip->FrameAt(desktop_.Milliseconds() - play.start) : -1;
-    const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth()};
+    const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth(), LacksShownSize(play.strip)};
     BoxLook& drawn = view.look;
     if (look == drawn) {
         Mark(profiler_, "draw the boxes");
@@ -131,22 +201,15 @@ void ShuBiaoKong::RedrawBox(BoxView& view) {
     HDC dc = box.ImageDC();
     play.frame = frame;
     if (play.strip != nullptr) {
-        play.strip->Draw(dc, 0, 0, play.frame, previews_.ScratchDC());
+        play.at = StripPlace(*play.strip, box.ImageWidth(), box.ImageHeight());
+        play.strip->Draw(dc, play.at.x, play.at.y, play.frame, previews_.ScratchDC());
     } else if (pending) {
         const int size = GetSystemMetricsForDpi(SM_CXSMICON, dpi_);
         if (HICON warning = static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, size, size, LR_SHARED))) {
             DrawIconEx(dc, 0, 0, warning, size, size, 0, nullptr, DI_NORMAL);
         }
     }
-    if (pending) {
-        // Along the bottom and right edges, where the preview never reaches.
-        const int width = MulDiv(2, static_cast<int>(dpi_), 96);
-        const RECT right{box.ImageWidth() - width, 0, box.ImageWidth(), box.ImageHeight()};
-        const RECT bottom{0, box.ImageHeight() - width, box.ImageWidth(), box.ImageHeight()};
-        SetDCBrushColor(dc, markColour_);
-        FillRect(dc, &right, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-        FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    }
+    DrawMarks(view);
     GdiFlush();
     box.Invalidate();
     Mark(profiler_, "draw the boxes");

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "editor/DialogTemplate.h"
+#include "scheme/PointerSizeSetting.h"
 
 namespace shubiao {
 namespace {
@@ -151,7 +152,9 @@ LRESULT PackChooser::CustomDraw(NMLVCUSTOMDRAW& draw) {
                                 &cell);
         FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(COLOR_WINDOW));
         SchemeStrip& strip = strips_[index];
-        if (!strip.prepared()) strip.Prepare(previews_, choices_[index].files, {}, IconSize());
+        if (!strip.prepared()) {
+            strip.Prepare(previews_, choices_[index].files, {}, IconSize(), PointerPixelsHere(dpi_));
+        }
         strip.Draw(draw.nmcd.hdc, cell, IconSize(), dpi_, previews_.ScratchDC());
         return CDRF_SKIPDEFAULT;
     }

@@ -43,8 +43,10 @@ void PreviewStrip::Draw(HDC dc, int x, int y, int frame, HDC scratch) {
 DWORD PreviewStrip::DrawFrame(int frame, HDC scratch) {
     const auto [offset, length] = frameBytes_[static_cast<size_t>(frame)];
     DWORD error = ERROR_SUCCESS;
+    POINT hotSpot{};
     const UniqueIcon icon =
-        IconFromImage(std::span<const std::uint8_t>(bytes_).subspan(offset, length), size_, error);
+        IconFromImage(std::span<const std::uint8_t>(bytes_).subspan(offset, length), size_, error, &hotSpot);
+    if (frame == frameOfStep_.front()) hotSpot_ = hotSpot;
     if (icon) DrawIconEx(scratch, frame * size_, 0, icon.get(), size_, size_, 0, nullptr, DI_NORMAL);
     GdiFlush();
     drawn_[static_cast<size_t>(frame)] = true;
@@ -144,6 +146,7 @@ PreviewCache::Preview PreviewCache::Get(const std::wstring& path, int size) {
         it->problem = read.Problem().Describe();
     } else {
         it->strip = MakeStrip(std::move(read.bytes), size, it->problem);
+        if (it->strip) it->strip->sizes_ = std::move(read.check.sizes);
     }
     it->used = true;
     return {it->strip.get(), it->problem};

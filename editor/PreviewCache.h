@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "editor/FileStamp.h"
+#include "scheme/formats/CursorFileCheck.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -34,6 +35,10 @@ public:
     // A number no other strip of this run has had: tells a new version of a
     // file from the one it replaced.
     std::uint64_t serial() const { return serial_; }
+    // The sizes the file holds, as the check that let it in read them.
+    const CursorSizes& sizes() const { return sizes_; }
+    // The hot spot of the first step's frame, in the strip's pixels.
+    POINT hotSpot() const { return hotSpot_; }
 
     // The frame shown `elapsed` ms after the animation started, and in
     // `untilChange` how many ms it stays shown.
@@ -59,6 +64,8 @@ private:
     int size_ = 0;
     int frames_ = 0;
     std::uint64_t serial_ = 0;
+    CursorSizes sizes_;
+    POINT hotSpot_{};
     std::vector<int> frameOfStep_;
     std::vector<ULONGLONG> stepEnds_;  // ms from the cycle's start to the end of each step
 };

@@ -1,5 +1,7 @@
 #include "editor/SchemeStrip.h"
 
+#include "editor/SizeMark.h"
+
 #include "scheme/formats/SchemeOrder.h"
 #include "win/Text.h"
 
@@ -14,15 +16,17 @@ int RoleAtSlot(size_t slot) { return FindRole(FromUtf8(kSchemeOrder[slot]).value
 }  // namespace
 
 void SchemeStrip::Prepare(PreviewCache& cache, const std::array<std::wstring, kRoleCount>& files,
-                          const std::array<bool, kRoleCount>& refused, int size) {
+                          const std::array<bool, kRoleCount>& refused, int size, std::uint32_t pointerPixels) {
     prepared_ = true;
     for (size_t slot = 0; slot < schemes::kSlotCount; ++slot) {
         const size_t index = RoleIndex(RoleAtSlot(slot));
         strips_[slot] = nullptr;
+        lacksSize_[slot] = false;
         marked_[slot] = refused[index];
         if (marked_[slot] || files[index].empty()) continue;
         strips_[slot] = cache.Get(files[index], size).strip;
         marked_[slot] = strips_[slot] == nullptr;
+        lacksSize_[slot] = strips_[slot] != nullptr && pointerPixels != 0 && LacksSize(strips_[slot]->sizes(), pointerPixels);
     }
 }
 
@@ -34,6 +38,7 @@ void SchemeStrip::Draw(HDC dc, const RECT& cell, int size, UINT dpi, HDC scratch
         if (x + size > cell.right) break;
         if (strips_[slot] != nullptr) {
             strips_[slot]->Draw(dc, x, top, 0, scratch);
+            if (lacksSize_[slot]) DrawSizeMark(dc, RECT{x, top, x + size, top + size}, dpi);
         } else if (marked_[slot] && warning != nullptr) {
             DrawIconEx(dc, x, top, warning, size, size, 0, nullptr, DI_NORMAL);
         } else {

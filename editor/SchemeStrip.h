@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "editor/PreviewCache.h"
@@ -21,9 +22,11 @@ public:
     static constexpr int kGap = 2;  // 96-DPI pixels between two previews
 
     // `files` per role (index role - 1), expanded; empty for Windows'
-    // default. A role in `refused` is marked without a look at the disk.
+    // default. A role in `refused` is marked without a look at the disk. A
+    // file that lacks `pointerPixels` (what Windows draws the pointer at on
+    // this display; 0 for no such marks) gets the size mark (SizeMark.h).
     void Prepare(PreviewCache& cache, const std::array<std::wstring, kRoleCount>& files,
-                 const std::array<bool, kRoleCount>& refused, int size);
+                 const std::array<bool, kRoleCount>& refused, int size, std::uint32_t pointerPixels = 0);
     bool prepared() const { return prepared_; }
     void Forget() { prepared_ = false; }
 
@@ -35,6 +38,7 @@ public:
 private:
     std::array<PreviewStrip*, schemes::kSlotCount> strips_{};
     std::array<bool, schemes::kSlotCount> marked_{};
+    std::array<bool, schemes::kSlotCount> lacksSize_{};
     bool prepared_ = false;
 };
 

@@ -69,6 +69,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -245,6 +246,15 @@ public:
     // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
     const std::wstring& PreviewProblem(int role) const { return boxes_.Of(role).previewProblem; }
 
+    // 实际大小: every box shows its pointer at the size Windows draws it on
+    // the editor's display (PointerPixelsShown), cut to the box with its hot
+    // spot in view; off, at the icon size as always. For this session only.
+    bool ActualSize() const override { return actualSize_; }
+    void SetActualSize(bool on) override;
+    // The pixels Windows draws the pointer at on the editor's display: its
+    // DPI and the pointer-size setting as read at the last load.
+    std::uint32_t PointerPixelsShown() const;
+
     // The tooltip of the box of `role`: the role's name, " — ", then
     // what the box shows: why a pending choice shows no preview or was not
     // applied, "默认" for the installed fallback, else the file's path; on
@@ -285,6 +295,11 @@ private:
     void JiaZaiFangAn();
     void DrawPreview(BoxView& view, const std::wstring& path);
     void RedrawBox(BoxView& view);
+    void DrawMarks(BoxView& view);
+    // The file of `strip` lacks the size drawn here: Windows scales another.
+    bool LacksShownSize(const PreviewStrip* strip) const;
+    // The tip's line on the sizes the box's file holds; empty without a preview.
+    std::wstring SizesLine(int role) const;
     void ScheduleAnimation(ULONGLONG now);
 
     // What the editor's parts reach of it (EditorParts.h).
@@ -345,6 +360,8 @@ private:
     ULONGLONG animationEpoch_ = 0;  // every animation's time counts from here
     bool animating_ = false;
     COLORREF markColour_ = GetSysColor(COLOR_3DDKSHADOW);
+    bool actualSize_ = false;
+    std::optional<std::uint32_t> cursorBaseSize_;  // the pointer-size setting, read at each load
     Profiler* profiler_ = nullptr;
     DWORD writerLockWait_ = kWriterLockWaitMilliseconds;
     bool waitingForLock_ = false;

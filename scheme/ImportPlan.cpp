@@ -27,6 +27,7 @@ PackFileRead ReadPackFile(const PackFile& file) {
         return result;
     }
     result.bytes = std::move(read.bytes);
+    result.sizes = std::move(read.check.sizes);
     return result;
 }
 
@@ -93,8 +94,9 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
         return plan;
     }
     for (const PackFile& file : pack.files) {
-        if (std::wstring refusal = ReadPackFile(file).refusal; !refusal.empty()) {
-            plan.skipped.emplace_back(Role(file.role).Name(), std::move(refusal));
+        PackFileRead read = ReadPackFile(file);
+        if (!read.refusal.empty()) {
+            plan.skipped.emplace_back(Role(file.role).Name(), std::move(read.refusal));
             continue;
         }
         result.RoleCursorFile(file.role) = file.path;
@@ -103,6 +105,7 @@ ImportPlan PlanImport(const Pack& pack, const WorkingScheme& current) {
         result.SetPending(file.role, true);
         ++plan.taken;
         plan.takenRoles.push_back(file.role);
+        plan.takenSizes.push_back(std::move(read.sizes));
         if (file.alternate != 0) {
             plan.copies.emplace_back(Role(file.role).Name(), file.path.substr(file.path.find_last_of(L"\\/") + 1));
         }

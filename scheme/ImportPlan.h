@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scheme/PackFolder.h"
+#include "scheme/formats/CursorFileCheck.h"
 #include "scheme/WorkingScheme.h"
 #include "scheme/ZipPack.h"
 
@@ -21,6 +22,7 @@ struct ImportPlan {
     int taken = 0;                                                // roles the pack gave a file
     std::vector<std::pair<std::wstring, std::wstring>> copies;    // role name, the numbered copy taken for it
     std::vector<int> takenRoles;                                  // the roles taken from a checked file, in the pack's order
+    std::vector<CursorSizes> takenSizes;                          // the sizes each of takenRoles' files holds
 };
 
 // Where an import reads from: a folder or an .inf as it lies, or a .zip
@@ -51,6 +53,7 @@ OpenedPacks OpenPacks(const std::wstring& path);
 struct PackFileRead {
     std::vector<std::uint8_t> bytes;
     std::wstring refusal;  // empty when the file can be used
+    CursorSizes sizes;     // the sizes it holds, as the check read them
 };
 PackFileRead ReadPackFile(const PackFile& file);
 

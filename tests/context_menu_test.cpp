@@ -96,7 +96,7 @@ TEST_P(ReachMenuTest, ShowsTheItemsAndGreysThoseThatNeedARoleBetweenBoxes) {
     std::vector<std::wstring> texts;
     for (const FakeDesktop::MenuItem& item : desktop.menus[0]) texts.push_back(item.text);
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"选择文件(&F)…", L"使用默认值(&D)", L"打开文件位置(&O)",
-                                                 L"方案库(&L)…", L"另存为方案(&S)…"}));
+                                                 L"方案库(&L)…", L"另存为方案(&S)…", L"实际大小(&A)"}));
     EXPECT_EQ(Greyed(ContextMenu::kMenuChooseFile), !GetParam().forRole);
     EXPECT_EQ(Greyed(ContextMenu::kMenuWindowsDefault), !GetParam().forRole);
     EXPECT_EQ(Greyed(ContextMenu::kMenuShowFile), !GetParam().forRole);

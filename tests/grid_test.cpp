@@ -97,7 +97,9 @@ TEST_P(GridBox, ShowsItsFramesInTimeAndItsMark) {
         named = editor.PreviewProblem(kRole);
         EXPECT_FALSE(named.empty());
     }
-    EXPECT_EQ(editor.BoxToolTip(kRole), Role(kRole).Name() + L" — " + named + L"\n右键：方案库、另存为方案…");
+    // A box with a preview says which sizes its file holds: every test file holds 32 pixels.
+    const std::wstring sizes = c.tip == BoxCase::Tip::TheFile ? L"\n含 32 像素；本屏幕显示为 32 像素" : L"";
+    EXPECT_EQ(editor.BoxToolTip(kRole), Role(kRole).Name() + L" — " + named + sizes + L"\n右键：方案库、另存为方案…");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -66,6 +66,7 @@ struct PackCase {
     size_t choices;                          // how many packs the chooser lists (0: no chooser)
     const wchar_t* message;                  // a phrase of the one box shown, nullptr: none
     const wchar_t* picked = L"";             // the folder picked, below the scratch folder
+    std::optional<DWORD> baseSize = std::nullopt;  // the pointer-size setting (CursorBaseSize)
 };
 void PrintTo(const PackCase& c, std::ostream* os) { *os << c.name; }
 
@@ -96,6 +97,7 @@ TEST_P(PackImport, TakesWhatThePackSetsAndKeepsTheRest) {
         changedBefore.push_back(editor.Scheme().RoleChanged(n));
     }
     desktop.boxAnswers.push_back(IDNO);  // a pack that sets Hand replaces the pending choice
+    if (c.baseSize) registry.SetDword(L"CursorBaseSize", *c.baseSize);
     if (c.choice) desktop.packAnswers.push_back(*c.choice);
     const std::wstring picked = *c.picked == L'\0' ? chosen.Path() : chosen / c.picked;
     desktop.folderAnswers.push_back(picked);
@@ -176,6 +178,10 @@ HKCU,"Control Panel\Cursors\Schemes","S",,"a.cur,,,,,,,,,,,,,,,pin.cur,person.cu
 )"),
       CursorAt(L"a.cur", 3), CursorAt(L"pin.cur", 6), CursorAt(L"person.cur", 7)},
      {{kArrow, 3}, {kPin, 6}, {kPerson, 7}}, std::nullopt, 0, L"另存为方案"},
+    // Every test cursor holds 32 pixels only; the setting asks for 48 at 96 DPI.
+    {"PackLacksTheSizeThisScreenNeeds",
+     {CursorAt(L"Normal Select.cur", 3), CursorAt(L"Busy.ani", 4)},
+     {{kArrow, 3}, {kWait, 4}}, std::nullopt, 0, L"有 2 个指针缺少本屏幕所需的 48 像素，会被放大，可能模糊", L"", 48},
     {"NothingUsable", {TextAt(L"readme.txt", "hi"), TextAt(L"picture.png", "png")}, {}, std::nullopt, 0,
      L"没有找到可以导入的鼠标指针"},
     {"EveryFileOfThePackIsBad",

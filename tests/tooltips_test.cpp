@@ -56,7 +56,11 @@ struct TipCase {
     int role;
     const wchar_t* roleName;  // the box's window text and the tip's start
     Shows shows;
+    const wchar_t* sizes = nullptr;  // the line on the sizes the file holds; nullptr: none (no preview)
 };
+
+constexpr const wchar_t* kTestCursorSizes = L"含 32 像素；本屏幕显示为 32 像素";
+constexpr const wchar_t* kInstalledSizes = L"含 32、48、64 像素；本屏幕显示为 32 像素";
 
 void PrintTo(const TipCase& tip, std::ostream* out) { *out << tip.name; }
 
@@ -97,19 +101,24 @@ TEST_P(ToolTipText, NamesTheRoleAndWhatTheBoxShows) {
     if (tip.shows == Shows::PreviewProblem) shown = editor.PreviewProblem(tip.role);
     if (tip.shows == Shows::ApplyReason) shown = editor.Scheme().PendingReason(tip.role);
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(editor.BoxToolTip(tip.role), std::wstring(tip.roleName) + L" — " + shown + L"\n右键：方案库、另存为方案…");
+    const std::wstring sizes = tip.sizes != nullptr ? L"\n" + std::wstring(tip.sizes) : L"";
+    EXPECT_EQ(editor.BoxToolTip(tip.role),
+              std::wstring(tip.roleName) + L" — " + shown + sizes + L"\n右键：方案库、另存为方案…");
     EXPECT_EQ(WindowText(editor.Picture(tip.role).hwnd()), tip.roleName) << "the name screen readers read";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Grid, ToolTipText,
-    testing::Values(TipCase{"FromTheSettings", Origin::Setting, 2, L"正常选择", Shows::File},
+    testing::Values(TipCase{"FromTheSettings", Origin::Setting, 2, L"正常选择", Shows::File, kTestCursorSizes},
                     TipCase{"SettingNamesAMissingFile", Origin::SettingMissingFile, 3, L"精确定位", Shows::File},
-                    TipCase{"InstalledFallback", Origin::NoSetting, 8, L"手写", Shows::Fallback},
-                    TipCase{"FallbackNamedInOtherCase", Origin::SettingFallbackCase, 7, L"不可用", Shows::Fallback},
-                    TipCase{"Chosen", Origin::Chosen, 15, L"忙", Shows::File},
+                    TipCase{"InstalledFallback", Origin::NoSetting, 8, L"手写", Shows::Fallback, kInstalledSizes},
+                    TipCase{"FallbackNamedInOtherCase", Origin::SettingFallbackCase, 7, L"不可用", Shows::Fallback,
+                            kInstalledSizes},
+                    TipCase{"Chosen", Origin::Chosen, 15, L"忙", Shows::File, kTestCursorSizes},
                     TipCase{"PendingWithoutAPreview", Origin::ChosenJunk, 6, L"选定文本", Shows::PreviewProblem},
-                    TipCase{"PendingThatApplySkipped", Origin::ChosenGoneAtApply, 4, L"链接选择", Shows::ApplyReason},
+                    // The box still shows the preview made before the file went.
+                    TipCase{"PendingThatApplySkipped", Origin::ChosenGoneAtApply, 4, L"链接选择", Shows::ApplyReason,
+                            kTestCursorSizes},
                     TipCase{"PendingWithoutAPreviewThatApplySkipped", Origin::ChosenJunkApplied, 9, L"移动",
                             Shows::ApplyReason}),
     [](const testing::TestParamInfo<TipCase>& info) { return std::string(info.param.name); });
@@ -134,8 +143,8 @@ TEST_F(ToolTipTest, TheTooltipControlGivesTheBoxsText) {
         SendMessageW(tip, TTM_GETTEXTW, std::size(buffer), reinterpret_cast<LPARAM>(&tool));
         return std::wstring(buffer);
     };
-    EXPECT_EQ(textOf(2), L"正常选择 — 默认\n右键：方案库、另存为方案…");
-    EXPECT_EQ(textOf(3), L"精确定位 — " + chosen + L"\n右键：方案库、另存为方案…");
+    EXPECT_EQ(textOf(2), L"正常选择 — 默认\n" + std::wstring(kInstalledSizes) + L"\n右键：方案库、另存为方案…");
+    EXPECT_EQ(textOf(3), L"精确定位 — " + chosen + L"\n" + kTestCursorSizes + L"\n右键：方案库、另存为方案…");
 }
 
 // The pointer resting on a box shows that box's tip: the box hands its

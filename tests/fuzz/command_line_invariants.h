@@ -50,14 +50,22 @@ inline const char* Breaks(const std::vector<std::string>& args) {
     const Command& c = parsed.command;
     if (c.verb == Verb::Help) return nullptr;
     if (args.empty()) return "a verb from no arguments";
-    if (NeedsOperand(c.verb) == c.operand.empty()) return "an operand missing or not asked for";
+    if (c.verb == Verb::Check) {
+        if (c.operand.empty() && !c.scheme) return "check of nothing";
+    } else if (NeedsOperand(c.verb) == c.operand.empty()) {
+        return "an operand missing or not asked for";
+    }
     if (!c.operand.empty() && std::find(args.begin(), args.end(), c.operand) == args.end()) {
         return "an operand that is no argument";
     }
     if ((c.scheme && c.scheme->empty()) || (c.name && c.name->empty())) return "an option with an empty value";
     if (c.name && c.verb != Verb::Install) return "--name for a verb other than install";
-    if (c.scheme && c.verb != Verb::Install && c.verb != Verb::Apply) return "--scheme for a verb without packs";
-    if (c.source != SchemeSource::Either && c.verb != Verb::Use) return "--system or --user for a verb other than use";
+    if (c.scheme && c.verb != Verb::Install && c.verb != Verb::Apply && c.verb != Verb::Check) {
+        return "--scheme for a verb without packs";
+    }
+    if (c.source != SchemeSource::Either && c.verb != Verb::Use && c.verb != Verb::Check) {
+        return "--system or --user for a verb other than use and check";
+    }
     return nullptr;
 }
 

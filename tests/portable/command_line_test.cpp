@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                  SchemeSource::User},
         Accepted{"Restore", {"restore"}, Verb::Restore, "", {}, {}},
         Accepted{"List", {"List"}, Verb::List, "", {}, {}},
+        Accepted{"CheckPack", {"check", "D:\\海浪.zip"}, Verb::Check, "D:\\海浪.zip", {}, {}},
+        Accepted{"CheckSchemeOfAPack", {"check", "p", "--scheme", "B"}, Verb::Check, "p", "B", {}},
+        Accepted{"CheckListedScheme", {"check", "--scheme=海浪"}, Verb::Check, "", "海浪", {}},
         Accepted{"ArgumentAtTheBound", {"export", kLong}, Verb::Export, kLong, {}, {}},
         Accepted{"HelpAlone", {"--help"}, Verb::Help, "", {}, {}},
         Accepted{"SlashQuestionMark", {"/?"}, Verb::Help, "", {}, {}},
@@ -103,6 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ConflictingValues", {"install", "p", "--scheme", "A", "--scheme=B"}, {"--scheme", "“A”", "“B”"}},
         Refused{"InstallWithoutPack", {"install", "--scheme", "A"}, {"install", "方案包的路径"}},
         Refused{"UseWithoutName", {"use"}, {"use", "方案名称"}},
+        Refused{"CheckWithNothingToCheck", {"check"}, {"check", "方案包的路径", "--scheme"}},
+        Refused{"CheckWithAName", {"check", "p", "--name", "x"}, {"check", "没有选项 --name"}},
         Refused{"UseWithEmptyName", {"use", ""}, {"use", "方案名称"}},
         Refused{"ExportWithoutFolder", {"export"}, {"export", "文件夹"}},
         Refused{"TwoPacks", {"apply", "a", "b"}, {"多出了", "“b”"}},
@@ -116,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The help names every verb and every exit code a script may meet.
 TEST(CommandLineHelp, NamesEveryVerbAndExitCode) {
     const std::string help = HelpText();
-    for (const Verb verb : {Verb::Install, Verb::Use, Verb::Apply, Verb::Restore, Verb::Export, Verb::List}) {
+    for (const Verb verb : {Verb::Install, Verb::Use, Verb::Apply, Verb::Restore, Verb::Export, Verb::List, Verb::Check}) {
         EXPECT_NE(help.find("ShuBiaoCmd " + std::string(VerbName(verb))), std::string::npos) << VerbName(verb);
     }
     for (const char* code : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {

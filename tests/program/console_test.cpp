@@ -9,11 +9,13 @@
 #include <array>
 #include <cstdint>
 #include <cwchar>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "portable/cursor_bytes.h"
 #include "portable/zip_bytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
@@ -556,6 +558,58 @@ INSTANTIATE_TEST_SUITE_P(Runs, ConsoleStaleFolders,
                                          StaleCase{"RunningProcess", true, false, false},
                                          StaleCase{"StrangersFile", false, true, false}),
                          [](const testing::TestParamInfo<StaleCase>& info) { return info.param.name; });
+
+// check: every role's sizes against what the (test) display needs, 96 DPI
+// under Wine, with the pointer-size setting of the row.
+struct CheckCase {
+    const char* name;
+    std::int32_t imageSize;          // of each of the pack's files; 0: the pack holds no pointer
+    std::optional<DWORD> baseSize;   // CursorBaseSize
+    bool byListedName;               // installed first, then checked by its name in the list
+    DWORD code;
+    std::wstring says;
+};
+
+void PrintTo(const CheckCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleCheck : public Console, public testing::WithParamInterface<CheckCase> {};
+
+TEST_P(ConsoleCheck, EndsWithZeroOnlyWhenEveryRoleHoldsTheSizeNeeded) {
+    const CheckCase& row = GetParam();
+    const std::wstring pack = packs / L"海浪";
+    CreateDirectoryW(pack.c_str(), nullptr);
+    if (row.imageSize == 0) {
+        WriteBytes(pack + L"\\readme.txt", {'h', 'i'});
+    } else {
+        for (const int role : {2, 15}) {
+            WriteBytes(pack + L"\\" + kPurposeNames[Index(role)] + L".cur", cursor_bytes::MakeCursor(row.imageSize));
+        }
+    }
+    if (row.baseSize) registry.SetDword(L"CursorBaseSize", *row.baseSize);
+    std::vector<std::wstring> args{L"check", pack};
+    if (row.byListedName) {
+        if (row.imageSize != 0) {
+            ASSERT_EQ(Cmd({L"install", pack}).code, 0u);
+        }
+        args = {L"check", L"--scheme", L"海浪"};
+    }
+    const std::vector<std::wstring> before = registry.ValueNames();
+    const ConsoleRun run = Cmd(args);
+    EXPECT_EQ(run.code, row.code) << ToUtf8(run.out) << ToUtf8(run.err);
+    EXPECT_NE((run.code == 2 ? run.err : run.out).find(row.says), std::wstring::npos) << ToUtf8(run.out) << ToUtf8(run.err);
+    EXPECT_EQ(registry.ValueNames(), before) << "check changes nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packs, ConsoleCheck,
+    testing::Values(CheckCase{"HoldsTheSizeNeeded", 32, std::nullopt, false, 0, L"含 32 像素\t齐全"},
+                    CheckCase{"LacksTheSizeOfTheSetting", 32, 48, false, 1, L"缺少 48 像素，会被放大，可能模糊"},
+                    CheckCase{"OnlyLargerImages", 64, std::nullopt, false, 1, L"缺少 32 像素，会被缩小"},
+                    CheckCase{"ListedSchemeHoldsIt", 32, std::nullopt, true, 0, L"齐全"},
+                    CheckCase{"ListedSchemeLacksIt", 32, 64, true, 1, L"缺少 64 像素"},
+                    CheckCase{"NothingToCheck", 0, std::nullopt, false, 2, L"海浪"},
+                    CheckCase{"NameNotListed", 0, std::nullopt, true, 2, L"没有名为“海浪”的方案"}),
+    [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 TEST_F(Console, UseOfANameNotListedChangesNothing) {
     registry.SetString(L"Arrow", L"C:\\mine\\arrow.cur");

@@ -132,7 +132,7 @@ UINT FakeDesktop::TrackMenu(HWND, HMENU menu, POINT screen) {
         info.dwTypeData = text;
         info.cch = 255;
         if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || (info.fType & MFT_SEPARATOR) != 0) continue;
-        items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0});
+        items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0, (info.fState & MFS_CHECKED) != 0});
     }
     menus.push_back(std::move(items));
     menuPoints.push_back(screen);

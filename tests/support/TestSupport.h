@@ -105,6 +105,7 @@ public:
         UINT id;
         std::wstring text;
         bool greyed;
+        bool checked = false;
     };
     std::vector<std::vector<MenuItem>> menus;  // each menu shown, without separators
     std::vector<POINT> menuPoints;             // where each was shown
