@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -256,22 +257,28 @@ TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
     ASSERT_TRUE(registry.SetScheme(false, L"甲", arrow));
     const auto before = Everything();
     editor.SetWriterLockWait(200);
-    OtherWriter other(WriteScope::User, 500);
+    // Taken just before the write starts, so that a slow start (the 方案库
+    // opening) cannot outlast it.
+    std::optional<OtherWriter> other;
+    const auto otherWriterHolds = [&other] { other.emplace(WriteScope::User, 500); };
 
     switch (GetParam().write) {
     case EditorWrite::SaveAsScheme:
         desktop.nameAnswers.push_back(L"等");
+        otherWriterHolds();
         editor.Library().LingCunFangAn_Click();
         break;
     case EditorWrite::ExportScheme:
         desktop.saveAnswers.push_back(files / L"导出");
+        otherWriterHolds();
         ClickButton(ShuBiaoKong::kDaoChuId);
         break;
     case EditorWrite::DeleteScheme: {
         desktop.boxAnswers.push_back(IDOK);
-        ScopedDialogProbe probe([](HWND dialog) {
+        ScopedDialogProbe probe([&](HWND dialog) {
             HWND list = GetDlgItem(dialog, kLibraryListId);
             ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            otherWriterHolds();
             SendMessageW(GetDlgItem(dialog, kLibraryDeleteId), BM_CLICK, 0, 0);
             SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
         });
