@@ -11,6 +11,8 @@
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
 
+#include "corpus.h"
+#include "tests/fuzz/fill_sizes_invariants.h"
 #include "portable/cursor_bytes.h"
 #include "scheme/formats/CursorImages.h"
 #include "scheme/formats/FillSizes.h"
@@ -214,5 +216,12 @@ INSTANTIATE_TEST_SUITE_P(FillSizes, Refusing, testing::Values(
     RefusalCase{"Pointer64Frames128Px", [] { return Animation128(false); }, FillRefusal::None, CursorFault::None},
     RefusalCase{"Noise50Frames256Px", [] { return Animation128(true); }, FillRefusal::TooLarge, CursorFault::None}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The inputs the fuzzer kept keep its promises.
+TEST(FillSizes, FuzzCorpusKeepsThePromises) {
+    const auto inputs = corpus::Inputs("fill_sizes");
+    ASSERT_GT(inputs.size(), 10u);
+    for (const auto& [name, bytes] : inputs) EXPECT_EQ(fuzz_invariants::FillSizesBreak(bytes), "") << name;
+}
 
 }  // namespace
