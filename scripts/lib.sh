@@ -40,6 +40,9 @@ _needed_packages() {
     # one for the portable tests and the fuzzer.
     [ -e /usr/x86_64-w64-mingw32/lib/libz.a ] || missing+=(libz-mingw-w64-dev)
     [ -e /usr/include/zlib.h ] || missing+=(zlib1g-dev)
+    # stb: PNG decoding and writing and the resampler of 补齐尺寸, header-only,
+    # compiled into both builds (scheme/formats/StbLibraries.cpp).
+    [ -e /usr/include/stb/stb_image_resize.h ] || missing+=(libstb-dev)
     printf '%s\n' "${missing[@]}"
 }
 

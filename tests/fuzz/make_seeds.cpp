@@ -186,12 +186,12 @@ void ZipSeeds(const std::string& dir) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|inf_reader|pack_names|scheme_list|zip_reader|command_line FOLDER\n");
+        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|fill_sizes|inf_reader|pack_names|scheme_list|zip_reader|command_line FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
     const std::string dir = argv[2];
-    if (target == "cursor_file_check" || target == "cursor_images") {
+    if (target == "cursor_file_check" || target == "cursor_images" || target == "fill_sizes") {
         CursorSeeds(dir);
     } else if (target == "inf_reader") {
         InfSeeds(dir);
