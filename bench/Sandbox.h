@@ -40,6 +40,7 @@ private:
     test::ScratchRegistry registry_;
     test::ScratchFolder folder_{L"bench"};
     test::ScopedWindir windir_{folder_.Path()};
+    test::ScopedStore store_{L"benchstore"};
 };
 
 // Answers every message box with IDOK and every open dialog with the next

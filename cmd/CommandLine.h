@@ -6,6 +6,7 @@
 //   ShuBiaoCmd use <name>
 //   ShuBiaoCmd apply <pack> [--scheme <name in the pack>]
 //   ShuBiaoCmd restore
+//   ShuBiaoCmd undo
 //   ShuBiaoCmd export <folder>
 //   ShuBiaoCmd list
 //   ShuBiaoCmd --help | -h | /?
@@ -32,7 +33,7 @@ enum ExitCode : int {
     kRefused = 4,         // the system refused, or administrator rights are missing
 };
 
-enum class Verb { Help, Install, Use, Apply, Restore, Export, List };
+enum class Verb { Help, Install, Use, Apply, Restore, Export, List, Undo };
 
 struct Command {
     Verb verb = Verb::Help;

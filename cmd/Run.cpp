@@ -5,6 +5,7 @@
 //   install  a pack's checked files into %SystemRoot%\Cursors\<name>\, listed in HKLM
 //   apply    import and Apply as the window does them, without prompts
 //   restore  Restore as the window does it, without Mouse Properties
+//   undo     the pointers in force before the last change, from the history
 //   export   the applied pointers into a folder, as the window exports them
 // Every write holds the writer lock (scheme/WriterLock.h).
 #include "cmd/Run.h"
@@ -343,6 +344,8 @@ int RunVerb(const Command& command, Context& context) {
             return RunApply(command, context);
         case Verb::Restore:
             return RunRestore(context);
+        case Verb::Undo:
+            return RunUndo(context);
         case Verb::Export:
             return RunExport(command, context);
         case Verb::Help:

@@ -9,6 +9,9 @@
 //   SHUBIAO_TEST_LOCK_WAIT_MS how long to wait for another writer (instead of 10 s)
 //   SHUBIAO_TEST_LOCK_NAME    the writer lock's name (the test run's own, not the
 //                             shipped Global\ShuBiao.PointerWriter)
+//   SHUBIAO_TEST_ROAMING_STORE, SHUBIAO_TEST_LOCAL_STORE
+//                             the folders that stand for the user's roaming and
+//                             local store (scheme/Store.h)
 //   SHUBIAO_TEST_SYSTEMROOT   the folder that stands for %SystemRoot% (Wine gives
 //                             every new process its own SystemRoot, whatever
 //                             the parent's environment says)
@@ -24,6 +27,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
+#include "scheme/Store.h"
 #include "scheme/WriterLock.h"
 
 namespace shubiao::cli {
@@ -40,6 +44,9 @@ void ApplyTestSeams(Context& context) {
     if (const auto root = EnvironmentVariable(L"SHUBIAO_TEST_SYSTEMROOT"); root && !root->empty()) {
         SetEnvironmentVariableW(L"SystemRoot", root->c_str());
     }
+    const auto roaming = EnvironmentVariable(L"SHUBIAO_TEST_ROAMING_STORE");
+    const auto local = EnvironmentVariable(L"SHUBIAO_TEST_LOCAL_STORE");
+    if (roaming || local) SetStoreFolders(roaming.value_or(L""), local.value_or(L""));
     if (const auto admin = EnvironmentVariable(L"SHUBIAO_TEST_ADMIN"); admin && !admin->empty()) {
         const bool answer = *admin == L"1";
         context.isAdministrator = [answer] { return answer; };

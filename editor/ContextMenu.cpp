@@ -1,11 +1,12 @@
 // The grid's context menu: what the user does with one role (choose a file,
 // Windows' default, show the file in Explorer) and with the whole scheme
-// (the library, saving it). Right-click, Shift+F10 and the menu key all
+// (the library, saving it), and undoing the last change to the pointers. Right-click, Shift+F10 and the menu key all
 // arrive as WM_CONTEXTMENU; the access keys are shown as Chinese Windows
 // menus show them, a letter in brackets after the text.
 #include "editor/ContextMenu.h"
 #include "editor/LibraryActions.h"
 #include "editor/PictureBox.h"
+#include "scheme/History.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -32,6 +33,9 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kMenuLibrary, L"方案库(&L)…");
     AppendMenuW(menu.get(), MF_STRING, kMenuSaveAs, L"另存为方案(&S)…");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    const UINT canUndo = PeekUndo().possible ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu.get(), MF_STRING | canUndo, kMenuUndo, L"撤销上次更改(&Z)\tCtrl+Z");
     const UINT chosen = desktop_.TrackMenu(grid_.Owner(), menu.get(), screen);
     // A greyed item cannot be chosen; a role's item without a role does nothing.
     switch (chosen) {
@@ -49,6 +53,9 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
         break;
     case kMenuSaveAs:
         library_.LingCunFangAn_Click();
+        break;
+    case kMenuUndo:
+        grid_.CheXiaoGengGai();
         break;
     default:
         break;

@@ -46,6 +46,8 @@ public:
     virtual PictureBox& Picture16() = 0;
     // The file dialog for `role`, as a click on its box opens it.
     virtual void Picture_Click(int role) = 0;
+    // 撤销上次更改, asking first.
+    virtual void CheXiaoGengGai() = 0;
 
 protected:
     ~BoxGridView() = default;

@@ -10,6 +10,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
+#include "scheme/History.h"
 #include "win/Errors.h"
 #include "win/Text.h"
 
@@ -266,6 +267,7 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
                              const std::function<void(int role, const RoleOutcome&)>& roleDone) {
     const std::wstring folder = SystemSchemeFolder();
     const bool locked = lock.Covers(WriteScope::User);
+    if (locked) RecordPointersInForce(lock);  // the way back; a history that cannot be written does not stop Apply
     const DWORD folderError = locked ? EnsureFolderPath(folder) : ERROR_NOT_LOCKED;
     Settings settings;
     SkipReport report;

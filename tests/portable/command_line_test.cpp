@@ -56,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"ApplyWithScheme", {"apply", "C:\\p\\install.inf", "--scheme", "B"}, Verb::Apply, "C:\\p\\install.inf", "B", {}},
         Accepted{"Restore", {"restore"}, Verb::Restore, "", {}, {}},
         Accepted{"List", {"List"}, Verb::List, "", {}, {}},
+        Accepted{"Undo", {"Undo"}, Verb::Undo, "", {}, {}},
         Accepted{"ArgumentAtTheBound", {"export", kLong}, Verb::Export, kLong, {}, {}},
         Accepted{"HelpAlone", {"--help"}, Verb::Help, "", {}, {}},
         Accepted{"SlashQuestionMark", {"/?"}, Verb::Help, "", {}, {}},
@@ -100,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ExportWithoutFolder", {"export"}, {"export", "文件夹"}},
         Refused{"TwoPacks", {"apply", "a", "b"}, {"多出了", "“b”"}},
         Refused{"RestoreWithOperand", {"restore", "now"}, {"restore", "“now”"}},
+        Refused{"UndoWithOperand", {"undo", "2"}, {"undo", "“2”"}},
         Refused{"ControlCharactersShownAsMarks", {"use", "a", "b\nc"}, {"“b?c”"}},
         Refused{"LongArgumentCutInTheMessage", {"frob" + std::string(200, 'z')}, {"…”"}},
         Refused{"ArgumentOverTheBound", {"export", kLong + "x"}, {"参数太长"}},
@@ -109,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The help names every verb and every exit code a script may meet.
 TEST(CommandLineHelp, NamesEveryVerbAndExitCode) {
     const std::string help = HelpText();
-    for (const Verb verb : {Verb::Install, Verb::Use, Verb::Apply, Verb::Restore, Verb::Export, Verb::List}) {
+    for (const Verb verb : {Verb::Install, Verb::Use, Verb::Apply, Verb::Restore, Verb::Export, Verb::List, Verb::Undo}) {
         EXPECT_NE(help.find("ShuBiaoCmd " + std::string(VerbName(verb))), std::string::npos) << VerbName(verb);
     }
     for (const char* code : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {

@@ -181,6 +181,7 @@ protected:
     ScratchRegistry registry;
     ScratchFolder windows{L"win"};
     ScopedWindir windir{windows.Path()};
+    ScopedStore store{L"est"};
     HostWindow host;
     ShuBiaoKong editor{desktop};
 
