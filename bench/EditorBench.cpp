@@ -142,6 +142,37 @@ void MeasureApply(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, 
     }
 }
 
+// 撤销上次更改 after an Apply of the fifteen roles (choosing and Apply not
+// timed): from the call until the grid shows the pointers of before and the
+// message saying so is answered.
+void MeasureUndo(ShuBiaoKong& editor, BenchDesktop& desktop, Sandbox& sandbox, const EditorSettings& settings,
+                 EditorResult& result) {
+    for (int i = 0; i < settings.undos; ++i) {
+        ChooseEveryRole(editor, desktop);
+        editor.YingYong_SB_Click();
+        DrainMessages();
+        const size_t told = desktop.warnings.size();
+        const Stopwatch clock;
+        editor.CheXiaoGengGai();
+        result.undoMs.push_back(clock.Ms());
+        DrainMessages();
+        if (desktop.warnings.size() != told + 1 || desktop.warnings.back().rfind(L"已撤销上次更改", 0) != 0) {
+            result.problems.push_back(L"an undo did not say it was done: " +
+                                      (desktop.warnings.size() > told ? desktop.warnings.back() : std::wstring()));
+            return;
+        }
+        desktop.warnings.pop_back();
+        for (const int n : layout::kBoxRoles) {
+            const CursorRole& role = Role(n);
+            if (sandbox.Value(std::wstring(role.valueName)) != DataStorageFolder() + role.FileName()) {
+                result.problems.push_back(L"after undo the value " + std::wstring(role.valueName) +
+                                          L" does not name its file of before");
+                return;
+            }
+        }
+    }
+}
+
 // Minutes of animation on the editor's clock, ticked as the timer would.
 void PlayAnimation(ShuBiaoKong& editor, BenchDesktop& desktop, int minutes) {
     const ULONGLONG until = desktop.ahead + static_cast<ULONGLONG>(minutes) * 60000;
@@ -409,6 +440,7 @@ EditorResult MeasureEditor(const EditorSettings& settings) {
         MeasureHovers(editor, settings, hoverSteps, result);
         MeasureLoads(editor, settings, loadSteps, result);
         MeasureApply(editor, desktop, sandbox, settings, applySteps, result);
+        MeasureUndo(editor, desktop, sandbox, settings, result);
         MeasureAnimationCpu(editor, settings, result);
         MeasurePack(editor, sandbox, settings, result);
         MeasureSizes(sandbox, settings, result);

@@ -17,6 +17,7 @@ struct EditorSettings {
     int hovers = 10000;
     int refreshes = 1000;
     int applies = 100;
+    int undos = 20;              // each after an Apply of the fifteen roles
     int profileRounds = 200;
     int animationMinutes = 10;   // of animation per growth round, on the editor's clock
     int growthRounds = 10;       // of all of it; the first settles, the slope is taken over the rest
@@ -28,6 +29,7 @@ struct EditorResult {
     std::vector<double> hoverFirstMs;  // the first hover of each role: its pointer file read and loaded
     std::vector<double> hoverMs;       // Picture16_MouseMove then Picture_MouseMove, pointers loaded before
     std::vector<double> applyMs;       // one YingYong_SB_Click of fifteen chosen roles each
+    std::vector<double> undoMs;        // one 撤销上次更改 of those fifteen roles, its prompt and message answered
     std::vector<double> packMs;        // scan a pack folder (install.inf, 17 entries) and plan the import
     std::vector<double> zipPackMs;     // the same pack as a .zip (about 1 MiB): unpack, scan and plan
     std::vector<double> sizesMs;       // the sizes each of the pack's 17 files holds, read and checked

@@ -1,4 +1,4 @@
-// shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N] [--rounds N]
+// shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N] [--undos N] [--rounds N]
 //               [--only startup|console|zip] [--zip-runs N] [--wine-cpus TEXT] [--embed NAME=PATH]
 //               [--program-cpus MASK] [--watcher-cpus MASK]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
@@ -49,6 +49,8 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.settings.refreshes = number;
         } else if (name == L"--applies" && number > 0) {
             report.settings.applies = number;
+        } else if (name == L"--undos" && number > 0) {
+            report.settings.undos = number;
         } else if (name == L"--rounds" && number > 1) {
             report.settings.growthRounds = number;
             report.librarySettings.rounds = number;

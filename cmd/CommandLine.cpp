@@ -19,7 +19,7 @@ struct VerbEntry {
     bool schemeAlone = false;  // --scheme without the operand names a listed scheme
 };
 
-constexpr std::array<VerbEntry, 7> kVerbs{{
+constexpr std::array<VerbEntry, 8> kVerbs{{
     {"install", Verb::Install, true, "方案包的路径", true, true},
     {"use", Verb::Use, true, "方案名称", false, false, true},
     {"apply", Verb::Apply, true, "方案包的路径", true, false},
@@ -27,6 +27,7 @@ constexpr std::array<VerbEntry, 7> kVerbs{{
     {"export", Verb::Export, true, "导出的文件夹", false, false},
     {"list", Verb::List, false, "", false, false},
     {"check", Verb::Check, true, "方案包的路径或 --scheme <方案名称>", true, false, true, true},
+    {"undo", Verb::Undo, false, "", false, false},
 }};
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -97,7 +98,7 @@ Parsed Parse(std::span<const std::string> arguments) {
     const VerbEntry* verb = FindVerb(first);
     if (verb == nullptr) {
         if (first.size() > 1 && first[0] == '-') return Fail("命令应在选项之前，" + Quoted(first) + " 之前没有命令");
-        return Fail("未知的命令" + Quoted(first) + "，可用的命令有 install、use、apply、restore、export、list、check");
+        return Fail("未知的命令" + Quoted(first) + "，可用的命令有 install、use、apply、restore、undo、export、list、check");
     }
 
     Parsed parsed;
@@ -190,6 +191,9 @@ std::string HelpText() {
            "      ShuBiao 用户文件夹（%APPDATA%\\ShuBiao\\Applied\\）。\n"
            "  ShuBiaoCmd restore\n"
            "      与“还 原”相同：恢复 Windows 默认的鼠标指针。\n"
+           "  ShuBiaoCmd undo\n"
+           "      与“撤销上次更改”相同：把鼠标指针恢复为上次更改之前的样子；\n"
+           "      再次运行则继续往前恢复（最多保留 10 次更改前的记录）。\n"
            "  ShuBiaoCmd export <文件夹>\n"
            "      与“导出方案”相同：把当前用户正在使用的指针文件导出到文件夹。\n"
            "  ShuBiaoCmd list\n"
@@ -213,7 +217,8 @@ std::string HelpText() {
            "  0  全部完成\n"
            "  1  部分完成：包中有些指针被跳过，每个都已列出原因\n"
            "  2  什么也没做：方案包无法读取、没有可用的指针，或者包中有多个方案而没有用\n"
-           "     --scheme 选定；use 的名称不在列表中；export 时所有指针都是 Windows 默认的\n"
+           "     --scheme 选定；use 的名称不在列表中；export 时所有指针都是 Windows 默认的；\n"
+           "     undo 时没有可以撤销的更改，或记录中的文件已丢失或损坏\n"
            "  3  命令行有误：未知的命令或选项、缺少参数、选项互相冲突\n"
            "  4  系统拒绝：一个指针也写不进去，或 install 没有管理员权限，\n"
            "     或另一个 ShuBiao 正在更改指针（等待 10 秒后放弃）\n";

@@ -6,6 +6,7 @@
 //   ShuBiaoCmd use <name> [--system | --user]
 //   ShuBiaoCmd apply <pack> [--scheme <name in the pack>]
 //   ShuBiaoCmd restore
+//   ShuBiaoCmd undo
 //   ShuBiaoCmd export <folder>
 //   ShuBiaoCmd list
 //   ShuBiaoCmd check <pack> [--scheme <name in the pack>] | check --scheme <listed name>
@@ -33,7 +34,7 @@ enum ExitCode : int {
     kRefused = 4,         // the system refused, or administrator rights are missing
 };
 
-enum class Verb { Help, Install, Use, Apply, Restore, Export, List, Check };
+enum class Verb { Help, Install, Use, Apply, Restore, Export, List, Check, Undo };
 
 // Which of Windows' two lists a name is looked up in.
 enum class SchemeSource { Either, System, User };

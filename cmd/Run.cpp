@@ -7,6 +7,7 @@
 //   apply    import and Apply as the window does them, without prompts, into
 //            the user's own store
 //   restore  Restore as the window does it, without Mouse Properties
+//   undo     the pointers in force before the last change, from the history
 //   export   the pointers in force into a folder, as the window exports them
 //   check    the sizes each role's file holds against the displays' (cmd/Check.cpp)
 // Every write holds the writer lock of its scope (scheme/WriterLock.h): the
@@ -385,6 +386,8 @@ int RunVerb(const Command& command, Context& context) {
             return RunApply(command, context);
         case Verb::Restore:
             return RunRestore(context);
+        case Verb::Undo:
+            return RunUndo(context);
         case Verb::Export:
             return RunExport(command, context);
         case Verb::Check:

@@ -1,5 +1,5 @@
-// ShuBiaoCmd's apply, restore and export: what the window's 导入方案 + 应用,
-// 还 原 and 导出方案 do, through the same window-less code (scheme/Apply.h,
+// ShuBiaoCmd's apply, restore, undo and export: what the window's 导入方案 +
+// 应用, 还 原, 撤销上次更改 and 导出方案 do, through the same window-less code (scheme/Apply.h,
 // scheme/Restore.h, scheme/Export.h), without prompts and without Mouse
 // Properties.
 #include <string>
@@ -9,6 +9,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/Export.h"
 #include "scheme/Folders.h"
+#include "scheme/History.h"
 #include "scheme/ImportPlan.h"
 #include "scheme/Restore.h"
 #include "scheme/WorkingScheme.h"
@@ -77,6 +78,43 @@ int RunRestore(Context& context) {
         RemoveAppliedFiles(lock);
         context.out.Line(L"已恢复 Windows 默认的鼠标指针。");
         return kDone;
+    });
+}
+
+int RunUndo(Context& context) {
+    return WithWriterLock(context, [&](const WriterLock& lock) -> int {
+        LivePointers live;
+        const UndoOutcome outcome = UndoLastChange(lock, live);
+        switch (outcome.kind) {
+        case UndoOutcome::Kind::NothingToUndo:
+            context.err.Line(L"没有可以撤销的更改，什么也没有改。");
+            return kNothingDone;
+        case UndoOutcome::Kind::History:
+            context.err.Line(DescribeHistoryProblem(outcome.history) + L"什么也没有改。");
+            return outcome.history.kind == HistoryProblem::Kind::Damaged ? kNothingDone : kRefused;
+        case UndoOutcome::Kind::FilesLost:
+            context.err.Line(L"无法撤销上次更改：以下鼠标指针在 " + LocalTimeText(outcome.time) +
+                             L" 时的文件已丢失或损坏，什么也没有改：");
+            for (const auto& [role, why] : outcome.lost) context.err.Line(Quote(Role(role).Name()) + L"：" + why);
+            return kNothingDone;
+        case UndoOutcome::Kind::NotPlaced:
+            context.err.Line(L"无法把留存的文件放回" + Quote(outcome.placement.path) + L"（" +
+                             ErrorText(outcome.placement.error) + L"），什么也没有改。");
+            return kRefused;
+        case UndoOutcome::Kind::Refused:
+            context.err.Line(L"系统拒绝写入，一个鼠标指针也没有改。");
+            return kRefused;
+        case UndoOutcome::Kind::Undone:
+        case UndoOutcome::Kind::Partly:
+            break;
+        }
+        for (const auto& [role, status] : outcome.notWritten) {
+            context.out.Line(L"跳过" + Quote(Role(role).Name()) + L"：无法写入注册表（" +
+                             ErrorText(static_cast<DWORD>(status)) + L"）。");
+        }
+        context.out.Line(L"已撤销上次更改：鼠标指针已恢复为 " + LocalTimeText(outcome.time) + L" 时的样子。");
+        if (!outcome.history.ok()) context.out.Line(L"更改记录未能保存：" + DescribeHistoryProblem(outcome.history));
+        return outcome.kind == UndoOutcome::Kind::Undone && outcome.history.ok() ? kDone : kPartly;
     });
 }
 

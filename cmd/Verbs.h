@@ -1,6 +1,6 @@
 #pragma once
 // The parts of ShuBiaoCmd's verbs that more than one verb uses, and the verbs
-// of cmd/Transfer.cpp (apply, restore, export).
+// of cmd/Transfer.cpp (apply, restore, undo, export).
 #include <windows.h>
 
 #include <cstdint>
@@ -60,6 +60,7 @@ CheckedPack CheckPackFiles(const Pack& pack);
 
 int RunApply(const Command& command, Context& context);
 int RunRestore(Context& context);
+int RunUndo(Context& context);
 int RunExport(const Command& command, Context& context);
 // cmd/Check.cpp.
 int RunCheck(const Command& command, Context& context);

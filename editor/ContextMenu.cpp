@@ -1,11 +1,12 @@
 // The grid's context menu: what the user does with one role (choose a file,
 // Windows' default, show the file in Explorer) and with the whole scheme
-// (the library, saving it). Right-click, Shift+F10 and the menu key all
+// (the library, saving it), and undoing the last change to the pointers. Right-click, Shift+F10 and the menu key all
 // arrive as WM_CONTEXTMENU; the access keys are shown as Chinese Windows
 // menus show them, a letter in brackets after the text.
 #include "editor/ContextMenu.h"
 #include "editor/LibraryActions.h"
 #include "editor/PictureBox.h"
+#include "scheme/History.h"
 #include "win/Raii.h"
 
 namespace shubiao {
@@ -35,6 +36,8 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING | (grid_.ActualSize() ? MF_CHECKED : MF_UNCHECKED), kMenuActualSize,
                 L"实际大小(&A)");
+    const UINT canUndo = PeekUndo().possible ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu.get(), MF_STRING | canUndo, kMenuUndo, L"撤销上次更改(&Z)\tCtrl+Z");
     const UINT chosen = desktop_.TrackMenu(grid_.Owner(), menu.get(), screen);
     // A greyed item cannot be chosen; a role's item without a role does nothing.
     switch (chosen) {
@@ -55,6 +58,9 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
         break;
     case kMenuActualSize:
         grid_.SetActualSize(!grid_.ActualSize());
+        break;
+    case kMenuUndo:
+        grid_.CheXiaoGengGai();
         break;
     default:
         break;

@@ -21,6 +21,7 @@ public:
         kMenuLibrary,           // 方案库(&L)…
         kMenuSaveAs,            // 另存为方案(&S)…
         kMenuActualSize = 420,  // 实际大小(&A), checked while on
+        kMenuUndo,              // 撤销上次更改(&Z)
     };
 
     ContextMenu(BoxGridView& grid, LibraryActions& library, Desktop& desktop)
@@ -30,7 +31,8 @@ public:
 
     // For WM_CONTEXTMENU from `clicked` (a box or the container between the
     // boxes) at `screen`, or from the keyboard (`screen` -1, -1) at the
-    // focused box. The items that need a role are greyed between boxes.
+    // focused box. The items that need a role are greyed between boxes, and
+    // 撤销上次更改 when there is no change to undo.
     void YouJianCaiDan(HWND clicked, POINT screen);
 
 private:

@@ -59,6 +59,8 @@ public:
     // 实际大小: the boxes show the pointers at the size Windows draws them.
     virtual bool ActualSize() const = 0;
     virtual void SetActualSize(bool on) = 0;
+    // 撤销上次更改, asking first.
+    virtual void CheXiaoGengGai() = 0;
 
 protected:
     ~BoxGridView() = default;

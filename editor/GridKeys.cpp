@@ -5,7 +5,8 @@
 // the dialog manager's Tab and Shift+Tab enter and leave the grid in one step
 // and look inside it for that box. The boxes ask the dialog manager for the
 // arrow keys, Enter and Space: the arrows move the focus between boxes,
-// Enter and Space open the file dialog as a click does. The focused box
+// Enter and Space open the file dialog as a click does, Ctrl+Z undoes the
+// last change to the pointers (asking first). The focused box
 // shows the focus rectangle on screen, over its persistent image and
 // following the keyboard-cue state. Each box's window text (given when it is
 // made) is its role's name, which screen readers announce; the box never
@@ -97,6 +98,10 @@ std::optional<LRESULT> GridKeyboard::BoxMessage(int box, UINT message, WPARAM wP
         case VK_SPACE:
             // A held key opens the dialog once.
             if (!IsRepeat(lParam)) grid_.Picture_Click(boxes_.At(box).role);
+            return 0;
+        case 'Z':
+            if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return std::nullopt;
+            if (!IsRepeat(lParam)) grid_.CheXiaoGengGai();
             return 0;
         default:
             return std::nullopt;

@@ -27,6 +27,8 @@ public:
     virtual PictureBox& Picture16() = 0;
     // The file dialog for `role`, as a click on its box opens it.
     virtual void Picture_Click(int role) = 0;
+    // 撤销上次更改, asking first (Ctrl+Z).
+    virtual void CheXiaoGengGai() = 0;
     virtual UINT Dpi() const = 0;
 
 protected:

@@ -11,6 +11,8 @@
 //   YingYongFangAn           应用方案      apply: copy the changed roles' files, set the pointers and settings
 //   HuanYuan_ShuBiaoZhiZhen  还原鼠标指针  public: restore the Windows default pointers (asks first)
 //   HuiFuMoRen               恢复默认      delete the settings, open Mouse Properties, load again
+//   CheXiaoGengGai           撤销更改      public: back to the pointers before the last change (asks first;
+//                                          Ctrl+Z in the grid, the context menu's 撤销上次更改)
 //   AnXiaHuiChe              按下回车      hide a window found by its title and press Enter in it
 //   PaiLieKongJian           排列控件      lay the preview boxes and captions out in a grid
 //   ChuShi_SB                初始 button   "刷 新" Refresh (_SB: 按钮 button)
@@ -50,6 +52,7 @@
 //   Applying.cpp     Apply
 //   Pending.cpp      the question before pending choices would be lost
 //   Restoring.cpp    Restore
+//   Undoing.cpp      撤销上次更改
 //   Automation.cpp   the two timers that confirm the Mouse Properties dialog
 //   Transfer.cpp     export and the registry query method
 // Its parts are classes of their own, each with its own state, reaching the
@@ -159,6 +162,7 @@ public:
 
     // --- Public methods for a host ---
     void HuanYuan_ShuBiaoZhiZhen();
+    void CheXiaoGengGai() override;
     RegistryVariant QueryValue(HKEY key, const std::wstring& keyName, const std::wstring& valueName);
     void ChuShiShuBiao();
     // How many roles hold a choice not yet applied.

@@ -5,6 +5,7 @@
 
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/History.h"
 #include "scheme/formats/SchemeOrder.h"
 #include "win/Raii.h"
 #include "win/Text.h"
@@ -268,6 +269,7 @@ SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry) 
         used.kind = SchemeUsed::Kind::NothingUsable;
         return used;
     }
+    RecordPointersInForce(lock);
     registry::KeyWriter writer(kCursorsKeyPath);
     for (const CursorRole& role : kRoles) {
         const size_t index = RoleIndex(role.number);

@@ -10,6 +10,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "scheme/Folders.h"
+#include "scheme/History.h"
 #include "scheme/Store.h"
 #include "win/Errors.h"
 #include "win/Text.h"
@@ -273,6 +274,7 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
     // The user's own store: never a folder another user's settings name.
     const std::wstring folder = AppliedFolder();
     const bool locked = lock.Covers(WriteScope::User);
+    if (locked) RecordPointersInForce(lock);  // the way back; a history that cannot be written does not stop Apply
     const DWORD folderError = !locked         ? ERROR_NOT_LOCKED
                               : folder.empty() ? ERROR_PATH_NOT_FOUND
                                                : EnsureFolderPath(folder);

@@ -9,6 +9,7 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/History.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/Store.h"
 #include "win/Raii.h"
@@ -63,6 +64,7 @@ void DeleteFilesIn(const std::wstring& folder) {
 
 bool ClearRoleSettings(const WriterLock& lock) noexcept {
     if (!lock.Covers(WriteScope::User)) return false;
+    Skipping([&lock] { RecordPointersInForce(lock); });
     for (int number : kRestoreOrder) {
         Skipping([number] { registry::RegDelete(Role(number).ValuePath()); });
     }

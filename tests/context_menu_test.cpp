@@ -96,12 +96,14 @@ TEST_P(ReachMenuTest, ShowsTheItemsAndGreysThoseThatNeedARoleBetweenBoxes) {
     std::vector<std::wstring> texts;
     for (const FakeDesktop::MenuItem& item : desktop.menus[0]) texts.push_back(item.text);
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"选择文件(&F)…", L"使用默认值(&D)", L"打开文件位置(&O)",
-                                                 L"方案库(&L)…", L"另存为方案(&S)…", L"实际大小(&A)"}));
+                                                 L"方案库(&L)…", L"另存为方案(&S)…", L"实际大小(&A)",
+                                                 L"撤销上次更改(&Z)\tCtrl+Z"}));
     EXPECT_EQ(Greyed(ContextMenu::kMenuChooseFile), !GetParam().forRole);
     EXPECT_EQ(Greyed(ContextMenu::kMenuWindowsDefault), !GetParam().forRole);
     EXPECT_EQ(Greyed(ContextMenu::kMenuShowFile), !GetParam().forRole);
     EXPECT_FALSE(Greyed(ContextMenu::kMenuLibrary));
     EXPECT_FALSE(Greyed(ContextMenu::kMenuSaveAs));
+    EXPECT_TRUE(Greyed(ContextMenu::kMenuUndo));  // nothing changed yet
     // Shown where the user is looking: over the box, or the grid.
     RECT r{};
     GetWindowRect(GetParam().forRole ? editor.Picture(kRole).hwnd() : editor.Picture16().hwnd(), &r);
@@ -190,6 +192,56 @@ TEST_F(ContextMenuTest, TheLibraryItemOpensTheLibrary) {
     Open(Via::RightClickBox);
     EXPECT_EQ(title, kLibraryDialogTitle);
 }
+
+// 撤销上次更改 after an Apply, from the menu or Ctrl+Z: asked first, naming
+// when; done only when confirmed, and the grid then shows what is in force.
+struct UndoCase {
+    const char* name;
+    bool fromMenu;  // else Ctrl+Z on the focused box
+    int answer;     // to the question
+};
+void PrintTo(const UndoCase& c, std::ostream* os) { *os << c.name; }
+
+class UndoInTheWindow : public ContextMenuTest, public testing::WithParamInterface<UndoCase> {};
+
+TEST_P(UndoInTheWindow, AsksThenBringsBackThePointersOfBefore) {
+    Choose(kRole, Cursor(L"a.cur"));
+    desktop.boxAnswers.push_back(IDOK);
+    ClickButton(ShuBiaoKong::kYingYongId);
+    ASSERT_TRUE(registry.Exists(L"Arrow"));
+    desktop.boxes.clear();
+    desktop.boxAnswers.push_back(GetParam().answer);
+    if (GetParam().fromMenu) {
+        desktop.menuAnswers.push_back(ContextMenu::kMenuUndo);
+        Open(Via::RightClickBetween);
+        EXPECT_FALSE(Greyed(ContextMenu::kMenuUndo));
+    } else {
+        SetFocus(editor.Picture(kRole).hwnd());
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        const BYTE control = keys[VK_CONTROL];
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(editor.Picture(kRole).hwnd(), WM_KEYDOWN, 'Z', 1);
+        keys[VK_CONTROL] = control;
+        SetKeyboardState(keys);
+    }
+    ASSERT_FALSE(desktop.boxes.empty());
+    EXPECT_NE(desktop.boxes[0].text.find(L"是否撤销上次更改"), std::wstring::npos);
+    const bool undone = GetParam().answer == IDOK;
+    EXPECT_EQ(registry.Exists(L"Arrow"), !undone);
+    EXPECT_EQ(desktop.boxes.size(), undone ? 2u : 1u);  // then what was done
+    // The grid shows what is in force: the installed fallback, no choice pending.
+    if (undone) {
+        EXPECT_EQ(editor.Scheme().RoleCursorFile(kRole), DataStorageFile(L"Arrow"));
+    }
+    EXPECT_FALSE(editor.Scheme().Pending(kRole));
+}
+
+INSTANTIATE_TEST_SUITE_P(Undo, UndoInTheWindow,
+                         testing::Values(UndoCase{"FromTheMenu", true, IDOK}, UndoCase{"CtrlZ", false, IDOK},
+                                         UndoCase{"Declined", true, IDCANCEL}),
+                         [](const testing::TestParamInfo<UndoCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

@@ -1,9 +1,9 @@
 // Writes the starting corpus of one fuzz target into a folder: well-formed
 // cursor files from the test builder, the .inf files of the reader's test
 // table and an exported install.inf, lists of pack file names, Schemes
-// values (a type byte, then the registry data), or small ZIP archives,
-// plain and lying.
-// fuzz-sources: scheme/formats/InfWriter.cpp scheme/formats/TextEncoding.cpp
+// values (a type byte, then the registry data), small ZIP archives,
+// plain and lying, or indexes of the pointers' history.
+// fuzz-sources: scheme/formats/InfWriter.cpp scheme/formats/TextEncoding.cpp scheme/formats/HistoryIndex.cpp
 // fuzz-libs: -lz
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +15,7 @@
 
 #include "cursor_bytes.h"
 #include "inf_cases.h"
+#include "scheme/formats/HistoryIndex.h"
 #include "scheme/formats/InfWriter.h"
 #include "scheme/formats/TextEncoding.h"
 #include "zip_bytes.h"
@@ -182,11 +183,30 @@ void ZipSeeds(const std::string& dir) {
     })}});
     Write(dir, "bomb.zip", bomb);
 }
+void HistorySeeds(const std::string& dir) {
+    using namespace shubiao::history;
+    const auto write = [&](const std::string& name, const std::vector<RecordedState>& states) {
+        const std::string text = WriteIndex(states);
+        Write(dir, name, Bytes(text.begin(), text.end()));
+    };
+    write("empty.idx", {});
+    std::vector<RecordedState> states(3);
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        states[i].time = 133000000000000000ull + i;
+        states[i].roles[1] = {ValueKind::ExpandSz, u"%SystemRoot%\\cursors\\aero_arrow.cur", std::string(64, 'a')};
+        states[i].roles[4] = {ValueKind::Sz, u"", {}};
+        states[i].roles[14] = {ValueKind::Sz, u"C:\\光标\\忙.ani", std::string(64, static_cast<char>('0' + i))};
+        states[i].roles[16] = {ValueKind::Other, u"", {}};
+    }
+    write("three.idx", states);
+    states.resize(kMaxStates, states[0]);
+    write("full.idx", states);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|fill_sizes|inf_reader|pack_names|scheme_list|zip_reader|command_line FOLDER\n");
+        std::fprintf(stderr, "usage: make_seeds cursor_file_check|cursor_images|fill_sizes|inf_reader|pack_names|scheme_list|zip_reader|command_line|history_index FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -203,6 +223,8 @@ int main(int argc, char** argv) {
         CommandLineSeeds(dir);
     } else if (target == "zip_reader") {
         ZipSeeds(dir);
+    } else if (target == "history_index") {
+        HistorySeeds(dir);
     } else {
         std::fprintf(stderr, "make_seeds: no seeds for %s\n", target.c_str());
         return 2;

@@ -96,7 +96,7 @@ if ! diff <(expected_files | sed "s|^|$top/|" | sort) <(grep -v '/$' <<<"$listin
 fi
 
 step "The shipped executables"
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|oleaut32|shlwapi|windowscodecs|dwmapi|uxtheme|msvcrt|api-ms-win-crt-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|oleaut32|shlwapi|windowscodecs|dwmapi|uxtheme|bcrypt|msvcrt|api-ms-win-crt-[a-z0-9-]+)\.dll$'
 for program in ShuBiao.exe ShuBiaoCmd.exe; do
     unzip -q -o "$zip" "$top/$program" -d "$scratch/unzipped" || die "cannot unpack $program"
     file="$scratch/unzipped/$top/$program"

@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"CheckPack", {"check", "D:\\海浪.zip"}, Verb::Check, "D:\\海浪.zip", {}, {}},
         Accepted{"CheckSchemeOfAPack", {"check", "p", "--scheme", "B"}, Verb::Check, "p", "B", {}},
         Accepted{"CheckListedScheme", {"check", "--scheme=海浪"}, Verb::Check, "", "海浪", {}},
+        Accepted{"Undo", {"Undo"}, Verb::Undo, "", {}, {}},
         Accepted{"ArgumentAtTheBound", {"export", kLong}, Verb::Export, kLong, {}, {}},
         Accepted{"HelpAlone", {"--help"}, Verb::Help, "", {}, {}},
         Accepted{"SlashQuestionMark", {"/?"}, Verb::Help, "", {}, {}},
@@ -112,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ExportWithoutFolder", {"export"}, {"export", "文件夹"}},
         Refused{"TwoPacks", {"apply", "a", "b"}, {"多出了", "“b”"}},
         Refused{"RestoreWithOperand", {"restore", "now"}, {"restore", "“now”"}},
+        Refused{"UndoWithOperand", {"undo", "2"}, {"undo", "“2”"}},
         Refused{"ControlCharactersShownAsMarks", {"use", "a", "b\nc"}, {"“b?c”"}},
         Refused{"LongArgumentCutInTheMessage", {"frob" + std::string(200, 'z')}, {"…”"}},
         Refused{"ArgumentOverTheBound", {"export", kLong + "x"}, {"参数太长"}},
@@ -121,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
 // The help names every verb and every exit code a script may meet.
 TEST(CommandLineHelp, NamesEveryVerbAndExitCode) {
     const std::string help = HelpText();
-    for (const Verb verb : {Verb::Install, Verb::Use, Verb::Apply, Verb::Restore, Verb::Export, Verb::List, Verb::Check}) {
+    for (const Verb verb : {Verb::Install, Verb::Use, Verb::Apply, Verb::Restore, Verb::Export, Verb::List, Verb::Check,
+                            Verb::Undo}) {
         EXPECT_NE(help.find("ShuBiaoCmd " + std::string(VerbName(verb))), std::string::npos) << VerbName(verb);
     }
     for (const char* code : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {

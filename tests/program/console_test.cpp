@@ -95,6 +95,8 @@ protected:
         env.Set(L"SHUBIAO_TEST_SYSTEM_KEY", L"HKEY_CURRENT_USER\\" + registry.SystemSchemesSubkey());
         env.Set(L"SHUBIAO_TEST_ADMIN", L"1");
         env.Set(L"SHUBIAO_TEST_SYSTEMROOT", windows.Path());
+        env.Set(L"SHUBIAO_TEST_ROAMING_STORE", store.Roaming());
+        env.Set(L"SHUBIAO_TEST_LOCAL_STORE", store.Local());
     }
 
     static ConsoleRun Cmd(const std::vector<std::wstring>& args) { return RunConsole(L"ShuBiaoCmdTest.exe", args); }
@@ -137,6 +139,7 @@ protected:
     ScopedWindir windir{windows.Path()};
     ScopedStore store;
     ScratchFolder packs{L"cpk"};
+    ScopedStore store{L"cst"};
     ScopedEnvironment env;
 };
 
@@ -718,6 +721,46 @@ TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
     EXPECT_EQ(third.code, 0u) << ToUtf8(third.err);
     EXPECT_EQ(first.Finish().code, 0u);
 }
+
+// undo: back one change at a time, from what ShuBiaoCmd and the history say.
+struct UndoCase {
+    const char* name;
+    std::vector<std::vector<std::wstring>> before;  // the commands run first ("A", "B": the two packs)
+    DWORD code;
+    wchar_t arrow;  // whose Arrow is in force afterwards: 'A', 'B', or 0 for none
+};
+void PrintTo(const UndoCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleUndo : public Console, public testing::WithParamInterface<UndoCase> {};
+
+TEST_P(ConsoleUndo, GoesBackOneChange) {
+    const std::wstring a = MakePack(packs.Path(), L"A", {2, 15});
+    const std::wstring b = MakePack(packs.Path(), L"B", {2, 15});
+    WriteStaticCursor(b + L"\\" + kPurposeNames[Index(2)] + L".cur", 9, 9, 0x00990000);
+    for (std::vector<std::wstring> command : GetParam().before) {
+        for (std::wstring& word : command) word = word == L"A" ? a : word == L"B" ? b : word;
+        ASSERT_EQ(Cmd(command).code, 0u) << ToUtf8(command[0]);
+    }
+    const ConsoleRun run = Cmd({L"undo"});
+    ASSERT_EQ(run.code, GetParam().code) << ToUtf8(run.out) << ToUtf8(run.err);
+    EXPECT_NE((run.code == 0 ? run.out : run.err).find(run.code == 0 ? L"已撤销上次更改" : L"没有可以撤销的更改"),
+              std::wstring::npos);
+    const std::optional<std::wstring> arrow = registry.GetString(L"Arrow");
+    ASSERT_EQ(arrow.has_value(), GetParam().arrow != 0);
+    if (arrow) {
+        const std::wstring pack = GetParam().arrow == L'A' ? a : b;
+        EXPECT_EQ(ReadBytes(*arrow), ReadBytes(pack + L"\\" + kPurposeNames[Index(2)] + L".cur"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ConsoleUndo,
+    testing::Values(UndoCase{"NothingRecorded", {}, 2, 0},
+                    UndoCase{"AfterOneApply", {{L"apply", L"A"}}, 0, 0},
+                    UndoCase{"AfterTwoApplies", {{L"apply", L"A"}, {L"apply", L"B"}}, 0, L'A'},
+                    UndoCase{"Twice", {{L"apply", L"A"}, {L"apply", L"B"}, {L"undo"}}, 0, 0},
+                    UndoCase{"AfterRestore", {{L"apply", L"A"}, {L"restore"}}, 0, L'A'}),
+    [](const testing::TestParamInfo<UndoCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao
