@@ -129,7 +129,7 @@ public:
     ScopedWindir windir{windows.Path()};
     ScopedStore store{L"hs"};
     ScratchFolder files{L"hf"};
-    WriterLock held{0, false, L"Local\\ShuBiao.HistoryTest"};
+    WriterLock held{0};  // the user's lock, a file in the scratch store
     QuietPointers pointers;
 };
 

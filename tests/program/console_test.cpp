@@ -95,8 +95,6 @@ protected:
         env.Set(L"SHUBIAO_TEST_SYSTEM_KEY", L"HKEY_CURRENT_USER\\" + registry.SystemSchemesSubkey());
         env.Set(L"SHUBIAO_TEST_ADMIN", L"1");
         env.Set(L"SHUBIAO_TEST_SYSTEMROOT", windows.Path());
-        env.Set(L"SHUBIAO_TEST_ROAMING_STORE", store.Roaming());
-        env.Set(L"SHUBIAO_TEST_LOCAL_STORE", store.Local());
     }
 
     static ConsoleRun Cmd(const std::vector<std::wstring>& args) { return RunConsole(L"ShuBiaoCmdTest.exe", args); }
@@ -139,7 +137,6 @@ protected:
     ScopedWindir windir{windows.Path()};
     ScopedStore store;
     ScratchFolder packs{L"cpk"};
-    ScopedStore store{L"cst"};
     ScopedEnvironment env;
 };
 
