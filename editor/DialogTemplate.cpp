@@ -48,4 +48,14 @@ INT_PTR DialogTemplate::Run(HWND owner, DLGPROC procedure, LPARAM parameter) {
                                    owner, procedure, parameter);
 }
 
+int PlaceButtonRow(HWND dialog, std::initializer_list<int> ids, int right, int top, SIZE button, int gap) {
+    int x = right;
+    for (const int id : ids) {
+        x -= button.cx;
+        MoveWindow(GetDlgItem(dialog, id), x, top, button.cx, button.cy, TRUE);
+        x -= gap;
+    }
+    return x + gap;
+}
+
 }  // namespace shubiao

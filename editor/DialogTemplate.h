@@ -4,6 +4,7 @@
 // dialog font; and the hook through which tests reach the dialogs made so.
 #include <windows.h>
 
+#include <initializer_list>
 #include <vector>
 
 namespace shubiao {
@@ -29,6 +30,11 @@ private:
     std::vector<WORD> words_;
     size_t countAt_ = 0;  // where the item count lies
 };
+
+// Places the buttons `ids` side by side, right to left from `right`, their
+// tops at `top`, `gap` pixels apart; returns the left edge of the last one
+// placed.
+int PlaceButtonRow(HWND dialog, std::initializer_list<int> ids, int right, int top, SIZE button, int gap);
 
 // A dialog's procedure calls ProbeDialog at the end of WM_INITDIALOG and
 // RunProbe for every message it does not handle (true: it was the probe's).

@@ -232,13 +232,11 @@ private:
         const int buttonWidth = Px(kButtonWidth);
         const int buttonHeight = Px(kButtonHeight);
         const int bottom = client.bottom - margin - buttonHeight;
-        int x = client.right - margin - buttonWidth;
-        for (const int id : {IDCANCEL, static_cast<int>(kLibraryDeleteId), IDOK}) {
-            MoveWindow(GetDlgItem(dialog_, id), x, bottom, buttonWidth, buttonHeight, TRUE);
-            x -= buttonWidth + Px(6);
-        }
-        MoveWindow(GetDlgItem(dialog_, kLibraryNoteId), margin, bottom + Px(4), std::max(0, x + buttonWidth - margin),
-                   buttonHeight, TRUE);
+        const int buttonsLeft = PlaceButtonRow(dialog_, {IDCANCEL, static_cast<int>(kLibraryDeleteId), IDOK},
+                                               client.right - margin, bottom, SIZE{buttonWidth, buttonHeight}, Px(6));
+        // The note takes the width left of the buttons, one gap short of them.
+        MoveWindow(GetDlgItem(dialog_, kLibraryNoteId), margin, bottom + Px(4),
+                   std::max(0, buttonsLeft - Px(6) - margin), buttonHeight, TRUE);
         const int listWidth = std::max(0, static_cast<int>(client.right) - 2 * margin);
         MoveWindow(List(), margin, margin, listWidth, std::max(0, bottom - 2 * margin), TRUE);
         const int strip = SchemeStrip::Width(IconSize(), dpi_);

@@ -123,11 +123,7 @@ void PackChooser::Layout() {
     const int buttonWidth = Px(kButtonWidth);
     const int buttonHeight = Px(kButtonHeight);
     const int bottom = client.bottom - margin - buttonHeight;
-    int x = client.right - margin - buttonWidth;
-    for (const int id : {IDCANCEL, IDOK}) {
-        MoveWindow(GetDlgItem(dialog_, id), x, bottom, buttonWidth, buttonHeight, TRUE);
-        x -= buttonWidth + Px(6);
-    }
+    PlaceButtonRow(dialog_, {IDCANCEL, IDOK}, client.right - margin, bottom, SIZE{buttonWidth, buttonHeight}, Px(6));
     const int width = std::max(0, static_cast<int>(client.right) - 2 * margin);
     MoveWindow(GetDlgItem(dialog_, kPromptId), margin, margin, width, Px(kPromptHeight), TRUE);
     const int top = margin + Px(kPromptHeight);
