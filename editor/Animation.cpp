@@ -25,7 +25,7 @@ void ShuBiaoKong::AnimationTick() {
         PictureBox& box = view.picture;
         play.strip->Draw(box.ImageDC(), play.at.x, play.at.y, frame, previews_.ScratchDC());
         play.frame = frame;
-        DrawMarks(view);
+        DrawBoxMarks(view, dpi_);
         // The box's look follows, so that the next redraw knows this frame is drawn.
         view.look.frame = frame;
         GdiFlush();

@@ -64,17 +64,15 @@ std::wstring UnseenRolesNote(const std::vector<std::wstring>& names) {
     return L"其中" + list + L"在窗口中没有对应的方框，按“应用”时与其他指针一并应用。";
 }
 
-// What Apply will do that the grid does not show: the roles it returns to
-// Windows' default, then the other roles without a box that it changes.
-std::wstring ShuBiaoKong::ApplyNotes() const {
+std::wstring ApplyNotes(const WorkingScheme& scheme, const BoxGrid& boxes) {
     std::wstring reset;
     std::vector<std::wstring> unseen;
     for (const CursorRole& role : kRoles) {
-        if (!scheme_.RoleChanged(role.number)) continue;
-        if (scheme_.WindowsDefault(role.number)) {
+        if (!scheme.RoleChanged(role.number)) continue;
+        if (scheme.WindowsDefault(role.number)) {
             if (!reset.empty()) reset += L"、";
             reset += role.Name();
-        } else if (boxes_.Find(role.number) == nullptr) {
+        } else if (boxes.Find(role.number) == nullptr) {
             unseen.push_back(role.Name());
         }
     }
@@ -88,7 +86,7 @@ std::wstring ShuBiaoKong::ApplyNotes() const {
 // box for them, and those that go back to Windows' default.
 void ShuBiaoKong::YingYong_SB_Click() {
     if (waitingForLock_) return;
-    if (desktop_.MessageBox(hwnd(), kApplyPrompt + ApplyNotes(), kMessageTitle, MB_OKCANCEL) != IDOK) return;
+    if (desktop_.MessageBox(hwnd(), kApplyPrompt + ApplyNotes(scheme_, boxes_), kMessageTitle, MB_OKCANCEL) != IDOK) return;
     YingYongFangAn();
 }
 

@@ -34,7 +34,7 @@ bool Found(const std::wstring& handleText) { return std::wcstoll(handleText.c_st
 void ShuBiaoKong::Timer1_Timer() {
     if (desktop_.Milliseconds() - restoreStarted_ >= kDialogWait) {  // none appeared in time
         timer1_.SetEnabled(hwnd(), false);
-        TakeBackFocus();
+        TakeBackFocus(hwnd(), restoreFocus_);
         return;
     }
     if (!Found(AnXiaHuiChe(kMousePropertiesTitle))) return;  // not there yet: keep polling
@@ -52,7 +52,7 @@ void ShuBiaoKong::Timer2_Timer() {
         return;
     }
     timer2_.SetEnabled(hwnd(), false);
-    TakeBackFocus();
+    TakeBackFocus(hwnd(), restoreFocus_);
 }
 
 // Hides the top-level window with exactly this title and posts it one Enter

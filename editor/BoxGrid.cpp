@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "editor/SizeMark.h"
+
 namespace shubiao {
 
 BoxGrid::BoxGrid() {
@@ -31,5 +33,24 @@ int BoxGrid::RoleWhere(const std::function<bool(HWND)>& matches) const {
     }
     return 0;
 }
+
+// The marks over the preview, drawn again after each frame since a preview
+// at 实际大小 may reach under them: a file that lacks the size drawn here
+// (editor/SizeMark.h), and a pending choice, the skin's colour along the
+// bottom and right edges.
+void DrawBoxMarks(BoxView& view, UINT dpi) {
+    PictureBox& box = view.picture;
+    HDC dc = box.ImageDC();
+    if (view.look.sizeMark) DrawSizeMark(dc, RECT{0, 0, box.ImageWidth(), box.ImageHeight()}, dpi);
+    if (view.look.pending) {
+        const int width = MulDiv(2, static_cast<int>(dpi), 96);
+        const RECT right{box.ImageWidth() - width, 0, box.ImageWidth(), box.ImageHeight()};
+        const RECT bottom{0, box.ImageHeight() - width, box.ImageWidth(), box.ImageHeight()};
+        SetDCBrushColor(dc, view.look.mark);
+        FillRect(dc, &right, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+}
+
 
 }  // namespace shubiao

@@ -81,4 +81,7 @@ private:
     std::array<BoxView, layout::kBoxCount> boxes_;
 };
 
+// Draws the marks of `view.look` over its box's image at `dpi`.
+void DrawBoxMarks(BoxView& view, UINT dpi);
+
 }  // namespace shubiao

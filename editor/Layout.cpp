@@ -67,14 +67,6 @@ const std::wstring& layout::FontFace() {
     return face;
 }
 
-void ShuBiaoKong::UpdateFont() {
-    // A 9-point font: a Chinese character is 12 pixels wide at 96 DPI, which
-    // is what the caption geometry assumes.
-    font_.reset(CreateFontW(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, layout::FontFace().c_str()));
-}
-
 // Every child at its place for the DPI (the buttons from their table, the
 // rest from the placement table), moved together without a repaint each;
 // then the whole control is invalidated once.
@@ -85,30 +77,26 @@ void ShuBiaoKong::PlaceChildren() {
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     };
     for (const ButtonEntry& entry : Buttons()) {
-        place(Button(entry.id), entry.rect);
-        SendMessageW(Button(entry.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        place(Child(entry.id), entry.rect);
+        SendMessageW(Child(entry.id), WM_SETFONT, reinterpret_cast<WPARAM>(backdrop_.Font()), TRUE);
     }
     for (const ChildPlacement& child : Placements()) place(Child(child.id), child.rect);
-    PlaceStatusLine();
+    // The confirming line at the foot, in the grid's font.
+    status_.Place(PixelRect(kStatusText, dpi_), PixelRect(kStatusButton, dpi_), backdrop_.Font());
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void ShuBiaoKong::PlaceStatusLine() {
-    const auto pixels = [this](const layout::TwipsRect& r) {
-        return RECT{Px(r.left), Px(r.top), Px(r.left) + Px(r.width), Px(r.top) + Px(r.height)};
-    };
-    status_.Place(pixels(layout::kStatusText), pixels(layout::kStatusButton), font_.get());
-}
 
 void ShuBiaoKong::SetDpi(UINT dpi) {
     if (dpi == 0 || dpi == dpi_) return;
     dpi_ = dpi;
-    UpdateFont();
+    backdrop_.MakeFont(dpi_);
     toolTips_.UpdateFont();
     PlaceChildren();
     // The previews were drawn for the old pointer size.
     JiaZaiFangAn();
-    ScaleBackground();
+    backdrop_.ScaleFor(dpi_, container_);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 }  // namespace shubiao

@@ -63,5 +63,10 @@ const std::wstring& FontFace();
 
 // Twips to pixels at a DPI (96 DPI: twips / 15).
 inline int Pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+// `r` in pixels at `dpi`, each edge rounded as Pixels rounds it.
+inline RECT PixelRect(const TwipsRect& r, UINT dpi) {
+    return RECT{Pixels(r.left, dpi), Pixels(r.top, dpi), Pixels(r.left, dpi) + Pixels(r.width, dpi),
+                Pixels(r.top, dpi) + Pixels(r.height, dpi)};
+}
 
 }  // namespace shubiao::layout

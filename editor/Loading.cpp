@@ -134,10 +134,6 @@ void ShuBiaoKong::DrawPreview(BoxView& view, const std::wstring& path) {
 
 std::uint32_t ShuBiaoKong::PointerPixelsShown() const { return PointerPixels(dpi_, cursorBaseSize_); }
 
-bool ShuBiaoKong::LacksShownSize(const PreviewStrip* strip) const {
-    return strip != nullptr && LacksSize(strip->sizes(), PointerPixelsShown());
-}
-
 void ShuBiaoKong::SetActualSize(bool on) {
     if (actualSize_ == on) return;
     actualSize_ = on;
@@ -164,24 +160,6 @@ static POINT StripPlace(const PreviewStrip& strip, int width, int height) {
     return {shift(hot.x, strip.size(), width), shift(hot.y, strip.size(), height)};
 }
 
-// The marks over the preview, drawn again after each frame since a preview
-// at 实际大小 may reach under them: a file that lacks the size drawn here
-// (editor/SizeMark.h), and a pending choice, the skin's colour along the
-// bottom and right edges.
-void ShuBiaoKong::DrawMarks(BoxView& view) {
-    PictureBox& box = view.picture;
-    HDC dc = box.ImageDC();
-    if (view.look.sizeMark) DrawSizeMark(dc, RECT{0, 0, box.ImageWidth(), box.ImageHeight()}, dpi_);
-    if (view.look.pending) {
-        const int width = MulDiv(2, static_cast<int>(dpi_), 96);
-        const RECT right{box.ImageWidth() - width, 0, box.ImageWidth(), box.ImageHeight()};
-        const RECT bottom{0, box.ImageHeight() - width, box.ImageWidth(), box.ImageHeight()};
-        SetDCBrushColor(dc, markColour_);
-        FillRect(dc, &right, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-        FillRect(dc, &bottom, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    }
-}
-
 // The box's persistent image: white, the preview's frame due now, and for a
 // pending choice its mark (a warning sign in place of a preview that cannot
 // be made).
@@ -190,7 +168,7 @@ void ShuBiaoKong::RedrawBox(BoxView& view) {
     Playing& play = view.playing;
     const bool pending = scheme_.Pending(view.role);
     const int frame = play.strip != nullptr ? play.strip->FrameAt(desktop_.Milliseconds() - play.start) : -1;
-    const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth(), LacksShownSize(play.strip)};
+    const BoxLook look{play.serial, frame, pending, markColour_, box.ImageWidth(), play.strip != nullptr && LacksSize(play.strip->sizes(), PointerPixelsShown())};
     BoxLook& drawn = view.look;
     if (look == drawn) {
         Mark(profiler_, "draw the boxes");
@@ -209,7 +187,7 @@ void ShuBiaoKong::RedrawBox(BoxView& view) {
             DrawIconEx(dc, 0, 0, warning, size, size, 0, nullptr, DI_NORMAL);
         }
     }
-    DrawMarks(view);
+    DrawBoxMarks(view, dpi_);
     GdiFlush();
     box.Invalidate();
     Mark(profiler_, "draw the boxes");

@@ -21,22 +21,16 @@ std::wstring PendingQuestion(PendingLoss loss, int count) {
 
 }  // namespace
 
-int ShuBiaoKong::PendingCount() const {
-    int count = 0;
-    for (const CursorRole& role : kRoles) count += scheme_.Pending(role.number) ? 1 : 0;
-    return count;
-}
-
 bool ShuBiaoKong::SettlePending(PendingLoss loss, int count) {
     if (count == 0) return true;
     if (waitingForLock_) return false;
-    switch (desktop_.MessageBox(hwnd(), PendingQuestion(loss, count) + ApplyNotes(), kMessageTitle,
+    switch (desktop_.MessageBox(hwnd(), PendingQuestion(loss, count) + ApplyNotes(scheme_, boxes_), kMessageTitle,
                                 MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         YingYongFangAn();
         // A role Apply could not place stays pending, and so does the step:
         // the user has been told why, and the choice is kept.
-        return PendingCount() == 0;
+        return scheme_.PendingCount() == 0;
     case IDNO:
         return true;
     default:
@@ -45,7 +39,7 @@ bool ShuBiaoKong::SettlePending(PendingLoss loss, int count) {
 }
 
 void ShuBiaoKong::ChuShi_SB_Click() {
-    if (!SettlePending(PendingLoss::Refresh, PendingCount())) return;
+    if (!SettlePending(PendingLoss::Refresh, scheme_.PendingCount())) return;
     ChuShiShuBiao();
 }
 

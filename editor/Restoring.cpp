@@ -46,20 +46,20 @@ void ShuBiaoKong::HuanYuan_ShuBiaoZhiZhen() {
     Skipping([&] { HuiFuMoRen(*lock); });
     // The files Apply copied go after the editor has been re-initialised.
     RemoveAppliedFiles(*lock);
-    TakeBackFocus();
+    TakeBackFocus(hwnd(), restoreFocus_);
 }
 
 // The window active again, the focus where it was before 还原. Windows lets
 // a program bring its window to the front while the user's last input was
 // its own (SetForegroundWindow's conditions: the calling process received
 // the last input event), as it was when 还原 was pressed.
-void ShuBiaoKong::TakeBackFocus() {
-    HWND top = GetAncestor(hwnd(), GA_ROOT);
+void TakeBackFocus(HWND control, HWND focus) {
+    HWND top = GetAncestor(control, GA_ROOT);
     if (top == nullptr || !IsWindowVisible(top)) return;
     if (GetForegroundWindow() != top) SetForegroundWindow(top);
-    if (restoreFocus_ != nullptr && IsWindow(restoreFocus_) && IsChild(top, restoreFocus_) &&
-        IsWindowVisible(restoreFocus_)) {
-        SetFocus(restoreFocus_);
+    if (focus != nullptr && IsWindow(focus) && IsChild(top, focus) &&
+        IsWindowVisible(focus)) {
+        SetFocus(focus);
     }
 }
 

@@ -91,7 +91,7 @@ HWND ShuBiaoKong::Child(int id) const {
     if (id == kPicture16Id) return container_.hwnd();
     const int box = id - kPictureIdBase;
     if (box >= 1 && box <= layout::kBoxCount) return boxes_.At(box).picture.hwnd();
-    return nullptr;
+    return GetDlgItem(hwnd(), id);  // a button
 }
 
 ShuBiaoKong::~ShuBiaoKong() {
@@ -116,7 +116,7 @@ void ShuBiaoKong::Create(HWND parent, int leftTwips, int topTwips, int widthTwip
     if (dpi_ == 0) dpi_ = 96;
     CreateFor(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Px(leftTwips),
               Px(topTwips), Px(widthTwips), Px(heightTwips), parent, nullptr);
-    UpdateFont();
+    backdrop_.MakeFont(dpi_);
     // The layout first, so that every child is made where it stays.
     PaiLieKongJian();
     CreateChildren();
@@ -135,7 +135,7 @@ void ShuBiaoKong::CreateChildren() {
                                  Px(r.left), Px(r.top), Px(r.width), Px(r.height), hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
         if (h == nullptr) throw std::runtime_error("cannot create a button");
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(backdrop_.Font()), FALSE);
     }
     for (const ChildPlacement& place : Placements()) {
         const layout::TwipsRect& r = place.rect;
@@ -169,76 +169,20 @@ void ShuBiaoKong::CreateChildren() {
         }
     }
     status_.Create(hwnd());
-    PlaceStatusLine();
+    status_.Place(layout::PixelRect(layout::kStatusText, dpi_), layout::PixelRect(layout::kStatusButton, dpi_),
+                  backdrop_.Font());
 }
 
 void ShuBiaoKong::UserControl_Initialize() {
-    background_ = LoadPictureFile(AppFolder() + L"\\Skin\\General.jpg");
-    ScaleBackground();
-    lianJieCaption_ = kLianJieText;
+    backdrop_.LoadPicture(AppFolder() + L"\\Skin\\General.jpg");
+    backdrop_.ScaleFor(dpi_, container_);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    backdrop_.SetLinkCaption(kLianJieText);
     handCursor_ = MakeHandCursor();
 }
 
-// The control and Picture16 show the decoded picture as it is at 96 DPI and
-// scaled by DPI/96 at any other, so that it covers them as they grow. Picture16
-// owns a picture of its own: a copy of the control's. Both change together or,
-// when a step fails, neither does.
-void ShuBiaoKong::ScaleBackground() {
-    UniqueBitmap scaled;
-    if (dpi_ != 96 && background_) {
-        BITMAP bm{};
-        GetObjectW(background_.get(), sizeof(bm), &bm);
-        const int dpi = static_cast<int>(dpi_);
-        scaled = ScalePicture(background_.get(), static_cast<UINT>(MulDiv(bm.bmWidth, dpi, 96)),
-                              static_cast<UINT>(MulDiv(std::abs(bm.bmHeight), dpi, 96)));
-    }
-    UniqueBitmap copy = CopyPicture(scaled ? scaled.get() : background_.get());
-    if (!copy) throw UserError(L"内存不足，无法显示背景图片。");
-    scaledBackground_ = std::move(scaled);
-    container_.SetPicture(std::move(copy));
-    InvalidateRect(hwnd(), nullptr, FALSE);
-}
-
-RECT ShuBiaoKong::LianJieRect() const {
-    RECT r{Px(layout::kLianJieLeft), Px(layout::kLianJieTop), 0, 0};
-    HDC dc = GetDC(hwnd());
-    SIZE size{};
-    {
-        SelectGuard select(dc, font_.get());
-        GetTextExtentPoint32W(dc, lianJieCaption_.c_str(), static_cast<int>(lianJieCaption_.size()), &size);
-    }
-    ReleaseDC(hwnd(), dc);
-    r.right = r.left + size.cx;
-    r.bottom = r.top + size.cy;
-    return r;
-}
-
-void ShuBiaoKong::PaintControl() {
-    PAINTSTRUCT ps{};
-    HDC dc = BeginPaint(hwnd(), &ps);
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (HBITMAP background = BackgroundPicture()) {
-        BITMAP bm{};
-        GetObjectW(background, sizeof(bm), &bm);
-        UniqueMemDC source(CreateCompatibleDC(dc));
-        SelectGuard select(source.get(), background);
-        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
-    }
-    {
-        // The old font goes back into the DC before the DC is handed back.
-        SelectGuard font(dc, font_.get());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(0, 0, 255));
-        TextOutW(dc, Px(layout::kLianJieLeft), Px(layout::kLianJieTop), lianJieCaption_.c_str(),
-                 static_cast<int>(lianJieCaption_.size()));
-    }
-    EndPaint(hwnd(), &ps);
-}
-
 void ShuBiaoKong::PaintCaptions(HDC dc) {
-    SelectGuard font(dc, font_.get());
+    SelectGuard font(dc, backdrop_.Font());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
     for (const BoxView& view : boxes_) {
@@ -266,7 +210,7 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT:
-        PaintControl();
+        backdrop_.Paint(hwnd(), dpi_);
         return 0;
     case WM_SETCURSOR: {
         // Busy over the whole control while Apply or Restore waits for another writer.
@@ -278,7 +222,7 @@ LRESULT ShuBiaoKong::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         POINT at{};
         GetCursorPos(&at);
         ScreenToClient(hwnd(), &at);
-        const RECT link = LianJieRect();
+        const RECT link = backdrop_.LinkRect(hwnd(), dpi_);
         SetCursor(PtInRect(&link, at) && handCursor_ ? handCursor_.get() : LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
     }

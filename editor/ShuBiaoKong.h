@@ -62,6 +62,8 @@
 //   GridKeys.cpp     GridKeyboard, the grid for the keyboard and screen readers (KeyboardGrid)
 //   ToolTips.cpp     GridToolTip, the grid's tooltip (ToolTipGrid)
 //   StatusLine.cpp   StatusLine, the line at the foot that confirms an action and goes by itself
+//   Backdrop.cpp     Backdrop, what the control paints under its children: the skin's
+//                    picture at the DPI, the font, the link caption
 //   ContextMenu.cpp  ContextMenu, the grid's context menu (BoxGridView)
 //   Library.cpp      LibraryActions, the scheme library: use, save, Windows' default for a
 //                    role, the scheme in force, the pack held whole (SchemeHolder)
@@ -81,6 +83,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/Backdrop.h"
 #include "editor/BoxGrid.h"
 #include "editor/CommonDialog.h"
 #include "editor/ContextMenu.h"
@@ -112,6 +115,14 @@ namespace shubiao {
 // A line for the user about roles the grid has no box for (their names
 // given), which Apply applies with the others.
 std::wstring UnseenRolesNote(const std::vector<std::wstring>& names);
+
+// What Apply of `scheme` will do that `boxes` do not show: the roles it
+// returns to Windows' default, then the changed roles without a box.
+std::wstring ApplyNotes(const WorkingScheme& scheme, const BoxGrid& boxes);
+
+// After 还原: the window of `control` active again, the focus back on `focus`
+// when it is still one of that window's visible children.
+void TakeBackFocus(HWND control, HWND focus);
 
 class ShuBiaoKong : public Window, private SchemeHolder, private BoxGridView, private ToolTipGrid,
                     private KeyboardGrid {
@@ -165,11 +176,9 @@ public:
     void CheXiaoGengGai() override;
     RegistryVariant QueryValue(HKEY key, const std::wstring& keyName, const std::wstring& valueName);
     void ChuShiShuBiao();
-    // How many roles hold a choice not yet applied.
-    int PendingCount() const;
     // The host's window is about to close: true when it may, after asking
     // what becomes of pending choices.
-    bool QueryClose() { return SettlePending(PendingLoss::Close, PendingCount()); }
+    bool QueryClose() { return SettlePending(PendingLoss::Close, scheme_.PendingCount()); }
 
     // --- Event handlers (the window's events call these) ---
     void ChuShi_SB_Click();
@@ -232,19 +241,17 @@ public:
     PictureBox& Picture(int role) override { return boxes_.Of(role).picture; }
     PictureBox& Picture16() override { return container_; }
     PictureBox& XianShi() { return xianShi_; }
-    HWND Button(ChildId id) const { return GetDlgItem(hwnd(), id); }
+    // The child with control id `id` (ChildId, or a box's kPictureIdBase + N).
+    HWND Child(int id) const;
     HWND Text1() const { return text1_; }
-    bool Timer1Enabled() const { return timer1_.enabled; }
-    bool Timer2Enabled() const { return timer2_.enabled; }
+    // Whether the timer kTimer1Id or kTimer2Id is on.
+    bool TimerEnabled(UINT_PTR id) const { return (id == kTimer1Id ? timer1_ : timer2_).enabled; }
     CommonDialog& ShuBianXZ() { return shuBianXZ_; }
     // The caption of box `role`, in pixels relative to Picture16's client area.
     RECT CaptionRect(int role) const;
-    const std::wstring& LianJieCaption() const { return lianJieCaption_; }
-    RECT LianJieRect() const;  // pixels, relative to the control
-    HFONT Font() const { return font_.get(); }
-    // The control's background picture at the current DPI: the decoded
-    // Skin\General.jpg itself at 96 DPI, otherwise a copy scaled by DPI/96.
-    HBITMAP BackgroundPicture() const { return scaledBackground_ ? scaledBackground_.get() : background_.get(); }
+    // What the control paints under its children: Skin\General.jpg at the
+    // DPI, the font, the link caption (LianJie) and its place.
+    const Backdrop& Surface() const { return backdrop_; }
     // How many files the preview cache holds.
     size_t PreviewCacheSize() const { return previews_.size(); }
     // Why box `role` shows no preview, in plain Chinese; empty when it shows one.
@@ -286,11 +293,7 @@ private:
     void CreateChildren();
     void PaiLieKongJian();
     void PlaceChildren();
-    HWND Child(int id) const;
-    void UpdateFont();
-    void ScaleBackground();
     int Px(int twips) const;
-    void PaintControl();
     void PaintCaptions(HDC dc);
 
     // Loading and previews.
@@ -299,11 +302,6 @@ private:
     void JiaZaiFangAn();
     void DrawPreview(BoxView& view, const std::wstring& path);
     void RedrawBox(BoxView& view);
-    void DrawMarks(BoxView& view);
-    // The file of `strip` lacks the size drawn here: Windows scales another.
-    bool LacksShownSize(const PreviewStrip* strip) const;
-    // The tip's line on the sizes the box's file holds; empty without a preview.
-    std::wstring SizesLine(int role) const;
     void ScheduleAnimation(ULONGLONG now);
 
     // What the editor's parts reach of it (EditorParts.h).
@@ -317,11 +315,8 @@ private:
     std::unique_ptr<WriterLock> TakeWriterLock() override;
     bool SettlePending(PendingLoss loss, int count) override;
     void Confirm(const std::wstring& text, const std::wstring& folder) override { status_.Show(text, folder); }
-    void PlaceStatusLine();
     void YingYongFangAn();
-    std::wstring ApplyNotes() const;
     void HuiFuMoRen(const WriterLock& lock);
-    void TakeBackFocus();
     std::wstring AnXiaHuiChe(const std::wstring& title);
 
     Desktop& desktop_;
@@ -342,13 +337,10 @@ private:
     ULONGLONG restoreStarted_ = 0;  // Desktop::Milliseconds() when Timer1 went on
     HWND restoreFocus_ = nullptr;   // the focus when 还原 was pressed, given back after it
 
-    // The background picture as decoded, kept so that a DPI change scales it
-    // again without reading the file; and the copy scaled for dpi_ (none at 96 DPI).
-    UniqueBitmap background_;
-    UniqueBitmap scaledBackground_;
-    std::wstring lianJieCaption_;
+    // The background picture (kept as decoded, so that a DPI change scales
+    // it again without reading the file), the font and the link caption.
+    Backdrop backdrop_;
     UniqueCursor handCursor_;
-    UniqueFont font_;
     UINT dpi_ = 96;
 
     PointerCache pointers_;            // the hover previews' pointers

@@ -7,6 +7,7 @@
 
 #include "editor/GridToolTip.h"
 #include "editor/ShuBiaoKong.h"
+#include "editor/SizeMark.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Folders.h"
 #include "scheme/formats/PointerSize.h"
@@ -139,37 +140,12 @@ std::wstring ShuBiaoKong::BoxToolTip(int role) const {
     for (wchar_t& c : text) {
         if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
     }
-    if (const std::wstring sizes = SizesLine(role); !sizes.empty()) text += L"\n" + sizes;
+    if (const PreviewStrip* strip = boxes_.Of(role).playing.strip; strip != nullptr) {
+        if (const std::wstring sizes = SizesText(strip->sizes(), PointerPixelsShown()); !sizes.empty()) {
+            text += L"\n" + sizes;
+        }
+    }
     return text + kMenuHint;
-}
-
-// "含 32、48 像素；本屏幕显示为 48 像素", and what Windows does when the
-// file lacks that size. A size that is not square is given as width×height.
-std::wstring ShuBiaoKong::SizesLine(int role) const {
-    const PreviewStrip* strip = boxes_.Of(role).playing.strip;
-    if (strip == nullptr || strip->sizes().held.empty()) return {};
-    const CursorSizes& sizes = strip->sizes();
-    std::wstring line = L"含 ";
-    for (size_t i = 0; i < sizes.held.size(); ++i) {
-        const PixelSize size = sizes.held[i];
-        if (i > 0) line += L"、";
-        line += std::to_wstring(size.width);
-        if (size.height != size.width) line += L"×" + std::to_wstring(size.height);
-    }
-    const std::uint32_t needed = PointerPixelsShown();
-    line += L" 像素；本屏幕显示为 " + std::to_wstring(needed) + L" 像素";
-    switch (MatchSize(sizes.held, needed).fit) {
-    case SizeFit::ScaledUp:
-        line += L"，会被放大，可能模糊";
-        break;
-    case SizeFit::ScaledDown:
-        line += L"，会被缩小";
-        break;
-    default:
-        break;
-    }
-    if (sizes.framesDiffer) line += L"；动画各帧所含的大小不同";
-    return line;
 }
 
 }  // namespace shubiao

@@ -35,6 +35,12 @@ public:
     void SetRoleChanged(int role, bool changed) { At(role).changed = changed; }
 
     bool Pending(int role) const { return At(role).pending; }
+    // How many roles hold a choice not yet applied.
+    int PendingCount() const {
+        int count = 0;
+        for (const RoleState& state : roles_) count += state.pending ? 1 : 0;
+        return count;
+    }
     const std::wstring& PendingReason(int role) const { return At(role).reason; }
     void SetPending(int role, bool pending, std::wstring reason = {}) {
         RoleState& state = At(role);

@@ -21,21 +21,21 @@ protected:
     void Restore() {
         desktop.boxAnswers.push_back(IDOK);
         editor.HuanYuan_ShuBiaoZhiZhen();
-        ASSERT_TRUE(editor.Timer1Enabled());
+        ASSERT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
     }
 
     // Restores and lets Timer1 find a dialog; the automation is then confirming.
     void Confirming(KeyTarget& dialog) {
         Restore();
         editor.Timer1_Timer();
-        ASSERT_FALSE(editor.Timer1Enabled());
-        ASSERT_TRUE(editor.Timer2Enabled());
+        ASSERT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
+        ASSERT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer2Id));
         dialog.DeliverPostedKeys();
     }
 
     void ExpectState(bool timer1, bool timer2) {
-        EXPECT_EQ(editor.Timer1Enabled(), timer1);
-        EXPECT_EQ(editor.Timer2Enabled(), timer2);
+        EXPECT_EQ(editor.TimerEnabled(ShuBiaoKong::kTimer1Id), timer1);
+        EXPECT_EQ(editor.TimerEnabled(ShuBiaoKong::kTimer2Id), timer2);
     }
 };
 
@@ -165,7 +165,7 @@ TEST_P(DialogTiming, IsConfirmedOnlyWithinTheWait) {
     desktop.now += GetParam().after;
     PumpMessages(30);  // Timer1 ticks with no dialog there
     KeyTarget dialog(kDialogTitle);
-    PumpUntil([&] { return !editor.Timer1Enabled() && !editor.Timer2Enabled(); }, 1000);
+    PumpUntil([&] { return !editor.TimerEnabled(ShuBiaoKong::kTimer1Id) && !editor.TimerEnabled(ShuBiaoKong::kTimer2Id); }, 1000);
     EXPECT_EQ(dialog.Visible(), !GetParam().confirmed);
     EXPECT_EQ(dialog.enterDowns.size(), GetParam().confirmed ? 2u : 0u);
     ExpectState(false, false);
@@ -185,8 +185,8 @@ TEST_F(Automation, TimersConfirmTheDialogFromTheMessageLoop) {
 
     auto confirm = std::make_unique<KeyTarget>(kConfirmTitle);
     KeyTarget dialog(kDialogTitle);
-    ASSERT_TRUE(PumpUntil([&] { return !editor.Timer1Enabled(); }, 3000));
-    EXPECT_TRUE(editor.Timer2Enabled());
+    ASSERT_TRUE(PumpUntil([&] { return !editor.TimerEnabled(ShuBiaoKong::kTimer1Id); }, 3000));
+    EXPECT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer2Id));
     EXPECT_FALSE(dialog.Visible());
 
     ASSERT_TRUE(PumpUntil([&] { return confirm->enterDowns.size() >= 4; }, 3000));
@@ -196,7 +196,7 @@ TEST_F(Automation, TimersConfirmTheDialogFromTheMessageLoop) {
     EXPECT_EQ(dialog.enterDowns.size(), 2u);
 
     confirm.reset();
-    ASSERT_TRUE(PumpUntil([&] { return !editor.Timer2Enabled(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !editor.TimerEnabled(ShuBiaoKong::kTimer2Id); }, 3000));
     ExpectState(false, false);
     PumpMessages(250);
     EXPECT_EQ(dialog.enterDowns.size(), 2u) << "nothing more once idle";

@@ -71,8 +71,8 @@ protected:
 
 TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     const Scale& s = GetParam();
-    ASSERT_EQ(SizeOf(editor.BackgroundPicture()).cx, 400) << "the decoded picture at 96 DPI";
-    ASSERT_EQ(SizeOf(editor.BackgroundPicture()).cy, 330) << "the decoded picture at 96 DPI";
+    ASSERT_EQ(SizeOf(editor.Surface().Picture()).cx, 400) << "the decoded picture at 96 DPI";
+    ASSERT_EQ(SizeOf(editor.Surface().Picture()).cy, 330) << "the decoded picture at 96 DPI";
     editor.ChuShiShuBiao();  // uncovers Picture16
     editor.SetDpi(s.dpi);
     // The control takes its size for the DPI as the main window gives it;
@@ -82,7 +82,7 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(host.hwnd(), GWL_STYLE)), FALSE, 0);
     MoveWindow(host.hwnd(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, TRUE);
     MoveWindow(editor.hwnd(), 0, 0, size.cx, size.cy, TRUE);
-    const Image picture = PictureOf(editor.BackgroundPicture());
+    const Image picture = PictureOf(editor.Surface().Picture());
     EXPECT_EQ(picture.size.cx, s.picture.cx);
     EXPECT_EQ(picture.size.cy, s.picture.cy);
 
@@ -93,7 +93,7 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     HDC dc = GetDC(editor.hwnd());
     const Image shown = Grab(dc, size);
     ReleaseDC(editor.hwnd(), dc);
-    std::vector<RECT> covered{editor.LianJieRect()};
+    std::vector<RECT> covered{editor.Surface().LinkRect(editor.hwnd(), editor.Dpi())};
     for (HWND child = GetWindow(editor.hwnd(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT r{};
         GetWindowRect(child, &r);
@@ -133,7 +133,7 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     changeDpi(s.dpi);
     EXPECT_EQ(IconSide(main.hwnd(), ICON_SMALL), s.smallIcon);
     EXPECT_EQ(IconSide(main.hwnd(), ICON_BIG), s.largeIcon);
-    EXPECT_EQ(SizeOf(main.Editor().BackgroundPicture()).cy, s.picture.cy);
+    EXPECT_EQ(SizeOf(main.Editor().Surface().Picture()).cy, s.picture.cy);
     changeDpi(96);  // one round first: the preview cache then holds both sizes
     changeDpi(s.dpi);
     const DWORD before = CountGdiObjects();

@@ -140,7 +140,7 @@ void PrintTo(const KeyWalk& walk, std::ostream* out) { *out << walk.name; }
 class KeyboardWalk : public GridKeysTest, public testing::WithParamInterface<KeyWalk> {
 protected:
     HWND Window(const Place& place) {
-        return place.box != 0 ? editor.Picture(place.box).hwnd() : editor.Button(place.button);
+        return place.box != 0 ? editor.Picture(place.box).hwnd() : editor.Child(place.button);
     }
 };
 
@@ -204,7 +204,7 @@ void PrintTo(const CueChange& change, std::ostream* out) { *out << change.name; 
 class FocusRectangle : public GridKeysTest, public testing::WithParamInterface<CueChange> {};
 
 TEST_P(FocusRectangle, IsOnScreenOverThePreviewAsTheCuesSay) {
-    SetFocus(editor.Button(ShuBiaoKong::kDaoRuId));
+    SetFocus(editor.Child(ShuBiaoKong::kDaoRuId));
     const BoxImage before = Box(1);
     ASSERT_GT(before.Drawn(), 0) << "box 1 shows a preview";
     ASSERT_TRUE(Differing(OnScreen(1), before).empty()) << "the screen shows the image before the focus comes";

@@ -38,11 +38,11 @@ class Layout : public EditorTest {};
 TEST_F(Layout, ChildrenStandAtTwipsOverFifteen) {
     using K = ShuBiaoKong;
     EXPECT_TRUE(At(editor.hwnd(), Xywh(0, 0, 388, 316)));
-    EXPECT_TRUE(At(editor.Button(K::kChuShiId), Xywh(282, 42, 91, 31)));
-    EXPECT_TRUE(At(editor.Button(K::kYingYongId), Xywh(282, 90, 91, 31)));
-    EXPECT_TRUE(At(editor.Button(K::kHuanYuanId), Xywh(282, 135, 91, 31)));
-    EXPECT_TRUE(At(editor.Button(K::kDaoRuId), Xywh(282, 180, 91, 31)));
-    EXPECT_TRUE(At(editor.Button(K::kDaoChuId), Xywh(282, 228, 91, 31)));
+    EXPECT_TRUE(At(editor.Child(K::kChuShiId), Xywh(282, 42, 91, 31)));
+    EXPECT_TRUE(At(editor.Child(K::kYingYongId), Xywh(282, 90, 91, 31)));
+    EXPECT_TRUE(At(editor.Child(K::kHuanYuanId), Xywh(282, 135, 91, 31)));
+    EXPECT_TRUE(At(editor.Child(K::kDaoRuId), Xywh(282, 180, 91, 31)));
+    EXPECT_TRUE(At(editor.Child(K::kDaoChuId), Xywh(282, 228, 91, 31)));
     EXPECT_TRUE(At(editor.XianShi().hwnd(), Xywh(9, 6, 259, 280)));
     EXPECT_TRUE(At(editor.Picture16().hwnd(), Xywh(12, 9, 253, 273)));
     EXPECT_TRUE(At(editor.Text1(), Xywh(264, 264, 34, 16)));
@@ -84,7 +84,7 @@ TEST_F(Layout, BoxesFormAGridInsidePicture16WithCaptionsBelow) {
 // Chinese character and 6 px a space or digit, whatever the face.
 TEST_F(Layout, FontFitsTheCaptionGeometry) {
     HDC dc = GetDC(editor.hwnd());
-    SelectGuard select(dc, editor.Font());
+    SelectGuard select(dc, editor.Surface().Font());
     for (int n = 1; n <= kRoleCount; ++n) {
         const std::wstring caption(Role(n).caption);
         std::vector<WORD> glyphs(caption.size());
@@ -158,9 +158,9 @@ TEST_F(Layout, TabOrderRunsRefreshApplyRestoreThenExportImport) {
     for (HWND child = GetWindow(editor.hwnd(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0) stops.push_back(child);
     }
-    const std::vector<HWND> expected{editor.Button(K::kChuShiId), editor.Button(K::kYingYongId),
-                                     editor.Button(K::kHuanYuanId), editor.Button(K::kDaoChuId),
-                                     editor.Button(K::kDaoRuId)};
+    const std::vector<HWND> expected{editor.Child(K::kChuShiId), editor.Child(K::kYingYongId),
+                                     editor.Child(K::kHuanYuanId), editor.Child(K::kDaoChuId),
+                                     editor.Child(K::kDaoRuId)};
     EXPECT_EQ(stops, expected);
     EXPECT_EQ(GetNextDlgTabItem(editor.hwnd(), expected[0], FALSE), expected[1]);
     EXPECT_EQ(GetNextDlgTabItem(editor.hwnd(), expected[3], FALSE), expected[4]);
@@ -169,8 +169,8 @@ TEST_F(Layout, TabOrderRunsRefreshApplyRestoreThenExportImport) {
 TEST_F(Layout, StartingStates) {
     EXPECT_FALSE(IsWindowVisible(editor.Text1()));
     EXPECT_EQ(WindowText(editor.Text1()), L"0");
-    EXPECT_FALSE(editor.Timer1Enabled());
-    EXPECT_FALSE(editor.Timer2Enabled());
+    EXPECT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
+    EXPECT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer2Id));
     for (const int n : layout::kBoxRoles) {
         PictureBox& box = editor.Picture(n);
         ASSERT_EQ(box.ImageWidth() * box.ImageHeight(), 36 * 36);
@@ -202,7 +202,7 @@ bool MoveMouse(POINT to) {
 }
 
 TEST_F(Layout, LianJieHasTheHandPointerWithItsHotSpot) {
-    const RECT link = editor.LianJieRect();
+    const RECT link = editor.Surface().LinkRect(editor.hwnd(), editor.Dpi());
     EXPECT_EQ(link.left, 12);
     EXPECT_EQ(link.top, 294);
     POINT inside{link.left + 3, link.top + 3};
@@ -233,7 +233,7 @@ TEST_F(Layout, LianJieHasTheHandPointerWithItsHotSpot) {
 
 TEST_F(Layout, LianJieIsBlue) {
     RedrawWindow(editor.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    const RECT link = editor.LianJieRect();
+    const RECT link = editor.Surface().LinkRect(editor.hwnd(), editor.Dpi());
     HDC dc = GetDC(editor.hwnd());
     int blue = 0;
     for (int y = link.top; y < link.bottom; ++y) {
@@ -247,8 +247,8 @@ TEST_F(Layout, At144DpiEveryChildScalesWithTheWindow) {
     using K = ShuBiaoKong;
     editor.SetDpi(144);
     EXPECT_EQ(editor.Dpi(), 144u);
-    EXPECT_TRUE(At(editor.Button(K::kChuShiId), Xywh(423, 63, 137, 47)));
-    EXPECT_TRUE(At(editor.Button(K::kDaoChuId), Xywh(423, 342, 137, 47)));
+    EXPECT_TRUE(At(editor.Child(K::kChuShiId), Xywh(423, 63, 137, 47)));
+    EXPECT_TRUE(At(editor.Child(K::kDaoChuId), Xywh(423, 342, 137, 47)));
     EXPECT_TRUE(At(editor.XianShi().hwnd(), Xywh(14, 9, 389, 420)));
     EXPECT_TRUE(At(editor.Picture16().hwnd(), Xywh(18, 14, 380, 410)));
     EXPECT_TRUE(At(editor.Picture(1).hwnd(), Xywh(30, 23, 54, 54)));
@@ -256,7 +256,7 @@ TEST_F(Layout, At144DpiEveryChildScalesWithTheWindow) {
     EXPECT_EQ(editor.CaptionRect(15).left, 225);
     EXPECT_EQ(editor.CaptionRect(1).right - editor.CaptionRect(1).left, 72);
     LOGFONTW font{};
-    GetObjectW(editor.Font(), sizeof(font), &font);
+    GetObjectW(editor.Surface().Font(), sizeof(font), &font);
     EXPECT_EQ(font.lfHeight, -18);
 }
 

@@ -87,7 +87,7 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
     desktop.onStartProgram = [&](const std::wstring&, int) {
         steps.push_back(L"start");
         EXPECT_TRUE(RoleValuesLeft().empty()) << "all values are deleted before the dialog starts";
-        EXPECT_FALSE(editor.Timer1Enabled()) << "Timer1 goes on after the start";
+        EXPECT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id)) << "Timer1 goes on after the start";
         EXPECT_EQ(Files(), before) << "the editor is re-initialised after the start";
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount));
     };
@@ -101,7 +101,7 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
     reinit.seen = [&] {
         steps.push_back(L"reinit");
         EXPECT_EQ(desktop.startedPrograms.size(), 1u);
-        EXPECT_TRUE(editor.Timer1Enabled()) << "Timer1 goes on before the re-initialisation";
+        EXPECT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id)) << "Timer1 goes on before the re-initialisation";
         EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount)) << "files go after the re-initialisation";
     };
     editor.SetProfiler(&reinit);
@@ -124,8 +124,8 @@ TEST_F(Restoring, ConfirmedRestoreRunsItsStepsInOrder) {
     // The scheme "(Default)" named is no longer in force.
     EXPECT_EQ(registry.GetString(L""), L"");
     EXPECT_EQ(library::ReadInForce().source, 0u);
-    EXPECT_TRUE(editor.Timer1Enabled());
-    EXPECT_FALSE(editor.Timer2Enabled());
+    EXPECT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
+    EXPECT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer2Id));
     EXPECT_TRUE(desktop.systemCursors.empty());
 }
 
@@ -146,8 +146,8 @@ TEST_P(RestoreDeclined, ChangesNothing) {
     EXPECT_EQ(registry.GetString(L"Arrow"), SchemeFolder() + L"Arrow.ani");
     EXPECT_EQ(CopiesLeft().size(), static_cast<size_t>(kRoleCount));
     EXPECT_TRUE(desktop.startedPrograms.empty());
-    EXPECT_FALSE(editor.Timer1Enabled());
-    EXPECT_FALSE(editor.Timer2Enabled());
+    EXPECT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
+    EXPECT_FALSE(editor.TimerEnabled(ShuBiaoKong::kTimer2Id));
     EXPECT_EQ(Files(), before);
     EXPECT_TRUE(editor.Scheme().RoleChanged(2));
 }
@@ -170,7 +170,7 @@ TEST_F(Restoring, SecondRestoreInARowFindsNothingAndStillStartsTheDialog) {
     ExpectFallbacksShown();
     EXPECT_FALSE(FolderExists(SchemeFolder()));
     EXPECT_TRUE(FolderExists(store.Roaming()));
-    EXPECT_TRUE(editor.Timer1Enabled());
+    EXPECT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
 }
 
 // Neither a refused reload (as under Wine) nor a program that does not start
@@ -185,7 +185,7 @@ TEST_F(Restoring, FailingReloadAndStartStillEnableTimer1AndReinitialise) {
 
     EXPECT_EQ(desktop.reloads, 1);
     EXPECT_EQ(desktop.startedPrograms.size(), 1u);
-    EXPECT_TRUE(editor.Timer1Enabled());
+    EXPECT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
     ExpectFallbacksShown();
     EXPECT_FALSE(FolderExists(SchemeFolder()));
     EXPECT_EQ(desktop.boxes.size(), 1u) << "only the confirmation";
@@ -262,7 +262,7 @@ TEST_F(Restoring, MissingFolderAndMissingValuesAreSkippedSilently) {
     editor.HuanYuan_ShuBiaoZhiZhen();
     EXPECT_FALSE(FolderExists(SchemeFolder()));
     EXPECT_EQ(desktop.startedPrograms.size(), 1u);
-    EXPECT_TRUE(editor.Timer1Enabled());
+    EXPECT_TRUE(editor.TimerEnabled(ShuBiaoKong::kTimer1Id));
     ExpectFallbacksShown();
 }
 

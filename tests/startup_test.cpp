@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, LoadSkinsSetsTheIconAndLoadsOnceBeforeShowing) {
     EXPECT_EQ(steps, expected);
     EXPECT_TRUE(IsWindowVisible(main.hwnd()));
     EXPECT_NE(ActiveSkin(), nullptr);
-    EXPECT_EQ(GetWindowLongPtrW(main.Editor().Button(ShuBiaoKong::kChuShiId), GWL_STYLE) & BS_TYPEMASK,
+    EXPECT_EQ(GetWindowLongPtrW(main.Editor().Child(ShuBiaoKong::kChuShiId), GWL_STYLE) & BS_TYPEMASK,
               BS_OWNERDRAW);
     EXPECT_EQ(main.IconFile(), AppFolder() + L"\\Skin\\ico.ico");
     EXPECT_NE(SmallIcon(main.hwnd()), nullptr);
@@ -244,7 +244,7 @@ TEST_P(Dropping, ChoosesForTheBoxOrImports) {
         PumpMessages(50);
     } else {
         main.Create(SW_SHOWNOACTIVATE);
-        HWND target = d.onBox != 0 ? editor.Picture(d.onBox).hwnd() : editor.Button(ShuBiaoKong::kChuShiId);
+        HWND target = d.onBox != 0 ? editor.Picture(d.onBox).hwnd() : editor.Child(ShuBiaoKong::kChuShiId);
         RECT r{};
         GetWindowRect(target, &r);
         POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};

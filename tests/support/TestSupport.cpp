@@ -235,7 +235,7 @@ void EditorTest::Choose(int role, std::optional<std::wstring> answer) {
 }
 
 void EditorTest::ClickButton(ShuBiaoKong::ChildId id) {
-    SendMessageW(editor.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(editor.Button(id)));
+    SendMessageW(editor.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(editor.Child(id)));
 }
 
 std::wstring EditorTest::SchemeFolder() const { return AppliedFolder(); }
