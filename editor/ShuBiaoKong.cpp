@@ -181,8 +181,13 @@ void ShuBiaoKong::UserControl_Initialize() {
 
 // The control and Picture16 show the decoded picture as it is at 96 DPI and
 // scaled by DPI/96 at any other, so that it covers them as they grow. Picture16
-// owns a picture of its own: a copy of the control's. Both change together or,
-// when a step fails, neither does.
+// owns a picture of its own: a copy of the control's. At 96 DPI that is the
+// whole picture from Picture16's origin, as the window has always shown it
+// (offset from the control's by Picture16's place, so the picture's waves
+// step at the grid's edge). At any other DPI the copy is the part of the
+// scaled picture that lies under Picture16, so that the grid's background
+// meets the control's without a seam. Both change together or, when a step
+// fails, neither does.
 void ShuBiaoKong::ScaleBackground() {
     UniqueBitmap scaled;
     if (dpi_ != 96 && background_) {
@@ -192,7 +197,14 @@ void ShuBiaoKong::ScaleBackground() {
         scaled = ScalePicture(background_.get(), static_cast<UINT>(MulDiv(bm.bmWidth, dpi, 96)),
                               static_cast<UINT>(MulDiv(std::abs(bm.bmHeight), dpi, 96)));
     }
-    UniqueBitmap copy = CopyPicture(scaled ? scaled.get() : background_.get());
+    POINT under{};
+    if (scaled) {
+        RECT grid{};
+        GetWindowRect(container_.hwnd(), &grid);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&grid), 2);
+        under = {grid.left, grid.top};
+    }
+    UniqueBitmap copy = CopyPicture(scaled ? scaled.get() : background_.get(), under);
     if (!copy) throw UserError(L"内存不足，无法显示背景图片。");
     scaledBackground_ = std::move(scaled);
     container_.SetPicture(std::move(copy));
