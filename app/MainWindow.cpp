@@ -158,6 +158,25 @@ void MainWindow::SetSmallIcon(UINT dpi) {
     if (icon) smallIcon_ = std::move(icon);
 }
 
+bool MainWindow::PreTranslate(MSG& msg) {
+    if (Shortcut(msg)) return true;
+    return IsDialogMessageW(hwnd(), &msg) != FALSE;
+}
+
+// Ctrl+Z asks for 撤销上次更改 whichever of the window's controls has the
+// focus, once for a held key. Only keys meant for this window count: while a
+// modal dialog of ours is up the window is disabled, and the dialog's keys
+// are the dialog's.
+bool MainWindow::Shortcut(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'Z') return false;
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+    if (msg.hwnd != hwnd() && IsChild(hwnd(), msg.hwnd) == FALSE) return false;
+    if (IsWindowEnabled(hwnd()) == FALSE) return false;
+    const bool repeat = (msg.lParam & (LPARAM{1} << 30)) != 0;
+    if (!repeat) editor_.CheXiaoGengGai();
+    return true;
+}
+
 void MainWindow::Step(LoadStep step) {
     if (onLoadStep) onLoadStep(step);
 }

@@ -34,6 +34,10 @@ public:
     // the command line gives it) is imported once start-up is done.
     void Create(int showCommand, std::wstring importPath = {});
 
+    // The program's message loop hands every message here first: true when
+    // it was the window's shortcut or its dialog navigation and is done with.
+    bool PreTranslate(MSG& msg);
+
     ShuBiaoKong& Editor() { return editor_; }
     // The small-icon path Form_Load used (after the fallback).
     const std::wstring& IconFile() const { return iconFile_; }
@@ -51,6 +55,7 @@ private:
     void SetLargeIcon(UINT dpi);
     void SetSmallIcon(UINT dpi);
     void Step(LoadStep step);
+    bool Shortcut(const MSG& msg);
     // A folder, an .inf or a cursor file dropped onto the window.
     void DropFiles(HDROP drop);
 

@@ -35,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             RemoveStaleUnpackFolders();
             MSG msg{};
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (IsDialogMessageW(main.hwnd(), &msg)) continue;
+                if (main.PreTranslate(msg)) continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }

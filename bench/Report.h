@@ -1,6 +1,7 @@
 #pragma once
 // The benchmark's figures against their targets: a table on stdout and JSON.
 #include <string>
+#include <vector>
 
 #include "bench/ConsoleBench.h"
 #include "bench/EditorBench.h"
@@ -21,6 +22,11 @@ struct Report {
     bool consoleOnly = false;
     // Only the deep zip against the flat one was measured.
     bool zipOnly = false;
+    // Only closing and 刷 新 were measured, this build's ShuBiao.exe and the
+    // one in each `closingAgainst` folder side by side.
+    bool closingOnly = false;
+    std::vector<std::wstring> closingAgainst;
+    int closingRounds = 5;
     int deepZipRuns = 3;
     DeepZipResult deepZip;
     // Another run's JSON, written into this one's under `embeddedName`.

@@ -1,6 +1,6 @@
 // shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N] [--undos N] [--rounds N]
-//               [--only startup|console|zip] [--zip-runs N] [--wine-cpus TEXT] [--embed NAME=PATH]
-//               [--program-cpus MASK] [--watcher-cpus MASK]
+//               [--only startup|console|zip|closing] [--zip-runs N] [--wine-cpus TEXT] [--embed NAME=PATH]
+//               [--program-cpus MASK] [--watcher-cpus MASK] [--against FOLDER] [--closing-rounds N]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
 // Apply, what the process holds after many hovers and refreshes, ShuBiaoCmd's
 // use against the console floor and its apply, and the executable's size and imports; prints a table and writes JSON. Run from the
@@ -8,7 +8,10 @@
 // --rounds sets how many rounds the growth checks run (10).
 // --only startup measures the start-up against the floor alone, --only
 // console ShuBiaoCmd against the console floor alone, --only zip the deep
-// zip against the flat one alone (--zip-runs unpackings of each); --wine-cpus
+// zip against the flat one alone (--zip-runs unpackings of each), --only
+// closing the main window's closing with nothing pending and 刷 新, this
+// build's against the ShuBiao.exe in each --against folder, alternately
+// (--closing-rounds runs of each, five clicks on 刷 新 a run); --wine-cpus
 // records what the script says about the CPUs Wine runs on; --embed writes
 // another run's JSON file into this one's under NAME; --program-cpus and
 // --watcher-cpus give the programs started and the thread watching the screen
@@ -25,6 +28,7 @@
 #include <iterator>
 #include <string>
 
+#include "bench/Closing.h"
 #include "bench/Report.h"
 #include "scheme/Folders.h"
 #include "win/Text.h"
@@ -60,6 +64,12 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.consoleOnly = true;
         } else if (name == L"--only" && std::wstring(value) == L"zip") {
             report.zipOnly = true;
+        } else if (name == L"--only" && std::wstring(value) == L"closing") {
+            report.closingOnly = true;
+        } else if (name == L"--against") {
+            report.closingAgainst.push_back(value);
+        } else if (name == L"--closing-rounds" && number > 0) {
+            report.closingRounds = number;
         } else if (name == L"--zip-runs" && number > 0) {
             report.deepZipRuns = number;
         } else if (name == L"--program-cpus" || name == L"--watcher-cpus") {
@@ -129,6 +139,15 @@ int wmain(int argc, wchar_t** argv) {
         if (SUCCEEDED(com)) CoUninitialize();
         if (!written || !report.deepZip.error.empty()) return 2;
         return AllTargetsMet(report) ? 0 : 1;
+    }
+    if (report.closingOnly) {
+        Say("closing with nothing pending and 刷 新, side by side");
+        std::vector<std::wstring> folders{AppFolder()};
+        folders.insert(folders.end(), report.closingAgainst.begin(), report.closingAgainst.end());
+        const ClosingResult closing = MeasureClosing(folders, report.closingRounds, 5, report.cpus.programCpus);
+        PrintClosing(closing);
+        if (SUCCEEDED(com)) CoUninitialize();
+        return closing.error.empty() ? 0 : 2;
     }
     if (report.startupOnly) {
         Say("start-up: ShuBiao.exe against floor.exe");

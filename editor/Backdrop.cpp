@@ -20,7 +20,14 @@ void Backdrop::ScaleFor(UINT dpi, PictureBox& container) {
         scaled = ScalePicture(decoded_.get(), static_cast<UINT>(MulDiv(bm.bmWidth, scale, 96)),
                               static_cast<UINT>(MulDiv(std::abs(bm.bmHeight), scale, 96)));
     }
-    UniqueBitmap copy = CopyPicture(scaled ? scaled.get() : decoded_.get());
+    POINT under{};
+    if (scaled) {
+        RECT grid{};
+        GetWindowRect(container.hwnd(), &grid);
+        MapWindowPoints(nullptr, GetParent(container.hwnd()), reinterpret_cast<POINT*>(&grid), 2);
+        under = {grid.left, grid.top};
+    }
+    UniqueBitmap copy = CopyPicture(scaled ? scaled.get() : decoded_.get(), under);
     if (!copy) throw UserError(L"内存不足，无法显示背景图片。");
     scaled_ = std::move(scaled);
     container.SetPicture(std::move(copy));

@@ -16,9 +16,14 @@ public:
     // Decodes the picture file; throws UserError naming it when it cannot be read.
     void LoadPicture(const std::wstring& file);
     // The picture as it is at 96 DPI and scaled by dpi/96 at any other, so
-    // that it covers the editor as it grows; `container` (Picture16) gets a
-    // copy of its own. Both change together or, when a step fails (UserError),
-    // neither does.
+    // that it covers the editor as it grows; `container` (Picture16, a child
+    // of the editor) gets a copy of its own. At 96 DPI that is the whole
+    // picture from Picture16's origin, as the window has always shown it
+    // (offset from the editor's by Picture16's place, so the picture's waves
+    // step at the grid's edge). At any other DPI the copy is the part of the
+    // scaled picture that lies under Picture16, so that the grid's background
+    // meets the editor's without a seam. Both change together or, when a step
+    // fails (UserError), neither does.
     void ScaleFor(UINT dpi, PictureBox& container);
     // A 9-point font for `dpi`: a Chinese character is 12 pixels wide at
     // 96 DPI, which is what the caption geometry assumes.

@@ -118,21 +118,33 @@ UniqueBitmap LoadPictureFile(const std::wstring& path) {
     return bitmap;
 }
 
-UniqueBitmap CopyPicture(HBITMAP picture) {
+UniqueBitmap CopyPicture(HBITMAP picture, POINT from) {
     DIBSECTION dib{};
-    if (picture == nullptr || GetObjectW(picture, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBits == nullptr) {
+    if (picture == nullptr || GetObjectW(picture, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBits == nullptr ||
+        dib.dsBm.bmBitsPixel != 32) {
         return {};
     }
+    const int width = dib.dsBm.bmWidth - from.x;
+    const int height = std::abs(dib.dsBm.bmHeight) - from.y;
+    if (from.x < 0 || from.y < 0 || width <= 0 || height <= 0) return {};
     BITMAPINFO info{};
     info.bmiHeader = dib.dsBmih;
     // LoadPictureFile makes top-down pictures; GetObject may report the height
     // as positive whichever way the rows run.
-    info.bmiHeader.biHeight = -std::abs(dib.dsBmih.biHeight);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biSizeImage = 0;
     void* bits = nullptr;
     UniqueBitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!copy) return {};
     GdiFlush();
-    std::memcpy(bits, dib.dsBm.bmBits, static_cast<size_t>(dib.dsBm.bmWidthBytes) * static_cast<size_t>(dib.dsBm.bmHeight));
+    const auto stride = static_cast<size_t>(dib.dsBm.bmWidthBytes);
+    const auto* source = static_cast<const BYTE*>(dib.dsBm.bmBits) + static_cast<size_t>(from.y) * stride +
+                         static_cast<size_t>(from.x) * 4;
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(static_cast<BYTE*>(bits) + static_cast<size_t>(row) * static_cast<size_t>(width) * 4,
+                    source + static_cast<size_t>(row) * stride, static_cast<size_t>(width) * 4);
+    }
     return copy;
 }
 

@@ -29,7 +29,12 @@ std::optional<size_t> PackChooser::Show(HWND owner) {
                L"", WC_LISTVIEWW);
     dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 146, 128, 50, 14, IDOK, DialogTemplate::kButton, L"确定");
     dialog.Add(BS_PUSHBUTTON | WS_TABSTOP, 203, 128, 50, 14, IDCANCEL, DialogTemplate::kButton, L"取消");
+    // The owner gets its activation back when the dialog ends, but a window
+    // that is not a dialog then puts the focus on itself: it goes back to
+    // the control that had it.
+    HWND focus = GetFocus();
     const INT_PTR answer = dialog.Run(owner, &PackChooser::Procedure, reinterpret_cast<LPARAM>(this));
+    if (focus != nullptr && IsWindow(focus) != FALSE) SetFocus(focus);
     if (answer != IDOK || !chosen_) return std::nullopt;
     return chosen_;
 }
@@ -40,18 +45,7 @@ void PackChooser::Fill(HWND dialog) {
     if (dpi_ == 0) dpi_ = 96;
     HWND list = GetDlgItem(dialog, kListId);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    // The message font at the window's DPI, for every control.
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi_)) {
-        font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr && font_; child = GetWindow(child, GW_HWNDNEXT)) {
-            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-        }
-    }
-    // An image list of this height makes the rows tall enough for the strip.
-    rowImages_ = ImageList_Create(1, IconSize() + Px(6), ILC_COLOR32, 0, 0);
-    ListView_SetImageList(list, rowImages_, LVSIL_SMALL);
+    ApplyDpi();
     const wchar_t* const headings[] = {L"方案", L"位置", L"指针"};
     for (int i = 0; i < 3; ++i) {
         LVCOLUMNW column{};
@@ -69,15 +63,37 @@ void PackChooser::Fill(HWND dialog) {
         ListView_InsertItem(list, &row);
         ListView_SetItemText(list, static_cast<int>(i), kPlaceColumn, const_cast<wchar_t*>(choices_[i].place.c_str()));
     }
-    FitToContent();
+    FitToContent(nullptr);
     ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(list);
 }
 
+// The message font at the window's DPI for every control, and rows tall
+// enough for the strip at that DPI.
+void PackChooser::ApplyDpi() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi_)) {
+        UniqueFont font(CreateFontIndirectW(&metrics.lfMessageFont));
+        for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr && font; child = GetWindow(child, GW_HWNDNEXT)) {
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        }
+        if (font) font_ = std::move(font);
+    }
+    // An image list of this height makes the rows tall enough for the strip.
+    HWND list = GetDlgItem(dialog_, kListId);
+    HIMAGELIST images = ImageList_Create(1, IconSize() + Px(6), ILC_COLOR32, 0, 0);
+    ListView_SetImageList(list, images, LVSIL_SMALL);
+    if (rowImages_ != nullptr) ImageList_Destroy(rowImages_);
+    rowImages_ = images;
+    for (SchemeStrip& strip : strips_) strip.Forget();
+}
+
 // The columns as wide as their longest text (and the strip), the window as
-// large as the columns and rows need, within the work area of its monitor,
-// centred on its owner's monitor.
-void PackChooser::FitToContent() {
+// large as the columns and rows need, within the work area of its monitor:
+// at `at`'s top left when given (a DPI change's suggestion), else centred
+// on its owner's monitor.
+void PackChooser::FitToContent(const RECT* at) {
     HWND list = GetDlgItem(dialog_, kListId);
     const int padding = Px(16);
     int nameWidth = ListView_GetStringWidth(list, L"方案") + padding;
@@ -91,11 +107,26 @@ void PackChooser::FitToContent() {
     ListView_SetColumnWidth(list, kPlaceColumn, placeWidth);
     ListView_SetColumnWidth(list, kPointerColumn, strip);
 
-    // The list's own rows: as many as there are packs, and a header.
-    const DWORD needed = ListView_ApproximateViewRect(list, -1, -1, static_cast<int>(choices_.size()));
+    // The list's own rows: as many as there are packs under the header,
+    // down to the last row's foot as the list places it (its estimate of the
+    // view leaves the last row half hidden), and the list's border.
     const int listWidth = nameWidth + IconSize() / 2 + placeWidth + strip + GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_) +
                           Px(4);
-    const int listHeight = HIWORD(needed) + Px(8);
+    int rows = 0;
+    RECT first{};
+    RECT last{};
+    if (!choices_.empty() && ListView_GetItemRect(list, 0, &first, LVIR_BOUNDS) &&
+        ListView_GetItemRect(list, static_cast<int>(choices_.size()) - 1, &last, LVIR_BOUNDS)) {
+        rows = static_cast<int>(last.bottom - first.top);
+    }
+    RECT header{};
+    GetWindowRect(ListView_GetHeader(list), &header);
+    RECT outer{};
+    RECT inner{};
+    GetWindowRect(list, &outer);
+    GetClientRect(list, &inner);
+    const int border = static_cast<int>(outer.bottom - outer.top - inner.bottom);
+    const int listHeight = static_cast<int>(header.bottom - header.top) + rows + border + Px(4);
     RECT frame{0, 0, listWidth + 2 * Px(kMargin),
                Px(kMargin) + Px(kPromptHeight) + listHeight + Px(kMargin) + Px(kButtonHeight) + Px(kMargin)};
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_STYLE));
@@ -103,14 +134,21 @@ void PackChooser::FitToContent() {
     AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi_);
     HWND owner = GetWindow(dialog_, GW_OWNER);
     MONITORINFO monitor{sizeof(monitor)};
-    GetMonitorInfoW(MonitorFromWindow(owner != nullptr ? owner : dialog_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const HMONITOR on = at != nullptr ? MonitorFromRect(at, MONITOR_DEFAULTTONEAREST)
+                                      : MonitorFromWindow(owner != nullptr ? owner : dialog_, MONITOR_DEFAULTTONEAREST);
+    GetMonitorInfoW(on, &monitor);
     const RECT& work = monitor.rcWork;
     const int w = std::clamp(static_cast<int>(frame.right - frame.left), Px(kMinWidth),
                              static_cast<int>(work.right - work.left));
     const int h = std::clamp(static_cast<int>(frame.bottom - frame.top), Px(kMinHeight),
                              static_cast<int>(work.bottom - work.top));
-    SetWindowPos(dialog_, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    int x = work.left + (work.right - work.left - w) / 2;
+    int y = work.top + (work.bottom - work.top - h) / 2;
+    if (at != nullptr) {
+        x = std::clamp(static_cast<int>(at->left), static_cast<int>(work.left), static_cast<int>(work.right) - w);
+        y = std::clamp(static_cast<int>(at->top), static_cast<int>(work.top), static_cast<int>(work.bottom) - h);
+    }
+    SetWindowPos(dialog_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 
@@ -159,8 +197,8 @@ LRESULT PackChooser::CustomDraw(NMLVCUSTOMDRAW& draw) {
     }
 }
 
-void PackChooser::Take(HWND dialog) {
-    const int selected = ListView_GetNextItem(GetDlgItem(dialog, kListId), -1, LVNI_SELECTED);
+void PackChooser::Take(HWND dialog, int item) {
+    const int selected = item >= 0 ? item : ListView_GetNextItem(GetDlgItem(dialog, kListId), -1, LVNI_SELECTED);
     if (selected < 0) return;  // nothing chosen: the dialog stays
     chosen_ = static_cast<size_t>(selected);
     EndDialog(dialog, IDOK);
@@ -172,6 +210,7 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
     case WM_INITDIALOG:
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         reinterpret_cast<PackChooser*>(lParam)->Fill(dialog);
+        ProbeDialog(dialog);
         return FALSE;  // the focus is set
     case WM_DESTROY:
         // The list would destroy its image list; it is ours.
@@ -183,6 +222,16 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
         break;
     case WM_SIZE:
         if (self != nullptr && self->dialog_ != nullptr) self->Layout();
+        return TRUE;
+    case WM_DPICHANGED:
+        // Moved to a display of another scale: sized to the content again
+        // there, from where Windows suggests.
+        if (self != nullptr && self->dialog_ != nullptr) {
+            self->dpi_ = HIWORD(wParam);
+            self->ApplyDpi();
+            self->FitToContent(reinterpret_cast<const RECT*>(lParam));
+            InvalidateRect(GetDlgItem(dialog, kListId), nullptr, TRUE);
+        }
         return TRUE;
     case WM_GETMINMAXINFO:
         if (self != nullptr && self->dialog_ != nullptr) {
@@ -204,7 +253,8 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom != kListId || self == nullptr) break;
         if (header->code == LVN_ITEMACTIVATE) {
-            self->Take(dialog);
+            // The row activated: the one double-clicked.
+            self->Take(dialog, reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem);
             return TRUE;
         }
         if (header->code == NM_CUSTOMDRAW) {
@@ -215,6 +265,7 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
         break;
     }
     default:
+        if (RunProbe(dialog, message)) return TRUE;
         break;
     }
     return FALSE;

@@ -19,7 +19,8 @@ namespace shubiao {
 // draws), OK and Cancel. It opens sized to its rows and columns at the
 // window's DPI, within the screen, and can be resized. Keyboard: the arrows
 // move in the list, Enter takes the selected pack, Escape cancels; a
-// double-click takes the pack clicked.
+// double-click takes the pack clicked. It follows a change of DPI, and
+// gives the focus back to the control that had it.
 class PackChooser {
 public:
     static constexpr const wchar_t* kTitle = L"选择要导入的方案";
@@ -34,12 +35,14 @@ private:
     enum Column { kNameColumn, kPlaceColumn, kPointerColumn };
 
     void Fill(HWND dialog);
-    void FitToContent();
+    void ApplyDpi();
+    void FitToContent(const RECT* at);
     void Layout();
     int Px(int pixels96) const { return MulDiv(pixels96, static_cast<int>(dpi_), 96); }
     int IconSize() const { return GetSystemMetricsForDpi(SM_CXSMICON, dpi_); }
     LRESULT CustomDraw(NMLVCUSTOMDRAW& draw);
-    void Take(HWND dialog);
+    // The pack of row `item`, or of the selected row.
+    void Take(HWND dialog, int item = -1);
     static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
     const std::vector<Desktop::PackChoice>& choices_;

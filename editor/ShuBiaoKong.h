@@ -12,7 +12,8 @@
 //   HuanYuan_ShuBiaoZhiZhen  还原鼠标指针  public: restore the Windows default pointers (asks first)
 //   HuiFuMoRen               恢复默认      delete the settings, open Mouse Properties, load again
 //   CheXiaoGengGai           撤销更改      public: back to the pointers before the last change (asks first;
-//                                          Ctrl+Z in the grid, the context menu's 撤销上次更改)
+//                                          Ctrl+Z in the window (MainWindow::PreTranslate) or
+//                                          the grid, the context menu's 撤销上次更改)
 //   AnXiaHuiChe              按下回车      hide a window found by its title and press Enter in it
 //   PaiLieKongJian           排列控件      lay the preview boxes and captions out in a grid
 //   ChuShi_SB                初始 button   "刷 新" Refresh (_SB: 按钮 button)

@@ -61,6 +61,27 @@ int IconSide(HWND window, WPARAM which) {
     return SizeOf(colour ? colour.get() : mask.get()).cx;
 }
 
+// Picture16's rectangle in the editor's client area.
+RECT GridRect(ShuBiaoKong& editor) {
+    RECT r{};
+    GetWindowRect(editor.Picture16().hwnd(), &r);
+    MapWindowPoints(nullptr, editor.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The editor at `dpi` in the host, as the main window sizes it, drawn; its
+// size.
+SIZE ShowAt(ShuBiaoKong& editor, HWND host, UINT dpi) {
+    editor.SetDpi(dpi);
+    const SIZE size{layout::Pixels(layout::kControl.width, dpi), layout::Pixels(layout::kControl.height, dpi)};
+    RECT frame{0, 0, size.cx, size.cy};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(host, GWL_STYLE)), FALSE, 0);
+    MoveWindow(host, 0, 0, frame.right - frame.left, frame.bottom - frame.top, TRUE);
+    MoveWindow(editor.hwnd(), 0, 0, size.cx, size.cy, TRUE);
+    RedrawWindow(editor.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return size;
+}
+
 class DisplayScaling : public EditorTest, public testing::WithParamInterface<Scale> {
 protected:
     void TearDown() override {
@@ -114,11 +135,16 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     EXPECT_EQ(wrong, 0) << "of " << own << " pixels of the control's own";
 
     // Picture16's persistent image, under and below the bottom row of boxes
-    // too, is the picture from Picture16's origin.
+    // too, is the picture from Picture16's place in the control.
     const BoxImage area(editor.Picture16());
+    const RECT grid = GridRect(editor);
     wrong = 0;
     for (int y = 0; y < area.height(); ++y) {
-        for (int x = 0; x < area.width(); ++x) wrong += picture.Has(x, y) && area.At(x, y) == picture.At(x, y) ? 0 : 1;
+        for (int x = 0; x < area.width(); ++x) {
+            const int px = x + grid.left;
+            const int py = y + grid.top;
+            wrong += picture.Has(px, py) && area.At(x, y) == picture.At(px, py) ? 0 : 1;
+        }
     }
     EXPECT_EQ(wrong, 0) << "of " << area.width() * area.height() << " pixels of Picture16";
 
@@ -145,6 +171,79 @@ TEST_P(DisplayScaling, PictureCoversTheEditorAndIconsTakeTheDpiSizes) {
     EXPECT_EQ(IconSide(main.hwnd(), ICON_SMALL), s.smallIcon);
     EXPECT_EQ(IconSide(main.hwnd(), ICON_BIG), s.largeIcon);
 }
+
+// The grid's edge as the screen shows it: at every scale but 100 % the
+// pixels just inside Picture16 and just outside it are both the control's
+// picture at that place, so no seam runs around the grid. At 100 % the grid
+// shows the picture from its own origin, as the window always has.
+struct SeamCase {
+    const char* name;
+    UINT dpi;
+    bool meets;  // the grid's background continues the control's
+};
+void PrintTo(const SeamCase& c, std::ostream* os) { *os << c.name; }
+
+class GridSeam : public EditorTest, public testing::WithParamInterface<SeamCase> {
+protected:
+    void TearDown() override {
+        SkinH_Detach();
+        EditorTest::TearDown();
+    }
+};
+
+TEST_P(GridSeam, TheGridsBackgroundMeetsTheWindowsAtItsEdge) {
+    const SeamCase& c = GetParam();
+    editor.ChuShiShuBiao();
+    SetForegroundWindow(host.hwnd());
+    const SIZE size = ShowAt(editor, host.hwnd(), c.dpi);
+    const Image picture = PictureOf(editor.Surface().Picture());
+    // The screen's pixels, children and all.
+    RECT onScreen{0, 0, size.cx, size.cy};
+    MapWindowPoints(editor.hwnd(), nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+    HDC screen = GetDC(nullptr);
+    Image shown{size, ReadPixels(screen, onScreen)};
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(shown.rgb.size(), static_cast<size_t>(size.cx * size.cy));
+    const RECT grid = GridRect(editor);
+    // What covers the edge: the boxes and their captions inside the grid.
+    std::vector<RECT> covered;
+    for (const int role : layout::kBoxRoles) {
+        RECT r{};
+        GetWindowRect(editor.Picture(role).hwnd(), &r);
+        MapWindowPoints(nullptr, editor.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        covered.push_back(r);
+        RECT caption = editor.CaptionRect(role);
+        OffsetRect(&caption, grid.left, grid.top);
+        covered.push_back(caption);
+    }
+    int looked = 0;
+    int inside = 0;   // pixels just inside the edge that are not the expected picture
+    int outside = 0;  // pixels just outside it that are not the control's picture
+    auto look = [&](POINT in, POINT out) {
+        if (std::any_of(covered.begin(), covered.end(), [in](const RECT& r) { return PtInRect(&r, in); })) return;
+        ++looked;
+        const POINT from = c.meets ? in : POINT{in.x - grid.left, in.y - grid.top};
+        inside += picture.Has(from.x, from.y) && shown.At(in.x, in.y) == picture.At(from.x, from.y) ? 0 : 1;
+        outside += picture.Has(out.x, out.y) && shown.At(out.x, out.y) == picture.At(out.x, out.y) ? 0 : 1;
+    };
+    for (int x = grid.left; x < grid.right; ++x) {
+        look({x, grid.top}, {x, grid.top - 1});
+        look({x, grid.bottom - 1}, {x, grid.bottom});
+    }
+    for (int y = grid.top; y < grid.bottom; ++y) {
+        look({grid.left, y}, {grid.left - 1, y});
+        look({grid.right - 1, y}, {grid.right, y});
+    }
+    EXPECT_GT(looked, static_cast<int>(grid.right - grid.left + grid.bottom - grid.top));
+    EXPECT_EQ(inside, 0) << "of " << looked << " pixels along the grid's edge";
+    EXPECT_EQ(outside, 0) << "of " << looked << " pixels around the grid";
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, GridSeam,
+                         testing::Values(SeamCase{"At100", 96, false}, SeamCase{"At125", 120, true},
+                                         SeamCase{"At150", 144, true}, SeamCase{"At175", 168, true},
+                                         SeamCase{"At200", 192, true}),
+                         [](const testing::TestParamInfo<SeamCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DisplayScaling,
                          testing::Values(Scale{"At120", 120, {500, 413}, 20, 40},
