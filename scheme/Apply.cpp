@@ -237,6 +237,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
             placed.Commit();
         }
         copy.Keep();
+        NotePlacedFile(destination, read.bytes);  // the bytes given to StageBytes
         loaded = std::move(check.pointer);  // the same bytes now lie at `destination`
     }
 
@@ -274,7 +275,10 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
     // The user's own store: never a folder another user's settings name.
     const std::wstring folder = AppliedFolder();
     const bool locked = lock.Covers(WriteScope::User);
-    if (locked) RecordPointersInForce(lock);  // the way back; a history that cannot be written does not stop Apply
+    if (locked) {
+        RecordPointersInForce(lock);  // the way back; a history that cannot be written does not stop Apply
+        Mark(profiler, "record the pointers in force (history)");
+    }
     const DWORD folderError = !locked         ? ERROR_NOT_LOCKED
                               : folder.empty() ? ERROR_PATH_NOT_FOUND
                                                : EnsureFolderPath(folder);

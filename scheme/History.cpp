@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <cstdio>
 #include <set>
@@ -12,9 +14,11 @@
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
+#include "scheme/FileStamp.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/Store.h"
+#include "win/Dll.h"
 #include "win/Errors.h"
 #include "win/Raii.h"
 
@@ -27,30 +31,48 @@ using history::ValueKind;
 
 constexpr const wchar_t* kIndexName = L"index";
 
+// BCrypt is loaded when the history first hashes a file, not when the
+// program starts (win/Dll.h).
+template <typename F>
+F* Bcrypt(const char* name) {
+    return SystemFunction<F>(L"bcrypt.dll", name);
+}
+
 struct AlgorithmTraits {
     static BCRYPT_ALG_HANDLE invalid() { return nullptr; }
-    static void close(BCRYPT_ALG_HANDLE h) { BCryptCloseAlgorithmProvider(h, 0); }
+    static void close(BCRYPT_ALG_HANDLE h) {
+        if (const auto close = Bcrypt<decltype(::BCryptCloseAlgorithmProvider)>("BCryptCloseAlgorithmProvider")) {
+            close(h, 0);
+        }
+    }
 };
 struct HashTraits {
     static BCRYPT_HASH_HANDLE invalid() { return nullptr; }
-    static void close(BCRYPT_HASH_HANDLE h) { BCryptDestroyHash(h); }
+    static void close(BCRYPT_HASH_HANDLE h) {
+        if (const auto destroy = Bcrypt<decltype(::BCryptDestroyHash)>("BCryptDestroyHash")) destroy(h);
+    }
 };
 
 // The SHA-256 of `bytes` in lowercase hex; empty when BCrypt refuses.
 std::string Sha256(const std::vector<std::uint8_t>& bytes) {
+    static const auto openProvider = Bcrypt<decltype(::BCryptOpenAlgorithmProvider)>("BCryptOpenAlgorithmProvider");
+    static const auto createHash = Bcrypt<decltype(::BCryptCreateHash)>("BCryptCreateHash");
+    static const auto hashData = Bcrypt<decltype(::BCryptHashData)>("BCryptHashData");
+    static const auto finishHash = Bcrypt<decltype(::BCryptFinishHash)>("BCryptFinishHash");
     static const Unique<BCRYPT_ALG_HANDLE, AlgorithmTraits> algorithm = [] {
         Unique<BCRYPT_ALG_HANDLE, AlgorithmTraits> opened;
-        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(opened.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+        if (openProvider == nullptr ||
+            !BCRYPT_SUCCESS(openProvider(opened.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
             opened.reset();
         }
         return opened;
     }();
-    if (!algorithm) return {};
+    if (!algorithm || createHash == nullptr || hashData == nullptr || finishHash == nullptr) return {};
     Unique<BCRYPT_HASH_HANDLE, HashTraits> hash;
     std::array<UCHAR, 32> digest{};
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm.get(), hash.put(), nullptr, 0, nullptr, 0, 0)) ||
-        !BCRYPT_SUCCESS(BCryptHashData(hash.get(), const_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(bytes.size()), 0)) ||
-        !BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0))) {
+    if (!BCRYPT_SUCCESS(createHash(algorithm.get(), hash.put(), nullptr, 0, nullptr, 0, 0)) ||
+        !BCRYPT_SUCCESS(hashData(hash.get(), const_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(bytes.size()), 0)) ||
+        !BCRYPT_SUCCESS(finishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0))) {
         return {};
     }
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -89,10 +111,81 @@ DWORD ReadWhole(const std::wstring& path, std::size_t limit, std::vector<std::ui
     return ERROR_SUCCESS;
 }
 
-// The values in force and the bytes of the usable files they name.
+// What this process last learnt of the usable cursor files it met (those in
+// force, those it placed and those it kept): each file's stamp when its
+// bytes were read, checked and hashed, or written by ShuBiao itself. A file
+// whose stamp is the same is taken to hold the same bytes without reading
+// it again. That assumes whoever changes a file's bytes moves its stamp: its
+// size, or its last-write time, which Windows sets on every write through a
+// handle; a write that keeps the size inside the same tick of the file
+// system's clock (about 15 ms on NTFS), or that sets the old time back
+// afterwards, is not seen until the stamp moves. So that such a write by
+// someone else cannot hide behind a file just read, a file read within
+// kSettlingTicks of its last write is not remembered, and is read again
+// next time. The copies Apply and undo have just placed in the user's store
+// are remembered at once: what that leaves out is another program writing
+// the same number of bytes into ShuBiao's own copy within the same tick.
+class KnownFiles {
+public:
+    static KnownFiles& Instance() {
+        static KnownFiles known;
+        return known;
+    }
+    // The SHA-256 of the file at `path` when its stamp is the remembered one.
+    std::optional<std::string> Content(const std::wstring& path, const FileStamp& stamp) {
+        const std::lock_guard guard(mutex_);
+        const auto found = files_.find(path);
+        if (!stamp.present || found == files_.end() || !(found->second.stamp == stamp)) return std::nullopt;
+        return found->second.content;
+    }
+    void Remember(const std::wstring& path, const FileStamp& stamp, std::string content) {
+        if (!stamp.present || content.empty()) return;
+        const std::lock_guard guard(mutex_);
+        // A bound, not a policy: a session meets a few dozen files.
+        if (files_.size() >= kMaxFiles && files_.count(path) == 0) files_.clear();
+        files_[path] = {stamp, std::move(content)};
+    }
+    // Remembers what was read now, unless it was written too recently to
+    // tell a later write in the same tick apart.
+    void RememberRead(const std::wstring& path, const FileStamp& stamp, std::string content) {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const ULONGLONG ticks = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+        if (stamp.written + kSettlingTicks > ticks) return;
+        Remember(path, stamp, std::move(content));
+    }
+
+private:
+    static constexpr std::size_t kMaxFiles = 256;
+    static constexpr ULONGLONG kSettlingTicks = 2 * 10'000'000ull;  // two seconds, in FILETIME units
+    struct Known {
+        FileStamp stamp;
+        std::string content;
+    };
+    std::mutex mutex_;
+    std::map<std::wstring, Known> files_;
+};
+
+// The usable cursor file at `path`: its SHA-256 (empty when it is not usable
+// or BCrypt refuses), from KnownFiles while its stamp holds; otherwise read,
+// checked and hashed, its bytes left in `read`.
+std::string ContentOf(const std::wstring& path, CursorBytes& read) {
+    const FileStamp stamp = FileStamp::Of(path);
+    if (std::optional<std::string> known = KnownFiles::Instance().Content(path, stamp)) return *known;
+    read = ReadCursorBytes(path);
+    if (read.error != ERROR_SUCCESS || !read.check.ok()) return {};
+    std::string content = Sha256(read.bytes);
+    KnownFiles::Instance().RememberRead(path, stamp, content);
+    return content;
+}
+
+// The values in force and the bytes of the usable files they name (those
+// read; a file KnownFiles vouches for is not read, and is read by Push only
+// if the history does not hold it yet).
 struct InForce {
     RecordedState state;
     std::array<std::vector<std::uint8_t>, kRoleCount> files;
+    std::array<std::wstring, kRoleCount> paths;  // the file each value names, expanded
 };
 
 // The file a recorded value names, as Apply reads the settings.
@@ -127,10 +220,12 @@ InForce ReadInForce() {
         }
         const std::wstring file = NamedFile(value);
         if (file.empty()) continue;
-        CursorBytes read = ReadCursorBytes(file);
-        if (read.error != ERROR_SUCCESS || !read.check.ok()) continue;  // named, but nothing usable to keep
-        value.content = Sha256(read.bytes);
-        if (!value.content.empty()) now.files[RoleIndex(role->number)] = std::move(read.bytes);
+        CursorBytes read;
+        value.content = ContentOf(file, read);  // empty: named, but nothing usable to keep
+        if (!value.content.empty()) {
+            now.files[RoleIndex(role->number)] = std::move(read.bytes);
+            now.paths[RoleIndex(role->number)] = file;
+        }
     }
     return now;
 }
@@ -177,16 +272,44 @@ DWORD Keep(const std::wstring& folder, const std::string& name, const std::vecto
     return ERROR_SUCCESS;
 }
 
+// True when the content file `name` needs no keeping: a file the index
+// names was flushed and moved in before the index named it, so being there
+// is enough (undo checks its bytes before it uses them), and a file this
+// process checked is known by its stamp.
+bool AlreadyKept(const std::wstring& folder, const std::string& name, const std::set<std::string>& named) {
+    const std::wstring path = folder + Wide(name);
+    const FileStamp stamp = FileStamp::Of(path);
+    if (!stamp.present || (stamp.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    return named.count(name) != 0 || KnownFiles::Instance().Content(path, stamp) == name;
+}
+
 // Adds `now` as the newest state, its files kept first; the oldest state
 // goes when there are more than the history keeps.
 HistoryProblem Push(const std::wstring& folder, std::vector<RecordedState>& states, const InForce& now) {
     if (const DWORD error = EnsureFolderPath(folder); error != ERROR_SUCCESS) {
         return Problem(HistoryProblem::Kind::NotWritten, error, folder);
     }
+    std::set<std::string> named;
+    for (const RecordedState& state : states) {
+        for (const RecordedValue& value : state.roles) named.insert(value.content);
+    }
     for (size_t i = 0; i < kRoleCount; ++i) {
         const std::string& content = now.state.roles[i].content;
-        if (content.empty()) continue;
-        if (const DWORD error = Keep(folder, content, now.files[i]); error != ERROR_SUCCESS) {
+        if (content.empty() || AlreadyKept(folder, content, named)) continue;
+        const std::vector<std::uint8_t>* bytes = &now.files[i];
+        CursorBytes read;
+        if (bytes->empty()) {
+            // Vouched for by its stamp when the values were read: read now,
+            // and it must still be those bytes.
+            read = ReadCursorBytes(now.paths[i]);
+            if (read.error != ERROR_SUCCESS || !read.check.ok() || Sha256(read.bytes) != content) {
+                return Problem(HistoryProblem::Kind::NotWritten,
+                               read.error != ERROR_SUCCESS ? read.error : static_cast<DWORD>(ERROR_INVALID_DATA),
+                               now.paths[i]);
+            }
+            bytes = &read.bytes;
+        }
+        if (const DWORD error = Keep(folder, content, *bytes); error != ERROR_SUCCESS) {
             return Problem(HistoryProblem::Kind::NotWritten, error, folder + Wide(content));
         }
     }
@@ -246,16 +369,23 @@ bool IsNewest(const std::vector<RecordedState>& states, const RecordedState& sta
     return !states.empty() && states.back().SameAs(state);
 }
 
-// The kept bytes of a recorded value, or why there are none usable.
+// Checks the kept file of a recorded value: nullopt when it is whole and
+// usable, otherwise why not. Its bytes are left in `bytes` when they were
+// read; a file whose stamp KnownFiles vouches for is read only when
+// `needBytes`.
 std::optional<std::wstring> KeptBytes(const std::wstring& folder, const RecordedValue& value,
-                                      std::vector<std::uint8_t>& bytes) {
+                                      std::vector<std::uint8_t>& bytes, bool needBytes = true) {
     if (value.kind == ValueKind::Other) return L"当时的设置不是文字，无法恢复。";
     if (value.content.empty()) return L"当时它指向的文件无法使用，没有留存。";
-    const CursorBytes kept = ReadCursorBytes(folder + Wide(value.content));
+    const std::wstring path = folder + Wide(value.content);
+    const FileStamp stamp = FileStamp::Of(path);
+    if (!needBytes && KnownFiles::Instance().Content(path, stamp) == value.content) return std::nullopt;
+    const CursorBytes kept = ReadCursorBytes(path);
     if (kept.Problem().Classify() == CursorProblem::Kind::Missing) return L"留存的文件已不存在。";
     if (kept.error != ERROR_SUCCESS) return L"无法读取留存的文件（" + ErrorText(kept.error) + L"）。";
     if (Sha256(kept.bytes) != value.content) return L"留存的文件已损坏。";
     if (!kept.check.ok()) return L"留存的文件不是可用的光标文件：" + kept.Problem().Describe();
+    KnownFiles::Instance().RememberRead(path, stamp, value.content);
     bytes = kept.bytes;
     return std::nullopt;
 }
@@ -294,6 +424,14 @@ std::wstring LocalTimeText(std::uint64_t time) {
     swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
              local.wMinute, local.wSecond);
     return text;
+}
+
+void NotePlacedFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    try {
+        KnownFiles::Instance().Remember(path, FileStamp::Of(path), Sha256(bytes));
+    } catch (...) {
+        // Not remembered: the file is read when it is next recorded.
+    }
 }
 
 static HistoryProblem Record(const WriterLock& lock);
@@ -380,12 +518,19 @@ UndoOutcome UndoLastChange(const WriterLock& lock, PointerSystem& system) {
         const RecordedValue& value = target.roles[RoleIndex(role.number)];
         if (value.kind == ValueKind::Absent || (value.kind != ValueKind::Other && value.text.empty())) continue;
         std::vector<std::uint8_t> bytes;
-        if (const std::optional<std::wstring> why = KeptBytes(folder, value, bytes)) {
+        if (const std::optional<std::wstring> why = KeptBytes(folder, value, bytes, false)) {
             outcome.lost.emplace_back(role.number, *why);
             continue;
         }
-        const CursorBytes there = ReadCursorBytes(NamedFile(value));
-        if (there.error != ERROR_SUCCESS || there.bytes != bytes) toPlace.push_back({role.number, std::move(bytes)});
+        CursorBytes there;
+        if (ContentOf(NamedFile(value), there) == value.content) continue;  // still in place
+        if (bytes.empty()) {
+            if (const std::optional<std::wstring> why = KeptBytes(folder, value, bytes)) {
+                outcome.lost.emplace_back(role.number, *why);
+                continue;
+            }
+        }
+        toPlace.push_back({role.number, std::move(bytes)});
     }
     if (!outcome.lost.empty()) return fail(UndoOutcome::Kind::FilesLost);
     if (recordFirst) {
@@ -406,7 +551,11 @@ UndoOutcome UndoLastChange(const WriterLock& lock, PointerSystem& system) {
             outcome.placement = placement.problem;
             return fail(UndoOutcome::Kind::NotPlaced);
         }
-        for (const PlacedRole& placed : placement.roles) placedAt[RoleIndex(placed.role)] = placed.file;
+        for (const PlacedRole& placed : placement.roles) {
+            placedAt[RoleIndex(placed.role)] = placed.file;
+            const std::string& content = target.roles[RoleIndex(placed.role)].content;
+            KnownFiles::Instance().Remember(placed.file, FileStamp::Of(placed.file), content);
+        }
     }
 
     registry::KeyWriter writer(kCursorsKeyPath);

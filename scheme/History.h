@@ -66,6 +66,11 @@ std::wstring LocalTimeText(std::uint64_t time);
 // index is set aside as "index.damaged" and a new history begins.
 HistoryProblem RecordPointersInForce(const WriterLock& lock) noexcept;
 
+// Tells the history that `path` now holds `bytes`, a usable cursor file
+// ShuBiao has just written there, so that recording the values in force
+// next time takes its content from its stamp instead of reading it again.
+void NotePlacedFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+
 // What undo would do now, changing nothing: whether there is a state to go
 // back to and when it was recorded (a FILETIME).
 struct UndoPreview {

@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+#include "win/Dll.h"
+
 namespace shubiao {
 namespace {
 
@@ -27,9 +29,13 @@ std::wstring WithBackslash(std::wstring folder) {
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
     PWSTR path = nullptr;
+    // Shell32 is loaded when a store folder is first asked for, not when
+    // the program starts (win/Dll.h).
+    static const auto known = SystemFunction<decltype(::SHGetKnownFolderPath)>(L"shell32.dll", "SHGetKnownFolderPath");
+    if (known == nullptr) return {};
     // KF_FLAG_DONT_VERIFY: the path is wanted even when the folder is not
     // there yet; the actions make what they need and report what fails.
-    const HRESULT hr = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    const HRESULT hr = known(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
     std::wstring folder = SUCCEEDED(hr) && path != nullptr ? std::wstring(path) : std::wstring();
     CoTaskMemFree(path);
     return folder;

@@ -19,6 +19,7 @@
 #include "scheme/Store.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
+#include "win/Raii.h"
 
 namespace shubiao {
 namespace {
@@ -212,6 +213,61 @@ TEST_F(HistoryTest, RecordsWhatWasChangedBehindItsBackFirst) {
     ASSERT_EQ(UndoLastChange(held, pointers).kind, UndoOutcome::Kind::Undone);
     ExpectSame(Now(), changed, "undo");
 }
+
+// ---- changed behind its back, keeping the size --------------------------------
+
+// Stands for a write in a later tick of the file system's clock: the history
+// tells a file it knows apart by its size and last-write time, and two
+// writes within one tick (a few milliseconds) share the time.
+void MoveLastWriteOn(const std::wstring& path) {
+    const UniqueFile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    FILETIME written{};
+    ASSERT_TRUE(GetFileTime(file.get(), nullptr, nullptr, &written));
+    ULARGE_INTEGER time{{written.dwLowDateTime, written.dwHighDateTime}};
+    time.QuadPart += 10'000'000;  // one second
+    written = {time.LowPart, time.HighPart};
+    ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written));
+}
+
+struct SameSizeChange {
+    const char* name;
+    std::function<void(HistoryTest&, const std::wstring& file)> change;
+};
+void PrintTo(const SameSizeChange& row, std::ostream* os) { *os << row.name; }
+
+class RecordNotices : public HistoryTest, public testing::WithParamInterface<SameSizeChange> {};
+
+// Another program changes the copy Apply placed, to a cursor of the same
+// size: the next change records it, so undo comes back to it.
+TEST_P(RecordNotices, ACopyChangedKeepingItsSize) {
+    Apply(0);
+    const std::wstring copy = AppliedFolder() + Role(kArrow).FileName();
+    const std::size_t size = ReadBytes(copy).size();
+    GetParam().change(*this, copy);
+    ASSERT_EQ(ReadBytes(copy).size(), size);
+    const Pointers changed = Now();
+    Apply(1);
+    ASSERT_EQ(UndoLastChange(held, pointers).kind, UndoOutcome::Kind::Undone);
+    ExpectSame(Now(), changed, "undo");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, RecordNotices,
+    testing::Values(SameSizeChange{"RewrittenInPlace",
+                                   [](HistoryTest&, const std::wstring& file) {
+                                       WriteStaticCursor(file, 5, 5, 0x00ABCDEF);
+                                       MoveLastWriteOn(file);
+                                   }},
+                    SameSizeChange{"ReplacedByAnother",
+                                   [](HistoryTest& t, const std::wstring& file) {
+                                       const std::wstring other = t.files / L"other.cur";
+                                       WriteStaticCursor(other, 6, 6, 0x00FEDCBA);
+                                       MoveLastWriteOn(other);
+                                       ASSERT_TRUE(MoveFileExW(other.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING));
+                                   }}),
+    [](const testing::TestParamInfo<SameSizeChange>& info) { return std::string(info.param.name); });
 
 // ---- undo refuses whole ----------------------------------------------------
 
