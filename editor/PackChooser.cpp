@@ -140,7 +140,11 @@ void PackChooser::FitToContent(const RECT* at) {
     const RECT& work = monitor.rcWork;
     const int w = std::clamp(static_cast<int>(frame.right - frame.left), Px(kMinWidth),
                              static_cast<int>(work.right - work.left));
-    const int h = std::clamp(static_cast<int>(frame.bottom - frame.top), Px(kMinHeight),
+    // Narrowed to the work area, the list scrolls sideways: its scroll bar
+    // takes the foot of the list, not the last row.
+    const bool narrowed = frame.right - frame.left > work.right - work.left;
+    const int sideways = narrowed ? GetSystemMetricsForDpi(SM_CYHSCROLL, dpi_) : 0;
+    const int h = std::clamp(static_cast<int>(frame.bottom - frame.top) + sideways, Px(kMinHeight),
                              static_cast<int>(work.bottom - work.top));
     int x = work.left + (work.right - work.left - w) / 2;
     int y = work.top + (work.bottom - work.top - h) / 2;
