@@ -113,6 +113,9 @@ int RunUndo(Context& context) {
                              ErrorText(static_cast<DWORD>(status)) + L"）。");
         }
         context.out.Line(L"已撤销上次更改：鼠标指针已恢复为 " + LocalTimeText(outcome.time) + L" 时的样子。");
+        if (outcome.schemeNotWritten != ERROR_SUCCESS) {
+            context.out.Line(L"方案名称未能恢复（" + ErrorText(static_cast<DWORD>(outcome.schemeNotWritten)) + L"）。");
+        }
         if (!outcome.history.ok()) context.out.Line(L"更改记录未能保存：" + DescribeHistoryProblem(outcome.history));
         return outcome.kind == UndoOutcome::Kind::Undone && outcome.history.ok() ? kDone : kPartly;
     });

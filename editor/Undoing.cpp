@@ -21,9 +21,16 @@ std::wstring UndoText(const UndoOutcome& outcome) {
         text = L"已撤销上次更改，鼠标指针已恢复为 " + when + L" 时的样子。";
         break;
     case UndoOutcome::Kind::Partly:
-        text = L"已撤销上次更改，鼠标指针已恢复为 " + when + L" 时的样子，但以下指针的设置无法写入，保持不变：\n";
+        if (outcome.notWritten.empty()) {
+            text = L"已撤销上次更改，鼠标指针已恢复为 " + when + L" 时的样子。";
+        } else {
+            text = L"已撤销上次更改，鼠标指针已恢复为 " + when + L" 时的样子，但以下指针的设置无法写入，保持不变：\n";
+        }
         for (const auto& [role, status] : outcome.notWritten) {
             text += L"\n“" + Role(role).Name() + L"”：" + ErrorText(static_cast<DWORD>(status));
+        }
+        if (outcome.schemeNotWritten != ERROR_SUCCESS) {
+            text += L"\n\n方案名称未能恢复：" + ErrorText(static_cast<DWORD>(outcome.schemeNotWritten));
         }
         break;
     case UndoOutcome::Kind::NothingToUndo:

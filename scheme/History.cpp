@@ -16,6 +16,7 @@
 #include "scheme/FileOps.h"
 #include "scheme/FileStamp.h"
 #include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
 #include "scheme/Store.h"
 #include "win/Dll.h"
 #include "win/Errors.h"
@@ -195,6 +196,8 @@ InForce ReadInForce() {
     FILETIME time{};
     GetSystemTimeAsFileTime(&time);
     now.state.time = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    const library::InForce scheme = library::ReadInForce();
+    now.state.scheme = {true, std::u16string(scheme.name.begin(), scheme.name.end()), scheme.source};
     const registry::ValueList values =
         registry::EnumerateValues(kCursorsKeyPath, 1024, history::kMaxValueBytes + sizeof(wchar_t));
     for (const registry::ValueData& found : values.values) {
@@ -578,6 +581,12 @@ UndoOutcome UndoLastChange(const WriterLock& lock, PointerSystem& system) {
         }
     }
     if (written == 0) return fail(UndoOutcome::Kind::Refused);
+    // The scheme's name goes back with its pointers, so that the lists mark
+    // the scheme in force that is in force again.
+    if (target.scheme.recorded) {
+        outcome.schemeNotWritten =
+            library::SetInForce(std::wstring(target.scheme.name.begin(), target.scheme.name.end()), target.scheme.source);
+    }
     system.ReloadSystemCursors();
 
     // The newest state goes; what is in force now (the state brought back,
@@ -588,7 +597,8 @@ UndoOutcome UndoLastChange(const WriterLock& lock, PointerSystem& system) {
     states.pop_back();
     outcome.history = Push(folder, states, after);
     if (outcome.history.ok()) outcome.history = Save(folder, states);
-    outcome.kind = outcome.notWritten.empty() ? UndoOutcome::Kind::Undone : UndoOutcome::Kind::Partly;
+    outcome.kind = outcome.notWritten.empty() && outcome.schemeNotWritten == ERROR_SUCCESS ? UndoOutcome::Kind::Undone
+                                                                                          : UndoOutcome::Kind::Partly;
     return outcome;
 }
 

@@ -96,8 +96,10 @@ struct UndoOutcome {
     std::vector<std::pair<int, std::wstring>> lost;  // role and why, in plain Chinese
     WriteProblem placement;
     std::vector<std::pair<int, LSTATUS>> notWritten;
+    LSTATUS schemeNotWritten = ERROR_SUCCESS;  // the scheme's name ("(Default)") could not be written back
 };
-// Brings back the state recorded before the newest, byte-exact: each value
+// Brings back the state recorded before the newest, byte-exact, with the
+// scheme in force then ("(Default)", "Scheme Source"): each value
 // as it was stored where the file it names still holds the bytes kept;
 // otherwise the kept bytes are placed in AppliedFolder() under the role's
 // file name (PlaceFiles, all or nothing) and the value names them, so that

@@ -53,6 +53,7 @@ public:
         WriteStaticCursor(windows / L"mine.cur", 1, 1, 0x00112233);
         registry.SetString(L"Arrow", L"%windir%\\mine.cur", REG_EXPAND_SZ);
         registry.SetString(L"Hand", L"");
+        ASSERT_EQ(library::SetInForce(L"我的方案", 1), ERROR_SUCCESS);
         for (int i = 0; i < 3; ++i) {
             WriteStaticCursor(files / (L"arrow" + std::to_wstring(i) + L".cur"), 2 + i, 2, 0x00400000 * (i + 1));
             WriteStaticCursor(files / (L"wait" + std::to_wstring(i) + L".cur"), 3 + i, 3, 0x00004000 * (i + 1));
@@ -91,6 +92,10 @@ public:
             if (one.text && !one.text->empty()) one.bytes = ReadBytes(ExpandEnvironment(*one.text));
             now.push_back(one);
         }
+        // The scheme in force after the roles: its name and where it is listed.
+        const library::InForce scheme = library::ReadInForce();
+        now.push_back({scheme.name, REG_SZ, {}});
+        now.push_back({std::to_wstring(scheme.source), REG_DWORD, {}});
         return now;
     }
     // `now` is `then` again: every role present or absent as then, naming
@@ -108,6 +113,10 @@ public:
                 EXPECT_EQ(a.type, b.type);
             }
         }
+        const size_t roles = kRoleCount;
+        ASSERT_EQ(now.size(), roles + 2);
+        EXPECT_EQ(now[roles].text, then[roles].text) << step << ": the scheme's name";
+        EXPECT_EQ(now[roles + 1].text, then[roles + 1].text) << step << ": the scheme's list";
     }
 
     std::wstring History() const { return HistoryFolder(); }
@@ -166,7 +175,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Walk{"ApplyThenRestore", [](HistoryTest& t) { t.Apply(0); },
                          [](HistoryTest& t) { t.Restore(); }},
                     Walk{"UseThenApply", [](HistoryTest& t) { t.Use(); },
-                         [](HistoryTest& t) { t.Apply(1); }}),
+                         [](HistoryTest& t) { t.Apply(1); }},
+                    Walk{"RestoreThenUse", [](HistoryTest& t) { t.Restore(); },
+                         [](HistoryTest& t) { t.Use(); }}),
     [](const testing::TestParamInfo<Walk>& info) { return std::string(info.param.name); });
 
 // Ten states are kept and the eleventh drops the oldest; the folder holds

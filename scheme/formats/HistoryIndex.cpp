@@ -7,7 +7,9 @@ namespace shubiao::history {
 namespace {
 
 constexpr std::string_view kHeader = "ShuBiao history ";
-constexpr std::uint64_t kVersion = 1;
+constexpr std::uint64_t kVersion = 2;
+// Version 1 has no scheme line.
+constexpr std::uint64_t kFirstVersion = 1;
 
 std::uint64_t Fnv1a64(std::span<const std::uint8_t> bytes) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -81,6 +83,29 @@ bool After(const std::optional<std::string_view>& line, std::string_view word, s
     return number.has_value();
 }
 
+void AppendUtf16(std::string& text, const std::u16string& value) {
+    text += std::to_string(value.size() * 2) + ':';
+    for (const char16_t unit : value) {
+        text += static_cast<char>(unit & 0xFF);
+        text += static_cast<char>(unit >> 8);
+    }
+}
+
+std::optional<std::u16string> Utf16(Cursor& cursor) {
+    const auto length = cursor.Until(':', 20);
+    const std::optional<std::uint64_t> bytes = length ? Number(*length) : std::nullopt;
+    if (!bytes || *bytes > kMaxValueBytes || *bytes % 2 != 0) return std::nullopt;
+    const auto data = cursor.Take(static_cast<std::size_t>(*bytes));
+    const auto end = cursor.Take(1);
+    if (!data || !end || *end != "\n") return std::nullopt;
+    std::u16string text;
+    for (std::size_t i = 0; i < data->size(); i += 2) {
+        text += static_cast<char16_t>(static_cast<std::uint8_t>((*data)[i]) |
+                                      (static_cast<std::uint8_t>((*data)[i + 1]) << 8));
+    }
+    return text;
+}
+
 // One role's line: "<kind> <content|-> <bytes>:<data>\n".
 std::optional<RecordedValue> Value(Cursor& cursor) {
     cursor.NextLine();
@@ -100,21 +125,34 @@ std::optional<RecordedValue> Value(Cursor& cursor) {
         if (!IsContentName(*content)) return std::nullopt;
         value.content = std::string(*content);
     }
-    const auto length = cursor.Until(':', 20);
-    const std::optional<std::uint64_t> bytes = length ? Number(*length) : std::nullopt;
-    if (!bytes || *bytes > kMaxValueBytes || *bytes % 2 != 0) return std::nullopt;
-    const auto data = cursor.Take(static_cast<std::size_t>(*bytes));
-    const auto end = cursor.Take(1);
-    if (!data || !end || *end != "\n") return std::nullopt;
-    for (std::size_t i = 0; i < data->size(); i += 2) {
-        value.text += static_cast<char16_t>(static_cast<std::uint8_t>((*data)[i]) |
-                                            (static_cast<std::uint8_t>((*data)[i + 1]) << 8));
-    }
+    std::optional<std::u16string> text = Utf16(cursor);
+    if (!text) return std::nullopt;
+    value.text = std::move(*text);
     // What a value of each kind can hold: an absent one nothing, another
     // type no text, and a file kept only for a string that names one.
     if ((value.kind == ValueKind::Absent || value.kind == ValueKind::Other) && !value.text.empty()) return std::nullopt;
     if (!value.content.empty() && value.text.empty()) return std::nullopt;
     return value;
+}
+
+// The scheme line: "scheme <source|-> <bytes>:<data>\n".
+std::optional<RecordedScheme> Scheme(Cursor& cursor) {
+    cursor.NextLine();
+    const auto word = cursor.Until(' ', 6);
+    if (!word || *word != "scheme") return std::nullopt;
+    const auto source = cursor.Until(' ', 10);
+    if (!source) return std::nullopt;
+    RecordedScheme scheme;
+    if (*source != "-") {
+        const std::optional<std::uint64_t> number = Number(*source);
+        if (!number || *number > 0xFFFFFFFFull) return std::nullopt;
+        scheme.recorded = true;
+        scheme.source = static_cast<std::uint32_t>(*number);
+    }
+    std::optional<std::u16string> name = Utf16(cursor);
+    if (!name || (!scheme.recorded && !name->empty())) return std::nullopt;
+    scheme.name = std::move(*name);
+    return scheme;
 }
 
 }  // namespace
@@ -132,15 +170,16 @@ std::string WriteIndex(const std::vector<RecordedState>& states) {
     text += "states " + std::to_string(states.size()) + "\n";
     for (const RecordedState& state : states) {
         text += "time " + std::to_string(state.time) + "\n";
+        const bool named = state.scheme.recorded && state.scheme.name.size() * 2 <= kMaxValueBytes;
+        text += "scheme " + (named ? std::to_string(state.scheme.source) : std::string("-")) + ' ';
+        AppendUtf16(text, named ? state.scheme.name : std::u16string());
+        text += '\n';
         for (const RecordedValue& value : state.roles) {
             text += static_cast<char>(value.kind);
             text += ' ';
             text += value.content.empty() ? std::string("-") : value.content;
-            text += ' ' + std::to_string(value.text.size() * 2) + ':';
-            for (const char16_t unit : value.text) {
-                text += static_cast<char>(unit & 0xFF);
-                text += static_cast<char>(unit >> 8);
-            }
+            text += ' ';
+            AppendUtf16(text, value.text);
             text += '\n';
         }
     }
@@ -171,7 +210,7 @@ IndexRead ReadIndex(std::span<const std::uint8_t> bytes) {
         read.fault = IndexFault::NotAnIndex;
         return read;
     }
-    if (*version != kVersion) {
+    if (*version != kVersion && *version != kFirstVersion) {
         read.fault = IndexFault::NewerVersion;
         return read;
     }
@@ -180,6 +219,11 @@ IndexRead ReadIndex(std::span<const std::uint8_t> bytes) {
     for (std::uint64_t s = 0; s < count; ++s) {
         RecordedState state;
         if (!After(cursor.Line(32), "time ", state.time)) return bad();
+        if (*version != kFirstVersion) {
+            std::optional<RecordedScheme> scheme = Scheme(cursor);
+            if (!scheme) return bad();
+            state.scheme = std::move(*scheme);
+        }
         for (RecordedValue& value : state.roles) {
             std::optional<RecordedValue> one = Value(cursor);
             if (!one) return bad();

@@ -10,11 +10,14 @@
 // and a checksum over the whole text closes it, so that a flipped byte is
 // found as well as a cut one.
 //
-// Layout (version 1), each line ending in "\n":
-//   ShuBiao history 1
+// Layout (version 2), each line ending in "\n":
+//   ShuBiao history 2
 //   states <n>                          n <= kMaxStates
 //   then per state:
 //   time <decimal>                      a FILETIME, when the state was recorded
+//   scheme <source|-> <bytes>:<data>    the scheme in force then: "Scheme Source"
+//                                       in decimal and "(Default)" as UTF-16LE
+//                                       bytes; "-" and 0 bytes when not recorded
 //   and 17 lines, one per role in the role table's order:
 //   <kind> <content|-> <bytes>:<data>   kind A absent, S REG_SZ, E REG_EXPAND_SZ,
 //                                       O another type; content 64 hex digits
@@ -22,6 +25,8 @@
 //                                       data the value's UTF-16LE bytes as stored,
 //                                       without its terminating NUL
 //   end <16 hex digits>                 FNV-1a 64 of every byte before this line
+// Version 1, written before the scheme in force was recorded, has no scheme
+// line; its states are read with the scheme not recorded.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -39,7 +44,7 @@ inline constexpr std::size_t kMaxStates = 10;
 // pointer setting names is that long.
 inline constexpr std::size_t kMaxValueBytes = 65534;
 inline constexpr std::size_t kMaxIndexBytes =
-    64 + kMaxStates * (32 + kRoles * (80 + kMaxValueBytes)) + 32;
+    64 + kMaxStates * (32 + (40 + kMaxValueBytes) + kRoles * (80 + kMaxValueBytes)) + 32;
 
 enum class ValueKind : char { Absent = 'A', Sz = 'S', ExpandSz = 'E', Other = 'O' };
 
@@ -50,8 +55,18 @@ struct RecordedValue {
     bool operator==(const RecordedValue&) const = default;
 };
 
+// The scheme in force with a state: "(Default)" and "Scheme Source".
+struct RecordedScheme {
+    bool recorded = false;  // false for a state of a version-1 index, or a name too long to keep
+    std::u16string name;
+    std::uint32_t source = 0;
+    bool operator==(const RecordedScheme&) const = default;
+};
+
 struct RecordedState {
     std::uint64_t time = 0;
+    // Not part of SameAs: the pointers are the state, the name goes with them.
+    RecordedScheme scheme;
     std::array<RecordedValue, kRoles> roles{};
     // The same values and the same files kept; the time does not count.
     bool SameAs(const RecordedState& other) const { return roles == other.roles; }

@@ -14,6 +14,7 @@ namespace {
 std::vector<RecordedState> Sample() {
     std::vector<RecordedState> states(2);
     states[0].time = 133000000000000000ull;
+    states[0].scheme = {true, u"我的方案", 1};
     states[0].roles[1] = {ValueKind::ExpandSz, u"%SystemRoot%\\cursors\\箭头.cur", std::string(64, 'a')};
     states[0].roles[4] = {ValueKind::Sz, u"", {}};
     states[0].roles[6] = {ValueKind::Other, u"", {}};
@@ -33,6 +34,29 @@ TEST(HistoryIndex, ReadsBackWhatWasWritten) {
     for (size_t i = 0; i < states.size(); ++i) {
         EXPECT_EQ(read.states[i].time, states[i].time);
         EXPECT_TRUE(read.states[i].SameAs(states[i])) << i;
+        EXPECT_EQ(read.states[i].scheme, states[i].scheme) << i;
+    }
+}
+
+// An index written before the scheme in force was kept: its states read with
+// the scheme not recorded, the pointers as they were.
+TEST(HistoryIndex, ReadsAnIndexOfTheFirstVersion) {
+    std::string index = WriteIndex(Sample());
+    index.replace(index.find("history 2\n"), 10, "history 1\n");
+    for (size_t at; (at = index.find("\nscheme ")) != std::string::npos;) {
+        index.erase(at + 1, index.find('\n', index.find(':', at)) - at);
+    }
+    std::string body = index.substr(0, index.rfind("end "));
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : body) hash = (hash ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
+    char sum[17];
+    std::snprintf(sum, sizeof sum, "%016llx", static_cast<unsigned long long>(hash));
+    const IndexRead read = ReadIndex(Bytes(body + "end " + sum + "\n"));
+    ASSERT_TRUE(read.ok()) << static_cast<int>(read.fault) << " line " << read.line;
+    ASSERT_EQ(read.states.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(read.states[i].SameAs(Sample()[i])) << i;
+        EXPECT_FALSE(read.states[i].scheme.recorded) << i;
     }
 }
 
@@ -77,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"Empty", [](std::string& index) { index.clear(); }, IndexFault::NotAnIndex},
         Damage{"SomethingElse", [](std::string& index) { index = "[Version]\nSignature=$CHICAGO$\n"; },
                IndexFault::NotAnIndex},
-        Damage{"NewerVersion", Edit("history 1\n", "history 2\n"), IndexFault::NewerVersion},
+        Damage{"NewerVersion", Edit("history 2\n", "history 3\n"), IndexFault::NewerVersion},
         Damage{"CutShort", [](std::string& index) { index.resize(index.size() / 2); }, IndexFault::BadLine},
         Damage{"CutBeforeTheChecksum", [](std::string& index) { index.resize(index.rfind("end ")); },
                IndexFault::BadLine},
@@ -94,6 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"AbsentWithText", Edit("\nS - 0:\n", "\nA - 2:xx\n"), IndexFault::BadLine},
         Damage{"FileKeptForNoText", Edit("\nS - 0:\n", "\nS " + std::string(64, 'b') + " 0:\n"),
                IndexFault::BadLine},
+        Damage{"SchemeLineMissing", Edit("scheme 1 ", "S - "), IndexFault::BadLine},
+        Damage{"SchemeNameWithoutSource", Edit("scheme - 0:", "scheme - 2:xx"), IndexFault::BadLine},
+        Damage{"SchemeSourcePast32Bits", Edit("scheme 1 ", "scheme 4294967296 "), IndexFault::BadLine},
         Damage{"TooLarge", [](std::string& index) { index.resize(kMaxIndexBytes + 1, '\n'); }, IndexFault::TooLarge}),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
