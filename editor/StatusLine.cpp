@@ -69,7 +69,6 @@ void StatusLine::Create(HWND parent) {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOpenId)), instance, nullptr);
     if (text_ == nullptr || open_ == nullptr) return;
     SetPropW(text_, kOwnerProperty, this);
-    MarkLiveRegion(text_);
 }
 
 void StatusLine::Place(const RECT& text, const RECT& button, HFONT font) {
@@ -90,6 +89,12 @@ void StatusLine::Show(const std::wstring& text, const std::wstring& folder) {
     SetTabStop(open_, !folder.empty());
     ShowWindow(open_, folder.empty() ? SW_HIDE : SW_SHOWNA);
     InvalidateRect(text_, nullptr, TRUE);
+    // Marked when first shown, not when made: COM's accessibility server
+    // (oleacc) is loaded when there is something to say, not at start-up.
+    if (!live_) {
+        MarkLiveRegion(text_);
+        live_ = true;
+    }
     NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, text_, OBJID_CLIENT, CHILDID_SELF);
     SetTimer(text_, kExpireTimer, duration_, &StatusLine::Expire);
 }

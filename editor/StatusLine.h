@@ -59,6 +59,7 @@ private:
     std::wstring shown_;
     std::wstring folder_;
     UINT duration_ = kShownMilliseconds;
+    bool live_ = false;  // marked as a live region (at its first Show)
 };
 
 }  // namespace shubiao
