@@ -191,11 +191,14 @@ echo "applied by the user" >"$store_file"
 "$wine" "$instdir_win\\Uninstall.exe" /S || fail "the uninstaller failed (exit code $?)"
 # The uninstaller returns at once and runs on from a copy of itself in TEMP,
 # started with "_?=<install folder>": wait until that process of this prefix ends.
+# One pgrep over every command line (two programs per process of the machine
+# at each look cost seconds); only the processes it finds are asked for their
+# prefix.
+uninstaller_pattern=$(sed 's/[][\\.*^$?+(){}|]/\\&/g' <<<"_?=$instdir_win")
 uninstaller_running() {
-    local proc
-    for proc in /proc/[0-9]*; do
-        tr '\0' ' ' 2>/dev/null <"$proc/cmdline" | grep -qF "_?=$instdir_win" || continue
-        tr '\0' '\n' 2>/dev/null <"$proc/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    local pid
+    for pid in $(pgrep -f -- "$uninstaller_pattern"); do
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
     done
     return 1
 }

@@ -1,8 +1,11 @@
-// ShuBiaoCmd started as scripts and deployment tools start it: each verb,
-// its exit code, what it wrote to the (scratch) registry and the (scratch)
-// Windows folder, and its output through pipes. The command-line checks run
-// the shipped ShuBiaoCmd.exe; everything that writes runs ShuBiaoCmdTest.exe,
-// the same program built with the stand-ins of cmd/TestSeams.cpp.
+// ShuBiaoCmd as scripts and deployment tools use it: each verb, its exit
+// code, what it wrote to the (scratch) registry and the (scratch) Windows
+// folder, and its output through pipes. The command-line checks run the
+// shipped ShuBiaoCmd.exe; what only a started program shows (the clean-up at
+// its start, a second writer beside a first, a second user after the first)
+// runs ShuBiaoCmdTest.exe, the same program built with the stand-ins of
+// cmd/TestSeams.cpp; the other verbs run in this process as its wmain runs
+// them (RunVerbHere), each Wine process start being dear.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -97,7 +100,10 @@ protected:
         env.Set(L"SHUBIAO_TEST_SYSTEMROOT", windows.Path());
     }
 
-    static ConsoleRun Cmd(const std::vector<std::wstring>& args) { return RunConsole(L"ShuBiaoCmdTest.exe", args); }
+    static ConsoleRun Cmd(const std::vector<std::wstring>& args) { return RunVerbHere(args); }
+    static ConsoleRun CmdProcess(const std::vector<std::wstring>& args) {
+        return RunConsole(L"ShuBiaoCmdTest.exe", args);
+    }
 
     // A pack folder named `name` under `parent` with one file per role in
     // `roles`, named by purpose, each a cursor of `colour`; the roles in
@@ -308,13 +314,13 @@ INSTANTIATE_TEST_SUITE_P(Packs, ConsoleApply,
 
 TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
     const std::wstring pack = MakePack(packs.Path(), L"海浪", AllRoles());
-    ASSERT_EQ(Cmd({L"install", pack}).code, 0u);
+    ASSERT_EQ(CmdProcess({L"install", pack}).code, 0u);
 
     // Another user signs in: a fresh key of their own, no administrator rights.
     const std::wstring second = registry.RootSubkey() + L"\\Second\\Cursors";
     env.Set(L"SHUBIAO_TEST_CURSORS_KEY", L"HKEY_CURRENT_USER\\" + second);
     env.Set(L"SHUBIAO_TEST_ADMIN", L"0");
-    const ConsoleRun use = Cmd({L"use", L"海浪"});
+    const ConsoleRun use = CmdProcess({L"use", L"海浪"});
     ASSERT_EQ(use.code, 0u) << ToUtf8(use.err);
     const registry::ScopedRedirect asSecond(std::wstring(kCursorsKeyPath), L"HKEY_CURRENT_USER\\" + second);
     for (const CursorRole& role : kRoles) {
@@ -329,7 +335,7 @@ TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
     EXPECT_FALSE(FolderExists(windows / L"Cursors\\Cursors")) << "use wrote under %windir%";
     EXPECT_TRUE(registry.ValueNames().empty()) << "the first user's settings changed";
 
-    const ConsoleRun list = Cmd({L"list"});
+    const ConsoleRun list = CmdProcess({L"list"});
     EXPECT_EQ(list.code, 0u);
     EXPECT_NE(list.out.find(L"海浪\t系统\t15 个指针，另有 位置选择、个人选择\t正在使用\r\n"), std::wstring::npos)
         << ToUtf8(list.out);
@@ -549,7 +555,7 @@ TEST_P(ConsoleStaleFolders, RemovesOnlyTheFoldersOfEndedRuns) {
     }
     WriteBytes(GetParam().file ? path : path + L"\\Arrow.cur", {'k', 'e', 'e', 'p'});
 
-    EXPECT_EQ(Cmd({L"list"}).code, 0u);
+    EXPECT_EQ(CmdProcess({L"list"}).code, 0u);
     EXPECT_EQ(GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES, GetParam().removed);
 }
 
@@ -709,12 +715,12 @@ TEST_F(Console, ASecondWriterWaitsForTheFirstAndGivesUpWithFour) {
     }
 
     env.Set(L"SHUBIAO_TEST_LOCK_WAIT_MS", L"500");
-    const ConsoleRun second = Cmd({L"restore"});
+    const ConsoleRun second = CmdProcess({L"restore"});
     EXPECT_EQ(second.code, 4u);
     EXPECT_NE(second.err.find(L"另一个 ShuBiao 正在更改鼠标指针"), std::wstring::npos) << ToUtf8(second.err);
 
     env.Set(L"SHUBIAO_TEST_LOCK_WAIT_MS", L"10000");
-    const ConsoleRun third = Cmd({L"export", packs / L"导出"});  // waits for the first, then finds its pointers
+    const ConsoleRun third = CmdProcess({L"export", packs / L"导出"});  // waits for the first, then finds its pointers
     EXPECT_EQ(third.code, 0u) << ToUtf8(third.err);
     EXPECT_EQ(first.Finish().code, 0u);
 }

@@ -181,7 +181,7 @@ protected:
         const int icon = GetSystemMetrics(SM_CXICON);
         rect.right = rect.left + icon;
         rect.bottom = rect.top + icon;
-        return ScreenCapture().Region(rect);
+        return ScreenCapture(rect).Region(rect);
     }
 
     // Waits until box `n` shows `pixels` (or, with `same` false, anything else).

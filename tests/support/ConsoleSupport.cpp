@@ -1,8 +1,16 @@
 #include "support/ConsoleSupport.h"
 
+#include <cwchar>
+#include <memory>
 #include <thread>
 
+#include "cmd/CommandLine.h"
+#include "cmd/Output.h"
+#include "cmd/Run.h"
+#include "scheme/CursorRole.h"
+#include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/SchemeLibrary.h"
 #include "scheme/Store.h"
 #include "win/Text.h"
 
@@ -18,6 +26,57 @@ std::string ReadAll(HANDLE pipe) {
 }
 
 std::wstring Decode(const std::string& bytes) { return FromUtf8(bytes).value_or(L"<not UTF-8>"); }
+
+// The stand-ins of cmd/TestSeams.cpp for a run in this process, for as long
+// as the object lives.
+class HereSeams {
+public:
+    explicit HereSeams(cli::Context& context) {
+        if (const auto key = EnvironmentVariable(L"SHUBIAO_TEST_CURSORS_KEY"); key && !key->empty()) {
+            redirects_.push_back(std::make_unique<registry::ScopedRedirect>(std::wstring(kCursorsKeyPath), *key));
+        }
+        if (const auto key = EnvironmentVariable(L"SHUBIAO_TEST_SYSTEM_KEY"); key && !key->empty()) {
+            redirects_.push_back(
+                std::make_unique<registry::ScopedRedirect>(std::wstring(library::kSystemSchemesKey), *key));
+        }
+        if (const auto root = EnvironmentVariable(L"SHUBIAO_TEST_SYSTEMROOT"); root && !root->empty()) {
+            env_.Set(L"SystemRoot", *root);
+        }
+        if (const auto admin = EnvironmentVariable(L"SHUBIAO_TEST_ADMIN"); admin && !admin->empty()) {
+            const bool answer = *admin == L"1";
+            context.isAdministrator = [answer] { return answer; };
+        }
+        if (const auto hold = EnvironmentVariable(L"SHUBIAO_TEST_HOLD_MS"); hold && !hold->empty()) {
+            context.holdLockMilliseconds = static_cast<DWORD>(std::wcstoul(hold->c_str(), nullptr, 10));
+        }
+        if (const auto wait = EnvironmentVariable(L"SHUBIAO_TEST_LOCK_WAIT_MS"); wait && !wait->empty()) {
+            context.lockWaitMilliseconds = static_cast<DWORD>(std::wcstoul(wait->c_str(), nullptr, 10));
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<registry::ScopedRedirect>> redirects_;
+    ScopedEnvironment env_;
+};
+
+// cmd/main.cpp's wmain, but for the clean-up of ended runs' folders, which
+// belongs to a program's start.
+int RunCommand(const std::vector<std::wstring>& arguments, cli::Output& out, cli::Output& err) {
+    std::vector<std::string> utf8;
+    for (const std::wstring& argument : arguments) utf8.push_back(ToUtf8(argument));
+    const cli::Parsed parsed = cli::Parse(utf8);
+    if (!parsed.ok) {
+        err.Line(FromUtf8(parsed.error).value_or(L"命令行有误"));
+        return cli::kBadCommandLine;
+    }
+    if (parsed.command.verb == cli::Verb::Help) {
+        out.Write(FromUtf8(cli::HelpText()).value_or(L""));
+        return cli::kDone;
+    }
+    cli::Context context{out, err};
+    const HereSeams seams(context);
+    return cli::Run(parsed.command, context);
+}
 
 }  // namespace
 
@@ -98,6 +157,34 @@ ConsoleRun ConsoleProcess::Finish(DWORD milliseconds) {
 ConsoleRun RunConsole(const std::wstring& executable, const std::vector<std::wstring>& arguments) {
     ConsoleProcess process(executable, arguments);
     return process.Finish();
+}
+
+ConsoleRun RunVerbHere(const std::vector<std::wstring>& arguments) {
+    ConsoleRun run;
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, nullptr, 1 << 16)) return run;
+    const UniqueHandle outEnd(outRead);
+    UniqueHandle outStart(outWrite);
+    if (!CreatePipe(&errRead, &errWrite, nullptr, 1 << 16)) return run;
+    const UniqueHandle errEnd(errRead);
+    UniqueHandle errStart(errWrite);
+    // Read while the command writes, so that it never blocks on a full pipe.
+    std::string out, err;
+    std::thread outReader([&] { out = ReadAll(outEnd.get()); });
+    std::thread errReader([&] { err = ReadAll(errEnd.get()); });
+    {
+        cli::Output outStream(outStart.get());
+        cli::Output errStream(errStart.get());
+        run.code = static_cast<DWORD>(RunCommand(arguments, outStream, errStream));
+    }
+    outStart.reset();  // the readers see the end
+    errStart.reset();
+    outReader.join();
+    errReader.join();
+    run.outBytes = out;
+    run.out = Decode(out);
+    run.err = Decode(err);
+    return run;
 }
 
 void ScopedEnvironment::Set(const std::wstring& name, const std::optional<std::wstring>& value) {

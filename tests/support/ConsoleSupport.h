@@ -46,6 +46,16 @@ private:
 // Runs to the end: Finish() of a fresh ConsoleProcess.
 ConsoleRun RunConsole(const std::wstring& executable, const std::vector<std::wstring>& arguments);
 
+// Runs one ShuBiaoCmd command in this process, as its wmain runs it: the same
+// parsing, the output written to pipes (UTF-8, CR LF) and the exit code. The
+// stand-ins ShuBiaoCmdTest.exe reads from the environment (cmd/TestSeams.cpp:
+// the registry keys, %SystemRoot%, the administrator answer, the lock's
+// timing) are read from this process's environment and undone on return;
+// the store and the lock's name are this process's already. For what a verb
+// does; a program start costs Wine a process, so what only a process shows
+// (its start, its command line, a second writer) goes through ConsoleProcess.
+ConsoleRun RunVerbHere(const std::vector<std::wstring>& arguments);
+
 // Sets environment variables (inherited by programs started meanwhile) for
 // the life of the object, putting the old values back afterwards.
 class ScopedEnvironment {

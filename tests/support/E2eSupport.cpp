@@ -44,9 +44,11 @@ bool RunningUnderWine() {
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-bool Poll(const std::function<bool()>& done, DWORD milliseconds) { return PumpUntil(done, milliseconds, 20); }
+bool Poll(const std::function<bool()>& done, DWORD milliseconds, DWORD step) {
+    return PumpUntil(done, milliseconds, step);
+}
 
-bool PollSteady(const std::function<bool()>& done, DWORD holdMilliseconds, DWORD milliseconds) {
+bool PollSteady(const std::function<bool()>& done, DWORD holdMilliseconds, DWORD milliseconds, DWORD step) {
     ULONGLONG since = 0;  // when `done` began to hold, 0 while it does not
     return Poll(
         [&] {
@@ -58,7 +60,7 @@ bool PollSteady(const std::function<bool()>& done, DWORD holdMilliseconds, DWORD
             if (since == 0) since = now;
             return now - since >= holdMilliseconds;
         },
-        milliseconds);
+        milliseconds, step);
 }
 
 std::wstring ClassOf(HWND window) {
@@ -194,13 +196,15 @@ LRESULT CALLBACK CountingWindow::Proc(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-ScreenCapture::ScreenCapture() {
-    left_ = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    top_ = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    width_ = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    height_ = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+ScreenCapture::ScreenCapture()
+    : ScreenCapture(RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)}) {}
+
+ScreenCapture::ScreenCapture(const RECT& area)
+    : left_(area.left), top_(area.top), width_(area.right - area.left), height_(area.bottom - area.top) {
     const ScreenDC screen;
-    pixels_ = ReadPixels(screen.get(), RECT{left_, top_, left_ + width_, top_ + height_});
+    pixels_ = ReadPixels(screen.get(), area);
 }
 
 std::uint32_t ScreenCapture::Pixel(int x, int y) const {
@@ -275,7 +279,7 @@ ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds, const std:
             last = std::move(now);
             return same;
         },
-        holdMilliseconds, milliseconds);
+        holdMilliseconds, milliseconds, 100);
     return last;
 }
 

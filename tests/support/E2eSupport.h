@@ -15,13 +15,13 @@ namespace shubiao::test {
 // True when this process runs under Wine.
 bool RunningUnderWine();
 
-// Checks `done` about every 20 ms (handling this thread's messages in
+// Checks `done` about every `step` ms (handling this thread's messages in
 // between) until it holds or `milliseconds` have passed; its last answer.
 // Gentle enough to ask another process about its windows at each check.
-bool Poll(const std::function<bool()>& done, DWORD milliseconds);
+bool Poll(const std::function<bool()>& done, DWORD milliseconds, DWORD step = 20);
 // Like Poll, but `done` must hold at every check for `holdMilliseconds` on
 // end: for input that Wine may deliver twice, late the second time.
-bool PollSteady(const std::function<bool()>& done, DWORD holdMilliseconds, DWORD milliseconds);
+bool PollSteady(const std::function<bool()>& done, DWORD holdMilliseconds, DWORD milliseconds, DWORD step = 20);
 
 std::wstring ClassOf(HWND window);
 // The text of a window or control, of any process.
@@ -82,6 +82,9 @@ private:
 class ScreenCapture {
 public:
     ScreenCapture();  // captures the screen now
+    // Captures only `area` (screen coordinates) now: a few boxes' pixels
+    // without reading the whole screen from the display each time.
+    explicit ScreenCapture(const RECT& area);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -107,7 +110,8 @@ private:
 
 // A capture of the screen once it has stopped changing for `holdMilliseconds`
 // (windows painted), or the last one after `milliseconds`. Changes inside
-// `moving` (animations) do not count.
+// `moving` (animations) do not count. The screen is read every 100 ms: each
+// read copies all of it from the display.
 ScreenCapture StillScreen(DWORD holdMilliseconds, DWORD milliseconds, const std::vector<RECT>& moving = {});
 
 // Pixels that are not white.

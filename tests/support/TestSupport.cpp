@@ -178,7 +178,10 @@ bool FakeDesktop::StartProgram(const std::wstring& commandLine, int showCommand)
 }
 
 void PumpMessages(DWORD milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
+    // Nothing to look at between messages: each wait lasts until the next
+    // message or the end, not a step (under Wine each wait is a round trip
+    // to the server).
+    PumpUntil([] { return false; }, milliseconds, milliseconds);
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step) {
@@ -190,8 +193,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step
             DispatchMessageW(&msg);
         }
         if (done()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, step, QS_ALLINPUT);
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(step, deadline - now)),
+                                  QS_ALLINPUT);
     }
 }
 

@@ -134,8 +134,10 @@ public:
 // Runs the message loop for about `milliseconds`.
 void PumpMessages(DWORD milliseconds);
 // Runs the message loop until `done` is true or `milliseconds` passed.
-// Between looks it waits at most `step` ms for a message.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step = 1);
+// Between looks it waits at most `step` ms for a message: `done` is asked
+// again at once after each message, and every `step` ms for what changes
+// without one (another thread, another process).
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds, DWORD step = 10);
 
 // A visible top-level window to host an editor, 96 DPI sized.
 class HostWindow : public Window {
