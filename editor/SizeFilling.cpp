@@ -130,10 +130,10 @@ std::wstring SizeFilling::Explanation() {
            L"缺少的大小由文件中最大的图像缩放而成；您自己的指针文件从不更改。";
 }
 
-// Under Wine a fill on a second thread ended the process (a read at
-// address 4 in the first row of the window's test); until that is found
-// the files are filled here one at a time, the window's messages answered
-// and 取消 looked at between files.
+// The files are filled here, one at a time, the window's messages answered
+// and 取消 looked at between files. (BackgroundFill, the same work on a
+// thread of its own, is not used yet: a crash under Wine first blamed on it
+// came from the test's animation file, and it has not been tested since.)
 std::optional<SizeFill> SizeFilling::Fill(HWND owner, std::vector<std::vector<std::uint8_t>> originals) {
     const InputHeld held(owner);
     const int total = static_cast<int>(originals.size());
