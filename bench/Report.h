@@ -6,6 +6,7 @@
 #include "bench/ConsoleBench.h"
 #include "bench/EditorBench.h"
 #include "bench/Executable.h"
+#include "bench/FillBench.h"
 #include "bench/LibraryBench.h"
 #include "bench/Startup.h"
 #include "bench/StartupSteps.h"
@@ -41,6 +42,10 @@ struct Report {
     LibrarySettings librarySettings;
     LibraryResult library;
     ConsoleResult console;
+    // Only 补齐尺寸 against Apply without it was measured.
+    bool fillOnly = false;
+    int fillRuns = 5;
+    FillResult fill;
     std::wstring executablePath;
     ExecutableFacts executable;
 };

@@ -66,6 +66,7 @@ public:
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override { return true; }
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;
+    std::unique_ptr<FillProgress> ShowFillProgress(HWND, int) override { return nullptr; }
     // The clock runs on, plus whatever the benchmark adds to play time fast.
     ULONGLONG Milliseconds() override { return GetTickCount64() + ahead; }
     ULONGLONG ahead = 0;

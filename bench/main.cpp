@@ -1,6 +1,7 @@
 // shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N] [--undos N] [--rounds N]
-//               [--only startup|console|zip|closing] [--zip-runs N] [--wine-cpus TEXT] [--embed NAME=PATH]
-//               [--program-cpus MASK] [--watcher-cpus MASK] [--against FOLDER] [--closing-rounds N]
+//               [--only startup|console|zip|closing|fill] [--zip-runs N] [--fill-runs N] [--wine-cpus TEXT]
+//               [--embed NAME=PATH] [--program-cpus MASK] [--watcher-cpus MASK] [--against FOLDER]
+//               [--closing-rounds N]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
 // Apply, what the process holds after many hovers and refreshes, ShuBiaoCmd's
 // use against the console floor and its apply, and the executable's size and imports; prints a table and writes JSON. Run from the
@@ -70,6 +71,10 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.closingAgainst.push_back(value);
         } else if (name == L"--closing-rounds" && number > 0) {
             report.closingRounds = number;
+        } else if (name == L"--only" && std::wstring(value) == L"fill") {
+            report.fillOnly = true;
+        } else if (name == L"--fill-runs" && number > 0) {
+            report.fillRuns = number;
         } else if (name == L"--zip-runs" && number > 0) {
             report.deepZipRuns = number;
         } else if (name == L"--program-cpus" || name == L"--watcher-cpus") {
@@ -149,6 +154,15 @@ int wmain(int argc, wchar_t** argv) {
         if (SUCCEEDED(com)) CoUninitialize();
         return closing.error.empty() ? 0 : 2;
     }
+    if (report.fillOnly) {
+        Say("fill: Apply of 17 roles without filling and with 补齐尺寸");
+        report.fill = MeasureFill(report.fillRuns);
+        PrintTable(report);
+        const bool written = WriteJson(report, json);
+        if (SUCCEEDED(com)) CoUninitialize();
+        if (!written || !report.fill.error.empty()) return 2;
+        return AllTargetsMet(report) ? 0 : 1;
+    }
     if (report.startupOnly) {
         Say("start-up: ShuBiao.exe against floor.exe");
         report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
@@ -164,6 +178,8 @@ int wmain(int argc, wchar_t** argv) {
     report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
     Say("editor: load, hover, growth, Apply");
     report.editor = MeasureEditor(report.settings);
+    Say("fill: Apply of 17 roles without filling and with 补齐尺寸");
+    report.fill = MeasureFill(report.fillRuns);
     Say("zip: 10,000 entries 90 folders deep against the same flat");
     report.deepZip = MeasureDeepZip(report.deepZipRuns);
     Say("方案库: opening over 30 schemes, growth over openings");
@@ -180,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
 
     const bool complete = written && report.startup.error.empty() && report.startupSteps.error.empty() && report.editor.problems.empty() &&
                           report.library.problems.empty() && report.executable.error.empty() &&
-                          report.console.error.empty() && report.deepZip.error.empty();
+                          report.console.error.empty() && report.deepZip.error.empty() && report.fill.error.empty();
     if (!complete) return 2;
     return AllTargetsMet(report) ? 0 : 1;
 }

@@ -17,12 +17,13 @@ struct VerbEntry {
     bool takesName;
     bool takesSource = false;  // --system, --user
     bool schemeAlone = false;  // --scheme without the operand names a listed scheme
+    bool takesFill = false;    // --fill-sizes
 };
 
 constexpr std::array<VerbEntry, 8> kVerbs{{
-    {"install", Verb::Install, true, "方案包的路径", true, true},
-    {"use", Verb::Use, true, "方案名称", false, false, true},
-    {"apply", Verb::Apply, true, "方案包的路径", true, false},
+    {"install", Verb::Install, true, "方案包的路径", true, true, false, false, true},
+    {"use", Verb::Use, true, "方案名称", false, false, true, false, true},
+    {"apply", Verb::Apply, true, "方案包的路径", true, false, false, false, true},
     {"restore", Verb::Restore, false, "", false, false},
     {"export", Verb::Export, true, "导出的文件夹", false, false},
     {"list", Verb::List, false, "", false, false},
@@ -130,6 +131,15 @@ Parsed Parse(std::span<const std::string> arguments) {
             command.source = source;
             continue;
         }
+        // --fill-sizes: a flag without a value.
+        if (SameAscii(argument, "--fill-sizes")) {
+            if (!verb->takesFill) {
+                return Fail("命令 " + std::string(verb->spelling) + " 没有选项 " + std::string(argument));
+            }
+            command.fillSizes = true;
+            continue;
+        }
+        if (SameAscii(spelling, "--fill-sizes")) return Fail("选项 --fill-sizes 不带值");
         std::optional<Option> option;
         if (SameAscii(spelling, "--scheme")) option = Option::Scheme;
         if (SameAscii(spelling, "--name")) option = Option::Name;
@@ -179,14 +189,14 @@ std::string HelpText() {
     return "ShuBiaoCmd：在命令行中安装和更换鼠标指针方案（供脚本和部署工具使用）。\n"
            "\n"
            "用法：\n"
-           "  ShuBiaoCmd install <方案包> [--scheme <包中的方案名>] [--name <名称>]\n"
+           "  ShuBiaoCmd install <方案包> [--scheme <包中的方案名>] [--name <名称>] [--fill-sizes]\n"
            "      把方案包中检查通过的指针文件复制到 %SystemRoot%\\Cursors\\<名称>\\，\n"
            "      并列入系统的方案列表，本机的每个用户都能选用。只有这个命令需要管理员权限。\n"
            "      名称默认取包中方案的名称。\n"
-           "  ShuBiaoCmd use <名称>\n"
+           "  ShuBiaoCmd use <名称> [--fill-sizes]\n"
            "      把一个已列出的方案（系统的或用户的）设为当前用户的鼠标指针。\n"
            "      只写当前用户的设置，适合登录脚本。\n"
-           "  ShuBiaoCmd apply <方案包> [--scheme <包中的方案名>]\n"
+           "  ShuBiaoCmd apply <方案包> [--scheme <包中的方案名>] [--fill-sizes]\n"
            "      与窗口程序的“导入方案”加“应用”相同，不作询问。指针文件复制到当前用户的\n"
            "      ShuBiao 用户文件夹（%APPDATA%\\ShuBiao\\Applied\\）。\n"
            "  ShuBiaoCmd restore\n"
@@ -212,6 +222,11 @@ std::string HelpText() {
            "方案包可以是文件夹、.inf 文件、.zip 压缩包，或者以前导出的方案文件夹。\n"
            "包中有多个方案时，用 --scheme 指定其中一个。以“-”开头的名称写在 -- 之后。\n"
            "系统和用户的列表中都有同名的方案时，用 use <名称> --system 或 --user 指定其中一个。\n"
+           "\n"
+           "--fill-sizes（补齐尺寸）：install、use 和 apply 放置的是补齐了 32、48、64、96、128 像素的\n"
+           "副本，缺少的大小由文件中最大的图像缩放而成，原有的大小原样保留。use 加此选项时，\n"
+           "指针文件像 apply 一样复制到 ShuBiao 用户文件夹。无法补齐的文件原样放置，并说明原因。\n"
+           "方案包和方案中原来的文件只读取，从不更改。\n"
            "\n"
            "退出代码：\n"
            "  0  全部完成\n"

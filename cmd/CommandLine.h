@@ -2,9 +2,9 @@
 // The command line of ShuBiaoCmd: one verb, its one operand and its options.
 // Portable: no Windows header; arguments and messages are UTF-8.
 //
-//   ShuBiaoCmd install <pack> [--scheme <name in the pack>] [--name <name>]
-//   ShuBiaoCmd use <name> [--system | --user]
-//   ShuBiaoCmd apply <pack> [--scheme <name in the pack>]
+//   ShuBiaoCmd install <pack> [--scheme <name in the pack>] [--name <name>] [--fill-sizes]
+//   ShuBiaoCmd use <name> [--system | --user] [--fill-sizes]
+//   ShuBiaoCmd apply <pack> [--scheme <name in the pack>] [--fill-sizes]
 //   ShuBiaoCmd restore
 //   ShuBiaoCmd undo
 //   ShuBiaoCmd export <folder>
@@ -45,6 +45,7 @@ struct Command {
     std::optional<std::string> scheme;  // --scheme: which scheme of the pack; check without a pack: a listed scheme
     std::optional<std::string> name;    // --name: the name it is installed under
     SchemeSource source = SchemeSource::Either;  // use: --system or --user
+    bool fillSizes = false;  // install, use, apply: --fill-sizes (补齐尺寸)
 };
 
 struct Parsed {

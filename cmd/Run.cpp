@@ -114,7 +114,9 @@ int UseUnderLock(const WriterLock& lock, const Command& command, Context& contex
         FindListedScheme(listing, name, command.source, context, L"，什么也没有改。", code);
     if (found == nullptr) return code;
     const library::SchemeEntry& entry = *found;
-    const SchemeUsed used = UseScheme(lock, entry);
+    LivePointers live;
+    SizeFill fill;
+    const SchemeUsed used = command.fillSizes ? UseScheme(lock, entry, &fill, &live) : UseScheme(lock, entry);
     switch (used.kind) {
     case SchemeUsed::Kind::NotLocked:
         context.err.Line(L"没有取得更改鼠标指针的锁，什么也没有改。");
@@ -145,6 +147,13 @@ int UseUnderLock(const WriterLock& lock, const Command& command, Context& contex
             ++skipped;
         }
     }
+    // With --fill-sizes, Apply's outcome of each role.
+    for (const auto& [role, outcome] : used.applied.skipped()) {
+        const wchar_t* what = outcome.kind == RoleOutcome::Kind::FileOnly ? L"只完成了一部分" : L"未能应用";
+        context.out.Line(Quote(Role(role).Name()) + what + L"：" + DescribeOutcome(outcome));
+        ++skipped;
+    }
+    SayUnfilled(context, used.applied.unfilled());
     if (used.kind == SchemeUsed::Kind::Refused) {
         context.err.Line(L"系统拒绝写入，一个鼠标指针也没有改。");
         return kRefused;
@@ -193,6 +202,12 @@ int RunInstall(const Command& command, Context& context) {
         for (const auto& [role, reason] : checked.skipped) context.err.Line(Quote(role) + L"：" + reason);
         return kNothingDone;
     }
+    // 补齐尺寸: filled before the lock is taken, the pack's files only read.
+    std::vector<std::pair<int, FillNote>> unfilled;
+    if (command.fillSizes) {
+        SizeFill fill;
+        for (const RoleFillNote& note : FillFiles(checked.files, fill)) unfilled.emplace_back(note.role, note.note);
+    }
 
     return WithWriterLock(context, WriteScope::Machine, [&](const WriterLock& lock) -> int {
         const SchemeSaved saved = SaveScheme(lock, library::Source::System, name, checked.files, Placing::EachOnItsOwn);
@@ -224,6 +239,7 @@ int RunInstall(const Command& command, Context& context) {
             skipped.emplace_back(Role(role.role).Name(), why);
         }
         for (const auto& [role, reason] : skipped) context.out.Line(L"跳过" + Quote(role) + L"：" + reason);
+        SayUnfilled(context, unfilled);
         switch (saved.problem.kind) {
         case WriteProblem::Kind::None:
             break;
@@ -262,6 +278,12 @@ bool RunsAsAdministrator() {
     if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
     FreeSid(administrators);
     return member != FALSE;
+}
+
+void SayUnfilled(Context& context, const std::vector<std::pair<int, FillNote>>& unfilled) {
+    for (const auto& [role, note] : unfilled) {
+        context.out.Line(Quote(Role(role).Name()) + L"：" + DescribeFillNote(note));
+    }
 }
 
 void ReloadPointers() {

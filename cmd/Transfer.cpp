@@ -21,16 +21,6 @@ namespace {
 
 std::wstring Quote(const std::wstring& text) { return L"“" + Visible(text) + L"”"; }
 
-// The live pointers of this session.
-class LivePointers : public PointerSystem {
-public:
-    bool SetSystemCursor(HCURSOR cursor, DWORD id) override { return ::SetSystemCursor(cursor, id) != FALSE; }
-    bool ReloadSystemCursors() override {
-        ReloadPointers();
-        return true;
-    }
-};
-
 }  // namespace
 
 int RunApply(const Command& command, Context& context) {
@@ -55,13 +45,15 @@ int RunApply(const Command& command, Context& context) {
         LivePointers live;
         HCURSOR handedOver = nullptr;
         int skipped = 0;
+        SizeFill fill;
         const SkipReport report =
             ApplyChangedRoles(lock, live, plan.result, handedOver, nullptr, [&](int role, const RoleOutcome& outcome) {
                 if (outcome.kind == RoleOutcome::Kind::Applied) return;
                 ++skipped;
                 const wchar_t* what = outcome.kind == RoleOutcome::Kind::FileOnly ? L"只完成了一部分" : L"未能应用";
                 context.out.Line(Quote(Role(role).Name()) + what + L"：" + DescribeOutcome(outcome));
-            });
+            }, command.fillSizes ? &fill : nullptr);
+        SayUnfilled(context, report.unfilled());
         if (report.applied() == 0) {
             context.err.Line(L"一个鼠标指针也没有应用，原来的设置保持不变。");
             return kRefused;

@@ -22,6 +22,19 @@ namespace shubiao::cli {
 // Has Windows reload the pointers from the settings; a refusal is ignored.
 void ReloadPointers();
 
+// The live pointers of this session.
+class LivePointers : public PointerSystem {
+public:
+    bool SetSystemCursor(HCURSOR cursor, DWORD id) override { return ::SetSystemCursor(cursor, id) != FALSE; }
+    bool ReloadSystemCursors() override {
+        ReloadPointers();
+        return true;
+    }
+};
+
+// With --fill-sizes: one line for each role whose original file was placed, and why.
+void SayUnfilled(Context& context, const std::vector<std::pair<int, FillNote>>& unfilled);
+
 // True when the process may write what `verb` writes; otherwise says so.
 bool RequireAdministrator(Context& context, const wchar_t* verb);
 

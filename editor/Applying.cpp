@@ -5,7 +5,9 @@
 // library and every role was applied, Windows' record of the scheme in force
 // names it (Library.cpp).
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +15,9 @@
 #include "editor/ShuBiaoKong.h"
 #include "scheme/Actions.h"
 #include "scheme/Apply.h"
+#include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
+#include "scheme/Folders.h"
 
 namespace shubiao {
 namespace {
@@ -56,6 +60,29 @@ std::wstring SkipText(const SkipReport& report) {
     return text;
 }
 
+// The applied roles whose original file was placed although 补齐尺寸 was on, and why.
+std::wstring UnfilledText(const SkipReport& report) {
+    if (report.unfilled().empty()) return {};
+    std::wstring text = L"以下鼠标指针没有补齐尺寸，用的是原文件：\n";
+    for (const auto& [role, note] : report.unfilled()) {
+        text += L"\n“" + Role(role).Name() + L"”：" + DescribeFillNote(note) + L"\n";
+    }
+    return text;
+}
+
+// The bytes of each file Apply is about to copy, as they lie now.
+std::vector<std::vector<std::uint8_t>> ChosenFiles(const WorkingScheme& scheme) {
+    std::vector<std::vector<std::uint8_t>> files;
+    for (const CursorRole& role : kRoles) {
+        if (!scheme.RoleChanged(role.number) || scheme.WindowsDefault(role.number)) continue;
+        const std::wstring file = ExpandEnvironment(scheme.RoleCursorFile(role.number));
+        if (file.empty()) continue;
+        CursorBytes read = ReadCursorBytes(file);
+        if (read.error == ERROR_SUCCESS && read.check.ok()) files.push_back(std::move(read.bytes));
+    }
+    return files;
+}
+
 }  // namespace
 
 std::wstring UnseenRolesNote(const std::vector<std::wstring>& names) {
@@ -92,7 +119,17 @@ void ShuBiaoKong::YingYong_SB_Click() {
 
 // Never fails to its caller. RoleChanged is kept: applying again repeats the
 // work for the same roles.
+// With 补齐尺寸 on, every file is filled off the window's thread first; a
+// cancelled fill changes nothing.
 void ShuBiaoKong::YingYongFangAn() {
+    std::optional<SizeFill> fill;
+    if (filling_.On()) {
+        fill = filling_.Fill(hwnd(), ChosenFiles(scheme_));
+        if (!fill) {
+            status_.Show(L"已取消补齐尺寸，没有做任何更改");
+            return;
+        }
+    }
     const std::unique_ptr<WriterLock> lock = TakeWriterLock();
     if (!lock) return;
     const SkipReport report = ApplyChangedRoles(*lock, desktop_, scheme_, applyCursor_, profiler_,
@@ -104,11 +141,13 @@ void ShuBiaoKong::YingYongFangAn() {
             scheme_.SetPending(role, false);
         }
         if (BoxView* view = boxes_.Find(role)) RedrawBox(*view);
-    });
+    }, fill ? &*fill : nullptr);
     library_.RecordSchemeInForce(*lock, report.empty());
     if (report.applied() > 0) status_.Show(L"已应用 " + std::to_wstring(report.applied()) + L" 个鼠标指针");
-    if (report.empty()) return;
-    desktop_.MessageBox(hwnd(), SkipText(report), kMessageTitle, MB_OK | MB_ICONWARNING);
+    if (report.empty() && report.unfilled().empty()) return;
+    std::wstring text = report.empty() ? std::wstring() : SkipText(report);
+    if (!report.unfilled().empty()) text += (text.empty() ? L"" : L"\n") + UnfilledText(report);
+    desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
 }
 
 std::unique_ptr<WriterLock> ShuBiaoKong::TakeWriterLock() {

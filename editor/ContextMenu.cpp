@@ -33,6 +33,8 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kMenuLibrary, L"方案库(&L)…");
     AppendMenuW(menu.get(), MF_STRING, kMenuSaveAs, L"另存为方案(&S)…");
+    AppendMenuW(menu.get(), MF_STRING | (library_.FillSizesOn() ? MF_CHECKED : MF_UNCHECKED), kMenuFillSizes,
+                L"补齐尺寸(&I)");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING | (grid_.ActualSize() ? MF_CHECKED : MF_UNCHECKED), kMenuActualSize,
                 L"实际大小(&A)");
@@ -55,6 +57,9 @@ void ContextMenu::YouJianCaiDan(HWND clicked, POINT screen) {
         break;
     case kMenuSaveAs:
         library_.LingCunFangAn_Click();
+        break;
+    case kMenuFillSizes:
+        library_.ToggleFillSizes();
         break;
     case kMenuActualSize:
         grid_.SetActualSize(!grid_.ActualSize());

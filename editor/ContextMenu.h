@@ -22,6 +22,7 @@ public:
         kMenuSaveAs,            // 另存为方案(&S)…
         kMenuActualSize = 420,  // 实际大小(&A), checked while on
         kMenuUndo,              // 撤销上次更改(&Z)
+        kMenuFillSizes,         // 补齐尺寸(&I), checked while on (remembered)
     };
 
     ContextMenu(BoxGridView& grid, LibraryActions& library, Desktop& desktop)

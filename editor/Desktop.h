@@ -56,6 +56,19 @@ public:
     // SetSystemCursor and ReloadSystemCursors: the live pointers, as
     // PointerSystem (scheme/Apply.h) says.
 
+    // 补齐尺寸's progress, shown once a fill takes longer than a moment: a
+    // small window over `owner` saying "正在补齐尺寸… n/total" with 取消;
+    // it goes when the object does.
+    class FillProgress {
+    public:
+        virtual ~FillProgress() = default;
+        virtual void Update(int done, int total) = 0;
+        virtual bool Cancelled() const = 0;
+        // The window, for its keyboard (IsDialogMessageW); nullptr when there is none.
+        virtual HWND Window() const { return nullptr; }
+    };
+    virtual std::unique_ptr<FillProgress> ShowFillProgress(HWND owner, int total) = 0;
+
     // Starts a command line with the given show command, without waiting.
     virtual bool StartProgram(const std::wstring& commandLine, int showCommand) = 0;
 

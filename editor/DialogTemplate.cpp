@@ -43,6 +43,11 @@ void DialogTemplate::Add(DWORD style, short x, short y, short cx, short cy, WORD
     ++words_[countAt_];
 }
 
+HWND DialogTemplate::Create(HWND owner, DLGPROC procedure, LPARAM parameter) {
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words_.data()),
+                                      owner, procedure, parameter);
+}
+
 INT_PTR DialogTemplate::Run(HWND owner, DLGPROC procedure, LPARAM parameter) {
     return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words_.data()),
                                    owner, procedure, parameter);

@@ -22,6 +22,8 @@ public:
              const wchar_t* className = nullptr);
     // DialogBoxIndirectParamW on the template as it is now.
     INT_PTR Run(HWND owner, DLGPROC procedure, LPARAM parameter);
+    // CreateDialogIndirectParamW: the dialog modeless, its messages the caller's loop's.
+    HWND Create(HWND owner, DLGPROC procedure, LPARAM parameter);
 
 private:
     void Text(const wchar_t* s);

@@ -10,6 +10,7 @@
 #include "editor/CursorLoader.h"
 #include "editor/LibraryActions.h"
 #include "editor/SchemeDialogs.h"
+#include "editor/SizeFilling.h"
 #include "scheme/Actions.h"
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
@@ -180,6 +181,19 @@ void LibraryActions::LingCunFangAn_Click() {
     }
 }
 
+bool LibraryActions::FillSizesOn() {
+    SizeFilling* filling = editor_.Filling();
+    return filling != nullptr && filling->On();
+}
+
+void LibraryActions::ToggleFillSizes() {
+    SizeFilling* filling = editor_.Filling();
+    if (filling == nullptr) return;
+    const bool on = !filling->On();
+    filling->SetOn(on);
+    editor_.Confirm(on ? SizeFilling::Explanation() : std::wstring(L"补齐尺寸已关闭：放置的是原文件的副本。"), {});
+}
+
 // Crash-safe in the way Apply is: every file is read and checked first (so
 // a file of the scheme being replaced is read before anything is written);
 // then, holding the writer lock, SaveScheme writes each beside its
@@ -223,6 +237,18 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
         }
         copies.push_back({role.number, std::move(read.bytes)});
     }
+    // 补齐尺寸: every copy filled off the window's thread before anything is written.
+    std::vector<RoleFillNote> unfilled;
+    if (FillSizesOn()) {
+        std::vector<std::vector<std::uint8_t>> originals;
+        for (const RoleBytes& copy : copies) originals.push_back(copy.bytes);
+        std::optional<SizeFill> fill = editor_.Filling()->Fill(hwnd(), std::move(originals));
+        if (!fill) {
+            editor_.Confirm(L"已取消补齐尺寸，方案“" + name + L"”没有保存", {});
+            return false;
+        }
+        unfilled = FillFiles(copies, *fill);
+    }
     const std::unique_ptr<WriterLock> lock = editor_.TakeWriterLock();
     if (!lock) return false;
     const SchemeSaved saved = SaveScheme(*lock, library::Source::User, name, copies, Placing::AllOrNothing);
@@ -253,12 +279,17 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
     }
     RememberScheme(name, library::Source::User);
     editor_.Confirm(L"已保存方案“" + name + L"”", {});
+    std::wstring text;
     if (!skipped.empty()) {
-        desktop_.MessageBox(hwnd(),
-                            L"已保存方案“" + name + L"”。以下鼠标指针的文件无法使用，方案中该项为 Windows 默认：\n" +
-                                RoleList(skipped),
-                            kMessageTitle, MB_OK | MB_ICONWARNING);
+        text = L"已保存方案“" + name + L"”。以下鼠标指针的文件无法使用，方案中该项为 Windows 默认：\n" + RoleList(skipped);
     }
+    if (!unfilled.empty()) {
+        std::vector<std::pair<std::wstring, std::wstring>> originals;
+        for (const RoleFillNote& note : unfilled) originals.emplace_back(Role(note.role).Name(), DescribeFillNote(note.note));
+        if (text.empty()) text = L"已保存方案“" + name + L"”。";
+        text += L"\n\n以下鼠标指针没有补齐尺寸，方案中用的是原文件：\n" + RoleList(originals);
+    }
+    if (!text.empty()) desktop_.MessageBox(hwnd(), text, kMessageTitle, MB_OK | MB_ICONWARNING);
     return true;
 }
 

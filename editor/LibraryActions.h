@@ -61,6 +61,11 @@ public:
     // How to keep a pack's pointers, said once after a whole import.
     static std::wstring SaveHint();
 
+    // 补齐尺寸: whether Apply and 另存为方案 fill in the sizes, and turning
+    // that on or off (remembered; the status line says what it means).
+    bool FillSizesOn();
+    void ToggleFillSizes();
+
 private:
     // The window the prompts belong to.
     HWND hwnd() const { return editor_.Owner(); }

@@ -12,6 +12,7 @@
 #include "editor/Desktop.h"
 #include "editor/PackChooser.h"
 #include "editor/SchemeDialogs.h"
+#include "editor/SizeFilling.h"
 #include "win/Dll.h"
 #include "win/Raii.h"
 
@@ -158,6 +159,10 @@ public:
     }
 
     ULONGLONG Milliseconds() override { return GetTickCount64(); }
+
+    std::unique_ptr<FillProgress> ShowFillProgress(HWND owner, int total) override {
+        return ShowFillProgressWindow(owner, total);
+    }
 
     bool StartProgram(const std::wstring& commandLine, int showCommand) override {
         std::vector<wchar_t> line(commandLine.begin(), commandLine.end());

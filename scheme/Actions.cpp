@@ -108,6 +108,29 @@ int CountPlaced(const std::vector<PlacedRole>& roles) {
     return placed;
 }
 
+// 使用 with 补齐尺寸: the usable roles applied as Apply applies them (the
+// history recorded by Apply), then the scheme recorded in force.
+SchemeUsed UseThroughApply(const WriterLock& lock, const library::SchemeEntry& entry, SizeFill& fill,
+                           PointerSystem& system, SchemeUsed used) {
+    WorkingScheme scheme;
+    for (const CursorRole& role : kRoles) {
+        if (!used.unusable[RoleIndex(role.number)].empty()) continue;
+        const bool windowsDefault = entry.SlotOf(role.number).state == schemes::SlotState::WindowsDefault;
+        if (!windowsDefault) scheme.RoleCursorFile(role.number) = entry.FileOf(role.number);
+        scheme.SetWindowsDefault(role.number, windowsDefault);
+        scheme.SetRoleChanged(role.number, true);
+    }
+    HCURSOR handedOver = nullptr;
+    used.applied = ApplyChangedRoles(lock, system, scheme, handedOver, nullptr, {}, &fill);
+    used.written = used.applied.applied();
+    if (used.written == 0) {
+        used.kind = SchemeUsed::Kind::Refused;
+        return used;
+    }
+    used.inForce = library::SetInForce(entry.name, static_cast<DWORD>(entry.source));
+    return used;
+}
+
 }  // namespace
 
 int Placement::Placed() const { return CountPlaced(roles); }
@@ -245,7 +268,8 @@ SchemeSaved SaveScheme(const WriterLock& lock, library::Source source, std::wstr
     return saved;
 }
 
-SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry) {
+SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry, SizeFill* fill,
+                     PointerSystem* system) {
     SchemeUsed used;
     if (!lock.Covers(WriteScope::User)) {
         used.kind = SchemeUsed::Kind::NotLocked;
@@ -269,6 +293,7 @@ SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry) 
         used.kind = SchemeUsed::Kind::NothingUsable;
         return used;
     }
+    if (fill != nullptr && system != nullptr) return UseThroughApply(lock, entry, *fill, *system, std::move(used));
     RecordPointersInForce(lock);
     registry::KeyWriter writer(kCursorsKeyPath);
     for (const CursorRole& role : kRoles) {

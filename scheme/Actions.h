@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scheme/Apply.h"
 #include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
@@ -152,11 +153,17 @@ struct SchemeUsed {
     std::array<LSTATUS, kRoleCount> status{};
     int written = 0;
     LSTATUS inForce = ERROR_SUCCESS;  // of recording the scheme in force
+    // With 补齐尺寸: what Apply made of each usable role (`status` is then not used).
+    SkipReport applied;
 };
 // `entry`'s usable files become the user's pointers (an empty slot Windows'
 // own pointer for the role) and the scheme is recorded in force. Roles whose
 // file cannot be used keep their settings.
-SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry);
+// With `fill` (补齐尺寸) the usable roles are applied as Apply applies them,
+// through `system`: filled copies in the user's store, not the scheme's own
+// files, become the pointers.
+SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry, SizeFill* fill = nullptr,
+                     PointerSystem* system = nullptr);
 
 // Removes the user's entry `name` (library::DeleteUserScheme);
 // ERROR_NOT_LOCKED when the lock is not held. Its files in the user's store

@@ -167,7 +167,8 @@ struct Settings {
 // the disk before its rename, so that a power cut after the rename cannot
 // leave the destination naming bytes that never reached it.
 RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std::wstring& source,
-                      const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler) {
+                      const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler,
+                      SizeFill* fill) {
     const std::wstring destination = folder + role.FileName();
     const std::wstring file = ExpandEnvironment(source);
     if (file.empty()) return Unchanged(Problem::SourceMissing);
@@ -178,7 +179,9 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
     };
 
     UniqueCursor loaded;
-    if (SameFile(file, destination)) {  // e.g. the applied folder was imported
+    FillNote filled;
+    // With 补齐尺寸 even the file in place is read, filled and staged anew.
+    if (fill == nullptr && SameFile(file, destination)) {  // e.g. the applied folder was imported
         PlacedCheck check = CheckPlaced(role, destination);
         if (!check.ok) return NotACursor(check.problem);
         loaded = std::move(check.pointer);
@@ -190,9 +193,12 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         const CursorBytes read = ReadCursorBytes(file);
         if (read.error != ERROR_SUCCESS || !read.check.ok()) return SourceProblem(read);
         Mark(profiler, "read and check the chosen file");
-        // The bytes passed the checker as read: the copy is only compared
-        // with them, and a role that goes live loads it while it is held.
-        StagedFile staged = StageBytes(destination, read.bytes, false, role.HasSystemCursor());
+        // The bytes passed the checker as read, and a filled copy passed it
+        // inside FillSizes: the copy is only compared with them, and a role
+        // that goes live loads it while it is held.
+        const std::vector<std::uint8_t>& bytes = fill != nullptr ? fill->BytesFor(read.bytes, filled) : read.bytes;
+        if (fill != nullptr) Mark(profiler, "fill in the sizes");
+        StagedFile staged = StageBytes(destination, bytes, false, role.HasSystemCursor());
         TemporaryFile& copy = staged.file;
         switch (staged.problem.kind) {
         case WriteProblem::Kind::None:
@@ -237,7 +243,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
             placed.Commit();
         }
         copy.Keep();
-        NotePlacedFile(destination, read.bytes);  // the bytes given to StageBytes
+        NotePlacedFile(destination, bytes);  // the bytes given to StageBytes, filled or not
         loaded = std::move(check.pointer);  // the same bytes now lie at `destination`
     }
 
@@ -250,7 +256,9 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
         }
     }
     Mark(profiler, "replace the live pointer");
-    return {};
+    RoleOutcome applied;
+    applied.fill = filled;
+    return applied;
 }
 
 // Windows' default for one role, as Windows' own "Use Default" does it: the
@@ -271,7 +279,7 @@ RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Setti
 
 SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
                              HCURSOR& handedOver, Profiler* profiler,
-                             const std::function<void(int role, const RoleOutcome&)>& roleDone) {
+                             const std::function<void(int role, const RoleOutcome&)>& roleDone, SizeFill* fill) {
     // The user's own store: never a folder another user's settings name.
     const std::wstring folder = AppliedFolder();
     const bool locked = lock.Covers(WriteScope::User);
@@ -298,7 +306,7 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
                 outcome = folder.empty()                ? Unchanged(Problem::NoStore, folderError)
                           : folderError != ERROR_SUCCESS ? Unchanged(Problem::FolderNotWritable, folderError, folder)
                                                          : ApplyRole(system, role, scheme.RoleCursorFile(role.number),
-                                                                     folder, handedOver, settings, profiler);
+                                                                     folder, handedOver, settings, profiler, fill);
             }
         } catch (...) {
             outcome = Unchanged(Problem::Failed);

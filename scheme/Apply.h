@@ -19,6 +19,7 @@
 #include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/Profiler.h"
+#include "scheme/SizeFill.h"
 #include "scheme/WorkingScheme.h"
 #include "scheme/WriterLock.h"
 
@@ -65,6 +66,8 @@ struct RoleOutcome {
     CursorProblem cursor;
     std::wstring path;
     std::wstring detail;
+    // 补齐尺寸 was asked for and the role's original file was placed: why.
+    FillNote fill;
 };
 
 // The outcome in plain Chinese (empty for an applied role).
@@ -77,6 +80,7 @@ public:
     void Add(int role, const RoleOutcome& outcome) {
         if (outcome.kind == RoleOutcome::Kind::Applied) {
             ++applied_;
+            if (outcome.fill.PlacedOriginal()) unfilled_.emplace_back(role, outcome.fill);
         } else {
             skipped_.emplace_back(role, outcome);
         }
@@ -84,9 +88,12 @@ public:
     bool empty() const { return skipped_.empty(); }
     int applied() const { return applied_; }
     const std::vector<std::pair<int, RoleOutcome>>& skipped() const { return skipped_; }
+    // Applied roles whose original file was placed although 补齐尺寸 was asked for.
+    const std::vector<std::pair<int, FillNote>>& unfilled() const { return unfilled_; }
 
 private:
     std::vector<std::pair<int, RoleOutcome>> skipped_;
+    std::vector<std::pair<int, FillNote>> unfilled_;
     int applied_ = 0;
 };
 
@@ -98,8 +105,12 @@ private:
 // and the copies are in place). Never throws: a role whose work throws is
 // left unchanged (Problem::Failed, with the exception's text).
 // Without the lock (its User scope) every role is left unchanged.
+// With `fill` (补齐尺寸) each copy holds what `fill` makes of the chosen
+// file's bytes (its fills made ahead are used, others made now); the
+// chosen file itself is only read.
 SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
                              HCURSOR& handedOver, Profiler* profiler,
-                             const std::function<void(int role, const RoleOutcome&)>& roleDone);
+                             const std::function<void(int role, const RoleOutcome&)>& roleDone,
+                             SizeFill* fill = nullptr);
 
 }  // namespace shubiao

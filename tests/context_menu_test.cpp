@@ -96,7 +96,7 @@ TEST_P(ReachMenuTest, ShowsTheItemsAndGreysThoseThatNeedARoleBetweenBoxes) {
     std::vector<std::wstring> texts;
     for (const FakeDesktop::MenuItem& item : desktop.menus[0]) texts.push_back(item.text);
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"选择文件(&F)…", L"使用默认值(&D)", L"打开文件位置(&O)",
-                                                 L"方案库(&L)…", L"另存为方案(&S)…", L"实际大小(&A)",
+                                                 L"方案库(&L)…", L"另存为方案(&S)…", L"补齐尺寸(&I)", L"实际大小(&A)",
                                                  L"撤销上次更改(&Z)\tCtrl+Z"}));
     EXPECT_EQ(Greyed(ContextMenu::kMenuChooseFile), !GetParam().forRole);
     EXPECT_EQ(Greyed(ContextMenu::kMenuWindowsDefault), !GetParam().forRole);
@@ -123,6 +123,11 @@ TEST_F(ContextMenuTest, ShowFileIsGreyedWhenTheRoleHasNoFile) {
     Open(Via::RightClickBox);
     EXPECT_TRUE(Greyed(ContextMenu::kMenuShowFile));
     EXPECT_FALSE(Greyed(ContextMenu::kMenuWindowsDefault));
+    for (const FakeDesktop::MenuItem& item : desktop.menus[0]) {
+        if (item.id == ContextMenu::kMenuFillSizes) {
+            EXPECT_FALSE(item.checked) << "补齐尺寸 is off until turned on";
+        }
+    }
 }
 
 struct ItemCase {
@@ -174,6 +179,13 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{"SaveAs", ContextMenu::kMenuSaveAs, Via::RightClickBetween,
                  [](ContextMenuTest&, FakeDesktop& d, ShuBiaoKong&, const std::wstring&) {
                      EXPECT_EQ(d.nameStarts.size(), 1u);
+                 }},
+        ItemCase{"FillSizesTurnsOnAndIsRemembered", ContextMenu::kMenuFillSizes, Via::RightClickBetween,
+                 [](ContextMenuTest&, FakeDesktop& d, ShuBiaoKong& e, const std::wstring& file) {
+                     EXPECT_TRUE(SizeFilling(d).On()) << "kept for the next start";
+                     EXPECT_NE(e.Status().Text().find(L"32、48、64、96、128 像素"), std::wstring::npos);
+                     EXPECT_NE(e.Status().Text().find(L"从不更改"), std::wstring::npos);
+                     EXPECT_EQ(e.Scheme().RoleCursorFile(kRole), file);
                  }},
         ItemCase{"ARoleItemBetweenBoxesDoesNothing", ContextMenu::kMenuWindowsDefault, Via::RightClickBetween,
                  [](ContextMenuTest&, FakeDesktop&, ShuBiaoKong& e, const std::wstring& file) {

@@ -24,6 +24,7 @@ struct Accepted {
     std::optional<std::string> scheme;
     std::optional<std::string> schemeName;  // --name
     SchemeSource source = SchemeSource::Either;
+    bool fillSizes = false;
 };
 
 class CommandLineAccepts : public testing::TestWithParam<Accepted> {};
@@ -37,6 +38,7 @@ TEST_P(CommandLineAccepts, AsTheVerbItsOperandAndItsOptions) {
     EXPECT_EQ(parsed.command.scheme, row.scheme);
     EXPECT_EQ(parsed.command.name, row.schemeName);
     EXPECT_EQ(parsed.command.source, row.source);
+    EXPECT_EQ(parsed.command.fillSizes, row.fillSizes);
     EXPECT_TRUE(parsed.error.empty());
 }
 
@@ -59,6 +61,12 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"UseTheSystemsScheme", {"use", "海浪", "--system"}, Verb::Use, "海浪", {}, {}, SchemeSource::System},
         Accepted{"UseTheUsersSchemeFlagFirst", {"use", "--USER", "海浪", "--user"}, Verb::Use, "海浪", {}, {},
                  SchemeSource::User},
+        Accepted{"ApplyFillingSizes", {"apply", "p", "--fill-sizes"}, Verb::Apply, "p", {}, {}, SchemeSource::Either, true},
+        Accepted{"UseFillingSizesFlagFirstInCapitals", {"use", "--Fill-Sizes", "海浪", "--system"}, Verb::Use, "海浪", {},
+                 {}, SchemeSource::System, true},
+        Accepted{"InstallFillingSizesTwice", {"install", "p", "--fill-sizes", "--name", "n", "--fill-sizes"},
+                 Verb::Install, "p", {}, "n", SchemeSource::Either, true},
+        Accepted{"FillSizesAfterDoubleDashIsAPack", {"apply", "--", "--fill-sizes"}, Verb::Apply, "--fill-sizes", {}, {}},
         Accepted{"Restore", {"restore"}, Verb::Restore, "", {}, {}},
         Accepted{"List", {"List"}, Verb::List, "", {}, {}},
         Accepted{"CheckPack", {"check", "D:\\海浪.zip"}, Verb::Check, "D:\\海浪.zip", {}, {}},
@@ -102,6 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"OptionOnUse", {"use", "x", "--scheme", "y"}, {"use", "--scheme"}},
         Refused{"SystemAndUser", {"use", "x", "--system", "--user"}, {"--system", "--user"}},
         Refused{"SystemOnApply", {"apply", "p", "--system"}, {"apply", "没有选项 --system"}},
+        Refused{"FillSizesOnExport", {"export", "d", "--fill-sizes"}, {"export", "没有选项 --fill-sizes"}},
+        Refused{"FillSizesOnCheck", {"check", "p", "--fill-sizes"}, {"check", "没有选项 --fill-sizes"}},
+        Refused{"FillSizesWithAValue", {"apply", "p", "--fill-sizes=yes"}, {"--fill-sizes", "不带值"}},
         Refused{"OptionWithoutValue", {"install", "p", "--scheme"}, {"--scheme", "缺少值"}},
         Refused{"OptionWithEmptyValue", {"install", "p", "--name="}, {"--name", "空"}},
         Refused{"ConflictingValues", {"install", "p", "--scheme", "A", "--scheme=B"}, {"--scheme", "“A”", "“B”"}},

@@ -22,6 +22,7 @@
 #include "portable/zip_bytes.h"
 #include "scheme/CursorRole.h"
 #include "scheme/FileOps.h"
+#include "scheme/formats/CursorFileCheck.h"
 #include "scheme/Folders.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/WriterLock.h"
@@ -311,6 +312,73 @@ INSTANTIATE_TEST_SUITE_P(Packs, ConsoleApply,
                                          ApplyCase{"StandardUser", 15, {}, false, 0, 15},
                                          ApplyCase{"AFileWhereTheStoreGoes", 15, {}, false, 4, 0, true}),
                          [](const testing::TestParamInfo<ApplyCase>& info) { return info.param.name; });
+
+// --fill-sizes: the copies placed hold the five sizes, a file that cannot be
+// filled is placed as it is and named, and the pack's files stay as they were.
+struct FillCase {
+    const char* name;
+    std::vector<std::wstring> args;  // the verb and its options; the pack or the name is added
+    bool installFirst;               // use: the pack is installed (without filling) first
+    bool filled;                     // the copies hold the five sizes
+    bool inStore;                    // the copies lie in the user's store, not the installed folder
+};
+
+void PrintTo(const FillCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleFillSizes : public Console, public testing::WithParamInterface<FillCase> {};
+
+TEST_P(ConsoleFillSizes, PlacesFilledCopiesAndNamesTheFilesLeftAsTheyWere) {
+    const FillCase& row = GetParam();
+    // Arrow and Wait hold only 32 pixels; Crosshair's one image is 1 x 1, nothing to enlarge.
+    const std::wstring pack = packs / L"海浪";
+    CreateDirectoryW(pack.c_str(), nullptr);
+    const std::vector<std::pair<int, std::vector<std::uint8_t>>> files{
+        {2, MakeStaticCursor(2, 2)}, {3, cursor_bytes::MakeCursor(1)}, {15, MakeStaticCursor(15, 15)}};
+    for (const auto& [role, bytes] : files) {
+        WriteBytes(pack + L"\\" + kPurposeNames[Index(role)] + (role == 15 ? L".ani" : L".cur"), bytes);
+    }
+    if (row.installFirst) {
+        ASSERT_EQ(Cmd({L"install", pack}).code, 0u);
+    }
+    std::vector<std::wstring> args = row.args;
+    args.push_back(row.installFirst ? L"海浪" : pack);
+
+    const ConsoleRun run = Cmd(args);
+
+    EXPECT_EQ(run.code, 0u) << ToUtf8(run.out) << ToUtf8(run.err);
+    const std::wstring folder = row.inStore ? AppliedFolder() : InstalledFolder(L"海浪");
+    const std::vector<PixelSize> five{{32, 32}, {48, 48}, {64, 64}, {96, 96}, {128, 128}};
+    for (const auto& [role, bytes] : files) {
+        SCOPED_TRACE(ToUtf8(Role(role).valueName));
+        const std::wstring copy = folder + L"\\" + Role(role).FileName();
+        const std::vector<std::uint8_t> placed = ReadBytes(copy);
+        const CursorCheck check = CheckCursorBytes(placed);
+        ASSERT_TRUE(check.ok());
+        if (role == 3 || !row.filled) {
+            EXPECT_EQ(placed, bytes);
+        } else {
+            EXPECT_EQ(check.sizes.held, five);
+        }
+        if (row.inStore) {
+            EXPECT_EQ(registry.GetString(std::wstring(Role(role).valueName)), copy);
+        }
+        // The pack's own files, and an installed scheme's, are only read.
+        EXPECT_EQ(ReadBytes(pack + L"\\" + kPurposeNames[Index(role)] + (role == 15 ? L".ani" : L".cur")), bytes);
+        if (row.installFirst) {
+            EXPECT_EQ(ReadBytes(InstalledFolder(L"海浪") + L"\\" + Role(role).FileName()), bytes);
+        }
+    }
+    const bool named = run.out.find(L"“" + Role(3).Name() + L"”：无法补齐尺寸") != std::wstring::npos;
+    EXPECT_EQ(named, row.filled) << ToUtf8(run.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verbs, ConsoleFillSizes,
+    testing::Values(FillCase{"Apply", {L"apply", L"--fill-sizes"}, false, true, true},
+                    FillCase{"ApplyWithoutTheOption", {L"apply"}, false, false, true},
+                    FillCase{"Install", {L"install", L"--fill-sizes"}, false, true, false},
+                    FillCase{"UseOfAnInstalledScheme", {L"use", L"--fill-sizes"}, true, true, true}),
+    [](const testing::TestParamInfo<FillCase>& info) { return info.param.name; });
 
 TEST_F(Console, InstallThenUseFromASecondFreshUserKey) {
     const std::wstring pack = MakePack(packs.Path(), L"海浪", AllRoles());

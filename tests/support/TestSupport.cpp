@@ -177,6 +177,25 @@ bool FakeDesktop::StartProgram(const std::wstring& commandLine, int showCommand)
     return startProgramSucceeds;
 }
 
+namespace {
+
+class FakeFillProgress final : public Desktop::FillProgress {
+public:
+    explicit FakeFillProgress(FakeDesktop& desktop) : desktop_(desktop) {}
+    void Update(int done, int total) override { desktop_.fillProgress.emplace_back(done, total); }
+    bool Cancelled() const override { return desktop_.cancelFill; }
+
+private:
+    FakeDesktop& desktop_;
+};
+
+}  // namespace
+
+std::unique_ptr<Desktop::FillProgress> FakeDesktop::ShowFillProgress(HWND, int) {
+    ++fillProgressShown;
+    return std::make_unique<FakeFillProgress>(*this);
+}
+
 void PumpMessages(DWORD milliseconds) {
     // Nothing to look at between messages: each wait lasts until the next
     // message or the end, not a step (under Wine each wait is a round trip

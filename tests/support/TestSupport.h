@@ -114,6 +114,11 @@ public:
     int reloads = 0;
     // Called when the editor asks for the system cursors to be reloaded.
     std::function<void()> onReload;
+    // 补齐尺寸's progress: shown how often, each "done/total" it was told,
+    // and whether 取消 is (as good as) pressed in it.
+    int fillProgressShown = 0;
+    std::vector<std::pair<int, int>> fillProgress;
+    bool cancelFill = false;
 
     // The boxes other than the prompts that ask (OK/Cancel, Yes/No/Cancel).
     std::vector<Box> Warnings() const;
@@ -128,6 +133,7 @@ public:
     bool SetSystemCursor(HCURSOR cursor, DWORD id) override;
     bool ReloadSystemCursors() override;
     bool StartProgram(const std::wstring& commandLine, int showCommand) override;
+    std::unique_ptr<FillProgress> ShowFillProgress(HWND owner, int total) override;
     ULONGLONG Milliseconds() override { return now; }
 };
 

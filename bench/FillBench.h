@@ -1,0 +1,22 @@
+#pragma once
+// 补齐尺寸 measured: Apply of seventeen roles from files that hold only 32
+// pixels, static and animated, without filling and with it, alternately in
+// the same run, through the Apply both programs use (scheme/Apply.h), in a
+// sandbox (scratch Cursors key and store).
+#include <string>
+#include <vector>
+
+namespace shubiao::bench {
+
+struct FillResult {
+    int runs = 0;
+    int frames = 0;  // of each animated file
+    std::vector<double> staticPlainMs, staticFilledMs, animatedPlainMs, animatedFilledMs;
+    // One file's bytes before and after filling.
+    double staticBytes = 0, staticFilledBytes = 0, animatedBytes = 0, animatedFilledBytes = 0;
+    std::wstring error;
+};
+
+FillResult MeasureFill(int runs);
+
+}  // namespace shubiao::bench
