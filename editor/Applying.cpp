@@ -123,8 +123,8 @@ void ShuBiaoKong::YingYong_SB_Click() {
 // cancelled fill changes nothing.
 void ShuBiaoKong::YingYongFangAn() {
     std::optional<SizeFill> fill;
-    if (filling_.On()) {
-        fill = filling_.Fill(hwnd(), ChosenFiles(scheme_));
+    if (library_.Filling().On()) {
+        fill = library_.Filling().Fill(hwnd(), ChosenFiles(scheme_));
         if (!fill) {
             status_.Show(L"已取消补齐尺寸，没有做任何更改");
             return;

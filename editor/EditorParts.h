@@ -17,7 +17,6 @@
 namespace shubiao {
 
 class PictureBox;
-class SizeFilling;
 
 // What is about to replace or forget the grid's pending choices.
 enum class PendingLoss { Close, Refresh, Import };
@@ -40,9 +39,6 @@ public:
     // Says without a click what an action did (StatusLine::Show): `text`,
     // and with a `folder` a way to open it.
     virtual void Confirm(const std::wstring& text, const std::wstring& folder) = 0;
-    // 补齐尺寸: the remembered choice and the filling off the window's
-    // thread; nullptr where there is none.
-    virtual SizeFilling* Filling() { return nullptr; }
 
 protected:
     ~SchemeHolder() = default;

@@ -181,16 +181,9 @@ void LibraryActions::LingCunFangAn_Click() {
     }
 }
 
-bool LibraryActions::FillSizesOn() {
-    SizeFilling* filling = editor_.Filling();
-    return filling != nullptr && filling->On();
-}
-
 void LibraryActions::ToggleFillSizes() {
-    SizeFilling* filling = editor_.Filling();
-    if (filling == nullptr) return;
-    const bool on = !filling->On();
-    filling->SetOn(on);
+    const bool on = !filling_.On();
+    filling_.SetOn(on);
     editor_.Confirm(on ? SizeFilling::Explanation() : std::wstring(L"补齐尺寸已关闭：放置的是原文件的副本。"), {});
 }
 
@@ -242,7 +235,7 @@ bool LibraryActions::LingCunFangAn(const std::wstring& typed) {
     if (FillSizesOn()) {
         std::vector<std::vector<std::uint8_t>> originals;
         for (const RoleBytes& copy : copies) originals.push_back(copy.bytes);
-        std::optional<SizeFill> fill = editor_.Filling()->Fill(hwnd(), std::move(originals));
+        std::optional<SizeFill> fill = filling_.Fill(hwnd(), std::move(originals));
         if (!fill) {
             editor_.Confirm(L"已取消补齐尺寸，方案“" + name + L"”没有保存", {});
             return false;

@@ -11,6 +11,7 @@
 
 #include "editor/Desktop.h"
 #include "editor/EditorParts.h"
+#include "editor/SizeFilling.h"
 #include "scheme/SchemeLibrary.h"
 
 namespace shubiao {
@@ -63,8 +64,11 @@ public:
 
     // 补齐尺寸: whether Apply and 另存为方案 fill in the sizes, and turning
     // that on or off (remembered; the status line says what it means).
-    bool FillSizesOn();
+    bool FillSizesOn() const { return filling_.On(); }
     void ToggleFillSizes();
+    // The remembered choice and the fill that Apply and 另存为方案 run while
+    // it is on, with progress and 取消 (SizeFilling.h).
+    SizeFilling& Filling() { return filling_; }
 
 private:
     // The window the prompts belong to.
@@ -73,6 +77,7 @@ private:
 
     SchemeHolder& editor_;
     Desktop& desktop_;
+    SizeFilling filling_{desktop_};
     // The library scheme taken or saved, and what the grid held then.
     struct HeldScheme {
         LibraryMatch scheme;

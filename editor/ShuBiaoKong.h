@@ -231,10 +231,6 @@ public:
     // 方案库, 使用默认值, 打开文件位置.
     LibraryActions& Library() { return library_; }
 
-    // 补齐尺寸 (SizeFilling.h): the remembered choice, and the fill Apply and
-    // 另存为方案 run off the window's thread while it is on.
-    SizeFilling* Filling() override { return &filling_; }
-
     // Re-lays the children out for a new DPI (after WM_DPICHANGED of the host)
     // and scales the background pictures to it. Throws UserError when the
     // pictures cannot be scaled; they then stay as they were.
@@ -327,7 +323,6 @@ private:
 
     Desktop& desktop_;
     WorkingScheme scheme_;
-    SizeFilling filling_{desktop_};
     LibraryActions library_{*this, desktop_};
     ImportFlow import_{*this, desktop_, library_};
     ContextMenu contextMenu_{*this, library_, desktop_};

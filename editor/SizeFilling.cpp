@@ -130,24 +130,28 @@ std::wstring SizeFilling::Explanation() {
            L"缺少的大小由文件中最大的图像缩放而成；您自己的指针文件从不更改。";
 }
 
-// The files are filled here, one at a time, the window's messages answered
-// and 取消 looked at between files. (BackgroundFill, the same work on a
-// thread of its own, is not used yet: a crash under Wine first blamed on it
-// came from the test's animation file, and it has not been tested since.)
+// The files are filled on a thread of their own (BackgroundFill); this
+// thread answers the window's messages meanwhile, wakes when the work ends or
+// a message comes (or every 50 ms, for the progress), and looks at 取消.
 std::optional<SizeFill> SizeFilling::Fill(HWND owner, std::vector<std::vector<std::uint8_t>> originals) {
     const InputHeld held(owner);
     const int total = static_cast<int>(originals.size());
+    BackgroundFill work(std::move(originals));
+    if (!work.Started()) return SizeFill{};  // no thread: the action fills each file as it writes it
     const ULONGLONG started = desktop_.Milliseconds();
     std::unique_ptr<Desktop::FillProgress> progress;
-    SizeFill fill;
-    for (int done = 0;; ++done) {
+    for (;;) {
+        const bool finished = work.Finished();
         if (!progress && desktop_.Milliseconds() - started >= progressDelay_) {
             progress = desktop_.ShowFillProgress(owner, total);
         }
         if (progress) {
-            progress->Update(done, total);
-            if (progress->Cancelled()) return std::nullopt;
+            progress->Update(work.Done(), total);
+            if (progress->Cancelled()) return std::nullopt;  // `work` cancels and joins as it goes
         }
+        if (finished) break;
+        HANDLE ended = work.FinishedEvent();
+        MsgWaitForMultipleObjectsEx(1, &ended, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -159,11 +163,8 @@ std::optional<SizeFill> SizeFilling::Fill(HWND owner, std::vector<std::vector<st
             DispatchMessageW(&message);
         }
         if (progress && progress->Cancelled()) return std::nullopt;
-        if (done == total) break;
-        FillNote note;
-        fill.BytesFor(originals[static_cast<size_t>(done)], note);
     }
-    return fill;
+    return work.Take();
 }
 
 std::unique_ptr<Desktop::FillProgress> ShowFillProgressWindow(HWND owner, int total) {

@@ -66,9 +66,10 @@ public:
     // How long a fill runs before its progress is shown; tests shorten it.
     void SetProgressDelay(ULONGLONG milliseconds) { progressDelay_ = milliseconds; }
 
-    // Fills `originals` (one per role to be written) off this thread, the
-    // window `owner` belongs to answering its messages meanwhile and taking
-    // no input (as under a modal dialog). nullopt when the user cancelled.
+    // Fills `originals` (one per role to be written) on a thread of its own
+    // (BackgroundFill), the window `owner` belongs to answering its messages
+    // meanwhile and taking no input (as under a modal dialog). nullopt when
+    // the user cancelled.
     // When no thread can take the work, an empty SizeFill: the action then
     // fills each file as it writes it.
     std::optional<SizeFill> Fill(HWND owner, std::vector<std::vector<std::uint8_t>> originals);

@@ -57,8 +57,8 @@ TEST_P(FillInTheWindow, WritesOnlyWhenEveryFileIsReady) {
     WriteBytes(files / L"wait.ani", wait);
     Choose(kArrow, files / L"arrow.cur");
     Choose(kWait, files / L"wait.ani");
-    editor.Filling()->SetOn(row.on);
-    editor.Filling()->SetProgressDelay(row.delay);
+    editor.Library().Filling().SetOn(row.on);
+    editor.Library().Filling().SetProgressDelay(row.delay);
     desktop.cancelFill = row.cancel;
     const std::wstring folder = row.action == Action::Apply ? SchemeFolder()
                                                             : library::SchemeFolder(kSaved, library::Source::User);
