@@ -52,7 +52,9 @@ void ShuBiaoKong::ShuaXinYuLan() {
 void ShuBiaoKong::JiaZaiFangAn() {
     SetXianShiVisible(false);
     Mark(profiler_, "hide the cover (XianShi)");
-    cursorBaseSize_ = ReadCursorBaseSize();
+    // The Cursors key is opened once for the pointer-size setting and every role.
+    std::optional<registry::KeyReader> settings(std::in_place, kCursorsKeyPath);
+    cursorBaseSize_ = ReadCursorBaseSize(*settings);
     const std::wstring dataStorage = DataStorageFolder();
     // Files no role names after this run leave the preview cache at its end.
     previews_.BeginRound();
@@ -61,14 +63,12 @@ void ShuBiaoKong::JiaZaiFangAn() {
         ~EndRound() { cache.EndRound(); }
     } endRound{previews_};
 
-    std::optional<registry::KeyReader> settings;
     for (const CursorRole& role : kRoles) {
         BoxView* view = boxes_.Find(role.number);
         try {
             std::wstring& file = scheme_.RoleCursorFile(role.number);
             if (file.empty() && scheme_.WindowsDefault(role.number)) file = dataStorage + role.FileName();
             if (file.empty()) {
-                if (!settings) settings.emplace(kCursorsKeyPath);
                 std::wstring data;
                 const LSTATUS read = settings->Read(role.valueName, data);
                 Mark(profiler_, "read the settings (one key, a value per role)");

@@ -141,6 +141,13 @@ LSTATUS KeyReader::Read(std::wstring_view valueName, std::wstring& data) const {
     return ReadString(key_.get(), std::wstring(valueName), data);
 }
 
+LSTATUS KeyReader::ReadDword(std::wstring_view valueName, DWORD& value) const {
+    if (opened_ != ERROR_SUCCESS) return opened_;
+    DWORD bytes = sizeof(value);
+    return RegGetValueW(key_.get(), nullptr, std::wstring(valueName).c_str(), RRF_RT_REG_DWORD, nullptr, &value,
+                        &bytes);
+}
+
 namespace {
 
 LSTATUS SetValue(HKEY key, const std::wstring& valueName, DWORD type, const void* data, DWORD bytes) {

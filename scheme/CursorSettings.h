@@ -26,6 +26,8 @@ class KeyReader {
 public:
     explicit KeyReader(std::wstring_view keyPath);
     LSTATUS Read(std::wstring_view valueName, std::wstring& data) const;
+    // A DWORD value; a value of another type is refused (RRF_RT_REG_DWORD).
+    LSTATUS ReadDword(std::wstring_view valueName, DWORD& value) const;
 
 private:
     UniqueHKey key_;

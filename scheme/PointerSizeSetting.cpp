@@ -9,16 +9,11 @@
 
 namespace shubiao {
 
-std::optional<std::uint32_t> ReadCursorBaseSize() {
-    registry::ValueLocation at;
-    if (!registry::ResolveValuePath(std::wstring(kCursorsKeyPath) + L"\\CursorBaseSize", at)) return std::nullopt;
+std::optional<std::uint32_t> ReadCursorBaseSize() { return ReadCursorBaseSize(registry::KeyReader(kCursorsKeyPath)); }
+
+std::optional<std::uint32_t> ReadCursorBaseSize(const registry::KeyReader& cursors) {
     DWORD value = 0;
-    DWORD bytes = sizeof(value);
-    // RRF_RT_REG_DWORD: a value of another type is refused, and read as unset.
-    if (RegGetValueW(at.root, at.subkey.c_str(), at.valueName.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &bytes) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
+    if (cursors.ReadDword(L"CursorBaseSize", value) != ERROR_SUCCESS) return std::nullopt;
     return value;
 }
 

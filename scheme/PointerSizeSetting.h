@@ -9,12 +9,17 @@
 #include <optional>
 #include <vector>
 
+#include "scheme/CursorSettings.h"
+
 namespace shubiao {
 
 // The pointer-size setting, HKCU\Control Panel\Cursors, DWORD value
 // CursorBaseSize, read through the registry's redirect (tests set it on
 // their scratch key); nullopt when it is absent or not a DWORD.
 std::optional<std::uint32_t> ReadCursorBaseSize();
+// The same, from the Cursors key already open in `cursors` (one registry
+// round trip instead of an open, a read and a close).
+std::optional<std::uint32_t> ReadCursorBaseSize(const registry::KeyReader& cursors);
 
 // The pixels of the pointer Windows draws on a display of `dpi` with the
 // setting as it is now.
