@@ -426,6 +426,21 @@ int RunVerb(const Command& command, Context& context) {
 
 }  // namespace
 
+std::optional<int> ParseOrAnswer(const std::vector<std::string>& arguments, Output& out, Output& err,
+                                 Command& command) {
+    const Parsed parsed = Parse(arguments);
+    if (!parsed.ok) {
+        err.Line(FromUtf8(parsed.error).value_or(L"命令行有误"));
+        return kBadCommandLine;
+    }
+    if (parsed.command.verb == Verb::Help) {
+        out.Write(FromUtf8(HelpText()).value_or(L""));
+        return kDone;
+    }
+    command = parsed.command;
+    return std::nullopt;
+}
+
 int Run(const Command& command, Context& context) {
     const int code = RunVerb(command, context);
     // Done, but from a .zip some of whose entries were refused: in part.

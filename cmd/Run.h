@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cmd/CommandLine.h"
 #include "cmd/Output.h"
@@ -30,6 +32,12 @@ struct Context {
 };
 
 int Run(const Command& command, Context& context);
+
+// Parses `arguments` (UTF-8) into `command`. A bad command line is answered
+// on `err`, a request for help on `out`; either way the exit code is
+// returned, and nullopt when `command` is ready to run.
+std::optional<int> ParseOrAnswer(const std::vector<std::string>& arguments, Output& out, Output& err,
+                                 Command& command);
 
 // True when this process's token is in the Administrators group and not
 // only as a deny-only member (an administrator without elevation).

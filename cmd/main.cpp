@@ -3,6 +3,7 @@
 // (cmd/CommandLine.h). Nothing here opens a window.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,8 @@ int wmain(int argc, wchar_t** argv) {
 
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(ToUtf8(argv[i]));
-    const cli::Parsed parsed = cli::Parse(arguments);
-    if (!parsed.ok) {
-        err.Line(FromUtf8(parsed.error).value_or(L"命令行有误"));
-        return cli::kBadCommandLine;
-    }
-    if (parsed.command.verb == cli::Verb::Help) {
-        out.Write(FromUtf8(cli::HelpText()).value_or(L""));
-        return cli::kDone;
-    }
+    cli::Command command;
+    if (const std::optional<int> answered = cli::ParseOrAnswer(arguments, out, err, command)) return *answered;
     cli::Context context{out, err};
 #ifdef SHUBIAO_TEST_SEAMS
     cli::ApplyTestSeams(context);
@@ -36,5 +30,5 @@ int wmain(int argc, wchar_t** argv) {
     // (killed, or ended without cleaning up) go, as the window's start
     // removes them; those of runs still going stay.
     RemoveStaleUnpackFolders();
-    return cli::Run(parsed.command, context);
+    return cli::Run(command, context);
 }

@@ -64,18 +64,11 @@ private:
 int RunCommand(const std::vector<std::wstring>& arguments, cli::Output& out, cli::Output& err) {
     std::vector<std::string> utf8;
     for (const std::wstring& argument : arguments) utf8.push_back(ToUtf8(argument));
-    const cli::Parsed parsed = cli::Parse(utf8);
-    if (!parsed.ok) {
-        err.Line(FromUtf8(parsed.error).value_or(L"命令行有误"));
-        return cli::kBadCommandLine;
-    }
-    if (parsed.command.verb == cli::Verb::Help) {
-        out.Write(FromUtf8(cli::HelpText()).value_or(L""));
-        return cli::kDone;
-    }
+    cli::Command command;
+    if (const std::optional<int> answered = cli::ParseOrAnswer(utf8, out, err, command)) return *answered;
     cli::Context context{out, err};
     const HereSeams seams(context);
-    return cli::Run(parsed.command, context);
+    return cli::Run(command, context);
 }
 
 }  // namespace
