@@ -26,6 +26,7 @@ struct Report {
     // Only closing and 刷 新 were measured, this build's ShuBiao.exe and the
     // one in each `closingAgainst` folder side by side.
     bool closingOnly = false;
+    bool editorOnly = false;  // --only editor
     std::vector<std::wstring> closingAgainst;
     int closingRounds = 5;
     int deepZipRuns = 3;

@@ -1,5 +1,5 @@
 // shubiao_bench [--json PATH] [--runs N] [--hovers N] [--refreshes N] [--applies N] [--undos N] [--rounds N]
-//               [--only startup|console|zip|closing|fill] [--zip-runs N] [--fill-runs N] [--wine-cpus TEXT]
+//               [--only startup|console|zip|closing|fill|editor] [--zip-runs N] [--fill-runs N] [--wine-cpus TEXT]
 //               [--embed NAME=PATH] [--program-cpus MASK] [--watcher-cpus MASK] [--against FOLDER]
 //               [--closing-rounds N]
 // Measures ShuBiao's start-up against the floor, the editor's load, hover and
@@ -8,6 +8,7 @@
 // folder holding ShuBiao.exe, floor.exe and the installed assets.
 // --rounds sets how many rounds the growth checks run (10).
 // --only startup measures the start-up against the floor alone, --only
+// editor the editor's load, hover, growth, Apply and undo alone, --only
 // console ShuBiaoCmd against the console floor alone, --only zip the deep
 // zip against the flat one alone (--zip-runs unpackings of each), --only
 // closing the main window's closing with nothing pending and 刷 新, this
@@ -65,6 +66,8 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
             report.consoleOnly = true;
         } else if (name == L"--only" && std::wstring(value) == L"zip") {
             report.zipOnly = true;
+        } else if (name == L"--only" && std::wstring(value) == L"editor") {
+            report.editorOnly = true;
         } else if (name == L"--only" && std::wstring(value) == L"closing") {
             report.closingOnly = true;
         } else if (name == L"--against") {
@@ -161,6 +164,15 @@ int wmain(int argc, wchar_t** argv) {
         const bool written = WriteJson(report, json);
         if (SUCCEEDED(com)) CoUninitialize();
         if (!written || !report.fill.error.empty()) return 2;
+        return AllTargetsMet(report) ? 0 : 1;
+    }
+    if (report.editorOnly) {
+        Say("editor: load, hover, growth, Apply");
+        report.editor = MeasureEditor(report.settings);
+        PrintTable(report);
+        const bool written = WriteJson(report, json);
+        if (SUCCEEDED(com)) CoUninitialize();
+        if (!written || !report.editor.problems.empty()) return 2;
         return AllTargetsMet(report) ? 0 : 1;
     }
     if (report.startupOnly) {
