@@ -1,6 +1,10 @@
 #include "scheme/Actions.h"
 
+#include <algorithm>
+#include <atomic>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "scheme/CursorSettings.h"
@@ -136,29 +140,68 @@ SchemeUsed UseThroughApply(const WriterLock& lock, const library::SchemeEntry& e
 int Placement::Placed() const { return CountPlaced(roles); }
 int SchemeSaved::Placed() const { return CountPlaced(roles); }
 
-StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes, bool checkCursor,
-                      bool keepHeld) {
-    StagedFile staged{TemporaryFile(FolderOf(destination) + L"~" + NameOf(destination) + L".tmp"), {}, {}};
-    if (const DWORD error = WriteNewFile(staged.file.path(), bytes, true); error != ERROR_SUCCESS) {
-        staged.problem = Problem(WriteProblem::Kind::NotWritten, error, destination);
-        return staged;
+std::vector<StagedFile> StageAll(std::span<const StageRequest> requests, const std::function<void()>& whileFlushing) {
+    std::vector<StagedFile> staged;
+    staged.reserve(requests.size());
+    std::vector<UniqueFile> writers(requests.size());
+    std::vector<DWORD> errors(requests.size(), ERROR_SUCCESS);
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const StageRequest& request = requests[i];
+        staged.push_back({TemporaryFile(FolderOf(request.destination) + L"~" + NameOf(request.destination) + L".tmp"), {}, {}});
+        errors[i] = WriteFileOpen(staged.back().file.path(), *request.bytes, writers[i]);
     }
-    UniqueFile held(CreateFileW(staged.file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!held) {
-        staged.problem = Problem(WriteProblem::Kind::ReadBackDiffers, GetLastError(), destination);
-        return staged;
+    // Every copy flushed at once: a file system commits flushes in flight
+    // together, where one after the other each waits for the disk. The
+    // caller's own work runs meanwhile.
+    auto flush = [&](size_t i) {
+        if (writers[i] && !FlushFileBuffers(writers[i].get())) errors[i] = GetLastError();
+        writers[i].reset();
+    };
+    {
+        std::atomic<size_t> next{0};
+        auto flushing = [&] {
+            for (size_t i = next++; i < requests.size(); i = next++) flush(i);
+        };
+        std::vector<std::jthread> flushers;
+        const size_t count = requests.size() > 1 ? std::min<size_t>(requests.size(), 4) : 0;
+        try {
+            for (size_t n = 0; n < count; ++n) flushers.emplace_back(flushing);
+        } catch (const std::system_error&) {
+            // No thread to be had: the rest is flushed here.
+        }
+        if (whileFlushing) whileFlushing();
+        flushing();
     }
-    const CursorBytes back = ReadCursorBytes(staged.file.path(), held.get(), checkCursor);
-    if (back.error != ERROR_SUCCESS || back.bytes != bytes) {
-        staged.problem = Problem(WriteProblem::Kind::ReadBackDiffers, back.error, destination);
-    } else if (checkCursor && !back.check.ok()) {
-        staged.problem = Problem(WriteProblem::Kind::NotACursor, ERROR_SUCCESS, destination);
-        staged.problem.cursor = back.Problem();
-    } else if (keepHeld) {
-        staged.held = std::move(held);
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const StageRequest& request = requests[i];
+        StagedFile& file = staged[i];
+        if (errors[i] != ERROR_SUCCESS) {
+            file.problem = Problem(WriteProblem::Kind::NotWritten, errors[i], request.destination);
+            continue;
+        }
+        UniqueFile held(CreateFileW(file.file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!held) {
+            file.problem = Problem(WriteProblem::Kind::ReadBackDiffers, GetLastError(), request.destination);
+            continue;
+        }
+        const CursorBytes back = ReadCursorBytes(file.file.path(), held.get(), request.checkCursor);
+        if (back.error != ERROR_SUCCESS || back.bytes != *request.bytes) {
+            file.problem = Problem(WriteProblem::Kind::ReadBackDiffers, back.error, request.destination);
+        } else if (request.checkCursor && !back.check.ok()) {
+            file.problem = Problem(WriteProblem::Kind::NotACursor, ERROR_SUCCESS, request.destination);
+            file.problem.cursor = back.Problem();
+        } else if (request.keepHeld) {
+            file.held = std::move(held);
+        }
     }
     return staged;
+}
+
+StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes, bool checkCursor,
+                      bool keepHeld) {
+    const StageRequest request{destination, &bytes, checkCursor, keepHeld};
+    return std::move(StageAll(std::span(&request, 1)).front());
 }
 
 WriteProblem MoveIn(StagedFile& staged, const std::wstring& destination) {
@@ -182,22 +225,22 @@ Placement PlaceFiles(const std::wstring& folder, const std::vector<RoleBytes>& f
         for (PlacedRole& role : placement.roles) role.problem = placement.problem;
         return placement;
     }
+    std::vector<StageRequest> requests;
+    requests.reserve(files.size());
+    for (size_t i = 0; i < files.size(); ++i) requests.push_back({placement.roles[i].file, &files[i].bytes});
+    std::vector<StagedFile> staged = StageAll(requests);
     if (placing == Placing::EachOnItsOwn) {
         for (size_t i = 0; i < files.size(); ++i) {
             PlacedRole& role = placement.roles[i];
-            StagedFile staged = StageBytes(role.file, files[i].bytes);
-            role.problem = staged.problem.ok() ? MoveIn(staged, role.file) : staged.problem;
+            role.problem = staged[i].problem.ok() ? MoveIn(staged[i], role.file) : staged[i].problem;
         }
         return placement;
     }
     // Every copy staged and checked before any moves in; then each move
     // replaces a whole file with a whole one.
-    std::vector<StagedFile> staged;
-    staged.reserve(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
-        staged.push_back(StageBytes(placement.roles[i].file, files[i].bytes));
-        if (!staged.back().problem.ok()) {
-            placement.problem = staged.back().problem;
+        if (!staged[i].problem.ok()) {
+            placement.problem = staged[i].problem;
             placement.roles[i].problem = placement.problem;
             return placement;
         }

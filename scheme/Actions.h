@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,16 @@ struct StagedFile {
 // alone.
 StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes,
                       bool checkCursor = true, bool keepHeld = false);
+// Several copies staged at once, each as StageBytes stages one, in the order
+// asked. They are written first, then flushed together, then read back;
+// `whileFlushing` runs on the calling thread while the disk is busy.
+struct StageRequest {
+    std::wstring destination;
+    const std::vector<std::uint8_t>* bytes = nullptr;
+    bool checkCursor = true;
+    bool keepHeld = false;
+};
+std::vector<StagedFile> StageAll(std::span<const StageRequest> requests, const std::function<void()>& whileFlushing = {});
 // Moves a staged copy over `destination`, replacing a file (never a folder)
 // that is there. A problem of kind None, FolderInTheWay or NotMoved.
 WriteProblem MoveIn(StagedFile& staged, const std::wstring& destination);

@@ -1,5 +1,7 @@
 #include "scheme/Apply.h"
 
+#include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -84,6 +86,18 @@ PlacedCheck CheckPlaced(const CursorRole& role, const std::wstring& path) {
     return result;
 }
 
+// True when `file` is spelled as `destination`, the role's copy in the store
+// (e.g. the applied folder was imported and its files chosen). Only the
+// spelling is compared: a path that reaches the copy another way (a link, a
+// short name) takes the general route, which stages the same bytes and
+// renames them over the copy, with the same result. Opening both files to
+// compare their ids would cost more under Wine than the rest of reading the
+// chosen file.
+bool SpelledAs(const std::wstring& file, const std::wstring& destination) {
+    const std::wstring full = FullPath(file);
+    return !full.empty() && EqualNoCase(full, FullPath(destination));
+}
+
 // The role's checked file, placed at `destination` in place of whatever was
 // there, which is kept aside until the setting names the new file.
 class PlacedFile {
@@ -146,12 +160,52 @@ struct Settings {
     }
 };
 
-// Applies one role, in an order that keeps every outcome true to its word
-// and never lets the setting name a missing or unchecked file. The chosen
-// file is read and checked; a copy of those bytes is written beside the
-// destination, flushed to the disk, and read back there as exactly those
-// bytes (StageBytes; a role that goes live loads it while nothing else can
-// write it); then:
+// One changed role on its way through Apply.
+struct RoleInProgress {
+    const CursorRole* role = nullptr;
+    bool windowsDefault = false;
+    std::optional<RoleOutcome> decided;  // already settled before anything is written
+    std::wstring destination;
+    bool inPlace = false;                // the chosen file is the role's copy already
+    CursorBytes read;                    // the chosen file, read and checked
+    const std::vector<std::uint8_t>* bytes = nullptr;  // what is placed: `read.bytes` or its filled copy
+    FillNote filled;
+    std::string digest;                  // of `*bytes`, for the history
+};
+
+// The first half of a role: the chosen file read and checked (and filled),
+// before anything is written.
+void ReadRole(RoleInProgress& role, const std::wstring& source, const std::wstring& folder, Profiler* profiler,
+              SizeFill* fill) {
+    role.destination = folder + role.role->FileName();
+    const std::wstring file = ExpandEnvironment(source);
+    if (file.empty()) {
+        role.decided = Unchanged(Problem::SourceMissing);
+        return;
+    }
+    // With 补齐尺寸 even the file in place is read, filled and staged anew.
+    if (fill == nullptr && SpelledAs(file, role.destination)) {  // e.g. the applied folder was imported
+        role.inPlace = true;
+        return;
+    }
+    role.read = ReadCursorBytes(file);
+    if (role.read.error != ERROR_SUCCESS || !role.read.check.ok()) {
+        role.decided = SourceProblem(role.read);
+        return;
+    }
+    Mark(profiler, "read and check the chosen file");
+    // The bytes passed the checker as read, and a filled copy passed it
+    // inside FillSizes: the copy is only compared with them, and a role
+    // that goes live loads it while it is held.
+    role.bytes = fill != nullptr ? &fill->BytesFor(role.read.bytes, role.filled) : &role.read.bytes;
+    if (fill != nullptr) Mark(profiler, "fill in the sizes");
+}
+
+// The second half, in an order that keeps every outcome true to its word and
+// never lets the setting name a missing or unchecked file. The copy of the
+// chosen bytes was written beside the destination, flushed to the disk and
+// read back there as exactly those bytes (StageAll, every role's together;
+// a role that goes live loads it while nothing else can write it); then:
 // - when the setting already names the destination (an earlier Apply), the
 //   setting is written first and the copy then takes the destination's
 //   place: should either fail, the setting still names the file it named;
@@ -166,12 +220,10 @@ struct Settings {
 // any more atomic; it would only wait for the disk. The copy's bytes are on
 // the disk before its rename, so that a power cut after the rename cannot
 // leave the destination naming bytes that never reached it.
-RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std::wstring& source,
-                      const std::wstring& folder, HCURSOR& handedOver, Settings& settings, Profiler* profiler,
-                      SizeFill* fill) {
-    const std::wstring destination = folder + role.FileName();
-    const std::wstring file = ExpandEnvironment(source);
-    if (file.empty()) return Unchanged(Problem::SourceMissing);
+RoleOutcome PlaceRole(PointerSystem& desktop, RoleInProgress& progress, StagedFile* staged, const std::wstring& folder,
+                      HCURSOR& handedOver, Settings& settings, Profiler* profiler) {
+    const CursorRole& role = *progress.role;
+    const std::wstring& destination = progress.destination;
     auto writeSetting = [&]() -> LSTATUS {
         const LSTATUS status = settings.writer.Write(role.valueName, destination);
         Mark(profiler, "write the setting");
@@ -179,9 +231,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
     };
 
     UniqueCursor loaded;
-    FillNote filled;
-    // With 补齐尺寸 even the file in place is read, filled and staged anew.
-    if (fill == nullptr && SameFile(file, destination)) {  // e.g. the applied folder was imported
+    if (progress.inPlace) {
         PlacedCheck check = CheckPlaced(role, destination);
         if (!check.ok) return NotACursor(check.problem);
         loaded = std::move(check.pointer);
@@ -190,31 +240,21 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
             return Unchanged(Problem::RegistryNotWritten, static_cast<DWORD>(status));
         }
     } else {
-        const CursorBytes read = ReadCursorBytes(file);
-        if (read.error != ERROR_SUCCESS || !read.check.ok()) return SourceProblem(read);
-        Mark(profiler, "read and check the chosen file");
-        // The bytes passed the checker as read, and a filled copy passed it
-        // inside FillSizes: the copy is only compared with them, and a role
-        // that goes live loads it while it is held.
-        const std::vector<std::uint8_t>& bytes = fill != nullptr ? fill->BytesFor(read.bytes, filled) : read.bytes;
-        if (fill != nullptr) Mark(profiler, "fill in the sizes");
-        StagedFile staged = StageBytes(destination, bytes, false, role.HasSystemCursor());
-        TemporaryFile& copy = staged.file;
-        switch (staged.problem.kind) {
+        TemporaryFile& copy = staged->file;
+        switch (staged->problem.kind) {
         case WriteProblem::Kind::None:
             break;
         case WriteProblem::Kind::NotWritten:
-            return Unchanged(Problem::FolderNotWritable, staged.problem.error, folder);
+            return Unchanged(Problem::FolderNotWritable, staged->problem.error, folder);
         case WriteProblem::Kind::NotACursor:
-            return NotACursor(staged.problem.cursor);
+            return NotACursor(staged->problem.cursor);
         default:
-            return Unchanged(Problem::ReadBackDiffers, staged.problem.error, folder);
+            return Unchanged(Problem::ReadBackDiffers, staged->problem.error, folder);
         }
-        Mark(profiler, "write, flush and read back the copy beside the destination");
         PlacedCheck check;
         if (role.HasSystemCursor()) {
             CursorLoad load = LoadHeldPointer(copy.path());
-            staged.held.reset();
+            staged->held.reset();
             if (!load.ok()) return NotACursor(ProblemOf(load));
             check.pointer = std::move(load.cursor);
             Mark(profiler, "load the pointer of a role that goes live");
@@ -243,7 +283,8 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
             placed.Commit();
         }
         copy.Keep();
-        NotePlacedFile(destination, bytes);  // the bytes given to StageBytes, filled or not
+        NotePlacedFile(destination, progress.digest);  // of the bytes staged, filled or not
+        Mark(profiler, "remember the placed file (its stamp)");
         loaded = std::move(check.pointer);  // the same bytes now lie at `destination`
     }
 
@@ -257,7 +298,7 @@ RoleOutcome ApplyRole(PointerSystem& desktop, const CursorRole& role, const std:
     }
     Mark(profiler, "replace the live pointer");
     RoleOutcome applied;
-    applied.fill = filled;
+    applied.fill = progress.filled;
     return applied;
 }
 
@@ -290,31 +331,86 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
     const DWORD folderError = !locked         ? ERROR_NOT_LOCKED
                               : folder.empty() ? ERROR_PATH_NOT_FOUND
                                                : EnsureFolderPath(folder);
+    auto failed = [] {
+        RoleOutcome outcome = Unchanged(Problem::Failed);
+        outcome.detail = DescribeCurrentException();
+        return outcome;
+    };
+
+    // Every changed role's file read and checked first, then every copy
+    // staged at once (their flushes wait for the disk together, and the
+    // history's digests are made meanwhile), then role by role placed.
+    std::vector<RoleInProgress> roles;
+    roles.reserve(std::size(kRoles));  // `bytes` may point into an element: no reallocation
+    for (const CursorRole& role : kRoles) {
+        if (!scheme.RoleChanged(role.number)) continue;
+        RoleInProgress& progress = roles.emplace_back();
+        progress.role = &role;
+        progress.windowsDefault = scheme.WindowsDefault(role.number);
+        try {
+            if (!locked) {
+                progress.decided = Unchanged(Problem::NotLocked);
+            } else if (progress.windowsDefault) {
+                // removed in its turn below
+            } else if (folder.empty()) {
+                progress.decided = Unchanged(Problem::NoStore, folderError);
+            } else if (folderError != ERROR_SUCCESS) {
+                progress.decided = Unchanged(Problem::FolderNotWritable, folderError, folder);
+            } else {
+                ReadRole(progress, scheme.RoleCursorFile(role.number), folder, profiler, fill);
+            }
+        } catch (...) {
+            progress.decided = failed();
+        }
+    }
+    auto staging = [](const RoleInProgress& progress) {
+        return !progress.decided && !progress.windowsDefault && !progress.inPlace;
+    };
+    std::vector<StageRequest> requests;
+    for (const RoleInProgress& progress : roles) {
+        if (staging(progress)) {
+            requests.push_back({progress.destination, progress.bytes, false, progress.role->HasSystemCursor()});
+        }
+    }
+    std::vector<StagedFile> staged;
+    try {
+        staged = StageAll(requests, [&] {
+            for (RoleInProgress& progress : roles) {
+                if (staging(progress)) progress.digest = PlacedFileDigest(*progress.bytes);
+            }
+        });
+    } catch (...) {
+        const RoleOutcome outcome = failed();
+        for (RoleInProgress& progress : roles) {
+            if (staging(progress)) progress.decided = outcome;
+        }
+    }
+    if (!requests.empty()) Mark(profiler, "write, flush and read back the copies beside the destinations");
+
     Settings settings;
     SkipReport report;
     bool reload = false;  // a role without a live pointer of its own was applied
-    for (const CursorRole& role : kRoles) {
-        if (!scheme.RoleChanged(role.number)) continue;
+    size_t next = 0;      // the next staged copy
+    for (RoleInProgress& progress : roles) {
+        const CursorRole& role = *progress.role;
+        StagedFile* copy = staging(progress) ? &staged[next++] : nullptr;
         RoleOutcome outcome;
-        const bool windowsDefault = scheme.WindowsDefault(role.number);
         try {
-            if (!locked) {
-                outcome = Unchanged(Problem::NotLocked);
-            } else if (windowsDefault) {
-                outcome = RemoveRole(role, folder, settings);
-            } else {
-                outcome = folder.empty()                ? Unchanged(Problem::NoStore, folderError)
-                          : folderError != ERROR_SUCCESS ? Unchanged(Problem::FolderNotWritable, folderError, folder)
-                                                         : ApplyRole(system, role, scheme.RoleCursorFile(role.number),
-                                                                     folder, handedOver, settings, profiler, fill);
-            }
+            outcome = progress.decided         ? *progress.decided
+                      : progress.windowsDefault ? RemoveRole(role, folder, settings)
+                                                : PlaceRole(system, progress, copy, folder, handedOver, settings, profiler);
         } catch (...) {
-            outcome = Unchanged(Problem::Failed);
-            outcome.detail = DescribeCurrentException();
+            outcome = failed();
+        }
+        if (copy != nullptr) {  // a copy not moved in goes now
+            copy->held.reset();
+            copy->file.Delete();
         }
         report.Add(role.number, outcome);
-        reload = reload || (outcome.kind == RoleOutcome::Kind::Applied && (windowsDefault || !role.HasSystemCursor()));
+        reload = reload ||
+                 (outcome.kind == RoleOutcome::Kind::Applied && (progress.windowsDefault || !role.HasSystemCursor()));
         if (roleDone) roleDone(role.number, outcome);
+        Mark(profiler, "show the role's outcome");
     }
     // Roles without an id for SetSystemCursor (Help, NWPen, Pin, Person) take
     // their new pointer when Windows reloads every pointer from the settings.

@@ -51,6 +51,16 @@ DWORD EnsureFolderPath(const std::wstring& path) {
     return IsFolder(folder) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
 }
 
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return {};
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n) return {};
+    full.resize(written);
+    return full;
+}
+
 bool SameFile(const std::wstring& a, const std::wstring& b) {
     auto open = [](const std::wstring& path) {
         return UniqueFile(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -100,14 +110,21 @@ void SetFailWritesUnder(std::wstring folder, DWORD error) {
     fault.error = error;
 }
 
-DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush) {
+DWORD WriteFileOpen(const std::wstring& path, const std::vector<std::uint8_t>& bytes, UniqueFile& file) {
+    file.reset();
     if (const DWORD injected = InjectedWriteError(path); injected != ERROR_SUCCESS) return injected;
-    const UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
-    if (written != bytes.size()) return ERROR_WRITE_FAULT;
+    UniqueFile written(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!written) return GetLastError();
+    DWORD count = 0;
+    if (!WriteFile(written.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) return GetLastError();
+    if (count != bytes.size()) return ERROR_WRITE_FAULT;
+    file = std::move(written);
+    return ERROR_SUCCESS;
+}
+
+DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush) {
+    UniqueFile file;
+    if (const DWORD error = WriteFileOpen(path, bytes, file); error != ERROR_SUCCESS) return error;
     return !flush || FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
 }
 

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "win/Raii.h"
+
 namespace shubiao {
 
 // Creates every missing folder of `path` up to its last backslash (a path
@@ -14,6 +16,9 @@ namespace shubiao {
 // otherwise the Windows error (ERROR_ALREADY_EXISTS when a file of that name
 // is in the way).
 DWORD EnsureFolderPath(const std::wstring& path);
+
+// The full path Windows makes of `path`; empty when it cannot.
+std::wstring FullPath(const std::wstring& path);
 
 // True when both paths name the same existing file (also through different
 // spellings of the path).
@@ -24,11 +29,16 @@ bool SameFile(const std::wstring& a, const std::wstring& b);
 // without touching it.
 DWORD CopyFileReplacing(const std::wstring& source, const std::wstring& destination);
 
+// Writes `bytes` as the file `path` (replacing one that is there) and leaves
+// it open for writing in `file`, e.g. to flush it later. ERROR_SUCCESS or the
+// Windows error, with `file` closed.
+DWORD WriteFileOpen(const std::wstring& path, const std::vector<std::uint8_t>& bytes, UniqueFile& file);
 // Writes `bytes` as a new file at `path`, replacing one that is there; with
 // `flush`, waits until they are on the disk. ERROR_SUCCESS or the error.
 DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool flush = false);
 
-// Tests only: while `folder` is set (non-empty), WriteNewFile refuses every
+// Tests only: while `folder` is set (non-empty), WriteNewFile and
+// WriteFileOpen refuse every
 // file whose path starts with it with `error`, as a disk or a share that
 // will not take a write does. Empty ends it.
 void SetFailWritesUnder(std::wstring folder, DWORD error = ERROR_WRITE_FAULT);
@@ -42,8 +52,11 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     TemporaryFile& operator=(TemporaryFile&&) = delete;
-    ~TemporaryFile() {
+    ~TemporaryFile() { Delete(); }
+    // Deletes the file now (unless it was kept).
+    void Delete() {
         if (!path_.empty()) DeleteFileW(path_.c_str());
+        path_.clear();
     }
     const std::wstring& path() const { return path_; }
     void Keep() { path_.clear(); }

@@ -426,12 +426,25 @@ std::wstring LocalTimeText(std::uint64_t time) {
     return text;
 }
 
-void NotePlacedFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+std::string PlacedFileDigest(const std::vector<std::uint8_t>& bytes) {
     try {
-        KnownFiles::Instance().Remember(path, FileStamp::Of(path), Sha256(bytes));
+        return Sha256(bytes);
+    } catch (...) {
+        return {};
+    }
+}
+
+void NotePlacedFile(const std::wstring& path, const std::string& digest) {
+    if (digest.empty()) return;  // not remembered: the file is read when it is next recorded
+    try {
+        KnownFiles::Instance().Remember(path, FileStamp::Of(path), digest);
     } catch (...) {
         // Not remembered: the file is read when it is next recorded.
     }
+}
+
+void NotePlacedFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    NotePlacedFile(path, PlacedFileDigest(bytes));
 }
 
 static HistoryProblem Record(const WriterLock& lock);

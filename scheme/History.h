@@ -70,6 +70,10 @@ HistoryProblem RecordPointersInForce(const WriterLock& lock) noexcept;
 // ShuBiao has just written there, so that recording the values in force
 // next time takes its content from its stamp instead of reading it again.
 void NotePlacedFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+// The same with the bytes' content digest made ahead (PlacedFileDigest), for
+// a caller that has the time for it while the disk is busy.
+std::string PlacedFileDigest(const std::vector<std::uint8_t>& bytes);
+void NotePlacedFile(const std::wstring& path, const std::string& digest);
 
 // What undo would do now, changing nothing: whether there is a state to go
 // back to and when it was recorded (a FILETIME).

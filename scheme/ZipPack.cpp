@@ -32,6 +32,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "scheme/FileOps.h"
 #include "scheme/formats/TextEncoding.h"
 #include "scheme/formats/ZipReader.h"
 #include "win/Errors.h"
@@ -135,17 +136,6 @@ std::wstring LastName(const std::wstring& path) {
 
 bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() && EqualNoCase(std::wstring_view(text).substr(0, prefix.size()), prefix);
-}
-
-// The full path Windows makes of `path`; empty when it cannot.
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return {};
-    std::wstring full(n, L'\0');
-    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (written == 0 || written >= n) return {};
-    full.resize(written);
-    return full;
 }
 
 // A composed path that Windows takes as written and that lies below `folder`.
