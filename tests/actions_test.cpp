@@ -425,5 +425,99 @@ INSTANTIATE_TEST_SUITE_P(
                   CursorProblem::Kind::None}),
     [](const testing::TestParamInfo<ApplyCase>& info) { return std::string(info.param.name); });
 
+// ---- Staging several copies at once ----------------------------------------------
+
+// Where one request of a batch goes and what it holds.
+struct StageEntry {
+    enum class Place { Folder, RefusedFolder, MissingFolder } place;
+    bool cursor;    // the bytes are a cursor (else plain text)
+    bool check;     // checkCursor
+    bool keepHeld;  // keepHeld
+    WriteProblem::Kind expected;
+};
+struct StageCase {
+    const char* name;
+    std::vector<StageEntry> entries;
+};
+void PrintTo(const StageCase& row, std::ostream* os) { *os << row.name; }
+
+class StagingTogether : public testing::TestWithParam<StageCase> {
+protected:
+    ScratchFolder files{L"stage"};
+};
+
+// Each request comes out as StageBytes would make it alone, in the order
+// asked, whatever befalls the others: a copy beside its destination holding
+// exactly the bytes, held against writers when asked, and gone with the
+// result; a refusal named for its own request only.
+TEST_P(StagingTogether, GivesEachRequestItsOwnOutcome) {
+    const StageCase& row = GetParam();
+    CreateDirectoryW((files / L"ok").c_str(), nullptr);
+    CreateDirectoryW((files / L"refused").c_str(), nullptr);
+    std::vector<Bytes> bytes;
+    std::vector<StageRequest> requests;
+    bytes.reserve(row.entries.size());
+    for (size_t i = 0; i < row.entries.size(); ++i) {
+        const StageEntry& entry = row.entries[i];
+        const wchar_t* folder = entry.place == StageEntry::Place::Folder          ? L"ok"
+                                : entry.place == StageEntry::Place::RefusedFolder ? L"refused"
+                                                                                  : L"missing";
+        bytes.push_back(entry.cursor ? MakeStaticCursor(static_cast<int>(i), 1) : Bytes{'t', 'e', 'x', 't'});
+        requests.push_back({files / (std::wstring(folder) + L"\\Role" + std::to_wstring(i) + L".cur"), &bytes.back(), entry.check,
+                            entry.keepHeld});
+    }
+    SetFailWritesUnder(files / L"refused", ERROR_WRITE_FAULT);
+    int ranWhileFlushing = 0;
+    std::vector<std::wstring> copies;
+    {
+        std::vector<StagedFile> staged = StageAll(requests, [&] { ++ranWhileFlushing; });
+        SetFailWritesUnder({});
+        EXPECT_EQ(ranWhileFlushing, 1);
+        ASSERT_EQ(staged.size(), row.entries.size());
+        for (size_t i = 0; i < staged.size(); ++i) {
+            const StageEntry& entry = row.entries[i];
+            const std::wstring& copy = staged[i].file.path();
+            EXPECT_EQ(staged[i].problem.kind, entry.expected) << "request " << i;
+            EXPECT_TRUE(copy.ends_with(L"\\~Role" + std::to_wstring(i) + L".cur.tmp")) << ToUtf8(copy);
+            if (entry.expected == WriteProblem::Kind::None) {
+                EXPECT_EQ(ReadBytes(copy), bytes[i]) << "request " << i;
+                const UniqueFile writer(CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr));
+                EXPECT_EQ(static_cast<bool>(writer), !entry.keepHeld) << "request " << i;
+            } else {
+                EXPECT_EQ(staged[i].problem.path, requests[i].destination);
+                EXPECT_FALSE(staged[i].held) << "request " << i;
+            }
+            copies.push_back(copy);
+        }
+    }
+    for (const std::wstring& copy : copies) EXPECT_FALSE(FileExists(copy)) << "left: " << ToUtf8(copy);
+}
+
+using Place = StageEntry::Place;
+using Staged = WriteProblem::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    Batch, StagingTogether,
+    testing::Values(
+        StageCase{"One", {{Place::Folder, true, true, false, Staged::None}}},
+        StageCase{"SeveralHeldAndNot",
+                  {{Place::Folder, true, false, true, Staged::None},
+                   {Place::Folder, true, false, false, Staged::None},
+                   {Place::Folder, true, true, true, Staged::None},
+                   {Place::Folder, true, false, false, Staged::None},
+                   {Place::Folder, true, false, true, Staged::None}}},
+        StageCase{"ARefusedWriteAmongOthers",
+                  {{Place::Folder, true, true, true, Staged::None},
+                   {Place::RefusedFolder, true, true, true, Staged::NotWritten},
+                   {Place::Folder, true, true, false, Staged::None}}},
+        StageCase{"AMissingFolderAmongOthers",
+                  {{Place::MissingFolder, true, true, false, Staged::NotWritten},
+                   {Place::Folder, true, true, true, Staged::None}}},
+        StageCase{"NotACursorOnlyWhereChecked",
+                  {{Place::Folder, false, true, true, Staged::NotACursor},
+                   {Place::Folder, false, false, false, Staged::None},
+                   {Place::Folder, true, true, true, Staged::None}}}),
+    [](const testing::TestParamInfo<StageCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace shubiao
