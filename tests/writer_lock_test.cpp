@@ -98,10 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
     Lock, WriterLockWait,
     testing::Values(
         LockCase{"UserFree", WriteScope::User, false, 0, false, 0, WriterLock::State::Held},
-        LockCase{"UserHeldPastTheWait", WriteScope::User, true, 800, false, 300, WriterLock::State::TimedOut},
+        LockCase{"UserHeldPastTheWait", WriteScope::User, true, 500, false, 250, WriterLock::State::TimedOut},
         LockCase{"UserReleasedWithinTheWait", WriteScope::User, true, 150, false, 5000, WriterLock::State::Held},
         LockCase{"MachineFree", WriteScope::Machine, false, 0, false, 0, WriterLock::State::Held},
-        LockCase{"MachineHeldPastTheWait", WriteScope::Machine, true, 800, false, 300, WriterLock::State::TimedOut},
+        LockCase{"MachineHeldPastTheWait", WriteScope::Machine, true, 500, false, 250, WriterLock::State::TimedOut},
         LockCase{"MachineReleasedWithinTheWait", WriteScope::Machine, true, 150, false, 5000,
                  WriterLock::State::Held},
         LockCase{"MachineAbandonedByItsHolder", WriteScope::Machine, true, 150, true, 5000,
@@ -170,7 +170,7 @@ class EditorWaitsForWriter : public EditorTest {
 protected:
     void SetUp() override {
         editor.ChuShiShuBiao();
-        editor.SetWriterLockWait(600);
+        editor.SetWriterLockWait(400);
     }
     ScratchFolder files{L"lock"};
 };
@@ -179,7 +179,7 @@ TEST_F(EditorWaitsForWriter, ApplyAnswersMessagesWhileWaitingThenChangesNothing)
     const std::wstring arrow = files / L"arrow.cur";
     WriteStaticCursor(arrow, 1, 1);
     Choose(2, arrow);
-    OtherWriter other(WriteScope::User, 1000);
+    OtherWriter other(WriteScope::User, 650);
 
     // Another thread sends the host a message in the middle of the wait: the
     // window answers it while the editor still waits.
@@ -187,7 +187,7 @@ TEST_F(EditorWaitsForWriter, ApplyAnswersMessagesWhileWaitingThenChangesNothing)
     std::atomic<bool> answered{false};
     const HWND window = host.hwnd();
     std::thread sender([&] {
-        Sleep(250);
+        Sleep(150);
         waiting = editor.WaitingForWriterLock();
         DWORD_PTR result = 0;
         answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &result) != 0;
@@ -199,7 +199,7 @@ TEST_F(EditorWaitsForWriter, ApplyAnswersMessagesWhileWaitingThenChangesNothing)
     sender.join();
     EXPECT_TRUE(waiting) << "was not waiting for the lock";
     EXPECT_TRUE(answered) << "the window did not answer while waiting";
-    EXPECT_GE(waited, 550u);
+    EXPECT_GE(waited, 350u);
 
     ASSERT_EQ(desktop.Warnings().size(), 1u);
     EXPECT_NE(desktop.Warnings()[0].text.find(L"另一个 ShuBiao 正在更改鼠标指针"), std::wstring::npos);
@@ -222,7 +222,7 @@ TEST_F(EditorWaitsForWriter, ApplyGoesOnWhenTheOtherWriterFinishesWithinTheWait)
 
 TEST_F(EditorWaitsForWriter, RestoreChangesNothingWhileAnotherWriterHoldsTheLock) {
     registry.SetString(L"Arrow", L"C:\\x\\Arrow.ani");
-    OtherWriter other(WriteScope::User, 1000);
+    OtherWriter other(WriteScope::User, 650);
     desktop.boxAnswers.push_back(IDOK);
     editor.HuanYuan_ShuBiaoZhiZhen();
     ASSERT_EQ(desktop.Warnings().size(), 1u);
@@ -260,7 +260,7 @@ TEST_P(EditorWritesWaitForWriter, ChangeNothingWhileAnotherWriterHoldsTheLock) {
     // Taken just before the write starts, so that a slow start (the 方案库
     // opening) cannot outlast it.
     std::optional<OtherWriter> other;
-    const auto otherWriterHolds = [&other] { other.emplace(WriteScope::User, 500); };
+    const auto otherWriterHolds = [&other] { other.emplace(WriteScope::User, 400); };
 
     switch (GetParam().write) {
     case EditorWrite::SaveAsScheme:

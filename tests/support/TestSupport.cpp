@@ -225,6 +225,14 @@ HostWindow::HostWindow() {
               40, 40, 420, 380, nullptr, nullptr);
 }
 
+HostWindow& FreshHost() {
+    static HostWindow host;
+    if (IsIconic(host.hwnd())) ShowWindow(host.hwnd(), SW_RESTORE);
+    SetWindowPos(host.hwnd(), HWND_TOP, 40, 40, 420, 380, SWP_SHOWWINDOW);
+    SetForegroundWindow(host.hwnd());
+    return host;
+}
+
 BoxImage::BoxImage(PictureBox& box) : width_(box.ImageWidth()), height_(box.ImageHeight()) {
     GdiFlush();
     pixels_.assign(box.Pixels(), box.Pixels() + static_cast<size_t>(width_ * height_));

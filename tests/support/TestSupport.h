@@ -150,6 +150,8 @@ class HostWindow : public Window {
 public:
     HostWindow();
 };
+// The process's shared host, at its first place and size, shown and active.
+HostWindow& FreshHost();
 
 // Pixels of a preview box's persistent image, 0x00RRGGBB.
 class BoxImage {
@@ -198,7 +200,9 @@ protected:
     ScratchFolder windows{L"win"};
     ScopedWindir windir{windows.Path()};
     ScopedStore store;
-    HostWindow host;
+    // One host for every test of the process, put back in place and in front
+    // for each: making and showing a top-level window is dear under Wine.
+    HostWindow& host = FreshHost();
     ShuBiaoKong editor{desktop};
 
 private:
