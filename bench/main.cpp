@@ -112,6 +112,16 @@ bool ReadArguments(int argc, wchar_t** argv, std::wstring& json, Report& report)
     return true;
 }
 
+// The end of a run that measured one thing: its table and JSON, and the exit
+// code (2 when the figure could not be taken or written).
+int FinishAlone(const Report& report, const std::wstring& json, HRESULT com, bool measured) {
+    PrintTable(report);
+    const bool written = WriteJson(report, json);
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (!written || !measured) return 2;
+    return AllTargetsMet(report) ? 0 : 1;
+}
+
 void Say(const char* text) {
     std::fprintf(stderr, "-- %s\n", text);
     std::fflush(stderr);
@@ -133,20 +143,12 @@ int wmain(int argc, wchar_t** argv) {
     if (report.consoleOnly) {
         Say("console: ShuBiaoCmd use against console_floor.exe, ShuBiaoCmd apply");
         report.console = MeasureConsole(report.startupRuns, report.cpus.programCpus);
-        PrintTable(report);
-        const bool written = WriteJson(report, json);
-        if (SUCCEEDED(com)) CoUninitialize();
-        if (!written || !report.console.error.empty()) return 2;
-        return AllTargetsMet(report) ? 0 : 1;
+        return FinishAlone(report, json, com, report.console.error.empty());
     }
     if (report.zipOnly) {
         Say("zip: 10,000 entries 90 folders deep against the same flat");
         report.deepZip = MeasureDeepZip(report.deepZipRuns);
-        PrintTable(report);
-        const bool written = WriteJson(report, json);
-        if (SUCCEEDED(com)) CoUninitialize();
-        if (!written || !report.deepZip.error.empty()) return 2;
-        return AllTargetsMet(report) ? 0 : 1;
+        return FinishAlone(report, json, com, report.deepZip.error.empty());
     }
     if (report.closingOnly) {
         Say("closing with nothing pending and 刷 新, side by side");
@@ -160,29 +162,17 @@ int wmain(int argc, wchar_t** argv) {
     if (report.fillOnly) {
         Say("fill: Apply of 17 roles without filling and with 补齐尺寸");
         report.fill = MeasureFill(report.fillRuns);
-        PrintTable(report);
-        const bool written = WriteJson(report, json);
-        if (SUCCEEDED(com)) CoUninitialize();
-        if (!written || !report.fill.error.empty()) return 2;
-        return AllTargetsMet(report) ? 0 : 1;
+        return FinishAlone(report, json, com, report.fill.error.empty());
     }
     if (report.editorOnly) {
         Say("editor: load, hover, growth, Apply");
         report.editor = MeasureEditor(report.settings);
-        PrintTable(report);
-        const bool written = WriteJson(report, json);
-        if (SUCCEEDED(com)) CoUninitialize();
-        if (!written || !report.editor.problems.empty()) return 2;
-        return AllTargetsMet(report) ? 0 : 1;
+        return FinishAlone(report, json, com, report.editor.problems.empty());
     }
     if (report.startupOnly) {
         Say("start-up: ShuBiao.exe against floor.exe");
         report.startup = MeasureStartup(AppFolder(), report.startupRuns, report.cpus);
-        PrintTable(report);
-        const bool written = WriteJson(report, json);
-        if (SUCCEEDED(com)) CoUninitialize();
-        if (!written || !report.startup.error.empty()) return 2;
-        return AllTargetsMet(report) ? 0 : 1;
+        return FinishAlone(report, json, com, report.startup.error.empty());
     }
     Say("start-up steps inside the program");
     report.startupSteps = ProfileStartupSteps(11);
