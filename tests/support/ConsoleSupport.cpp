@@ -133,13 +133,40 @@ ConsoleProcess::~ConsoleProcess() {
     }
 }
 
+bool ConsoleProcess::WaitForOutput(const std::wstring& text, DWORD milliseconds) {
+    if (!process_) return false;
+    const std::string wanted = ToUtf8(text);
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (outRead_.find(wanted) != std::string::npos) return true;
+        DWORD waiting = 0;
+        // A pipe whose writer has gone and that is drained answers false.
+        if (!PeekNamedPipe(out_.get(), nullptr, 0, nullptr, &waiting, nullptr)) return false;
+        if (waiting > 0) {
+            std::string bytes(waiting, '\0');
+            DWORD n = 0;
+            if (!ReadFile(out_.get(), bytes.data(), waiting, &n, nullptr)) return false;
+            outRead_.append(bytes, 0, n);
+            continue;
+        }
+        if (GetTickCount64() - start >= milliseconds) return false;
+        Sleep(2);  // the line comes within milliseconds of the program's start of that step
+    }
+}
+
+void ConsoleProcess::Kill(UINT code) {
+    if (!process_) return;
+    TerminateProcess(process_.get(), code);
+    WaitForSingleObject(process_.get(), 5000);
+}
+
 ConsoleRun ConsoleProcess::Finish(DWORD milliseconds) {
     ConsoleRun run;
     if (!process_) return run;
     // Both pipes are drained while the program runs, so that it never blocks on a full one.
     std::string err;
     std::thread errReader([&] { err = ReadAll(err_.get()); });
-    run.outBytes = ReadAll(out_.get());
+    run.outBytes = outRead_ + ReadAll(out_.get());
     errReader.join();
     if (WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &run.code);
     run.out = Decode(run.outBytes);

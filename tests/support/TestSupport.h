@@ -55,6 +55,9 @@ bool FileExists(const std::wstring& path);     // a file, not a folder
 bool FolderExists(const std::wstring& path);
 // Names in a folder (files and subfolders, without "." and ".."), sorted.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
+// Every file and folder under `folder`, each file with its bytes: for
+// comparing a whole folder before and after. Empty when there is none.
+std::vector<std::wstring> FolderTree(const std::wstring& folder);
 // The installed fallback cursor of a role, beside the test executable.
 std::wstring DataStorageFile(std::wstring_view valueName);
 
