@@ -12,7 +12,6 @@
 #include <array>
 #include <cstdint>
 #include <cwchar>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -836,16 +835,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 
 // A run of apply that ended in the middle changes nothing in force and leaves
-// nothing behind. Killed while it fills (补齐尺寸 of seventeen animations):
-// the values, the files they name and the whole store are as they were. A
-// run that ended while it placed a copy leaves what a row plants by hand: its
-// staged copy, or the file it had set aside with that place still empty. The
-// next apply takes such leftovers away (a file set aside goes back to its
-// place) and leaves every other file of the folder alone.
+// nothing behind. Killed a moment into 补齐尺寸 (which then fills for
+// seconds): the values and the whole store are as they were. Ended while it
+// placed a copy: it leaves what a row plants, its staged copy or the file it
+// had set aside; the next apply takes those away, a file set aside going back
+// to its empty place, and leaves the user's own files alone.
 struct EndedRunCase {
     const char* name;
     bool killWhileFilling;
-    std::function<void(const std::wstring& applied)> leave;  // what the ended run left; the folder ends in "\"
+    std::vector<std::wstring> leftovers;  // planted in the applied folder
+    bool waitSetAside;                    // Wait.ani moved to ~Wait.ani.old
 };
 void PrintTo(const EndedRunCase& row, std::ostream* os) { *os << row.name; }
 
@@ -856,73 +855,53 @@ TEST_P(ConsoleEndedRun, ChangesNothingInForceAndLeavesNothingBehind) {
     const std::vector<int> roles{2, 3, 15};
     ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"A", roles)}).code, 0u);
     const std::wstring applied = AppliedFolder() + L"\\";
-    // The user's own files, of names like ours.
-    const std::vector<std::uint8_t> mine{'m', 'i', 'n', 'e'};
-    WriteBytes(applied + L"~笔记.tmp", mine);
-    WriteBytes(applied + L"Arrow.ani.tmp", mine);
+    WriteBytes(applied + L"~笔记.tmp", {'m', 'i', 'n', 'e'});
+    WriteBytes(applied + L"Arrow.ani.tmp", {'m', 'i', 'n', 'e'});
     const std::vector<std::wstring> values = ScratchRegistry::Snapshot(registry.CursorsSubkey());
     std::vector<std::vector<std::uint8_t>> named;
     for (const int role : roles) named.push_back(ReadBytes(applied + Role(role).FileName()));
-    row.leave(applied);
+    for (const std::wstring& name : row.leftovers) WriteBytes(applied + name, {'h', 'a', 'l', 'f'});
+    if (row.waitSetAside) {
+        ASSERT_TRUE(MoveFileW((applied + L"Wait.ani").c_str(), (applied + L"~Wait.ani.old").c_str()));
+    }
 
     if (row.killWhileFilling) {
         const std::wstring slow = packs / L"慢";
         ASSERT_TRUE(CreateDirectoryW(slow.c_str(), nullptr));
-        for (int role = 1; role <= kRoleCount; ++role) {
-            const auto frames = static_cast<std::uint32_t>(24 + role);  // each file its own, filled on its own
-            WriteBytes(slow + L"\\" + kPurposeNames[Index(role)] + L".ani", cursor_bytes::MakeAnimation(frames));
+        for (int role = 1; role <= kRoleCount; ++role) {  // each file of its own length
+            WriteBytes(slow + L"\\" + kPurposeNames[Index(role)] + L".ani", cursor_bytes::MakeAnimation(24u + role));
         }
         const auto stores = [&] {
-            std::vector<std::wstring> tree = FolderTree(store.Roaming());
-            for (std::wstring& entry : FolderTree(store.Local())) tree.push_back(std::move(entry));
+            std::vector<std::wstring> tree = FolderTree(store.Roaming()), local = FolderTree(store.Local());
+            tree.insert(tree.end(), local.begin(), local.end());
             return tree;
         };
-        const std::vector<std::wstring> storeBefore = stores();
+        const std::vector<std::wstring> before = stores();
         ConsoleProcess run(L"ShuBiaoCmdTest.exe", {L"apply", slow, L"--fill-sizes"});
-        ASSERT_TRUE(run.started());
-        // Killed a moment into the fill: it says when it begins, and then
-        // fills for seconds (ended before, the run fails below).
         const bool filling = run.WaitForOutput(L"正在补齐尺寸");
         if (filling) Sleep(150);
         run.Kill(99);
         const ConsoleRun killed = run.Finish();
-        ASSERT_TRUE(filling) << ToUtf8(killed.out) << ToUtf8(killed.err);
-        ASSERT_EQ(killed.code, 99u) << "it ended before it was killed: " << ToUtf8(killed.out);
+        ASSERT_TRUE(filling && killed.code == 99u) << "not killed while filling: " << ToUtf8(killed.out);
         EXPECT_EQ(ScratchRegistry::Snapshot(registry.CursorsSubkey()), values);
-        EXPECT_TRUE(stores() == storeBefore) << "the killed run left the store changed";
+        EXPECT_TRUE(stores() == before) << "the killed run changed the store";
     }
 
-    // The next apply, of Link Select alone.
-    ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"B", {4})}).code, 0u);
+    ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"B", {4})}).code, 0u);  // the next apply, of Hand
     for (size_t i = 0; i < roles.size(); ++i) {
-        SCOPED_TRACE(ToUtf8(Role(roles[i]).valueName));
         EXPECT_EQ(registry.GetString(std::wstring(Role(roles[i]).valueName)), applied + Role(roles[i]).FileName());
-        EXPECT_EQ(ReadBytes(applied + Role(roles[i]).FileName()), named[i]);
+        EXPECT_EQ(ReadBytes(applied + Role(roles[i]).FileName()), named[i]) << ToUtf8(Role(roles[i]).valueName);
     }
-    const std::vector<std::wstring> expected{L"Arrow.ani", L"Arrow.ani.tmp", L"Crosshair.ani", L"Hand.ani",
-                                             L"Wait.ani", L"~笔记.tmp"};
-    EXPECT_EQ(ListFolder(applied), expected);
+    EXPECT_EQ(ListFolder(applied), (std::vector<std::wstring>{L"Arrow.ani", L"Arrow.ani.tmp", L"Crosshair.ani",
+                                                              L"Hand.ani", L"Wait.ani", L"~笔记.tmp"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, ConsoleEndedRun,
-    testing::Values(EndedRunCase{"KilledWhileFilling", true, [](const std::wstring&) {}},
-                    EndedRunCase{"StagedCopyLeftBehind", false,
-                                 [](const std::wstring& applied) {
-                                     std::vector<std::uint8_t> half = MakeStaticCursor(7, 7);
-                                     half.resize(half.size() / 2);
-                                     WriteBytes(applied + L"~Wait.ani.tmp", half);
-                                     WriteBytes(applied + L"~Hand.ani.tmp", half);
-                                 }},
-                    EndedRunCase{"SetAsideWithItsPlaceEmpty", false,
-                                 [](const std::wstring& applied) {
-                                     ASSERT_TRUE(MoveFileW((applied + L"Wait.ani").c_str(),
-                                                           (applied + L"~Wait.ani.old").c_str()));
-                                 }},
-                    EndedRunCase{"SetAsideBesideItsPlace", false,
-                                 [](const std::wstring& applied) {
-                                     WriteBytes(applied + L"~Arrow.ani.old", MakeStaticCursor(7, 7));
-                                 }}),
+    testing::Values(EndedRunCase{"KilledWhileFilling", true, {}, false},
+                    EndedRunCase{"StagedCopiesLeftBehind", false, {L"~Wait.ani.tmp", L"~Hand.ani.tmp"}, false},
+                    EndedRunCase{"SetAsideWithItsPlaceEmpty", false, {}, true},
+                    EndedRunCase{"SetAsideBesideItsPlace", false, {L"~Arrow.ani.old"}, false}),
     [](const testing::TestParamInfo<EndedRunCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

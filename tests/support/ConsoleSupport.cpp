@@ -133,25 +133,16 @@ ConsoleProcess::~ConsoleProcess() {
     }
 }
 
-bool ConsoleProcess::WaitForOutput(const std::wstring& text, DWORD milliseconds) {
-    if (!process_) return false;
+bool ConsoleProcess::WaitForOutput(const std::wstring& text) {
     const std::string wanted = ToUtf8(text);
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        if (outRead_.find(wanted) != std::string::npos) return true;
-        DWORD waiting = 0;
-        // A pipe whose writer has gone and that is drained answers false.
-        if (!PeekNamedPipe(out_.get(), nullptr, 0, nullptr, &waiting, nullptr)) return false;
-        if (waiting > 0) {
-            std::string bytes(waiting, '\0');
-            DWORD n = 0;
-            if (!ReadFile(out_.get(), bytes.data(), waiting, &n, nullptr)) return false;
-            outRead_.append(bytes, 0, n);
-            continue;
-        }
-        if (GetTickCount64() - start >= milliseconds) return false;
-        Sleep(2);  // the line comes within milliseconds of the program's start of that step
+    char buffer[4096];
+    DWORD n = 0;
+    while (outRead_.find(wanted) == std::string::npos) {
+        // Returns once the program writes, or fails once it has ended.
+        if (!out_ || !ReadFile(out_.get(), buffer, sizeof(buffer), &n, nullptr) || n == 0) return false;
+        outRead_.append(buffer, n);
     }
+    return true;
 }
 
 void ConsoleProcess::Kill(UINT code) {

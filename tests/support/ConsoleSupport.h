@@ -34,10 +34,9 @@ public:
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;
 
     bool started() const { return static_cast<bool>(process_); }
-    // Reads stdout as the program writes it until `text` has come (true), or
-    // the program has ended or `milliseconds` have passed without it (false).
-    // Finish() still gives everything it wrote.
-    bool WaitForOutput(const std::wstring& text, DWORD milliseconds = 30000);
+    // Reads stdout as the program writes it until `text` has come (true) or
+    // the program has ended without it (false). Finish() still gives all it wrote.
+    bool WaitForOutput(const std::wstring& text);
     // Ends the program where it is, as Task Manager's End task does
     // (TerminateProcess, exit code `code`), and waits until it has gone.
     void Kill(UINT code);
