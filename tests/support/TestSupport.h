@@ -21,6 +21,8 @@
 //       file go there, not into the profile; two of them play two users.
 //   SetFailWritesUnder (scheme/FileOps.h)  every new file under a folder
 //       refuses to be written, for a store Windows will not write to.
+//   SetKnownFolderFunction (scheme/Store.h)  the known folders come from the
+//       test's function, for a Windows that gives no store at all.
 //   SetErrorReporter (win/Errors.h)  errors that leave a handler are collected
 //       for TakeErrors() instead of shown; one that nobody takes fails the test.
 //   ScopedLoaderProbe (scheme/CursorBytes.h)  runs between a cursor file's check
