@@ -303,8 +303,8 @@ void TidyAppliedFolder(const std::wstring& folder) {
     for (const std::wstring& name : aside) {
         const std::wstring place = folder + name;
         const std::wstring old = folder + L"~" + name + L".old";
-        if (GetFileAttributesW(place.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND &&
-            MoveFileExW(old.c_str(), place.c_str(), 0)) {
+        if (GetFileAttributesW(place.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND) {
+            MoveFileExW(old.c_str(), place.c_str(), 0);  // one that will not move stays for the next Apply
             continue;
         }
         DeleteFileW(old.c_str());
