@@ -3,11 +3,19 @@
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
 #include "bench/FillBench.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "bench/Sandbox.h"
 #include "bench/Stats.h"
+#include "editor/Layout.h"
+#include "editor/ShuBiaoKong.h"
 #include "portable/cursor_bytes.h"
 #include "scheme/Apply.h"
 #include "scheme/CursorRole.h"
@@ -54,6 +62,101 @@ Bytes PatternAnimation(std::uint16_t hot, std::uint32_t seed, std::uint32_t fram
                                cursor_bytes::FrameList(icons)});
 }
 
+// The window's fill from the outside: the progress the window shows from
+// the fill's first moment (its delay set to 0) lives exactly as long as the
+// fill, so its making and its end mark the fill on `clock`.
+class FillMarks : public BenchDesktop {
+public:
+    explicit FillMarks(const Stopwatch& clock) : clock_(clock) {}
+    std::unique_ptr<FillProgress> ShowFillProgress(HWND, int) override {
+        begun = clock_.Ms();
+        return std::make_unique<Progress>(*this);
+    }
+    double begun = -1;
+    double ended = -1;
+
+private:
+    class Progress : public FillProgress {
+    public:
+        explicit Progress(FillMarks& marks) : marks_(marks) {}
+        ~Progress() override { marks_.ended = marks_.clock_.Ms(); }
+        void Update(int, int) override {}
+        bool Cancelled() const override { return false; }
+
+    private:
+        FillMarks& marks_;
+    };
+    const Stopwatch& clock_;
+};
+
+// Apply in the window with 补齐尺寸 on, of the boxes' animated files, `runs`
+// times; meanwhile a thread of the benchmark sends WM_NULL to the window
+// every ~10 ms and times each answer. The answers to those sent while a fill
+// ran are kept; the writing after the fill is not the fill's.
+void MeasureWindowFill(const test::ScratchFolder& files, int runs, FillResult& result) {
+    const Stopwatch clock;
+    FillMarks desktop(clock);
+    BenchHost host;
+    ShuBiaoKong editor(desktop);
+    std::vector<std::wstring> problems;
+    if (!CreateEditor(editor, host, problems)) {
+        result.error = problems.empty() ? L"no editor for the window's fill" : problems.front();
+        return;
+    }
+    editor.Library().Filling().SetOn(true);
+    editor.Library().Filling().SetProgressDelay(0);
+    for (const int role : layout::kBoxRoles) {
+        desktop.openAnswers.push_back(files / (std::wstring(Role(role).valueName) + L".ani"));
+        editor.Picture_Click(role);
+        DrainMessages();
+    }
+    struct Ping {
+        double sent;
+        double took;
+    };
+    std::vector<Ping> pings;
+    std::mutex guard;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> stopped{false};
+    const HWND window = editor.hwnd();
+    std::thread watcher([&] {
+        for (; !stop.load(); Sleep(10)) {
+            const double sent = clock.Ms();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+            const double took = clock.Ms() - sent;
+            {
+                const std::lock_guard lock(guard);
+                pings.push_back({sent, took});
+            }
+        }
+        stopped.store(true);
+    });
+    for (int i = 0; i < runs; ++i) {
+        desktop.begun = desktop.ended = -1;
+        editor.YingYong_SB_Click();
+        DrainMessages();
+        if (desktop.begun < 0 || desktop.ended < desktop.begun) {
+            result.error = L"the window did not fill";
+            break;
+        }
+        result.windowFillMs.push_back(desktop.ended - desktop.begun);
+        const std::lock_guard lock(guard);
+        for (const Ping& ping : pings) {
+            if (ping.sent >= desktop.begun && ping.sent < desktop.ended) result.answerMs.push_back(ping.took);
+        }
+        pings.clear();
+    }
+    // The last WM_NULL is answered before the watcher can end.
+    stop.store(true);
+    while (!stopped.load()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        DrainMessages();
+    }
+    watcher.join();
+    if (!desktop.warnings.empty()) result.error = L"the window's Apply with 补齐尺寸 warned: " + desktop.warnings.front();
+}
+
 }  // namespace
 
 FillResult MeasureFill(int runs) {
@@ -89,14 +192,15 @@ FillResult MeasureFill(int runs) {
             scheme->SetRoleChanged(role.number, true);
         }
     }
-    const WriterLock lock(0);
+    std::optional<WriterLock> lock;  // the window takes its own afterwards
+    lock.emplace(0);
     BenchDesktop desktop;
     // Each Apply alone in its turn: plain and filled, static and animated.
     const auto apply = [&](const WorkingScheme& scheme, bool fill, std::vector<double>& ms) {
         SizeFill fills;
         HCURSOR handedOver = nullptr;
         const Stopwatch clock;
-        const SkipReport report = ApplyChangedRoles(lock, desktop, scheme, handedOver, nullptr, {}, fill ? &fills : nullptr);
+        const SkipReport report = ApplyChangedRoles(*lock, desktop, scheme, handedOver, nullptr, {}, fill ? &fills : nullptr);
         ms.push_back(clock.Ms());
         if (report.applied() != kRoleCount || !report.unfilled().empty()) {
             result.error = L"an Apply of the fill's files did not apply every role" +
@@ -109,6 +213,8 @@ FillResult MeasureFill(int runs) {
         apply(animations, false, result.animatedPlainMs);
         apply(animations, true, result.animatedFilledMs);
     }
+    lock.reset();
+    if (result.error.empty()) MeasureWindowFill(files, runs, result);
     return result;
 }
 

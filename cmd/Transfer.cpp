@@ -41,11 +41,17 @@ int RunApply(const Command& command, Context& context) {
         context.out.Line(Quote(role) + L"：包中没有原名的文件，用了带编号的同名文件" + Quote(file) + L"。");
     }
 
+    // 补齐尺寸: every file filled before the lock is taken and anything is
+    // written, so that a run ended meanwhile changes nothing.
+    SizeFill fill;
+    if (command.fillSizes) {
+        context.out.Line(L"正在补齐尺寸…");
+        FillChosenFiles(plan.result, fill);
+    }
     return WithWriterLock(context, [&](const WriterLock& lock) -> int {
         LivePointers live;
         HCURSOR handedOver = nullptr;
         int skipped = 0;
-        SizeFill fill;
         const SkipReport report =
             ApplyChangedRoles(lock, live, plan.result, handedOver, nullptr, [&](int role, const RoleOutcome& outcome) {
                 if (outcome.kind == RoleOutcome::Kind::Applied) return;

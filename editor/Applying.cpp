@@ -15,9 +15,7 @@
 #include "editor/ShuBiaoKong.h"
 #include "scheme/Actions.h"
 #include "scheme/Apply.h"
-#include "scheme/CursorBytes.h"
 #include "scheme/CursorRole.h"
-#include "scheme/Folders.h"
 
 namespace shubiao {
 namespace {
@@ -70,19 +68,6 @@ std::wstring UnfilledText(const SkipReport& report) {
     return text;
 }
 
-// The bytes of each file Apply is about to copy, as they lie now.
-std::vector<std::vector<std::uint8_t>> ChosenFiles(const WorkingScheme& scheme) {
-    std::vector<std::vector<std::uint8_t>> files;
-    for (const CursorRole& role : kRoles) {
-        if (!scheme.RoleChanged(role.number) || scheme.WindowsDefault(role.number)) continue;
-        const std::wstring file = ExpandEnvironment(scheme.RoleCursorFile(role.number));
-        if (file.empty()) continue;
-        CursorBytes read = ReadCursorBytes(file);
-        if (read.error == ERROR_SUCCESS && read.check.ok()) files.push_back(std::move(read.bytes));
-    }
-    return files;
-}
-
 }  // namespace
 
 std::wstring UnseenRolesNote(const std::vector<std::wstring>& names) {
@@ -124,7 +109,7 @@ void ShuBiaoKong::YingYong_SB_Click() {
 void ShuBiaoKong::YingYongFangAn() {
     std::optional<SizeFill> fill;
     if (library_.Filling().On()) {
-        fill = library_.Filling().Fill(hwnd(), ChosenFiles(scheme_));
+        fill = library_.Filling().Fill(hwnd(), ChosenFileBytes(scheme_));
         if (!fill) {
             status_.Show(L"已取消补齐尺寸，没有做任何更改");
             return;

@@ -137,7 +137,7 @@ std::optional<SizeFill> SizeFilling::Fill(HWND owner, std::vector<std::vector<st
     const InputHeld held(owner);
     const int total = static_cast<int>(originals.size());
     BackgroundFill work(std::move(originals));
-    if (!work.Started()) return SizeFill{};  // no thread: the action fills each file as it writes it
+    if (!work.Started()) return SizeFill{};  // no thread: the action fills the files itself
     const ULONGLONG started = desktop_.Milliseconds();
     std::unique_ptr<Desktop::FillProgress> progress;
     for (;;) {

@@ -71,7 +71,7 @@ public:
     // meanwhile and taking no input (as under a modal dialog). nullopt when
     // the user cancelled.
     // When no thread can take the work, an empty SizeFill: the action then
-    // fills each file as it writes it.
+    // fills the files itself, all before it writes any.
     std::optional<SizeFill> Fill(HWND owner, std::vector<std::vector<std::uint8_t>> originals);
 
 private:

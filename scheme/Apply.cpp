@@ -15,6 +15,7 @@
 #include "scheme/History.h"
 #include "scheme/Store.h"
 #include "win/Errors.h"
+#include "win/Raii.h"
 #include "win/Text.h"
 
 namespace shubiao {
@@ -316,7 +317,62 @@ RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Setti
     return {};
 }
 
+// What a run that ended while it placed a role's copy left in the applied
+// folder. It held the writer lock then, and this run holds it now, so that
+// run has ended. Its staged copy "~<Role>.ani.tmp" goes. The file it had set
+// aside, "~<Role>.ani.old", goes back to its place when that is empty (the
+// run ended between its two moves, and the setting still names that place),
+// and otherwise goes. Only these names of the seventeen roles are touched,
+// found in one look at the folder; every other file stays.
+void TidyAppliedFolder(const std::wstring& folder) {
+    std::vector<std::wstring> staged;
+    std::vector<std::wstring> aside;
+    {
+        WIN32_FIND_DATAW found{};
+        const UniqueFind find(FindFirstFileW((folder + L"~*").c_str(), &found));
+        if (!find) return;
+        do {
+            const std::wstring name = found.cFileName;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+            for (const CursorRole& role : kRoles) {
+                if (EqualNoCase(name, L"~" + role.FileName() + L".tmp")) staged.push_back(name);
+                if (EqualNoCase(name, L"~" + role.FileName() + L".old")) aside.push_back(role.FileName());
+            }
+        } while (FindNextFileW(find.get(), &found));
+    }
+    for (const std::wstring& name : staged) DeleteFileW((folder + name).c_str());
+    for (const std::wstring& name : aside) {
+        const std::wstring place = folder + name;
+        const std::wstring old = folder + L"~" + name + L".old";
+        if (GetFileAttributesW(place.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND) {
+            MoveFileExW(old.c_str(), place.c_str(), 0);  // one that will not move stays for the next Apply
+            continue;
+        }
+        DeleteFileW(old.c_str());
+    }
+}
+
 }  // namespace
+
+std::vector<std::vector<std::uint8_t>> ChosenFileBytes(const WorkingScheme& scheme) {
+    std::vector<std::vector<std::uint8_t>> files;
+    for (const CursorRole& role : kRoles) {
+        if (!scheme.RoleChanged(role.number) || scheme.WindowsDefault(role.number)) continue;
+        const std::wstring file = ExpandEnvironment(scheme.RoleCursorFile(role.number));
+        if (file.empty()) continue;
+        CursorBytes read = ReadCursorBytes(file);
+        if (read.error == ERROR_SUCCESS && read.check.ok()) files.push_back(std::move(read.bytes));
+    }
+    return files;
+}
+
+void FillChosenFiles(const WorkingScheme& scheme, SizeFill& fill) {
+    for (std::vector<std::uint8_t>& bytes : ChosenFileBytes(scheme)) {
+        if (fill.Holds(bytes)) continue;
+        FilledCursor filled = FillSizes(bytes);
+        fill.Add(std::move(bytes), std::move(filled));
+    }
+}
 
 SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
                              HCURSOR& handedOver, Profiler* profiler,
@@ -324,7 +380,15 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
     // The user's own store: never a folder another user's settings name.
     const std::wstring folder = AppliedFolder();
     const bool locked = lock.Covers(WriteScope::User);
+    if (locked && !folder.empty() && fill != nullptr) {
+        try {
+            FillChosenFiles(scheme, *fill);
+        } catch (...) {
+            // A fill that fails here fails again for its role, which then says why.
+        }
+    }
     if (locked) {
+        if (!folder.empty()) TidyAppliedFolder(folder);
         RecordPointersInForce(lock);  // the way back; a history that cannot be written does not stop Apply
         Mark(profiler, "record the pointers in force (history)");
     }

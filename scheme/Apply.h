@@ -11,6 +11,7 @@
 // Apply and the console program's apply both work through this.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -97,6 +98,14 @@ private:
     int applied_ = 0;
 };
 
+// The bytes of each file ApplyChangedRoles would copy for `scheme`, read and
+// checked now (a file that cannot be read or is no usable cursor is left
+// out: Apply says why when it comes to it). What a fill made ahead works on.
+std::vector<std::vector<std::uint8_t>> ChosenFileBytes(const WorkingScheme& scheme);
+// Fills each of those files that `fill` does not hold yet: 补齐尺寸 done
+// whole before anything is written.
+void FillChosenFiles(const WorkingScheme& scheme, SizeFill& fill);
+
 // Applies every role that `scheme` marks changed, from the file it holds,
 // into the user's store, AppliedFolder() (made when missing). `roleDone` is told each role's outcome as soon
 // as it is known; `handedOver` receives the last cursor handed to
@@ -106,8 +115,11 @@ private:
 // left unchanged (Problem::Failed, with the exception's text).
 // Without the lock (its User scope) every role is left unchanged.
 // With `fill` (补齐尺寸) each copy holds what `fill` makes of the chosen
-// file's bytes (its fills made ahead are used, others made now); the
-// chosen file itself is only read.
+// file's bytes (its fills made ahead are used, the others made first,
+// before anything is written, so that a run ended during the fill changes
+// nothing); the chosen file itself is only read.
+// What runs that ended while they placed a copy left in the applied folder
+// is taken away first (TidyAppliedFolder, scheme/Apply.cpp).
 SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, const WorkingScheme& scheme,
                              HCURSOR& handedOver, Profiler* profiler,
                              const std::function<void(int role, const RoleOutcome&)>& roleDone,

@@ -4,6 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <mutex>
 
 #include "win/Dll.h"
@@ -27,11 +28,18 @@ std::wstring WithBackslash(std::wstring folder) {
     return folder;
 }
 
+std::atomic<KnownFolderFunction>& TestKnownFolder() {
+    static std::atomic<KnownFolderFunction> known{nullptr};
+    return known;
+}
+
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
     PWSTR path = nullptr;
     // Shell32 is loaded when a store folder is first asked for, not when
     // the program starts (win/Dll.h).
-    static const auto known = SystemFunction<decltype(::SHGetKnownFolderPath)>(L"shell32.dll", "SHGetKnownFolderPath");
+    static const auto shell = SystemFunction<decltype(::SHGetKnownFolderPath)>(L"shell32.dll", "SHGetKnownFolderPath");
+    const KnownFolderFunction replaced = TestKnownFolder().load();
+    const KnownFolderFunction known = replaced != nullptr ? replaced : shell;
     if (known == nullptr) return {};
     // KF_FLAG_DONT_VERIFY: the path is wanted even when the folder is not
     // there yet; the actions make what they need and report what fails.
@@ -92,5 +100,7 @@ void SetStoreFolders(std::wstring roaming, std::wstring local) {
     Override().roaming = std::move(roaming);
     Override().local = std::move(local);
 }
+
+void SetKnownFolderFunction(KnownFolderFunction known) { TestKnownFolder().store(known); }
 
 }  // namespace shubiao

@@ -10,6 +10,8 @@
 // The folders come from SHGetKnownFolderPath (FOLDERID_RoamingAppData,
 // FOLDERID_LocalAppData); none is made here. Every path ends in a backslash;
 // an empty path means Windows could not say where the folder is.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -30,5 +32,11 @@ std::wstring HistoryFolder();
 // these folders (with or without a trailing backslash) instead of the
 // profile's. Empty strings go back to the profile's.
 void SetStoreFolders(std::wstring roaming, std::wstring local);
+
+// Tests play a Windows that gives no folder: while set (and no store folder
+// is set above), the known folders are asked of `known`, a function of
+// SHGetKnownFolderPath's kind, instead of shell32's. nullptr ends it.
+using KnownFolderFunction = HRESULT(WINAPI*)(const GUID& id, DWORD flags, HANDLE token, PWSTR* path);
+void SetKnownFolderFunction(KnownFolderFunction known);
 
 }  // namespace shubiao

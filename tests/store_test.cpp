@@ -1,6 +1,10 @@
 // The user's own store: the window writes nothing under %windir% (settings
-// that name files an earlier version put there keep working), and two users
-// on one machine never touch each other's pointers.
+// that name files an earlier version put there keep working), two users on
+// one machine never touch each other's pointers, and where Windows gives no
+// store Apply says so and writes nothing.
+#include <windows.h>
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,8 +19,10 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/FileOps.h"
 #include "scheme/Store.h"
+#include "support/ConsoleSupport.h"
 #include "support/CursorFilesSupport.h"
 #include "support/TestSupport.h"
+#include "win/Text.h"
 
 namespace shubiao {
 namespace {
@@ -25,23 +31,6 @@ using namespace test;
 
 constexpr int kArrow = 2;
 constexpr int kWait = 15;
-
-// Every file and folder under `folder` (ending in a backslash), with its bytes.
-std::vector<std::wstring> Tree(const std::wstring& folder) {
-    std::vector<std::wstring> entries;
-    for (const std::wstring& name : ListFolder(folder)) {
-        const std::wstring path = folder + name;
-        if (FolderExists(path)) {
-            entries.push_back(path + L"\\");
-            for (const std::wstring& inner : Tree(path + L"\\")) entries.push_back(inner);
-            continue;
-        }
-        std::wstring bytes;
-        for (const std::uint8_t b : ReadBytes(path)) bytes += static_cast<wchar_t>(b);
-        entries.push_back(path + L"=" + bytes);
-    }
-    return entries;
-}
 
 class StoreTest : public EditorTest {
 public:
@@ -92,11 +81,11 @@ TEST_P(WindowWritesNothingUnderWindir, AndTheOldSharedFolderKeepsWorking) {
     ASSERT_TRUE(registry.SetString(L"Arrow", legacy));
     editor.ChuShiShuBiao();
     EXPECT_EQ(editor.Scheme().RoleCursorFile(kArrow), legacy) << "the grid shows the file in force";
-    const std::vector<std::wstring> before = Tree(windows.Path() + L"\\");
+    const std::vector<std::wstring> before = FolderTree(windows.Path());
 
     GetParam().act(*this);
 
-    EXPECT_EQ(Tree(windows.Path() + L"\\"), before);
+    EXPECT_EQ(FolderTree(windows.Path()), before);
     GetParam().check(*this, legacy);
 }
 
@@ -178,6 +167,77 @@ TEST_F(StoreTest, TwoUsersApplyAndRestoreWithoutTouchingEachOther) {
     asB.reset();
     store.Use();
 }
+
+
+// ---- no store -------------------------------------------------------------------
+
+// Windows gives no application data folder: SHGetKnownFolderPath fails, or
+// answers with an empty path.
+HRESULT WINAPI KnownFolderFails(const GUID&, DWORD, HANDLE, PWSTR* path) {
+    *path = nullptr;
+    return E_FAIL;
+}
+HRESULT WINAPI KnownFolderEmpty(const GUID&, DWORD, HANDLE, PWSTR* path) {
+    *path = static_cast<PWSTR>(CoTaskMemAlloc(sizeof(wchar_t)));
+    if (*path != nullptr) **path = L'\0';
+    return *path != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+struct NoStoreCase {
+    const char* name;
+    KnownFolderFunction known;
+    bool console;  // ShuBiaoCmd apply (in this process), else the window's Apply
+    bool fillSizes;
+};
+void PrintTo(const NoStoreCase& row, std::ostream* os) { *os << row.name; }
+
+class ApplyWithoutAStore : public StoreTest, public testing::WithParamInterface<NoStoreCase> {};
+
+// Apply of either program, with 补齐尺寸 or without, when Windows cannot say
+// where the user's store is: it says so, and the values and every folder
+// stay as they were.
+TEST_P(ApplyWithoutAStore, SaysSoAndChangesNothing) {
+    const NoStoreCase& row = GetParam();
+    ASSERT_TRUE(registry.SetString(L"Arrow", Cursor(L"in-force.cur", 4, 0x00112233)));
+    ASSERT_TRUE(CreateDirectoryW((files / L"pack").c_str(), nullptr));
+    WriteStaticCursor(files / L"pack\\Busy.cur", 3, 3, 0x00AA0000);
+    editor.ChuShiShuBiao();
+    editor.Library().Filling().SetOn(row.fillSizes);
+    const std::vector<std::wstring> values = ScratchRegistry::Snapshot(registry.CursorsSubkey());
+    const std::vector<std::wstring> before = FolderTree(files.Path()), windowsBefore = FolderTree(windows.Path());
+
+    SetStoreFolders({}, {});  // the profile's, as Windows gives it
+    SetKnownFolderFunction(row.known);
+    EXPECT_EQ(RoamingStoreFolder() + LocalStoreFolder(), L"");
+    std::wstring said;
+    if (row.console) {
+        std::vector<std::wstring> args{L"apply", files / L"pack"};
+        if (row.fillSizes) args.push_back(L"--fill-sizes");
+        const ConsoleRun run = RunVerbHere(args);
+        EXPECT_EQ(run.code, 4u) << ToUtf8(run.out);
+        said = run.err;
+    } else {
+        Choose(kWait, files / L"pack\\Busy.cur");
+        Apply();
+        for (const FakeDesktop::Box& box : desktop.Warnings()) said += box.text;
+    }
+    SetKnownFolderFunction(nullptr);
+    store.Use();
+
+    EXPECT_NE(said.find(L"Windows 没有给出当前用户的应用程序数据文件夹"), std::wstring::npos) << ToUtf8(said);
+    EXPECT_EQ(ScratchRegistry::Snapshot(registry.CursorsSubkey()), values);
+    EXPECT_TRUE(FolderTree(files.Path()) == before && FolderTree(windows.Path()) == windowsBefore);
+    EXPECT_FALSE(FolderExists(store.Roaming()) || FolderExists(store.Local()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, ApplyWithoutAStore,
+                         testing::Values(NoStoreCase{"WindowKnownFolderFails", KnownFolderFails, false, false},
+                                         NoStoreCase{"WindowKnownFolderEmpty", KnownFolderEmpty, false, false},
+                                         NoStoreCase{"WindowFillingSizes", KnownFolderEmpty, false, true},
+                                         NoStoreCase{"ConsoleKnownFolderFails", KnownFolderFails, true, false},
+                                         NoStoreCase{"ConsoleKnownFolderEmpty", KnownFolderEmpty, true, false},
+                                         NoStoreCase{"ConsoleFillingSizes", KnownFolderFails, true, true}),
+                         [](const testing::TestParamInfo<NoStoreCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace shubiao

@@ -833,5 +833,76 @@ INSTANTIATE_TEST_SUITE_P(
                     UndoCase{"AfterRestore", {{L"apply", L"A"}, {L"restore"}}, 0, L'A'}),
     [](const testing::TestParamInfo<UndoCase>& info) { return std::string(info.param.name); });
 
+
+// A run of apply that ended in the middle changes nothing in force and leaves
+// nothing behind. Killed a moment into 补齐尺寸 (which then fills for
+// seconds): the values and the whole store are as they were. Ended while it
+// placed a copy: it leaves what a row plants, its staged copy or the file it
+// had set aside; the next apply takes those away, a file set aside going back
+// to its empty place, and leaves the user's own files alone.
+struct EndedRunCase {
+    const char* name;
+    bool killWhileFilling;
+    std::vector<std::wstring> leftovers;  // planted in the applied folder
+    bool waitSetAside;                    // Wait.ani moved to ~Wait.ani.old
+};
+void PrintTo(const EndedRunCase& row, std::ostream* os) { *os << row.name; }
+
+class ConsoleEndedRun : public Console, public testing::WithParamInterface<EndedRunCase> {};
+
+TEST_P(ConsoleEndedRun, ChangesNothingInForceAndLeavesNothingBehind) {
+    const EndedRunCase& row = GetParam();
+    const std::vector<int> roles{2, 3, 15};
+    ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"A", roles)}).code, 0u);
+    const std::wstring applied = AppliedFolder() + L"\\";
+    WriteBytes(applied + L"~笔记.tmp", {'m', 'i', 'n', 'e'});
+    WriteBytes(applied + L"Arrow.ani.tmp", {'m', 'i', 'n', 'e'});
+    const std::vector<std::wstring> values = ScratchRegistry::Snapshot(registry.CursorsSubkey());
+    std::vector<std::vector<std::uint8_t>> named;
+    for (const int role : roles) named.push_back(ReadBytes(applied + Role(role).FileName()));
+    for (const std::wstring& name : row.leftovers) WriteBytes(applied + name, {'h', 'a', 'l', 'f'});
+    if (row.waitSetAside) {
+        ASSERT_TRUE(MoveFileW((applied + L"Wait.ani").c_str(), (applied + L"~Wait.ani.old").c_str()));
+    }
+
+    if (row.killWhileFilling) {
+        const std::wstring slow = packs / L"慢";
+        ASSERT_TRUE(CreateDirectoryW(slow.c_str(), nullptr));
+        for (int role = 1; role <= kRoleCount; ++role) {  // each file of its own length
+            WriteBytes(slow + L"\\" + kPurposeNames[Index(role)] + L".ani", cursor_bytes::MakeAnimation(24u + role));
+        }
+        const auto stores = [&] {
+            std::vector<std::wstring> tree = FolderTree(store.Roaming()), local = FolderTree(store.Local());
+            tree.insert(tree.end(), local.begin(), local.end());
+            return tree;
+        };
+        const std::vector<std::wstring> before = stores();
+        ConsoleProcess run(L"ShuBiaoCmdTest.exe", {L"apply", slow, L"--fill-sizes"});
+        const bool filling = run.WaitForOutput(L"正在补齐尺寸");
+        if (filling) Sleep(150);
+        run.Kill(99);
+        const ConsoleRun killed = run.Finish();
+        ASSERT_TRUE(filling && killed.code == 99u) << "not killed while filling: " << ToUtf8(killed.out);
+        EXPECT_EQ(ScratchRegistry::Snapshot(registry.CursorsSubkey()), values);
+        EXPECT_TRUE(stores() == before) << "the killed run changed the store";
+    }
+
+    ASSERT_EQ(Cmd({L"apply", MakePack(packs.Path(), L"B", {4})}).code, 0u);  // the next apply, of Hand
+    for (size_t i = 0; i < roles.size(); ++i) {
+        EXPECT_EQ(registry.GetString(std::wstring(Role(roles[i]).valueName)), applied + Role(roles[i]).FileName());
+        EXPECT_EQ(ReadBytes(applied + Role(roles[i]).FileName()), named[i]) << ToUtf8(Role(roles[i]).valueName);
+    }
+    EXPECT_EQ(ListFolder(applied), (std::vector<std::wstring>{L"Arrow.ani", L"Arrow.ani.tmp", L"Crosshair.ani",
+                                                              L"Hand.ani", L"Wait.ani", L"~笔记.tmp"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ConsoleEndedRun,
+    testing::Values(EndedRunCase{"KilledWhileFilling", true, {}, false},
+                    EndedRunCase{"StagedCopiesLeftBehind", false, {L"~Wait.ani.tmp", L"~Hand.ani.tmp"}, false},
+                    EndedRunCase{"SetAsideWithItsPlaceEmpty", false, {}, true},
+                    EndedRunCase{"SetAsideBesideItsPlace", false, {L"~Arrow.ani.old"}, false}),
+    [](const testing::TestParamInfo<EndedRunCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace shubiao

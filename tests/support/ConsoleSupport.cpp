@@ -133,13 +133,31 @@ ConsoleProcess::~ConsoleProcess() {
     }
 }
 
+bool ConsoleProcess::WaitForOutput(const std::wstring& text) {
+    const std::string wanted = ToUtf8(text);
+    char buffer[4096];
+    DWORD n = 0;
+    while (outRead_.find(wanted) == std::string::npos) {
+        // Returns once the program writes, or fails once it has ended.
+        if (!out_ || !ReadFile(out_.get(), buffer, sizeof(buffer), &n, nullptr) || n == 0) return false;
+        outRead_.append(buffer, n);
+    }
+    return true;
+}
+
+void ConsoleProcess::Kill(UINT code) {
+    if (!process_) return;
+    TerminateProcess(process_.get(), code);
+    WaitForSingleObject(process_.get(), 5000);
+}
+
 ConsoleRun ConsoleProcess::Finish(DWORD milliseconds) {
     ConsoleRun run;
     if (!process_) return run;
     // Both pipes are drained while the program runs, so that it never blocks on a full one.
     std::string err;
     std::thread errReader([&] { err = ReadAll(err_.get()); });
-    run.outBytes = ReadAll(out_.get());
+    run.outBytes = outRead_ + ReadAll(out_.get());
     errReader.join();
     if (WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &run.code);
     run.out = Decode(run.outBytes);

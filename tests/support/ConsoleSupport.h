@@ -34,6 +34,12 @@ public:
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;
 
     bool started() const { return static_cast<bool>(process_); }
+    // Reads stdout as the program writes it until `text` has come (true) or
+    // the program has ended without it (false). Finish() still gives all it wrote.
+    bool WaitForOutput(const std::wstring& text);
+    // Ends the program where it is, as Task Manager's End task does
+    // (TerminateProcess, exit code `code`), and waits until it has gone.
+    void Kill(UINT code);
     // Waits for the end and collects what it wrote.
     ConsoleRun Finish(DWORD milliseconds = 30000);
 
@@ -41,6 +47,7 @@ private:
     UniqueHandle process_;
     UniqueHandle out_;
     UniqueHandle err_;
+    std::string outRead_;  // stdout read by WaitForOutput
 };
 
 // Runs to the end: Finish() of a fresh ConsoleProcess.

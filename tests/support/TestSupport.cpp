@@ -55,6 +55,23 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
     return names;
 }
 
+std::vector<std::wstring> FolderTree(const std::wstring& folder) {
+    std::vector<std::wstring> entries;
+    const std::wstring base = !folder.empty() && folder.back() == L'\\' ? folder : folder + L"\\";
+    for (const std::wstring& name : ListFolder(base)) {
+        const std::wstring path = base + name;
+        if (FolderExists(path)) {
+            entries.push_back(path + L"\\");
+            for (std::wstring& inner : FolderTree(path)) entries.push_back(std::move(inner));
+            continue;
+        }
+        std::wstring bytes;
+        for (const std::uint8_t b : ReadBytes(path)) bytes += static_cast<wchar_t>(b);
+        entries.push_back(path + L"=" + bytes);
+    }
+    return entries;
+}
+
 std::wstring DataStorageFile(std::wstring_view valueName) {
     return DataStorageFolder() + std::wstring(valueName) + L".ani";
 }

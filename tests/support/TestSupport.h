@@ -21,6 +21,8 @@
 //       file go there, not into the profile; two of them play two users.
 //   SetFailWritesUnder (scheme/FileOps.h)  every new file under a folder
 //       refuses to be written, for a store Windows will not write to.
+//   SetKnownFolderFunction (scheme/Store.h)  the known folders come from the
+//       test's function, for a Windows that gives no store at all.
 //   SetErrorReporter (win/Errors.h)  errors that leave a handler are collected
 //       for TakeErrors() instead of shown; one that nobody takes fails the test.
 //   ScopedLoaderProbe (scheme/CursorBytes.h)  runs between a cursor file's check
@@ -55,6 +57,9 @@ bool FileExists(const std::wstring& path);     // a file, not a folder
 bool FolderExists(const std::wstring& path);
 // Names in a folder (files and subfolders, without "." and ".."), sorted.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
+// Every file and folder under `folder`, each file with its bytes: for
+// comparing a whole folder before and after. Empty when there is none.
+std::vector<std::wstring> FolderTree(const std::wstring& folder);
 // The installed fallback cursor of a role, beside the test executable.
 std::wstring DataStorageFile(std::wstring_view valueName);
 
