@@ -15,22 +15,46 @@
 //   SHUBIAO_TEST_SYSTEMROOT   the folder that stands for %SystemRoot% (Wine gives
 //                             every new process its own SystemRoot, whatever
 //                             the parent's environment says)
+//   SHUBIAO_TEST_STOP_AT      a step the writing actions mark (scheme/Profiler.h):
+//                             the program ends itself there, at once and with
+//                             exit code 99, as if killed
+//   SHUBIAO_TEST_STOP_AT_COUNT at which time that step ends (1 when not set)
 // %windir% is taken from the environment by the shipped program as well, so
 // the tests set it to a scratch folder directly.
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cmd/Run.h"
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
+#include "scheme/Profiler.h"
 #include "scheme/SchemeLibrary.h"
 #include "scheme/Store.h"
 #include "scheme/WriterLock.h"
+#include "win/Text.h"
 
 namespace shubiao::cli {
+namespace {
+
+// Ends the process without a word at the `count`-th end of `step`: no
+// destructor, no clean-up, as a kill or a power cut would.
+class StopAtStep : public Profiler {
+public:
+    StopAtStep(std::string step, unsigned count) : step_(std::move(step)), left_(count) {}
+    void Step(const char* name) override {
+        if (step_ == name && --left_ == 0) TerminateProcess(GetCurrentProcess(), 99);
+    }
+
+private:
+    std::string step_;
+    unsigned left_;
+};
+
+}  // namespace
 
 void ApplyTestSeams(Context& context) {
     static std::vector<std::unique_ptr<registry::ScopedRedirect>> redirects;
@@ -61,6 +85,12 @@ void ApplyTestSeams(Context& context) {
     }
     if (const auto name = EnvironmentVariable(L"SHUBIAO_TEST_LOCK_NAME"); name && !name->empty()) {
         SetWriterLockName(*name);
+    }
+    if (const auto step = EnvironmentVariable(L"SHUBIAO_TEST_STOP_AT"); step && !step->empty()) {
+        const auto count = EnvironmentVariable(L"SHUBIAO_TEST_STOP_AT_COUNT");
+        const unsigned times = count ? static_cast<unsigned>(std::wcstoul(count->c_str(), nullptr, 10)) : 1;
+        static StopAtStep stop(ToUtf8(*step), times == 0 ? 1 : times);
+        stepWatcher = &stop;
     }
 }
 

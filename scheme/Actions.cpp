@@ -10,6 +10,7 @@
 #include "scheme/CursorSettings.h"
 #include "scheme/Folders.h"
 #include "scheme/History.h"
+#include "scheme/Profiler.h"
 #include "scheme/formats/SchemeOrder.h"
 #include "win/Raii.h"
 #include "win/Text.h"
@@ -338,6 +339,7 @@ SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry, 
     }
     if (fill != nullptr && system != nullptr) return UseThroughApply(lock, entry, *fill, *system, std::move(used));
     RecordPointersInForce(lock);
+    Mark(nullptr, "record the pointers in force (history)");
     registry::KeyWriter writer(kCursorsKeyPath);
     for (const CursorRole& role : kRoles) {
         const size_t index = RoleIndex(role.number);
@@ -345,6 +347,7 @@ SchemeUsed UseScheme(const WriterLock& lock, const library::SchemeEntry& entry, 
         // An empty value is Windows' own pointer for the role.
         used.status[index] = writer.Write(role.valueName, entry.FileOf(role.number));
         if (used.status[index] == ERROR_SUCCESS) ++used.written;
+        Mark(nullptr, "write the setting");
     }
     if (used.written == 0) {
         used.kind = SchemeUsed::Kind::Refused;

@@ -1,5 +1,7 @@
 #include "scheme/History.h"
 
+#include "scheme/Profiler.h"
+
 #include <bcrypt.h>
 
 #include <algorithm>
@@ -312,6 +314,7 @@ HistoryProblem Push(const std::wstring& folder, std::vector<RecordedState>& stat
         if (const DWORD error = Keep(folder, content, *bytes); error != ERROR_SUCCESS) {
             return Problem(HistoryProblem::Kind::NotWritten, error, folder + Wide(content));
         }
+        Mark(nullptr, "keep a file of the history");
     }
     states.push_back(now.state);
     if (states.size() > history::kMaxStates) states.erase(states.begin(), states.end() - history::kMaxStates);
@@ -361,6 +364,7 @@ HistoryProblem Save(const std::wstring& folder, const std::vector<RecordedState>
         return Problem(HistoryProblem::Kind::NotWritten, GetLastError(), index);
     }
     staged.Keep();
+    Mark(nullptr, "write the history's index");
     Prune(folder, states);
     return {};
 }
@@ -564,6 +568,7 @@ UndoOutcome UndoLastChange(const WriterLock& lock, PointerSystem& system) {
             outcome.placement = placement.problem;
             return fail(UndoOutcome::Kind::NotPlaced);
         }
+        Mark(nullptr, "place the kept files");
         for (const PlacedRole& placed : placement.roles) {
             placedAt[RoleIndex(placed.role)] = placed.file;
             const std::string& content = target.roles[RoleIndex(placed.role)].content;
@@ -592,6 +597,7 @@ UndoOutcome UndoLastChange(const WriterLock& lock, PointerSystem& system) {
         } else {
             outcome.notWritten.emplace_back(role.number, status);
         }
+        Mark(nullptr, "write the setting");
     }
     if (written == 0) return fail(UndoOutcome::Kind::Refused);
     // The scheme's name goes back with its pointers, so that the lists mark

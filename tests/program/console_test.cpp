@@ -36,13 +36,6 @@ namespace {
 
 using namespace test;
 
-// Windows' English names of the seventeen pointers, as a pack names its files.
-constexpr std::array<const wchar_t*, kRoleCount> kPurposeNames{
-    L"Working in Background", L"Normal Select", L"Precision Select", L"Link Select", L"Help Select",
-    L"Text Select",           L"Unavailable",   L"Handwriting",      L"Move",        L"Diagonal Resize 2",
-    L"Vertical Resize",       L"Diagonal Resize 1", L"Horizontal Resize", L"Alternate Select", L"Busy",
-    L"Location Select",       L"Person Select"};
-
 size_t Index(int role) { return static_cast<size_t>(role - 1); }
 
 int LinesOf(const std::wstring& text) {

@@ -3,6 +3,7 @@
 // whose hot spot tells the files apart once Windows has loaded them.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,5 +19,13 @@ void WriteStaticCursor(const std::wstring& path, int hotX, int hotY, std::uint32
 
 // Hot spot of a loaded cursor; {-1, -1} when it cannot be read.
 POINT CursorHotSpot(HCURSOR cursor);
+
+// Windows' English names of the seventeen pointers, in role order, as a
+// pack names its files.
+inline constexpr std::array<const wchar_t*, 17> kPurposeNames{
+    L"Working in Background", L"Normal Select", L"Precision Select", L"Link Select", L"Help Select",
+    L"Text Select",           L"Unavailable",   L"Handwriting",      L"Move",        L"Diagonal Resize 2",
+    L"Vertical Resize",       L"Diagonal Resize 1", L"Horizontal Resize", L"Alternate Select", L"Busy",
+    L"Location Select",       L"Person Select"};
 
 }  // namespace shubiao::test
