@@ -126,15 +126,12 @@ TEST_P(StoppedRun, LeavesEveryValueNamingAWholeFileAndTheHistoryWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, StoppedRun,
-    testing::Values(StopCase{"ApplyAfterTheHistoryKeptAFile", Verb::Apply, "keep a file of the history", 1},
-                    StopCase{"ApplyAfterTheHistorysIndex", Verb::Apply, "write the history's index", 1},
+    testing::Values(StopCase{"ApplyAfterTheHistorysIndex", Verb::Apply, "write the history's index", 1},
                     StopCase{"ApplyWithEveryCopyStaged", Verb::Apply,
                              "write, flush and read back the copies beside the destinations", 1},
-                    StopCase{"ApplyAmongTheSettings", Verb::Apply, "write the setting", 6},
                     StopCase{"ApplyAmongTheCopiesMovedIn", Verb::Apply, "put the copy in place", 6},
                     StopCase{"UseAmongTheSettings", Verb::Use, "write the setting", 8},
-                    StopCase{"UndoAmongTheSettings", Verb::Undo, "write the setting", 8},
-                    StopCase{"UndoAfterTheHistorysIndex", Verb::Undo, "write the history's index", 1}),
+                    StopCase{"UndoAmongTheSettings", Verb::Undo, "write the setting", 8}),
     [](const testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
