@@ -1,10 +1,6 @@
 #include "scheme/Actions.h"
 
-#include <algorithm>
-#include <atomic>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "scheme/CursorSettings.h"
@@ -151,27 +147,14 @@ std::vector<StagedFile> StageAll(std::span<const StageRequest> requests, const s
         staged.push_back({TemporaryFile(FolderOf(request.destination) + L"~" + NameOf(request.destination) + L".tmp"), {}, {}});
         errors[i] = WriteFileOpen(staged.back().file.path(), *request.bytes, writers[i]);
     }
-    // Every copy flushed at once: a file system commits flushes in flight
-    // together, where one after the other each waits for the disk. The
-    // caller's own work runs meanwhile.
-    auto flush = [&](size_t i) {
+    // The caller's own work while the copies' bytes are on their way to the
+    // disk; then each is flushed. Flushing on threads of their own was
+    // slower under Wine: making the threads cost more than the flushes
+    // waited together saved.
+    if (whileFlushing) whileFlushing();
+    for (size_t i = 0; i < requests.size(); ++i) {
         if (writers[i] && !FlushFileBuffers(writers[i].get())) errors[i] = GetLastError();
         writers[i].reset();
-    };
-    {
-        std::atomic<size_t> next{0};
-        auto flushing = [&] {
-            for (size_t i = next++; i < requests.size(); i = next++) flush(i);
-        };
-        std::vector<std::jthread> flushers;
-        const size_t count = requests.size() > 1 ? std::min<size_t>(requests.size(), 4) : 0;
-        try {
-            for (size_t n = 0; n < count; ++n) flushers.emplace_back(flushing);
-        } catch (const std::system_error&) {
-            // No thread to be had: the rest is flushed here.
-        }
-        if (whileFlushing) whileFlushing();
-        flushing();
     }
     for (size_t i = 0; i < requests.size(); ++i) {
         const StageRequest& request = requests[i];

@@ -94,8 +94,9 @@ struct StagedFile {
 StagedFile StageBytes(const std::wstring& destination, const std::vector<std::uint8_t>& bytes,
                       bool checkCursor = true, bool keepHeld = false);
 // Several copies staged at once, each as StageBytes stages one, in the order
-// asked. They are written first, then flushed together, then read back;
-// `whileFlushing` runs on the calling thread while the disk is busy.
+// asked (their destinations differ). They are all written first, then
+// `whileFlushing` runs while their bytes go to the disk, then each is
+// flushed, then each read back.
 struct StageRequest {
     std::wstring destination;
     const std::vector<std::uint8_t>* bytes = nullptr;

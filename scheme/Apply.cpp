@@ -402,8 +402,9 @@ SkipReport ApplyChangedRoles(const WriterLock& lock, PointerSystem& system, cons
     };
 
     // Every changed role's file read and checked first, then every copy
-    // staged at once (their flushes wait for the disk together, and the
-    // history's digests are made meanwhile), then role by role placed.
+    // staged at once (all written, the history's digests made while their
+    // bytes go to the disk, then each flushed and read back), then role by
+    // role placed.
     std::vector<RoleInProgress> roles;
     roles.reserve(std::size(kRoles));  // `bytes` may point into an element: no reallocation
     for (const CursorRole& role : kRoles) {
