@@ -53,14 +53,18 @@ INT_PTR DialogTemplate::Run(HWND owner, DLGPROC procedure, LPARAM parameter) {
                                    owner, procedure, parameter);
 }
 
-int PlaceButtonRow(HWND dialog, std::initializer_list<int> ids, int right, int top, SIZE button, int gap) {
-    int x = right;
+ButtonRow PlaceButtonRow(HWND dialog, std::initializer_list<int> ids, int margin, SIZE button, int gap) {
+    ButtonRow row;
+    GetClientRect(dialog, &row.client);
+    row.top = row.client.bottom - margin - button.cy;
+    int x = row.client.right - margin;
     for (const int id : ids) {
         x -= button.cx;
-        MoveWindow(GetDlgItem(dialog, id), x, top, button.cx, button.cy, TRUE);
+        MoveWindow(GetDlgItem(dialog, id), x, row.top, button.cx, button.cy, TRUE);
         x -= gap;
     }
-    return x + gap;
+    row.left = x + gap;
+    return row;
 }
 
 }  // namespace shubiao

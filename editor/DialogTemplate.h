@@ -33,10 +33,15 @@ private:
     size_t countAt_ = 0;  // where the item count lies
 };
 
-// Places the buttons `ids` side by side, right to left from `right`, their
-// tops at `top`, `gap` pixels apart; returns the left edge of the last one
-// placed.
-int PlaceButtonRow(HWND dialog, std::initializer_list<int> ids, int right, int top, SIZE button, int gap);
+// Places the buttons `ids` side by side along the foot of `dialog`'s client
+// area, right to left from `margin` in from its lower right corner, `gap`
+// pixels apart.
+struct ButtonRow {
+    RECT client{};  // the dialog's client area
+    int top = 0;    // the buttons' top
+    int left = 0;   // the left edge of the last button placed
+};
+ButtonRow PlaceButtonRow(HWND dialog, std::initializer_list<int> ids, int margin, SIZE button, int gap);
 
 // A dialog's procedure calls ProbeDialog at the end of WM_INITDIALOG and
 // RunProbe for every message it does not handle (true: it was the probe's).

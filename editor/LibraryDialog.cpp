@@ -226,19 +226,15 @@ private:
     }
 
     void Layout() {
-        RECT client{};
-        GetClientRect(dialog_, &client);
         const int margin = Px(kMargin);
-        const int buttonWidth = Px(kButtonWidth);
         const int buttonHeight = Px(kButtonHeight);
-        const int bottom = client.bottom - margin - buttonHeight;
-        const int buttonsLeft = PlaceButtonRow(dialog_, {IDCANCEL, static_cast<int>(kLibraryDeleteId), IDOK},
-                                               client.right - margin, bottom, SIZE{buttonWidth, buttonHeight}, Px(6));
+        const ButtonRow buttons = PlaceButtonRow(dialog_, {IDCANCEL, static_cast<int>(kLibraryDeleteId), IDOK},
+                                                 margin, SIZE{Px(kButtonWidth), buttonHeight}, Px(6));
         // The note takes the width left of the buttons, one gap short of them.
-        MoveWindow(GetDlgItem(dialog_, kLibraryNoteId), margin, bottom + Px(4),
-                   std::max(0, buttonsLeft - Px(6) - margin), buttonHeight, TRUE);
-        const int listWidth = std::max(0, static_cast<int>(client.right) - 2 * margin);
-        MoveWindow(List(), margin, margin, listWidth, std::max(0, bottom - 2 * margin), TRUE);
+        MoveWindow(GetDlgItem(dialog_, kLibraryNoteId), margin, buttons.top + Px(4),
+                   std::max(0, buttons.left - Px(6) - margin), buttonHeight, TRUE);
+        const int listWidth = std::max(0, static_cast<int>(buttons.client.right) - 2 * margin);
+        MoveWindow(List(), margin, margin, listWidth, std::max(0, buttons.top - 2 * margin), TRUE);
         const int strip = SchemeStrip::Width(IconSize(), dpi_);
         const int source = Px(48);
         const int state = Px(64);

@@ -159,14 +159,11 @@ void PackChooser::FitToContent(const RECT* at) {
 // The prompt at the top, the buttons at the bottom right, the list between;
 // the place column takes what the width gives or lacks.
 void PackChooser::Layout() {
-    RECT client{};
-    GetClientRect(dialog_, &client);
     const int margin = Px(kMargin);
-    const int buttonWidth = Px(kButtonWidth);
-    const int buttonHeight = Px(kButtonHeight);
-    const int bottom = client.bottom - margin - buttonHeight;
-    PlaceButtonRow(dialog_, {IDCANCEL, IDOK}, client.right - margin, bottom, SIZE{buttonWidth, buttonHeight}, Px(6));
-    const int width = std::max(0, static_cast<int>(client.right) - 2 * margin);
+    const ButtonRow buttons =
+        PlaceButtonRow(dialog_, {IDCANCEL, IDOK}, margin, SIZE{Px(kButtonWidth), Px(kButtonHeight)}, Px(6));
+    const int bottom = buttons.top;
+    const int width = std::max(0, static_cast<int>(buttons.client.right) - 2 * margin);
     MoveWindow(GetDlgItem(dialog_, kPromptId), margin, margin, width, Px(kPromptHeight), TRUE);
     const int top = margin + Px(kPromptHeight);
     HWND list = GetDlgItem(dialog_, kListId);

@@ -15,11 +15,7 @@ namespace shubiao {
 namespace {
 
 WriteProblem Problem(WriteProblem::Kind kind, DWORD error = ERROR_SUCCESS, std::wstring path = {}) {
-    WriteProblem problem;
-    problem.kind = kind;
-    problem.error = error;
-    problem.path = std::move(path);
-    return problem;
+    return MakeProblem<WriteProblem>(kind, error, std::move(path));
 }
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }

@@ -327,18 +327,11 @@ RoleOutcome RemoveRole(const CursorRole& role, const std::wstring& folder, Setti
 void TidyAppliedFolder(const std::wstring& folder) {
     std::vector<std::wstring> staged;
     std::vector<std::wstring> aside;
-    {
-        WIN32_FIND_DATAW found{};
-        const UniqueFind find(FindFirstFileW((folder + L"~*").c_str(), &found));
-        if (!find) return;
-        do {
-            const std::wstring name = found.cFileName;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-            for (const CursorRole& role : kRoles) {
-                if (EqualNoCase(name, L"~" + role.FileName() + L".tmp")) staged.push_back(name);
-                if (EqualNoCase(name, L"~" + role.FileName() + L".old")) aside.push_back(role.FileName());
-            }
-        } while (FindNextFileW(find.get(), &found));
+    for (const std::wstring& name : FileNamesIn(folder, L"~*")) {
+        for (const CursorRole& role : kRoles) {
+            if (EqualNoCase(name, L"~" + role.FileName() + L".tmp")) staged.push_back(name);
+            if (EqualNoCase(name, L"~" + role.FileName() + L".old")) aside.push_back(role.FileName());
+        }
     }
     for (const std::wstring& name : staged) DeleteFileW((folder + name).c_str());
     for (const std::wstring& name : aside) {

@@ -51,6 +51,17 @@ DWORD EnsureFolderPath(const std::wstring& path) {
     return IsFolder(folder) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
 }
 
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const UniqueFind find(FindFirstFileW((folder + pattern).c_str(), &found));
+    if (!find) return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
+    } while (FindNextFileW(find.get(), &found));
+    return names;
+}
+
 std::wstring FullPath(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return {};

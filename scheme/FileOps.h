@@ -17,6 +17,22 @@ namespace shubiao {
 // is in the way).
 DWORD EnsureFolderPath(const std::wstring& path);
 
+// The names of the files (not folders) directly in `folder` (ending in a
+// backslash) that match `pattern`, as FindFirstFileW lists them; none when
+// the folder cannot be listed.
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pattern = L"*");
+
+// A problem of `kind` with Windows' `error` and the `path` it concerns, for
+// the problem types of the writing actions (WriteProblem, HistoryProblem).
+template <typename ProblemType>
+ProblemType MakeProblem(typename ProblemType::Kind kind, DWORD error = ERROR_SUCCESS, std::wstring path = {}) {
+    ProblemType problem;
+    problem.kind = kind;
+    problem.error = error;
+    problem.path = std::move(path);
+    return problem;
+}
+
 // The full path Windows makes of `path`; empty when it cannot.
 std::wstring FullPath(const std::wstring& path);
 

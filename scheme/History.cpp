@@ -90,11 +90,7 @@ std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(),
 std::wstring Text(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 HistoryProblem Problem(HistoryProblem::Kind kind, DWORD error = ERROR_SUCCESS, std::wstring path = {}) {
-    HistoryProblem problem;
-    problem.kind = kind;
-    problem.error = error;
-    problem.path = std::move(path);
-    return problem;
+    return MakeProblem<HistoryProblem>(kind, error, std::move(path));
 }
 
 // The whole of a file of at most `limit` bytes.
@@ -330,21 +326,12 @@ void Prune(const std::wstring& folder, const std::vector<RecordedState>& states)
             if (!value.content.empty()) named.insert(Wide(value.content));
         }
     }
-    std::vector<std::wstring> unnamed;
-    {
-        WIN32_FIND_DATAW found{};
-        UniqueFind find(FindFirstFileW((folder + L"*").c_str(), &found));
-        if (!find) return;
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-            const std::wstring name = found.cFileName;
-            const bool content = history::IsContentName(std::string(name.begin(), name.end())) &&
-                                 std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; });
-            const bool leftOver = name.size() > 5 && name.front() == L'~' && name.ends_with(L".tmp");
-            if ((content && named.count(name) == 0) || leftOver) unnamed.push_back(name);
-        } while (FindNextFileW(find.get(), &found));
+    for (const std::wstring& name : FileNamesIn(folder)) {
+        const bool content = history::IsContentName(std::string(name.begin(), name.end())) &&
+                             std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; });
+        const bool leftOver = name.size() > 5 && name.front() == L'~' && name.ends_with(L".tmp");
+        if ((content && named.count(name) == 0) || leftOver) DeleteFileW((folder + name).c_str());
     }
-    for (const std::wstring& name : unnamed) DeleteFileW((folder + name).c_str());
 }
 
 // Writes the index of `states` as a new file, flushed, moved over the old

@@ -8,6 +8,7 @@
 
 #include "scheme/CursorRole.h"
 #include "scheme/CursorSettings.h"
+#include "scheme/FileOps.h"
 #include "scheme/Folders.h"
 #include "scheme/History.h"
 #include "scheme/SchemeLibrary.h"
@@ -44,17 +45,7 @@ bool StillNamedBySettings(const std::wstring& file) {
 // too: its attribute is not cleared, since someone marked it so and the
 // folder then simply stays with it. So is a file that a setting still names.
 void DeleteFilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    {
-        WIN32_FIND_DATAW found{};
-        UniqueFind find(FindFirstFileW((folder + L"*.*").c_str(), &found));
-        if (!find) return;
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-            names.emplace_back(found.cFileName);
-        } while (FindNextFileW(find.get(), &found));
-    }
-    for (const std::wstring& name : names) {
+    for (const std::wstring& name : FileNamesIn(folder, L"*.*")) {
         const std::wstring file = folder + name;
         if (!StillNamedBySettings(file)) DeleteFileW(file.c_str());
     }
