@@ -3,6 +3,7 @@
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
 #include "bench/FillBench.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -91,8 +92,9 @@ private:
 
 // Apply in the window with 补齐尺寸 on, of the boxes' animated files, `runs`
 // times; meanwhile a thread of the benchmark sends WM_NULL to the window
-// every ~10 ms and times each answer. The answers to those sent while a fill
-// ran are kept; the writing after the fill is not the fill's.
+// every ~10 ms and times each answer. The waits of those sent while a fill
+// ran are kept, up to the fill's end; the writing after the fill is not the
+// fill's.
 void MeasureWindowFill(const test::ScratchFolder& files, int runs, FillResult& result) {
     const Stopwatch clock;
     FillMarks desktop(clock);
@@ -142,8 +144,12 @@ void MeasureWindowFill(const test::ScratchFolder& files, int runs, FillResult& r
         }
         result.windowFillMs.push_back(desktop.ended - desktop.begun);
         const std::lock_guard lock(guard);
+        // A ping sent near the fill's end may be answered only after the
+        // writing that follows it: its wait counts up to the fill's end.
         for (const Ping& ping : pings) {
-            if (ping.sent >= desktop.begun && ping.sent < desktop.ended) result.answerMs.push_back(ping.took);
+            if (ping.sent >= desktop.begun && ping.sent < desktop.ended) {
+                result.answerMs.push_back(std::min(ping.sent + ping.took, desktop.ended) - ping.sent);
+            }
         }
         pings.clear();
     }
