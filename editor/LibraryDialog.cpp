@@ -268,24 +268,8 @@ private:
     }
 
     LRESULT CustomDraw(NMLVCUSTOMDRAW& draw) {
-        switch (draw.nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT:
-            return CDRF_NOTIFYSUBITEMDRAW;
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-            if (draw.iSubItem != kPointerColumn) return CDRF_DODEFAULT;
-            const size_t index = draw.nmcd.dwItemSpec;
-            if (index >= rows_.size()) return CDRF_DODEFAULT;
-            RECT cell{};
-            ListView_GetSubItemRect(List(), static_cast<int>(index), kPointerColumn, LVIR_BOUNDS, &cell);
-            FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(COLOR_WINDOW));
-            DrawStrip(draw.nmcd.hdc, cell, rows_[index]);
-            return CDRF_SKIPDEFAULT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-        }
+        return DrawOwnColumn(draw, List(), kPointerColumn, rows_.size(),
+                             [this](HDC dc, const RECT& cell, size_t row) { DrawStrip(dc, cell, rows_[row]); });
     }
 
     void Use() {
@@ -395,11 +379,8 @@ private:
                 self->rowImages_ = nullptr;
             }
             break;
-        default:
-            if (RunProbe(dialog, message)) return TRUE;
-            break;
         }
-        return FALSE;
+        return RunProbe(dialog, message) ? TRUE : FALSE;
     }
 
     SchemeHolder& editor_;

@@ -55,11 +55,8 @@ private:
                 return TRUE;
             }
             break;
-        default:
-            if (RunProbe(dialog, message)) return TRUE;
-            break;
         }
-        return FALSE;
+        return RunProbe(dialog, message) ? TRUE : FALSE;
     }
 
     std::wstring name_;

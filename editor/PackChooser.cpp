@@ -174,28 +174,14 @@ void PackChooser::Layout() {
 }
 
 LRESULT PackChooser::CustomDraw(NMLVCUSTOMDRAW& draw) {
-    switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const size_t index = draw.nmcd.dwItemSpec;
-        if (draw.iSubItem != kPointerColumn || index >= choices_.size()) return CDRF_DODEFAULT;
-        RECT cell{};
-        ListView_GetSubItemRect(GetDlgItem(dialog_, kListId), static_cast<int>(index), kPointerColumn, LVIR_BOUNDS,
-                                &cell);
-        FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(COLOR_WINDOW));
-        SchemeStrip& strip = strips_[index];
-        if (!strip.prepared()) {
-            strip.Prepare(previews_, choices_[index].files, {}, IconSize(), PointerPixelsHere(dpi_));
-        }
-        strip.Draw(draw.nmcd.hdc, cell, IconSize(), dpi_, previews_.ScratchDC());
-        return CDRF_SKIPDEFAULT;
-    }
-    default:
-        return CDRF_DODEFAULT;
-    }
+    return DrawOwnColumn(draw, GetDlgItem(dialog_, kListId), kPointerColumn, choices_.size(),
+                         [this](HDC dc, const RECT& cell, size_t row) {
+                             SchemeStrip& strip = strips_[row];
+                             if (!strip.prepared()) {
+                                 strip.Prepare(previews_, choices_[row].files, {}, IconSize(), PointerPixelsHere(dpi_));
+                             }
+                             strip.Draw(dc, cell, IconSize(), dpi_, previews_.ScratchDC());
+                         });
 }
 
 void PackChooser::Take(HWND dialog, int item) {
@@ -265,11 +251,8 @@ INT_PTR CALLBACK PackChooser::Procedure(HWND dialog, UINT message, WPARAM wParam
         }
         break;
     }
-    default:
-        if (RunProbe(dialog, message)) return TRUE;
-        break;
     }
-    return FALSE;
+    return RunProbe(dialog, message) ? TRUE : FALSE;
 }
 
 }  // namespace shubiao

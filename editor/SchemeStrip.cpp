@@ -53,4 +53,25 @@ int SchemeStrip::Width(int size, UINT dpi) {
     return static_cast<int>(schemes::kSlotCount) * (size + Scaled(kGap, dpi)) + Scaled(8, dpi);
 }
 
+LRESULT DrawOwnColumn(const NMLVCUSTOMDRAW& draw, HWND list, int column, size_t rows,
+                      const std::function<void(HDC dc, const RECT& cell, size_t row)>& paint) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const size_t row = draw.nmcd.dwItemSpec;
+        if (draw.iSubItem != column || row >= rows) return CDRF_DODEFAULT;
+        RECT cell{};
+        ListView_GetSubItemRect(list, static_cast<int>(row), column, LVIR_BOUNDS, &cell);
+        FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(COLOR_WINDOW));
+        paint(draw.nmcd.hdc, cell, row);
+        return CDRF_SKIPDEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
 }  // namespace shubiao

@@ -6,9 +6,11 @@
 // from a PreviewCache, made from the checked bytes the first time the row
 // is drawn.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "editor/PreviewCache.h"
@@ -41,5 +43,12 @@ private:
     std::array<bool, schemes::kSlotCount> lacksSize_{};
     bool prepared_ = false;
 };
+
+// A list view's custom draw of a column of its own: asks for the items' and
+// the subitems' notifications, and has `paint` draw the cell of `column` in
+// each of the first `rows` rows, wiped to the window's colour first; the
+// list view draws every other cell.
+LRESULT DrawOwnColumn(const NMLVCUSTOMDRAW& draw, HWND list, int column, size_t rows,
+                      const std::function<void(HDC dc, const RECT& cell, size_t row)>& paint);
 
 }  // namespace shubiao
